@@ -1,0 +1,74 @@
+#pragma once
+// The settings store: a registry of keys and values kept in one SQLite database.
+//
+// Threading: every function may be called from any thread and from several
+// processes at once. Each thread keeps its own connection to the database; the
+// database runs in WAL mode with a busy timeout, so readers never block writers
+// and concurrent writers wait for each other instead of failing.
+//
+// Keys are paths of names separated by "\" below one of two hives. Key paths and
+// value names compare case-insensitively (ASCII), as the Windows registry does.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavora::store {
+
+enum class Hive : int { LocalMachine = 0, ClassesRoot = 1 };
+
+enum class ValueType : int { Dword = 4, String = 1 };  // REG_DWORD, REG_SZ
+
+struct Value {
+    std::string name;
+    ValueType type = ValueType::String;
+    uint32_t dword = 0;
+    std::string text;
+};
+
+// The database file: $TAVORA_REGISTRY, else $XDG_CONFIG_HOME/TavoraPlayer/registry.db
+// (~/.config when XDG_CONFIG_HOME is unset). Read afresh on every call, so tests can
+// point a process at a new store.
+std::string DatabasePath();
+
+// Canonical form of a key path: separators folded to single "\", none at either end.
+std::string NormalizeKey(std::string_view key);
+
+// All return false (or nothing) on any error; callers decide whether to care.
+bool CreateKey(Hive hive, std::string_view key);
+bool KeyExists(Hive hive, std::string_view key);
+std::optional<Value> GetValue(Hive hive, std::string_view key, std::string_view name);
+bool SetDword(Hive hive, std::string_view key, std::string_view name, uint32_t number);
+bool SetString(Hive hive, std::string_view key, std::string_view name, std::string_view text);
+bool DeleteValue(Hive hive, std::string_view key, std::string_view name);
+// Removes the key with all its values and every key below it.
+bool DeleteKey(Hive hive, std::string_view key);
+
+// Reads a DWORD, adds `delta` and writes it back in one exclusive transaction, so two
+// processes never see the same result. A missing value counts as `missing`.
+std::optional<uint32_t> IncrementDword(Hive hive, std::string_view key, std::string_view name,
+                                       uint32_t missing, uint32_t delta = 1);
+
+std::vector<Value> ListValues(Hive hive, std::string_view key);
+std::vector<std::string> ListSubkeys(Hive hive, std::string_view key);  // direct children, stored case
+std::vector<std::string> ListAllKeys(Hive hive);                        // every key, sorted
+
+// Groups every store call of this thread into one transaction until Commit() or the
+// end of the scope (which rolls back unless committed). A crash in between leaves
+// the store as it was before. Nesting is allowed; only the outermost scope commits.
+class Transaction {
+public:
+    Transaction();
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    bool Commit();
+
+private:
+    bool outermost_ = false;
+    bool done_ = false;
+};
+
+}  // namespace tavora::store

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Configures, builds and installs the player.
+#   scripts/build.sh [--tests] [--prefix DIR] [--build-dir DIR]
+# --tests also builds the tests, benchmarks and fuzz targets.
+# The install step writes "Install_Dir" into the settings store, as an installer does.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+tests=OFF
+prefix="${TAVORA_PREFIX:-$HOME/.local}"
+build="$here/build"
+while (($#)); do
+  case "$1" in
+    --tests) tests=ON; build="$here/build-tests" ;;
+    --prefix) prefix=$2; shift ;;
+    --build-dir) build=$2; shift ;;
+    *) echo "usage: $0 [--tests] [--prefix DIR] [--build-dir DIR]" >&2; exit 2 ;;
+  esac
+  shift
+done
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+cmake -S "$here" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_INSTALL_PREFIX="$prefix" \
+  -DTAVORA_BUILD_TESTS=$tests -DTAVORA_BUILD_BENCH=$tests -DTAVORA_BUILD_FUZZ=$tests >&2
+cmake --build "$build" -j "$(nproc)" >&2
+cmake --install "$build" >&2

@@ -1,0 +1,77 @@
+#include "PlayerSettings.h"
+
+#include <array>
+
+#include "Registry.h"
+#include "RegistryKeys.h"
+
+namespace tavora {
+namespace {
+
+using S = PlayerSettings;
+using namespace keys;
+
+constexpr std::array kDefaults = {
+    SettingDefault{kView, "Equalizer", &S::equalizerShown, 0},
+    SettingDefault{kView, "List", &S::listShown, 1},
+    SettingDefault{kView, "MiniPlayerInfo", &S::miniPlayerInfo, 0},
+    SettingDefault{kControl, "VolumeValue", &S::volumeValue, 25},
+    SettingDefault{kControl, "Mute", &S::mute, 0},
+    SettingDefault{kControl, "RepeatOff", &S::repeatOff, 1},
+    SettingDefault{kControl, "RepeatOne", &S::repeatOne, 0},
+    SettingDefault{kControl, "RepeatAll", &S::repeatAll, 0},
+    SettingDefault{kControl, "Shuttle", &S::shuttle, 0},
+    SettingDefault{kControl, "Equalizer", &S::equalizerOn, 1},
+    SettingDefault{kControl, "AlwaysTop", &S::alwaysTop, 0},
+    SettingDefault{kControl, "BeginPlay", &S::beginPlay, 0},
+    SettingDefault{kControl, "AutoConnect", &S::autoConnect, 1},
+    SettingDefault{kControl, "ShowTray", &S::showTray, 0},
+    SettingDefault{kControl, "ShowTaskbar", &S::showTaskbar, 0},
+    SettingDefault{kControl, "StartOpen", &S::startOpen, 1},
+    SettingDefault{kControl, "OpenFile", &S::openFile, 1},
+    SettingDefault{kControl, "OpenFolder", &S::openFolder, 0},
+    SettingDefault{kControl, "OpenUrl", &S::openUrl, 0},
+    SettingDefault{kControl, "MiniPlayer", &S::miniPlayer, 1},
+    SettingDefault{kControl, "CrossFade", &S::crossFade, 1},
+    SettingDefault{kControl, "Normalize", &S::normalize, 0},
+    SettingDefault{kConnectExt, "MP3", &S::connectMp3, 1},
+    SettingDefault{kConnectExt, "OGG", &S::connectOgg, 1},
+    SettingDefault{kConnectExt, "WMA", &S::connectWma, 1},
+    SettingDefault{kConnectExt, "WAV", &S::connectWav, 1},
+    SettingDefault{kConnectExt, "CDA", &S::connectCda, 1},
+    SettingDefault{kConnectExt, "PLS", &S::connectPls, 1},
+    SettingDefault{kConnectExt, "M3U", &S::connectM3u, 1},
+    SettingDefault{kTagSortMp3, "Version", &S::tagVersion, 1},
+};
+
+}  // namespace
+
+std::span<const SettingDefault> SettingDefaults() { return kDefaults; }
+
+void LoadTitleFormatSettings(PlayerSettings& s) {
+    s.tagVersion = ReadRegDwordOr(kTagSortMp3, "Version", 1);
+    const int type1 = ReadRegDword(kTagSortMp3, "Type1");
+    if (type1 == kMissingDword) {
+        s.type1 = 1;
+        s.type2 = s.type3 = s.type4 = s.type5 = 0;
+        s.type = 1;
+    } else {
+        s.type1 = type1;
+        s.type2 = ReadRegDwordOr(kTagSortMp3, "Type2", 0);
+        s.type3 = ReadRegDwordOr(kTagSortMp3, "Type3", 0);
+        s.type4 = ReadRegDwordOr(kTagSortMp3, "Type4", 0);
+        s.type5 = ReadRegDwordOr(kTagSortMp3, "Type5", 0);
+        s.type = ReadRegDwordOr(kTagSortMp3, "Type", 1);
+    }
+    s.type6 = ReadRegDwordOr(kTagSortMp3, "Type6", 0);
+}
+
+PlayerSettings LoadPlayerSettings() {
+    PlayerSettings s;
+    LoadTitleFormatSettings(s);
+    for (const SettingDefault& d : kDefaults) s.*d.member = ReadRegDwordOr(d.key, d.name, d.fallback);
+    LoadTitleFormatSettings(s);
+    return s;
+}
+
+}  // namespace tavora
