@@ -1,0 +1,108 @@
+#include "DisplayTitle.h"
+
+#include "Mp3TagReader.h"
+#include "OggTagReader.h"
+#include "PlayerSettings.h"
+#include "WmaTagReader.h"
+
+namespace tavora {
+namespace {
+
+std::string Join(const std::string& a, const std::string& b) { return a + " - " + b; }
+std::string Join(const std::string& a, const std::string& b, const std::string& c) {
+    return a + " - " + b + " - " + c;
+}
+
+}  // namespace
+
+TitleSettings TitleSettingsFrom(const PlayerSettings& s) {
+    TitleSettings t;
+    t.preferId3v2 = s.tagVersion != 0;
+    if (s.type1) t.format = TitleFormat::TitleArtist;
+    else if (s.type2) t.format = TitleFormat::ArtistTitle;
+    else if (s.type4) t.format = TitleFormat::FileNameTrack;
+    else if (s.type5) t.format = TitleFormat::TitleFileName;
+    else if (s.type6) t.format = TitleFormat::FileName;
+    else t.format = TitleFormat::TitleAlbumArtist;
+    return t;
+}
+
+TitleSettings LoadTitleSettings() {
+    PlayerSettings settings;
+    LoadTitleFormatSettings(settings);
+    return TitleSettingsFrom(settings);
+}
+
+TagSource TagSourceForPath(std::string_view path) {
+    const size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos) return TagSource::None;
+    const std::string_view ext = path.substr(dot + 1);
+    if (ext == "mp3" || ext == "MP3") return TagSource::Mp3;
+    if (ext == "wma" || ext == "WMA" || ext == "asf" || ext == "ASF") return TagSource::Wma;
+    if (ext == "ogg" || ext == "OGG") return TagSource::Ogg;
+    return TagSource::None;
+}
+
+std::string FileNameTitle(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    for (int removed = 0; removed < 4 && !name.empty(); ++removed) {
+        // Drop one whole UTF-8 character: its continuation bytes, then its lead byte.
+        while (name.size() > 1 && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80) name.remove_suffix(1);
+        name.remove_suffix(1);
+    }
+    return std::string(name);
+}
+
+TagRecord ReadTitleFields(const std::string& path, const TitleSettings& settings) {
+    TagRecord fields;
+    switch (TagSourceForPath(path)) {
+    case TagSource::Mp3: fields = ReadMp3Tags(path, settings.preferId3v2); break;
+    case TagSource::Wma: fields = ReadWmaTags(path); break;
+    case TagSource::Ogg: fields = ReadOggTags(path); break;
+    case TagSource::None: break;
+    }
+    if (fields.title.empty()) fields.title = FileNameTitle(path);
+    return fields;
+}
+
+std::string FormatDisplayTitle(TitleFormat format, const std::string& t, const std::string& a,
+                               const std::string& l, const std::string& k, const std::string& f) {
+    switch (format) {
+    case TitleFormat::TitleArtist:
+        if (t.empty() && a.empty()) return f;
+        if (t.empty()) return a;
+        if (a.empty()) return t;
+        return Join(t, a);
+    case TitleFormat::ArtistTitle:
+        if (t.empty() && a.empty()) return f;
+        if (t.empty()) return a;
+        if (a.empty()) return t;
+        return Join(a, t);
+    case TitleFormat::FileNameTrack:
+        return k.empty() ? f : Join(f, k);
+    case TitleFormat::TitleFileName:
+        return t.empty() ? f : Join(t, f);
+    case TitleFormat::FileName:
+        return f;
+    case TitleFormat::TitleAlbumArtist:
+        break;
+    }
+    if (t.empty() && a.empty() && l.empty()) return f;
+    if (t.empty() && a.empty()) return l;
+    if (t.empty() && l.empty()) return a;
+    if (a.empty() && l.empty()) return t;
+    if (t.empty()) return Join(a, l);
+    if (a.empty()) return Join(t, l);
+    if (l.empty()) return Join(t, a);
+    return Join(t, l, a);
+}
+
+std::string ReadDisplayTitle(const std::string& path, const TitleSettings& settings) {
+    const std::string fileName = FileNameTitle(path);
+    if (TagSourceForPath(path) == TagSource::None) return fileName;
+    const TagRecord f = ReadTitleFields(path, settings);
+    return FormatDisplayTitle(settings.format, f.title, f.artist, f.album, f.track, fileName);
+}
+
+}  // namespace tavora

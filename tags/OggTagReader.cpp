@@ -1,0 +1,79 @@
+#include "OggTagReader.h"
+
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+#include <vorbis/vorbisfile.h>
+
+#include "TagMessages.h"
+#include "TextDecoding.h"
+
+namespace tavora {
+namespace {
+
+struct CommentKey {
+    std::string_view key;
+    std::string TagRecord::*field;
+};
+
+constexpr std::array kKeys = {
+    CommentKey{"TITLE", &TagRecord::title},       CommentKey{"TRACKNUMBER", &TagRecord::track},
+    CommentKey{"ARTIST", &TagRecord::artist},     CommentKey{"ALBUM", &TagRecord::album},
+    CommentKey{"DATE", &TagRecord::year},         CommentKey{"DESCRIPTION", &TagRecord::comment},
+    CommentKey{"GENRE", &TagRecord::genre},
+};
+
+bool KeyMatches(std::string_view key, std::string_view upper) {
+    if (key.size() != upper.size()) return false;
+    for (size_t i = 0; i < key.size(); ++i) {
+        const char c = (key[i] >= 'a' && key[i] <= 'z') ? static_cast<char>(key[i] - 'a' + 'A') : key[i];
+        if (c != upper[i]) return false;
+    }
+    return true;
+}
+
+size_t ReadFile(void* ptr, size_t size, size_t n, void* file) {
+    return std::fread(ptr, size, n, static_cast<std::FILE*>(file));
+}
+int SeekFile(void* file, ogg_int64_t offset, int whence) {
+    return fseeko(static_cast<std::FILE*>(file), offset, whence);
+}
+int CloseFile(void* file) { return std::fclose(static_cast<std::FILE*>(file)); }
+long TellFile(void* file) { return static_cast<long>(ftello(static_cast<std::FILE*>(file))); }
+
+}  // namespace
+
+TagRecord ReadOggTags(const std::string& path) {
+    TagRecord record;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        ReportTagMessage("  실패 ");
+        return record;
+    }
+    // A partial open reads the headers only, which is all the comments need.
+    OggVorbis_File vf;
+    const ov_callbacks callbacks{ReadFile, SeekFile, CloseFile, TellFile};
+    if (ov_test_callbacks(file, &vf, nullptr, 0, callbacks) != 0) {
+        std::fclose(file);  // a failed open leaves the file to its owner
+        ReportTagMessage("OGG File open failed");
+        return record;
+    }
+    if (const vorbis_comment* vc = ov_comment(&vf, -1)) {
+        for (int i = 0; i < vc->comments; ++i) {
+            if (!vc->user_comments[i] || vc->comment_lengths[i] < 0) continue;
+            const std::string_view raw(vc->user_comments[i], static_cast<size_t>(vc->comment_lengths[i]));
+            const size_t eq = raw.find('=');
+            if (eq == std::string_view::npos) continue;
+            for (const CommentKey& k : kKeys) {
+                if (!KeyMatches(raw.substr(0, eq), k.key)) continue;
+                if (auto value = UnicodeOrCp949ToUtf8(raw.substr(eq + 1))) record.*k.field = *std::move(value);
+                break;
+            }
+        }
+    }
+    ov_clear(&vf);
+    return record;
+}
+
+}  // namespace tavora

@@ -1,0 +1,20 @@
+#pragma once
+// Vorbis comments of Ogg files through libvorbisfile: TITLE, ARTIST, ALBUM, TRACKNUMBER,
+// DATE, DESCRIPTION and GENRE. Keys are matched without regard to case, as Vorbis comments
+// define them; the value is everything after the first "="; a later comment with the same
+// key replaces an earlier one. Values that are not UTF-8 are read as CP949; a value that is
+// neither is skipped.
+//
+// A file that cannot be opened reports "  실패 ", one that is not Ogg Vorbis reports
+// "OGG File open failed" (ReportTagMessage); both yield empty fields.
+// Threading: safe from any thread.
+
+#include <string>
+
+#include "TagRecord.h"
+
+namespace tavora {
+
+TagRecord ReadOggTags(const std::string& path);
+
+}  // namespace tavora

@@ -1,0 +1,111 @@
+#include "TrackLength.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+#include <mpg123.h>
+#include <taglib/asffile.h>
+#include <taglib/wavfile.h>
+#include <vorbis/vorbisfile.h>
+
+namespace tavora {
+namespace {
+
+enum class Container { Ogg, Wave, Asf, Mpeg, Unknown };
+
+bool HasMpegExtension(const std::string& path) {
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.size() - dot != 4) return false;
+    const char* ext = path.c_str() + dot + 1;
+    return (ext[0] == 'm' || ext[0] == 'M') && (ext[1] == 'p' || ext[1] == 'P') && ext[2] >= '1' && ext[2] <= '3';
+}
+
+Container Sniff(const std::string& path) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file) return Container::Unknown;
+    std::array<unsigned char, 16> head{};
+    const size_t n = std::fread(head.data(), 1, head.size(), file.get());
+    static constexpr unsigned char kAsfGuid[] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11};
+    if (n >= 4 && std::memcmp(head.data(), "OggS", 4) == 0) return Container::Ogg;
+    if (n >= 12 && std::memcmp(head.data(), "RIFF", 4) == 0 && std::memcmp(head.data() + 8, "WAVE", 4) == 0)
+        return Container::Wave;
+    if (n >= 8 && std::memcmp(head.data(), kAsfGuid, 8) == 0) return Container::Asf;
+    if (n >= 3 && std::memcmp(head.data(), "ID3", 3) == 0) return Container::Mpeg;
+    if (n >= 2 && head[0] == 0xFF && (head[1] & 0xE0) == 0xE0) return Container::Mpeg;
+    return HasMpegExtension(path) ? Container::Mpeg : Container::Unknown;
+}
+
+std::optional<AudioProbe> ProbeMpeg(const std::string& path) {
+    static std::once_flag init;
+    std::call_once(init, [] { mpg123_init(); });
+    int err = MPG123_OK;
+    std::unique_ptr<mpg123_handle, void (*)(mpg123_handle*)> mh(mpg123_new(nullptr, &err), &mpg123_delete);
+    if (!mh) return std::nullopt;
+    mpg123_param(mh.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+    if (mpg123_open(mh.get(), path.c_str()) != MPG123_OK) return std::nullopt;
+    std::optional<AudioProbe> probe;
+    mpg123_frameinfo info{};
+    // The scan walks every frame, so VBR files without a Xing header get their exact length.
+    if (mpg123_scan(mh.get()) == MPG123_OK && mpg123_info(mh.get(), &info) == MPG123_OK && info.rate > 0) {
+        const off_t samples = mpg123_length(mh.get());
+        if (samples > 0) {
+            probe = AudioProbe{static_cast<double>(samples) / static_cast<double>(info.rate),
+                               static_cast<int>(info.rate), info.mode == MPG123_M_MONO ? 1 : 2};
+        }
+    }
+    mpg123_close(mh.get());
+    return probe;
+}
+
+std::optional<AudioProbe> ProbeOgg(const std::string& path) {
+    OggVorbis_File vf;
+    if (ov_fopen(path.c_str(), &vf) != 0) return std::nullopt;
+    std::optional<AudioProbe> probe;
+    const double seconds = ov_time_total(&vf, -1);
+    const vorbis_info* info = ov_info(&vf, -1);
+    if (seconds >= 0 && info) probe = AudioProbe{seconds, static_cast<int>(info->rate), info->channels};
+    ov_clear(&vf);
+    return probe;
+}
+
+template <typename File>
+std::optional<AudioProbe> ProbeWithTagLib(const std::string& path) {
+    File file(path.c_str(), true, TagLib::AudioProperties::Accurate);
+    const TagLib::AudioProperties* p = file.isValid() ? file.audioProperties() : nullptr;
+    if (!p || p->sampleRate() <= 0) return std::nullopt;
+    return AudioProbe{p->lengthInMilliseconds() / 1000.0, p->sampleRate(), p->channels()};
+}
+
+}  // namespace
+
+std::optional<AudioProbe> ProbeAudioFile(const std::string& path) {
+    switch (Sniff(path)) {
+    case Container::Ogg: return ProbeOgg(path);
+    case Container::Wave: return ProbeWithTagLib<TagLib::RIFF::WAV::File>(path);
+    case Container::Asf: return ProbeWithTagLib<TagLib::ASF::File>(path);
+    case Container::Mpeg: return ProbeMpeg(path);
+    case Container::Unknown: break;
+    }
+    return std::nullopt;
+}
+
+std::optional<double> ReadTrackLength(const std::string& path) {
+    if (auto probe = ProbeAudioFile(path)) return probe->seconds;
+    return std::nullopt;
+}
+
+std::string FormatTrackTime(double seconds) {
+    // Anything past a million hours is a broken header, not a song.
+    const double clamped = std::isfinite(seconds) && seconds > 0 ? std::min(seconds, 3.6e9) : 0;
+    const auto whole = static_cast<long long>(clamped);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld", whole / 60, whole % 60);
+    return text;
+}
+
+}  // namespace tavora

@@ -1,0 +1,30 @@
+#pragma once
+// Length and format of local audio files, read straight from the decoders: MPEG audio
+// through mpg123 with a full frame scan (exact, also for VBR files without a header),
+// Ogg Vorbis through libvorbisfile, WMA/ASF and WAV through TagLib's audio properties.
+// The format is recognised by the file's content; MPEG audio, which has no reliable
+// signature, is tried for ID3-tagged files, files starting with a frame sync and files
+// named .mp1/.mp2/.mp3 in any case.
+//
+// Threading: safe from any thread; each call opens its own decoder.
+
+#include <optional>
+#include <string>
+
+namespace tavora {
+
+struct AudioProbe {
+    double seconds = 0;
+    int sampleRate = 0;
+    int channels = 0;
+};
+
+std::optional<AudioProbe> ProbeAudioFile(const std::string& path);
+
+// The length in seconds; nullopt when the file is missing or no decoder accepts it.
+std::optional<double> ReadTrackLength(const std::string& path);
+
+// "%02d:%02d" of whole minutes (not limited to two digits) and remaining whole seconds.
+std::string FormatTrackTime(double seconds);
+
+}  // namespace tavora

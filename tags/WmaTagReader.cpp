@@ -1,0 +1,68 @@
+#include "WmaTagReader.h"
+
+#include <cstdio>
+
+#include <taglib/asffile.h>
+#include <taglib/asftag.h>
+#include <unistd.h>
+
+#include "TagMessages.h"
+
+namespace tavora {
+namespace {
+
+// The codes the Windows Media reader gave for a missing file and for any other failure;
+// users and the help pages know these numbers.
+constexpr unsigned kFileNotFound = 0x80070002;
+constexpr unsigned kFailed = 0x80004005;
+
+std::string AttributeText(const TagLib::ASF::Attribute& a) {
+    using A = TagLib::ASF::Attribute;
+    switch (a.type()) {
+    case A::UnicodeType: return a.toString().to8Bit(true);
+    case A::DWordType: return std::to_string(a.toUInt());
+    case A::QWordType: return std::to_string(a.toULongLong());
+    case A::WordType: return std::to_string(a.toUShort());
+    case A::BoolType: return a.toBool() ? "1" : "0";
+    default: return {};
+    }
+}
+
+std::string Attribute(const TagLib::ASF::Tag& tag, const char* name) {
+    const TagLib::ASF::AttributeList list = tag.attribute(name);
+    return list.isEmpty() ? std::string() : AttributeText(list.front());
+}
+
+void ReportOpenFailure(unsigned code) {
+    char message[96];
+    std::snprintf(message, sizeof message, "Open메소드를 실행할 수 없습니다.: 0x%08x", code);
+    ReportTagMessage(message);
+}
+
+}  // namespace
+
+TagRecord ReadWmaTags(const std::string& path) {
+    TagRecord record;
+    if (access(path.c_str(), R_OK) != 0) {
+        ReportOpenFailure(kFileNotFound);
+        return record;
+    }
+    TagLib::ASF::File file(path.c_str(), false);
+    const TagLib::ASF::Tag* tag = file.isValid() ? file.tag() : nullptr;
+    if (!tag) {
+        ReportOpenFailure(kFailed);
+        return record;
+    }
+    // "Title" and "Author" live in the content description; some writers put them among
+    // the extended attributes as well.
+    record.title = tag->title().to8Bit(true);
+    if (record.title.empty()) record.title = Attribute(*tag, "Title");
+    record.artist = tag->artist().to8Bit(true);
+    if (record.artist.empty()) record.artist = Attribute(*tag, "Author");
+    record.album = Attribute(*tag, "WM/AlbumTitle");
+    record.track = Attribute(*tag, "WM/Track");
+    if (record.track.empty()) record.track = Attribute(*tag, "WM/TrackNumber");
+    return record;
+}
+
+}  // namespace tavora
