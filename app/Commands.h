@@ -1,0 +1,80 @@
+#pragma once
+// The controller's command identifiers. Every button, menu item, key and tray entry
+// ends up as one of these, sent to the controller as a command message.
+
+#include <string_view>
+
+namespace tavora::cmd {
+
+enum Command : int {
+    OpenFolder = 32771,
+    Play = 32773,
+    Back = 32775,
+    Next = 32776,
+    Stop = 32777,
+    Open = 32778,
+    Repeat = 32779,
+    Shuttle = 32780,
+    Exit = 32781,
+    Minimize = 32782,
+    ShowList = 32783,
+    ShowEqualizer = 32784,
+    GetRectMainDlg = 32785,
+    OutFileCreate = 32786,
+    ListDbClickPlay = 32788,
+    TenSecNext = 32789,
+    TenSecBack = 32790,
+    VolumeUp = 32791,
+    VolumeDown = 32792,
+    ListDelFile = 32795,
+    ListDelAll = 32796,
+    ListSave = 32797,
+    ListLoad = 32798,
+    OpenFolderDrag = 32799,
+    OpenFileDrag = 32800,
+    ListClose = 32801,
+    PlayListSelect = 32802,
+    ListSelectAll = 32803,
+    InvalidateMain = 32811,
+    SetForeGround = 32814,
+    SetForeGroundMain = 32816,
+    SetForeGroundList = 32817,
+    SetForeGroundEqualizer = 32818,
+    OpenTotal = 32819,
+    OpenFolderPlay = 32821,
+    OutFileLoadPlayTemp = 32823,
+    ListAddUrl = 32837,
+    OpenUrl = 32838,
+    CreateUrl = 32839,
+    Setting = 32842,
+    AlwaysTop = 32843,
+    HideTavoraWindow = 32844,
+    HideTray = 32845,
+    HideNone = 32846,
+    VolumeSetting = 32847,
+    CreateReverse = 32848,
+    ToggleAlwaysTop = 32849,
+    ToggleShuffle = 32851,
+    RepeatNone = 32852,
+    RepeatOneMode = 32853,
+    RepeatAllMode = 32854,
+    GetRect = 32855,
+    InfoProgram = 32856,
+    SortTag = 32858,
+    ShowFileInfoMp3 = 32860,
+    SortTagLine = 32861,
+    SortTagList = 32862,
+    ListGetCount = 32863,
+    InsertItem = 32865,
+    HomePage = 32867,
+    UpdateSkin = 32869,
+    GetListItem = 32870,
+    InvalidateList = 32871,
+    UpdateTag = 32873,
+    AutoUpdateSkin = 32874,
+};
+
+// The name of a command as the hidden command menu lists it ("" for unknown ids).
+std::string_view CommandName(int id);
+
+}  // namespace tavora::cmd

@@ -1,0 +1,34 @@
+#pragma once
+// The places where subsystems join the controller's initialisation. Each subsystem
+// sets its hooks once, before the controller initialises (its registration function
+// is called from the program's start-up); an unset hook is a step the build lacks.
+//
+// Threading: set before the event loop starts; called on the UI thread.
+
+#include <functional>
+
+namespace tavora {
+
+class CTavoraPlayerDlg;
+
+struct ControllerHooks {
+    using Step = std::function<void(CTavoraPlayerDlg&)>;
+
+    Step loadLibraries;                                  // engine and helper modules
+    Step findBand;                                       // the taskbar band's window
+    Step startUpdater;                                   // the background updater
+    std::function<bool(CTavoraPlayerDlg&)> checkEngineVersion;  // false: no windows at all
+    Step initOutput;                                     // sound output
+    Step createMainWindow;
+    Step createPlaylistWindow;
+    Step createEqualizerWindow;
+    Step openMixer;
+    Step settingsLoaded;                                 // settings were read into the state
+    Step slideEqualizerOut;
+    Step addTrayIcon;
+    Step restorePlaylist;                                // no command line: the saved playlist
+
+    static ControllerHooks& get();
+};
+
+}  // namespace tavora

@@ -1,0 +1,150 @@
+// The controller's initialisation, in the order the player has always followed:
+// hand-off count, engine and helper libraries, band, updater, title, engine version
+// and output, placement, the three skinned windows, mixer, settings, tray, taskbar
+// options and finally the command line (or the saved playlist).
+//
+// Steps that belong to a subsystem call into it through the hooks it registered
+// (see ControllerHooks.h); a subsystem that is absent from the build simply leaves
+// its step empty.
+#include <QApplication>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QScreen>
+
+#include "ControllerHooks.h"
+#include "HandOffChannel.h"
+#include "Messages.h"
+#include "Registry.h"
+#include "RegistryKeys.h"
+#include "TavoraPlayerDlg.h"
+
+namespace tavora {
+
+namespace {
+const char* const kPlayerTitle = "타보라 플레이어";
+}
+
+void CTavoraPlayerDlg::OnInitDialog() {
+    ControllerHooks& hooks = ControllerHooks::get();
+    // 1. Icon 128.
+    setWindowIcon(QIcon(QStringLiteral(":/res/icons/icon128.png")));
+    // 2. No handed-over argument is pending.
+    WriteRegDword(keys::kOutFile, keys::kCount, 0);
+    // 3. Engine and helper libraries; 4. the taskbar band; 5. the updater.
+    if (hooks.loadLibraries) hooks.loadLibraries(*this);
+    if (hooks.findBand) hooks.findBand(*this);
+    if (hooks.startUpdater) hooks.startUpdater(*this);
+    // 6. The title.
+    SetTitleText(kPlayerTitle);
+    // 7. Without the right engine there are no windows: only closing is left.
+    if (hooks.checkEngineVersion && !hooks.checkEngineVersion(*this)) {
+        show();
+        initialised_ = true;
+        return;
+    }
+    // 8. Sound output.
+    if (hooks.initOutput) hooks.initOutput(*this);
+    // 9. Fresh state.
+    SetTitleText(kPlayerTitle);
+    state_.isPlaying = state_.isPaused = state_.isUrlStream = state_.isSeeking = 0;
+    // 10. Where the main window goes.
+    PlaceAtStart();
+    // 11.-13. The skinned windows. The hand-off socket is served from here on: a later
+    // launch finds the running player by it.
+    if (hooks.createMainWindow) hooks.createMainWindow(*this);
+    if (!handOff_) {
+        handOff_ = new HandOffServer(
+            [this](unsigned message, uintptr_t wParam, intptr_t lParam) -> intptr_t {
+                // The playlist window forwards an arrived argument to the controller.
+                if (message == msg::OutFileArrived) return SendMessage(msg::OutFileLoad, wParam, lParam);
+                return 0;
+            },
+            this);
+        handOff_->listen();
+    }
+    if (hooks.createPlaylistWindow) hooks.createPlaylistWindow(*this);
+    if (hooks.createEqualizerWindow) hooks.createEqualizerWindow(*this);
+    // 14. The system mixer.
+    if (hooks.openMixer) hooks.openMixer(*this);
+    // 15. Settings.
+    settings_ = LoadPlayerSettings();
+    state_.volume = settings_.volumeValue;
+    state_.mute = settings_.mute;
+    state_.repeatOff = settings_.repeatOff;
+    state_.repeatOne = settings_.repeatOne;
+    state_.repeatAll = settings_.repeatAll;
+    state_.shuffle = settings_.shuttle;
+    state_.equalizerOn = settings_.equalizerOn;
+    state_.equalizerShown = settings_.equalizerShown;
+    state_.listShown = settings_.listShown;
+    state_.alwaysTop = settings_.alwaysTop;
+    state_.beginPlay = settings_.beginPlay;
+    state_.showTray = settings_.showTray;
+    state_.showTaskbar = settings_.showTaskbar;
+    state_.startOpen = settings_.startOpen;
+    state_.openFile = settings_.openFile;
+    state_.openFolder = settings_.openFolder;
+    state_.openUrl = settings_.openUrl;
+    state_.miniPlayer = settings_.miniPlayer;
+    state_.miniPlayerInfo = settings_.miniPlayerInfo;
+    state_.crossFade = settings_.crossFade;
+    state_.normalize = settings_.normalize;
+    if (hooks.settingsLoaded) hooks.settingsLoaded(*this);
+    // 16.-18. Show what is to be shown.
+    if (state_.equalizerShown && hooks.slideEqualizerOut) hooks.slideEqualizerOut(*this);
+    if (state_.listShown && playlistWindow_) playlistWindow_->show();
+    show();
+    for (QWidget* w : {mainWindow_, playlistWindow_, equalizerWindow_})
+        if (w) w->update();
+    // 19. The tray icon, unless switched off.
+    if (!state_.showTray && hooks.addTrayIcon) hooks.addTrayIcon(*this);
+    // 20. Taskbar button and z-order.
+    ApplyTaskbarOptions();
+    initialised_ = true;
+    lastPos_ = pos();
+    // 21. The command line, or the playlist of the last session.
+    RunCommandLine();
+    // 22. Repaint everything.
+    update();
+    for (QWidget* w : {mainWindow_, playlistWindow_, equalizerWindow_})
+        if (w) w->update();
+}
+
+void CTavoraPlayerDlg::PlaceAtStart() {
+    const int left = ReadRegDword(keys::kSize, "Tavora.Size.Left");
+    const int top = ReadRegDword(keys::kSize, "Tavora.Size.Top");
+    QPoint at;
+    if (left == kMissingDword || top == kMissingDword || left < 0 || top < 0) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+        at = QPoint(area.x() + area.width() / 3, area.y() + area.height() / 3);
+    } else {
+        at = QPoint(left, top);
+    }
+    mainRect_ = QRect(at, QSize(0, 0));
+    // The controller sits at the main window's top-left, one pixel high.
+    setGeometry(at.x(), at.y(), 1, 1);
+}
+
+void CTavoraPlayerDlg::ApplyTaskbarOptions() {
+    if (state_.showTaskbar) {
+        // No taskbar button of its own: a tool window.
+        setWindowFlags((windowFlags() & ~Qt::Window) | Qt::Tool | Qt::FramelessWindowHint);
+        show();
+        return;
+    }
+    SendCommand(32843);  // Always Top
+}
+
+void CTavoraPlayerDlg::RunCommandLine() {
+    ControllerHooks& hooks = ControllerHooks::get();
+    if (!commandLine_.empty()) {
+        const int number = IncrementRegDword(keys::kOutFile, keys::kCount);
+        WriteRegString(keys::kOutFile, std::to_string(number), commandLine_);
+        OnOutFileLoad(number);
+        return;
+    }
+    if (hooks.restorePlaylist) hooks.restorePlaylist(*this);
+}
+
+}  // namespace tavora

@@ -1,0 +1,62 @@
+#pragma once
+// The local socket through which a later launch hands its command line to the
+// running player. The running player serves it under the playlist window's title,
+// "TavoraPlayer List"; a later launch connects, sends "WM_OUTFILE_ARRIVED n" and
+// waits for the reply, which comes only after the player has handled the argument,
+// so the hand-off is synchronous.
+//
+// Wire format: one request per line, "<message> <wParam> <lParam>\n" in decimal; one
+// reply per request, "<result>\n".
+//
+// Threading: HandOffServer lives on the UI thread and calls its handler there.
+// SendHandOff blocks its caller and needs no event loop.
+
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace tavora {
+
+inline constexpr const char* kHandOffName = "TavoraPlayer List";
+
+// Where the socket lives: $XDG_RUNTIME_DIR/TavoraPlayer List, else a per-user name in /tmp.
+QString HandOffSocketPath();
+
+class HandOffServer : public QObject {
+    Q_OBJECT
+public:
+    using Handler = std::function<intptr_t(unsigned message, uintptr_t wParam, intptr_t lParam)>;
+
+    explicit HandOffServer(Handler handler, QObject* parent = nullptr);
+    ~HandOffServer() override;
+
+    // Starts serving; a stale socket left by a crashed player is replaced. Only the
+    // holder of the single-instance lock may call this.
+    bool listen();
+    bool isListening() const;
+
+private:
+    void acceptConnections();
+    void serve(QLocalSocket* socket);
+
+    Handler handler_;
+    QLocalServer* server_;
+};
+
+// Connects to the running player, retrying every 10 ms until `wait` has passed, then
+// sends the message and waits (up to `wait` again) for its reply. nullopt when there is
+// no player to talk to or it did not answer in time.
+std::optional<intptr_t> SendHandOff(unsigned message, uintptr_t wParam, intptr_t lParam,
+                                    std::chrono::milliseconds wait);
+
+// Blocks until a player serves the socket or `wait` has passed.
+bool WaitForHandOffServer(std::chrono::milliseconds wait);
+
+}  // namespace tavora

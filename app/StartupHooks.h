@@ -1,0 +1,25 @@
+#pragma once
+// Where the file associations join the start-up routine. Set before Run().
+
+#include <QApplication>
+
+#include <functional>
+#include <string>
+
+namespace tavora {
+
+// The stored association flags as read (the missing-value mark when absent).
+struct AssociationFlags {
+    int autoConnect = 0;
+    int mp3 = 0, wma = 0, wav = 0, ogg = 0, cda = 0, pls = 0, m3u = 0;
+};
+
+struct StartupHooks {
+    std::function<void(const AssociationFlags&, const std::string& programPath)> writeAssociations;
+    std::function<void()> associationsChanged;  // refresh the desktop's databases
+    std::function<void(QApplication&)> prepareApplication;  // fonts, styles
+
+    static StartupHooks& get();
+};
+
+}  // namespace tavora

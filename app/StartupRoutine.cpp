@@ -1,0 +1,105 @@
+#include "StartupRoutine.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <memory>
+
+#include "HandOffChannel.h"
+#include "Messages.h"
+#include "Registry.h"
+#include "RegistryKeys.h"
+#include "ShutdownSignals.h"
+#include "StartupHooks.h"
+#include "TavoraPlayerDlg.h"
+#include "instance/SingleInstanceLock.h"
+
+namespace tavora {
+
+std::string JoinCommandLine(int argc, char** argv) {
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) line += ' ';
+        line += argv[i];
+    }
+    return line;
+}
+
+CTavoraPlayerApp::CTavoraPlayerApp(std::string programPath, std::string commandLine)
+    : programPath_(std::move(programPath)), commandLine_(std::move(commandLine)) {}
+
+void CTavoraPlayerApp::ApplyAssociationSettings() {
+    const std::string control = std::string(keys::kSoftware) + "\\TavoraPlayer\\Setting\\Control";
+    const std::string connect = std::string(keys::kSoftware) + "\\TavoraPlayer\\Setting\\ConnectExt";
+    AssociationFlags flags;
+    flags.autoConnect = ReadRegDword(control, "AutoConnect");
+    flags.mp3 = ReadRegDword(connect, "MP3");
+    flags.wma = ReadRegDword(connect, "WMA");
+    flags.wav = ReadRegDword(connect, "WAV");
+    flags.ogg = ReadRegDword(connect, "OGG");
+    flags.cda = ReadRegDword(connect, "CDA");
+    flags.pls = ReadRegDword(connect, "PLS");
+    flags.m3u = ReadRegDword(connect, "M3U");
+    // A missing "AutoConnect" counts as on.
+    if (flags.autoConnect != 0 && StartupHooks::get().writeAssociations)
+        StartupHooks::get().writeAssociations(flags, programPath_);
+}
+
+int CTavoraPlayerApp::Run(int& argc, char** argv) {
+    ApplyAssociationSettings();
+    platform::SingleInstanceLock lock(kHandOffName);
+    if (!lock.acquired()) return HandOver();
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("TavoraPlayer"));
+    QApplication::setApplicationDisplayName(QStringLiteral("타보라 플레이어"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (StartupHooks::get().associationsChanged) StartupHooks::get().associationsChanged();
+    if (StartupHooks::get().prepareApplication) StartupHooks::get().prepareApplication(app);
+
+    auto controller = std::make_unique<CTavoraPlayerDlg>(commandLine_);
+    // The desktop session ending, or a TERM/INT signal, closes the player as Exit does,
+    // so that everything is saved.
+    ShutdownSignals onSignals([c = controller.get()] { c->SendCommand(32781); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, controller.get(),
+                     [c = controller.get()] { c->SendMessage(msg::Close); });
+    controller->RunModal();
+    controller.reset();
+    return 0;
+}
+
+int CTavoraPlayerApp::HandOver() {
+    // Nothing to hand over: the running player is left alone.
+    if (commandLine_.empty()) return 0;
+    // Wait for the running player first, so that its start (which resets the count)
+    // can never take back a number given out here; then take the next number and store
+    // the argument under it in one step.
+    if (!WaitForHandOffServer(kHandOffWait)) {
+        std::fprintf(stderr,
+                     "tavoraplayer: another player is starting but did not become ready within %lld s; "
+                     "\"%s\" was not handed over.\n",
+                     static_cast<long long>(kHandOffWait.count()), commandLine_.c_str());
+        return 1;
+    }
+    int number;
+    {
+        RegistryBatch batch;
+        number = IncrementRegDword(keys::kOutFile, keys::kCount);
+        WriteRegString(keys::kOutFile, std::to_string(number), commandLine_);
+    }
+    int argc = 1;
+    char name[] = "tavoraplayer";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);  // the socket needs an application object
+    const auto reply = SendHandOff(msg::OutFileArrived, static_cast<uintptr_t>(number), 0, kHandOffWait);
+    if (!reply) {
+        std::fprintf(stderr,
+                     "tavoraplayer: the running player did not take \"%s\" within %lld s.\n",
+                     commandLine_.c_str(), static_cast<long long>(kHandOffWait.count()));
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace tavora
