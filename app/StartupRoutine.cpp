@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "HandOffChannel.h"
@@ -69,17 +70,29 @@ int CTavoraPlayerApp::Run(int& argc, char** argv) {
     return 0;
 }
 
+namespace {
+// TAVORA_HANDOFF_WAIT_SECONDS shortens or lengthens the wait (tests, slow machines).
+std::chrono::milliseconds HandOffWait() {
+    if (const char* text = std::getenv("TAVORA_HANDOFF_WAIT_SECONDS"); text && *text) {
+        const long seconds = std::strtol(text, nullptr, 10);
+        if (seconds > 0) return std::chrono::seconds(seconds);
+    }
+    return CTavoraPlayerApp::kHandOffWait;
+}
+}  // namespace
+
 int CTavoraPlayerApp::HandOver() {
     // Nothing to hand over: the running player is left alone.
     if (commandLine_.empty()) return 0;
+    const auto wait = HandOffWait();
     // Wait for the running player first, so that its start (which resets the count)
     // can never take back a number given out here; then take the next number and store
     // the argument under it in one step.
-    if (!WaitForHandOffServer(kHandOffWait)) {
+    if (!WaitForHandOffServer(wait)) {
         std::fprintf(stderr,
                      "tavoraplayer: another player is starting but did not become ready within %lld s; "
                      "\"%s\" was not handed over.\n",
-                     static_cast<long long>(kHandOffWait.count()), commandLine_.c_str());
+                     static_cast<long long>(wait.count() / 1000), commandLine_.c_str());
         return 1;
     }
     int number;
@@ -92,11 +105,11 @@ int CTavoraPlayerApp::HandOver() {
     char name[] = "tavoraplayer";
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);  // the socket needs an application object
-    const auto reply = SendHandOff(msg::OutFileArrived, static_cast<uintptr_t>(number), 0, kHandOffWait);
+    const auto reply = SendHandOff(msg::OutFileArrived, static_cast<uintptr_t>(number), 0, wait);
     if (!reply) {
         std::fprintf(stderr,
                      "tavoraplayer: the running player did not take \"%s\" within %lld s.\n",
-                     commandLine_.c_str(), static_cast<long long>(kHandOffWait.count()));
+                     commandLine_.c_str(), static_cast<long long>(wait.count() / 1000));
         return 1;
     }
     return 0;

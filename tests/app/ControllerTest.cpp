@@ -1,0 +1,285 @@
+// The controller: initialisation with an empty store, the hand-off dispatch of the
+// command-line switches, the shutdown sequence, its own commands and the
+// cross-thread message path.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <thread>
+
+#include "Commands.h"
+#include "HandOffArgument.h"
+#include "HandOffChannel.h"
+#include "Messages.h"
+#include "ProgramInfoWindow.h"
+#include "Registry.h"
+#include "RegistryKeys.h"
+#include "TavoraPlayerDlg.h"
+#include "../support/TempRegistry.h"
+
+using namespace tavora;
+
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "controller_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+struct Recorded {
+    std::vector<std::pair<std::string, std::string>> calls;  // (action, path)
+};
+
+HandOffTargets Recorder(Recorded& r) {
+    HandOffTargets t;
+    t.addFile = [&r](const std::string& p) { r.calls.emplace_back("add", p); };
+    t.addFileAndPlayFirst = [&r](const std::string& p) { r.calls.emplace_back("play", p); };
+    t.loadM3u = [&r](const std::string& p) { r.calls.emplace_back("m3u", p); };
+    t.loadPls = [&r](const std::string& p) { r.calls.emplace_back("pls", p); };
+    return t;
+}
+
+class ControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        runtime_ = reg_.dir() / "runtime";
+        std::filesystem::create_directories(runtime_);
+        setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+    }
+    test::TempRegistry reg_;
+    std::filesystem::path runtime_;
+};
+
+}  // namespace
+
+TEST_F(ControllerTest, FirstStartWithEmptyStoreUsesDefaults) {
+    WriteRegDword(keys::kOutFile, keys::kCount, 7);  // left over from a crash
+    CTavoraPlayerDlg dlg("");
+    dlg.OnInitDialog();
+    EXPECT_EQ(ReadRegDword(keys::kOutFile, keys::kCount), 0);
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("타보라 플레이어"));
+    EXPECT_EQ(dlg.state().volume, 25);
+    EXPECT_EQ(dlg.state().repeatOff, 1);
+    EXPECT_EQ(dlg.state().listShown, 1);
+    EXPECT_EQ(dlg.state().equalizerShown, 0);
+    EXPECT_EQ(dlg.state().crossFade, 1);
+    // No saved position: one third of the screen.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(dlg.mainRect().topLeft(), QPoint(screen.width() / 3, screen.height() / 3));
+    EXPECT_TRUE(dlg.handOffServer() && dlg.handOffServer()->isListening());
+}
+
+TEST_F(ControllerTest, SavedPositionIsUsedUnlessNegative) {
+    WriteRegDword(keys::kSize, "Tavora.Size.Left", 120);
+    WriteRegDword(keys::kSize, "Tavora.Size.Top", 80);
+    {
+        CTavoraPlayerDlg dlg("");
+        dlg.OnInitDialog();
+        EXPECT_EQ(dlg.mainRect().topLeft(), QPoint(120, 80));
+    }
+    WriteRegDword(keys::kSize, "Tavora.Size.Top", -5);
+    CTavoraPlayerDlg dlg("");
+    dlg.OnInitDialog();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(dlg.mainRect().topLeft(), QPoint(screen.width() / 3, screen.height() / 3));
+}
+
+TEST_F(ControllerTest, OwnCommandLineBecomesArgumentOneAndPlaysWithStartOpen) {
+    Recorded r;
+    CTavoraPlayerDlg dlg("-s/music/한글 노래.mp3");
+    dlg.SetHandOffTargets(Recorder(r));
+    QSignalSpy handled(&dlg, &CTavoraPlayerDlg::handOffHandled);
+    dlg.OnInitDialog();
+    EXPECT_EQ(ReadRegDword(keys::kOutFile, keys::kCount), 1);
+    EXPECT_EQ(ReadRegString(keys::kOutFile, "1"), "-s/music/한글 노래.mp3");
+    ASSERT_EQ(r.calls.size(), 1u);
+    EXPECT_EQ(r.calls[0], std::make_pair(std::string("play"), std::string("/music/한글 노래.mp3")));
+    ASSERT_EQ(handled.count(), 1);
+    EXPECT_EQ(handled.at(0).at(0).toInt(), 1);
+}
+
+TEST_F(ControllerTest, SwitchesDispatchByNumberAndStartOpen) {
+    Recorded r;
+    CTavoraPlayerDlg dlg("");
+    dlg.SetHandOffTargets(Recorder(r));
+    dlg.OnInitDialog();
+    const std::pair<const char*, std::pair<const char*, const char*>> cases[] = {
+        {"-add/a b.mp3", {"add", "/a b.mp3"}},
+        {"-s/c.mp3", {"add", "/c.mp3"}},  // not argument 1: only added
+        {"-list/l.m3u", {"m3u", "/l.m3u"}},
+        {"-pls/p.pls", {"pls", "/p.pls"}},
+        {"-s\"/quoted.mp3\"", {"add", "\"/quoted.mp3\""}},  // quotes are kept
+    };
+    int n = 2;
+    for (const auto& [text, expected] : cases) {
+        WriteRegString(keys::kOutFile, std::to_string(n), text);
+        dlg.SendMessage(msg::OutFileLoad, n++);
+        ASSERT_FALSE(r.calls.empty());
+        EXPECT_EQ(r.calls.back(), std::make_pair(std::string(expected.first), std::string(expected.second)));
+    }
+    // Unknown switches and bare paths do nothing.
+    const size_t before = r.calls.size();
+    for (const char* text : {"/music/bare.mp3", " -add/x.mp3", "-x/y", ""}) {
+        WriteRegString(keys::kOutFile, std::to_string(n), text);
+        dlg.SendMessage(msg::OutFileLoad, n++);
+    }
+    EXPECT_EQ(r.calls.size(), before);
+    // "-s" as argument 1 with StartOpen = 0 only adds.
+    WriteRegDword(keys::kControl, "StartOpen", 0);
+    WriteRegString(keys::kOutFile, "1", "-s/first.mp3");
+    dlg.SendMessage(msg::OutFileLoad, 1);
+    EXPECT_EQ(r.calls.back(), std::make_pair(std::string("add"), std::string("/first.mp3")));
+}
+
+TEST_F(ControllerTest, SwitchParsingOrderAndPlsLimit) {
+    EXPECT_EQ(ParseHandOffArgument("-add").kind, HandOffSwitch::Add);
+    EXPECT_EQ(ParseHandOffArgument("-add").operand, "");
+    EXPECT_EQ(ParseHandOffArgument("-s-add/x").kind, HandOffSwitch::Start);
+    EXPECT_EQ(ParseHandOffArgument("-s-add/x").operand, "-add/x");
+    EXPECT_EQ(ParseHandOffArgument("-list").kind, HandOffSwitch::List);
+    EXPECT_EQ(ParseHandOffArgument("-ADD/x").kind, HandOffSwitch::None);
+    const std::string longPath(300, 'p');
+    EXPECT_EQ(ParseHandOffArgument("-pls" + longPath).operand.size(), kPlsPathLimit);
+    EXPECT_EQ(ParseHandOffArgument("-list" + longPath).operand.size(), 300u);
+}
+
+TEST_F(ControllerTest, ExitRunsTheShutdownSequenceOnce) {
+    int steps = 0;
+    {
+        CTavoraPlayerDlg dlg("");
+        dlg.AddShutdownStep([&] { ++steps; });
+        dlg.OnInitDialog();
+        WriteRegDword(keys::kOutFile, keys::kCount, 5);
+        WriteRegDword(keys::kRoot, keys::kUpdateCheck, 1);
+        dlg.SetTimer(timer::kMasterVolume, 90);
+        dlg.SendCommand(cmd::Exit);
+        EXPECT_TRUE(dlg.isDestroyed());
+        EXPECT_FALSE(dlg.IsTimerActive(timer::kMasterVolume));
+        EXPECT_EQ(ReadRegDword(keys::kOutFile, keys::kCount), 0);
+        EXPECT_EQ(ReadRegDword(keys::kRoot, keys::kUpdateCheck), 0);
+        // Once destroyed, further messages do nothing.
+        WriteRegDword(keys::kOutFile, keys::kCount, 3);
+        dlg.SendCommand(cmd::Exit);
+        EXPECT_EQ(ReadRegDword(keys::kOutFile, keys::kCount), 3);
+    }
+    EXPECT_EQ(steps, 1);
+}
+
+TEST_F(ControllerTest, CloseOnlyHidesWhileAnAutomationClientHoldsThePlayer) {
+    CTavoraPlayerDlg dlg("");
+    dlg.OnInitDialog();
+    dlg.SetAutomationHeld(true);
+    dlg.SendCommand(cmd::Exit);
+    EXPECT_FALSE(dlg.isDestroyed());
+    EXPECT_FALSE(dlg.isVisible());
+    dlg.SetAutomationHeld(false);
+    dlg.SendCommand(cmd::Exit);
+    EXPECT_TRUE(dlg.isDestroyed());
+}
+
+TEST_F(ControllerTest, PositionTimerStopsItselfWhenNothingPlays) {
+    CTavoraPlayerDlg dlg("");
+    dlg.OnInitDialog();
+    int ticks = 0;
+    dlg.RegisterTimer(timer::kPosition, [&] { ++ticks; });
+    dlg.state().isPlaying = 1;
+    dlg.SetTimer(timer::kPosition, timer::kPositionPeriodMs);
+    QTest::qWait(250);
+    EXPECT_GE(ticks, 1);
+    dlg.state().isPlaying = 0;
+    QTest::qWait(200);
+    EXPECT_FALSE(dlg.IsTimerActive(timer::kPosition));
+    const int after = ticks;
+    QTest::qWait(200);
+    EXPECT_EQ(ticks, after);
+}
+
+TEST_F(ControllerTest, TrayModeCommandsKeepExactlyOneRepeatMode) {
+    CTavoraPlayerDlg dlg("");
+    dlg.OnInitDialog();
+    auto modes = [&] {
+        const auto& s = dlg.state();
+        return std::array<int, 3>{s.repeatOff, s.repeatOne, s.repeatAll};
+    };
+    dlg.SendCommand(cmd::RepeatAllMode);
+    EXPECT_EQ(modes(), (std::array<int, 3>{0, 0, 1}));
+    dlg.SendCommand(cmd::RepeatOneMode);
+    EXPECT_EQ(modes(), (std::array<int, 3>{0, 1, 0}));
+    dlg.SendCommand(cmd::RepeatNone);
+    EXPECT_EQ(modes(), (std::array<int, 3>{1, 0, 0}));
+    int reshuffled = 0;
+    dlg.RegisterCommand(cmd::Shuttle, [&] { ++reshuffled; });
+    dlg.SendCommand(cmd::ToggleShuffle);
+    EXPECT_EQ(dlg.state().shuffle, 1);
+    EXPECT_EQ(reshuffled, 1);
+    dlg.SendCommand(cmd::ToggleShuffle);
+    EXPECT_EQ(dlg.state().shuffle, 0);
+    EXPECT_EQ(reshuffled, 1);
+}
+
+TEST_F(ControllerTest, AlwaysTopToggleIsStoredAndApplied) {
+    CTavoraPlayerDlg dlg("");
+    QWidget main;
+    dlg.SetMainWindow(&main);
+    dlg.OnInitDialog();
+    dlg.SendCommand(cmd::ToggleAlwaysTop);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "AlwaysTop"), 1);
+    EXPECT_TRUE(main.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    dlg.SendCommand(cmd::ToggleAlwaysTop);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "AlwaysTop"), 0);
+    EXPECT_FALSE(main.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    dlg.SetMainWindow(nullptr);
+}
+
+TEST_F(ControllerTest, MessagesFromWorkerThreadsRunOnTheUiThread) {
+    CTavoraPlayerDlg dlg("");
+    dlg.OnInitDialog();
+    std::thread::id ranOn;
+    bool posted = false;
+    dlg.RegisterCommand(cmd::SortTag, [&] { ranOn = std::this_thread::get_id(); });
+    dlg.RegisterCommand(cmd::InvalidateList, [&] { posted = true; });
+    std::thread worker([&] {
+        dlg.SendCommand(cmd::SortTag);  // waits for the UI thread
+        dlg.PostMessage(msg::Command, cmd::InvalidateList);
+    });
+    // The UI thread keeps handling events while the worker waits.
+    while (ranOn == std::thread::id()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    worker.join();
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+    QTRY_VERIFY(posted);
+}
+
+TEST_F(ControllerTest, ProgramInfoWindowClickClosesAndStaysOne) {
+    CTavoraPlayerDlg dlg("");
+    dlg.OnInitDialog();
+    dlg.SendCommand(cmd::InfoProgram);
+    ProgramInfoWindow* info = dlg.programInfoWindow();
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->size(), QSize(381, 213));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(info->pos(), QPoint(screen.width() / 3, screen.height() / 3));
+    EXPECT_TRUE(info->isVisible());
+    QTest::mouseClick(info, Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_FALSE(info->isVisible());
+    dlg.SendCommand(cmd::InfoProgram);
+    EXPECT_EQ(dlg.programInfoWindow(), info);  // created once, shown again
+    EXPECT_TRUE(info->isVisible());
+    // The picture is drawn, not a blank window.
+    const QImage shot = info->grab().toImage();
+    EXPECT_NE(shot.pixelColor(10, 10), shot.pixelColor(80, 90));
+}
+
+TEST_F(ControllerTest, EveryCommandHasAName) {
+    for (int id : {32771, 32773, 32788, 32823, 32839, 32856, 32867, 32874})
+        EXPECT_FALSE(cmd::CommandName(id).empty()) << id;
+    EXPECT_EQ(cmd::CommandName(32788), "List DbClick Play");
+    EXPECT_TRUE(cmd::CommandName(1).empty());
+}
