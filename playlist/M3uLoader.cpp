@@ -1,0 +1,51 @@
+#include "M3uLoader.h"
+
+#include <filesystem>
+
+#include "PlaylistEntry.h"
+#include "PlaylistFiles.h"
+#include "PlaylistModel.h"
+#include "PlaylistText.h"
+
+namespace tavora {
+
+M3uLoader::M3uLoader(PlaylistModel& model, M3uLoadServices services) : model_(model), services_(std::move(services)) {}
+
+M3uLoadResult M3uLoader::LoadReplacing(const std::string& listPath) { return Load(listPath, true, nullptr); }
+
+M3uLoadResult M3uLoader::LoadAppending(const std::string& listPath) { return Load(listPath, false, nullptr); }
+
+M3uLoadResult M3uLoader::LoadDropped(const std::string& listPath, std::atomic<bool>& playFirstAdded) {
+    return Load(listPath, false, &playFirstAdded);
+}
+
+M3uLoadResult M3uLoader::Load(const std::string& listPath, bool replace, std::atomic<bool>* playFirstAdded) {
+    std::lock_guard lock(m3uLoadLock_);
+    M3uLoadResult result;
+    PlaylistLineReader reader;
+    if (!reader.Open(listPath)) return result;
+    result.opened = true;
+    // Only now: a list that cannot be read leaves the old one in place.
+    if (replace) model_.DeleteAllEntries();
+    if (!services_.probeStream) return result;
+
+    const std::string folder = std::filesystem::path(listPath).parent_path().string();
+    ForEachM3uEntry(reader, folder, [&](const std::string& path) {
+        const std::optional<ProbedStream> probe = services_.probeStream(path);
+        if (!probe) return;
+        const std::string title = services_.displayTitle ? services_.displayTitle(path) : FileNameTitle(path);
+        const int row = model_.AddEntry(title, FormatLength(probe->lengthSeconds), path);
+        if (result.firstRow < 0) result.firstRow = row;
+        ++result.rowsAdded;
+        const bool play = result.rowsAdded == 1 && playFirstAdded && services_.playFirstRow &&
+                          playFirstAdded->exchange(false);
+        if (play) {
+            services_.playFirstRow(row, *probe);
+        } else if (services_.freeStream) {
+            services_.freeStream(probe->handle);
+        }
+    });
+    return result;
+}
+
+}  // namespace tavora
