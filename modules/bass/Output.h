@@ -1,0 +1,26 @@
+#pragma once
+// Where the mixed sound goes: the default PulseAudio sink, nothing (paced in real
+// time), or a WAV file (paced in real time). TAVORA_AUDIO_OUTPUT chooses:
+// "pulse" (default), "null", "wav:PATH".
+//
+// Threading: Write is called from the engine's playback thread only.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace tavora::audio {
+
+class Output {
+public:
+    virtual ~Output() = default;
+    // Interleaved stereo floats at the output rate; blocks until the device (or the
+    // real-time pace) takes them.
+    virtual void Write(const float* stereo, size_t frames) = 0;
+};
+
+// nullptr when the output cannot be started; error then holds a BASS_ERROR_ code.
+// noSound selects the silent output regardless of the environment (device 0).
+std::unique_ptr<Output> CreateOutput(int rate, bool noSound, int& error);
+
+}  // namespace tavora::audio

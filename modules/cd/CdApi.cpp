@@ -1,0 +1,123 @@
+// basscd.so: audio-CD tracks named by ".cda" records. The drive is $TAVORA_CD_DEVICE
+// (a device node or a CD image such as a .cue/.bin pair) or else the default CD drive.
+
+#include <cdio/cdio.h>
+#include <cdio/logging.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "CdaRecord.h"
+#include "tavora/engine_ext.h"
+
+using namespace tavora::audio;
+
+namespace {
+
+constexpr DWORD kFramesPerSector = CDIO_CD_FRAMESIZE_RAW / 4;  // 588 stereo 16-bit frames
+
+struct CdTrack {
+    CdIo_t* cd = nullptr;
+    lsn_t first = 0;
+    QWORD frames = 0;
+    QWORD position = 0;
+    std::vector<uint8_t> sector = std::vector<uint8_t>(CDIO_CD_FRAMESIZE_RAW);
+};
+
+DWORD Read(void* user, float* out, DWORD frames) {
+    auto& t = *static_cast<CdTrack*>(user);
+    DWORD done = 0;
+    while (done < frames && t.position < t.frames) {
+        const lsn_t lsn = t.first + static_cast<lsn_t>(t.position / kFramesPerSector);
+        const DWORD offset = static_cast<DWORD>(t.position % kFramesPerSector);
+        // A sector that cannot be read (scratched disc, short image) ends the track.
+        if (cdio_read_audio_sectors(t.cd, t.sector.data(), lsn, 1) != DRIVER_OP_SUCCESS) {
+            t.frames = t.position;
+            break;
+        }
+        const DWORD n = std::min<DWORD>(frames - done, std::min<QWORD>(kFramesPerSector - offset, t.frames - t.position));
+        const uint8_t* p = t.sector.data() + offset * 4;
+        for (DWORD i = 0; i < n * 2; ++i)
+            out[done * 2 + i] = static_cast<int16_t>(p[2 * i] | (p[2 * i + 1] << 8)) / 32768.0f;
+        done += n;
+        t.position += n;
+    }
+    return done;
+}
+
+BOOL Seek(void* user, QWORD frame) {
+    auto& t = *static_cast<CdTrack*>(user);
+    t.position = std::min(frame, t.frames);
+    return TRUE;
+}
+
+QWORD Position(void* user) { return static_cast<CdTrack*>(user)->position; }
+QWORD Length(void* user) { return static_cast<CdTrack*>(user)->frames; }
+
+void Destroy(void* user) {
+    auto* t = static_cast<CdTrack*>(user);
+    cdio_destroy(t->cd);
+    delete t;
+}
+
+bool ReadRecord(const char* path, CdaRecord& record) {
+    FILE* file = std::fopen(path, "rb");
+    if (!file) return false;
+    uint8_t data[64];
+    const size_t size = std::fread(data, 1, sizeof data, file);
+    std::fclose(file);
+    const auto parsed = ParseCdaRecord(data, size);
+    if (!parsed) return false;
+    record = *parsed;
+    return true;
+}
+
+}  // namespace
+
+extern "C" HSTREAM BASS_CD_StreamCreateFile(const char* file, DWORD flags) {
+    CdaRecord record;
+    if (!file || !ReadRecord(file, record)) {
+        TAVORA_SetError(file ? BASS_ERROR_FILEFORM : BASS_ERROR_FILEOPEN);
+        return 0;
+    }
+    cdio_loglevel_default = CDIO_LOG_ERROR;
+    const char* device = std::getenv("TAVORA_CD_DEVICE");
+    CdIo_t* cd = cdio_open(device && *device ? device : nullptr, DRIVER_UNKNOWN);
+    if (!cd) {
+        TAVORA_SetError(BASS_ERROR_DEVICE);
+        return 0;
+    }
+    const track_t track = static_cast<track_t>(record.track);
+    const track_t firstTrack = cdio_get_first_track_num(cd);
+    const track_t tracks = cdio_get_num_tracks(cd);
+    if (firstTrack == CDIO_INVALID_TRACK || track < firstTrack || track >= firstTrack + tracks ||
+        cdio_get_track_format(cd, track) != TRACK_FORMAT_AUDIO) {
+        cdio_destroy(cd);
+        TAVORA_SetError(BASS_ERROR_NOTAVAIL);
+        return 0;
+    }
+    const lsn_t first = cdio_get_track_lsn(cd, track);
+    const lsn_t last = cdio_get_track_last_lsn(cd, track);
+    if (first == CDIO_INVALID_LSN || last == CDIO_INVALID_LSN || last < first) {
+        cdio_destroy(cd);
+        TAVORA_SetError(BASS_ERROR_NOTAVAIL);
+        return 0;
+    }
+    auto* t = new CdTrack;
+    t->cd = cd;
+    t->first = first;
+    t->frames = static_cast<QWORD>(last - first + 1) * kFramesPerSector;
+    TAVORA_SOURCE s {};
+    s.freq = 44100;
+    s.chans = 2;
+    s.ctype = BASS_CTYPE_STREAM_CD;
+    s.read = Read;
+    s.seek = Seek;
+    s.position = Position;
+    s.length = Length;
+    s.destroy = Destroy;
+    s.user = t;
+    return TAVORA_StreamCreateSource(&s, flags);
+}
