@@ -8,6 +8,12 @@
 #include <QThread>
 #include <QTimerEvent>
 
+#include <time.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
 #include "Commands.h"
 #include "HandOffArgument.h"
 #include "HandOffChannel.h"
@@ -17,10 +23,30 @@
 
 Q_LOGGING_CATEGORY(lcHandOff, "tavora.handoff", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcController, "tavora.controller", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcStartup, "tavora.startup", QtWarningMsg)
 
 namespace tavora {
 namespace {
 CTavoraPlayerDlg* g_controller = nullptr;
+
+// Milliseconds since the process started (its start time in /proc is in clock ticks).
+double ProcessUptimeMs() {
+    std::ifstream stat("/proc/self/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const size_t close = text.rfind(')');
+    if (close == std::string::npos) return -1;
+    std::istringstream fields(text.substr(close + 2));
+    std::string field;
+    for (int i = 3; i <= 22 && fields >> field; ++i) {
+        if (i == 22) {
+            timespec now{};
+            clock_gettime(CLOCK_BOOTTIME, &now);
+            const double startMs = std::stod(field) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+            return now.tv_sec * 1000.0 + now.tv_nsec / 1e6 - startMs;
+        }
+    }
+    return -1;
+}
 }
 
 CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
@@ -222,6 +248,10 @@ void CTavoraPlayerDlg::moveEvent(QMoveEvent* event) {
 void CTavoraPlayerDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), QColor(20, 24, 32));
+    if (!firstPaintReported_) {
+        firstPaintReported_ = true;
+        qCInfo(lcStartup, "first paint %.1f ms after start", ProcessUptimeMs());
+    }
 }
 
 }  // namespace tavora

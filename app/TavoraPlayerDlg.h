@@ -141,6 +141,7 @@ private:
     QRect equalizerRect_;
     QPoint lastPos_;
     bool initialised_ = false;
+    bool firstPaintReported_ = false;
     bool destroyed_ = false;
     bool automationHeld_ = false;
 };

@@ -5,7 +5,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <cctype>
 #include <map>
+#include <set>
 #include <memory>
 #include <thread>
 #include <algorithm>
@@ -82,6 +84,13 @@ public:
 
     int depth = 0;  // nesting of Transaction scopes on this thread
 
+    // Keys this connection has created or seen created, in lower case, so that the
+    // create-on-open of every read does not cost a write. A key deleted by another
+    // process stays in here; that only means a later read does not create it again,
+    // while a later write still stores its value (which makes the key exist).
+    std::set<std::string> knownKeys;
+    std::set<std::string> pendingKeys;  // created in the open transaction
+
 private:
     sqlite3* db_ = nullptr;
     bool ready_ = false;
@@ -108,12 +117,23 @@ bool StepDone(sqlite3_stmt* stmt) {
     return rc == SQLITE_DONE;
 }
 
+std::string KnownKeyName(Hive hive, const std::string& key) {
+    std::string name = std::to_string(static_cast<int>(hive)) + ':' + key;
+    for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return name;
+}
+
 bool EnsureKey(Connection* c, Hive hive, const std::string& key) {
+    const std::string known = KnownKeyName(hive, key);
+    if (c->knownKeys.count(known) || c->pendingKeys.count(known)) return true;
     sqlite3_stmt* stmt = c->Prepare("INSERT OR IGNORE INTO keys(hive, path) VALUES(?1, ?2)");
     if (!stmt) return false;
     sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
     BindText(stmt, 2, key);
-    return StepDone(stmt);
+    if (!StepDone(stmt)) return false;
+    // Inside a transaction the key is only known for sure once it commits.
+    (c->depth == 0 ? c->knownKeys : c->pendingKeys).insert(known);
+    return true;
 }
 
 std::string ColumnText(sqlite3_stmt* stmt, int column) {
@@ -246,6 +266,7 @@ bool DeleteKey(Hive hive, std::string_view key) {
     if (k.empty()) return false;  // never wipe a whole hive
     Connection* c = ThisThreadConnection();
     if (!c) return false;
+    c->knownKeys.clear();
     Transaction tx;
     for (const char* sql :
          {"DELETE FROM vals WHERE hive=?1 AND (path=?2 OR substr(path,1,length(?2)+1)=?2||'\\')",
@@ -350,7 +371,10 @@ Transaction::~Transaction() {
     Connection* c = ThisThreadConnection();
     if (!c || c->depth == 0) return;
     --c->depth;
-    if (outermost_) c->Exec("ROLLBACK");
+    if (outermost_) {
+        c->Exec("ROLLBACK");
+        c->pendingKeys.clear();
+    }
 }
 
 bool Transaction::Commit() {
@@ -360,9 +384,15 @@ bool Transaction::Commit() {
     done_ = true;
     --c->depth;
     if (!outermost_) return true;
-    for (int attempt = 0; attempt < 4; ++attempt)
-        if (c->Exec("COMMIT")) return true;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (c->Exec("COMMIT")) {
+            c->knownKeys.merge(c->pendingKeys);
+            c->pendingKeys.clear();
+            return true;
+        }
+    }
     c->Exec("ROLLBACK");
+    c->pendingKeys.clear();
     return false;
 }
 

@@ -170,3 +170,14 @@ TEST(RegistryTest, IncrementOfMissingCountStartsFromTheMark) {
     test::TempRegistry reg;
     EXPECT_EQ(IncrementRegDword(keys::kOutFile, keys::kCount), -11549);
 }
+
+TEST(RegistryTest, RolledBackKeysAreCreatedAgainByTheNextRead) {
+    test::TempRegistry reg;
+    {
+        store::Transaction tx;
+        ReadRegDword(keys::kEqualizerPreset, "mod");  // creates the key inside the transaction
+    }
+    EXPECT_FALSE(store::KeyExists(store::Hive::LocalMachine, keys::kEqualizerPreset));
+    ReadRegDword(keys::kEqualizerPreset, "mod");
+    EXPECT_TRUE(store::KeyExists(store::Hive::LocalMachine, keys::kEqualizerPreset));
+}
