@@ -1,0 +1,263 @@
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "M3uLoader.h"
+#include "PlaylistFiles.h"
+#include "PlaylistModel.h"
+#include "PlsLoader.h"
+#include "TempRegistry.h"
+
+extern char** environ;
+
+namespace tavora {
+namespace {
+namespace fs = std::filesystem;
+
+struct TempFolder {
+    fs::path dir;
+    TempFolder() {
+        static int n = 0;
+        dir = fs::temp_directory_path() / ("tavora-pl-" + std::to_string(getpid()) + "-" + std::to_string(++n));
+        fs::create_directories(dir);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    std::string Write(const std::string& name, const std::string& bytes) const {
+        const fs::path p = dir / name;
+        fs::create_directories(p.parent_path());
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p.string();
+    }
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Stands in for the audio engine and the tag reader: files that exist open, with
+// their size as length; the title is marked so tests see where it came from.
+struct FakeEngine {
+    std::vector<std::string> probed;
+    std::vector<uint32_t> freed;
+    uint32_t nextHandle = 1;
+    int playedRow = -1;
+    M3uLoadServices Services() {
+        M3uLoadServices s;
+        s.probeStream = [this](const std::string& path) -> std::optional<ProbedStream> {
+            probed.push_back(path);
+            std::error_code ec;
+            if (!fs::is_regular_file(path, ec)) return std::nullopt;
+            return ProbedStream{nextHandle++, static_cast<long long>(fs::file_size(path))};
+        };
+        s.freeStream = [this](uint32_t h) { freed.push_back(h); };
+        s.displayTitle = [](const std::string& path) { return "tag:" + fs::path(path).filename().string(); };
+        s.playFirstRow = [this](int row, const ProbedStream&) { playedRow = row; };
+        return s;
+    }
+};
+
+TEST(M3uWriting, HeaderThenTwoLinesPerRow) {
+    TempFolder tmp;
+    const std::string list = (tmp.dir / "out.m3u").string();
+    ASSERT_TRUE(WriteM3u(list, {}));
+    EXPECT_EQ(ReadAll(list), "#EXTM3U\r\n");
+
+    tmp.Write("out.m3u", std::string(5000, 'z') + "\r\n");  // a longer old file is replaced
+    std::vector<PlaylistEntry> rows = {{"", "하나", "01:00", "/m/1.mp3"},
+                                       {"", "two\nlines", "URL", "http://h:8000/"},
+                                       {"", "three", "", "/m/3.ogg"}};
+    ASSERT_TRUE(WriteM3u(list, rows));
+    EXPECT_EQ(ReadAll(list),
+              "#EXTM3U\r\n#EXTINF:0,하나\r\n/m/1.mp3\r\n#EXTINF:0,two lines\r\nhttp://h:8000/\r\n"
+              "#EXTINF:0,three\r\n/m/3.ogg\r\n");
+    EXPECT_FALSE(WriteM3u((tmp.dir / "missing-folder" / "x.m3u").string(), rows));
+}
+
+TEST(M3uLoading, RowsTakeTitleAndLengthFromTheSongs) {
+    TempFolder tmp;
+    const std::string a = tmp.Write("music/a.mp3", std::string(125, 'a'));
+    tmp.Write("music/노래.ogg", std::string(61, 'b'));
+    tmp.Write("lists/sub/c.wav", "c");
+    // Mixed line ends, an EXTINF line, a missing file, a relative path, a UTF-8 name,
+    // and no final line end.
+    const std::string list = tmp.Write("lists/mix.m3u", "#EXTM3U\r\n#EXTINF:123,Wrong Title\r\n" + a +
+                                                            "\n/nowhere/x.mp3\r../music/노래.ogg\n\rsub/c.wav");
+    PlaylistModel model;
+    FakeEngine engine;
+    M3uLoader loader(model, engine.Services());
+    const auto result = loader.LoadAppending(list);
+    EXPECT_TRUE(result.opened);
+    EXPECT_EQ(result.rowsAdded, 3);
+    ASSERT_EQ(model.RowCount(), 3);
+    EXPECT_EQ(model.GetEntryField(0, kColumnTitle), "tag:a.mp3");
+    EXPECT_EQ(model.GetEntryField(0, kColumnTime), "02:05");
+    EXPECT_EQ(model.GetEntryField(1, kColumnPath), (tmp.dir / "music/노래.ogg").string());
+    EXPECT_EQ(model.GetEntryField(1, kColumnTime), "01:01");
+    EXPECT_EQ(model.GetEntryField(2, kColumnPath), (tmp.dir / "lists/sub/c.wav").string());
+    EXPECT_EQ(engine.freed.size(), 3u);  // every probe of an added row is freed
+    for (const auto& p : engine.probed) EXPECT_EQ(p.find('#'), std::string::npos);
+}
+
+TEST(M3uLoading, ReplacingKeepsTheListWhenTheFileCannotBeOpened) {
+    TempFolder tmp;
+    PlaylistModel model;
+    model.AddEntry("old", "01:00", "/old.mp3");
+    FakeEngine engine;
+    M3uLoader loader(model, engine.Services());
+    EXPECT_FALSE(loader.LoadReplacing((tmp.dir / "none.m3u").string()).opened);
+    EXPECT_EQ(model.RowCount(), 1);
+
+    const std::string song = tmp.Write("s.mp3", "x");
+    EXPECT_TRUE(loader.LoadReplacing(tmp.Write("l.m3u", song + "\n")).opened);
+    ASSERT_EQ(model.RowCount(), 1);
+    EXPECT_EQ(model.GetEntryField(0, kColumnPath), song);
+}
+
+TEST(M3uLoading, DroppedListPlaysItsFirstRowOnce) {
+    TempFolder tmp;
+    const std::string s1 = tmp.Write("1.mp3", "x"), s2 = tmp.Write("2.mp3", "y");
+    const std::string list = tmp.Write("d.m3u", "/missing.mp3\n" + s1 + "\n" + s2 + "\n");
+    PlaylistModel model;
+    model.AddEntry("before", "", "/b.mp3");
+    FakeEngine engine;
+    M3uLoader loader(model, engine.Services());
+    std::atomic<bool> playFirst{true};
+    loader.LoadDropped(list, playFirst);
+    EXPECT_EQ(engine.playedRow, 1);
+    EXPECT_FALSE(playFirst.load());
+    EXPECT_EQ(engine.freed.size(), 1u);  // the played row's probe was handed over
+    engine.playedRow = -1;
+    loader.LoadDropped(list, playFirst);
+    EXPECT_EQ(engine.playedRow, -1);
+}
+
+TEST(PlsLoading, EveryEntryBecomesARowMarkedByKind) {
+    TempFolder tmp;
+    std::string pls = "[playlist]\nNumberOfEntries=12\n";
+    for (int i = 1; i <= 12; ++i) {
+        pls += "File" + std::to_string(i) + "=" + (i % 2 ? "http://radio" + std::to_string(i) + ".example/" : "music/" + std::to_string(i) + ".mp3") + "\n";
+        pls += "Title" + std::to_string(i) + "=ignored\n";
+    }
+    pls += "File13=mms://h/live\r\nFile14=MMS-like-but-local.mp3\nVersion=2";
+    PlaylistModel model;
+    const auto result = LoadPls(model, tmp.Write("r.pls", pls));
+    ASSERT_TRUE(result.read);
+    EXPECT_EQ(result.rowsAdded, 14);
+    EXPECT_TRUE(result.firstIsUrl);
+    EXPECT_EQ(model.GetEntryField(0, kColumnTitle), "http://radio1.example/");
+    EXPECT_EQ(model.GetEntryField(0, kColumnTime), "URL");
+    EXPECT_EQ(model.GetEntryField(11, kColumnTitle), "music/12.mp3");
+    EXPECT_EQ(model.GetEntryField(11, kColumnTime), "---");
+    EXPECT_EQ(model.GetEntryField(11, kColumnPath), (tmp.dir / "music/12.mp3").string());
+    EXPECT_EQ(model.GetEntryField(12, kColumnTime), "URL");
+    EXPECT_EQ(model.GetEntryField(13, kColumnTime), "---");  // a local name starting with "m" is no address
+    EXPECT_FALSE(LoadPls(model, (tmp.dir / "none.pls").string()).read);
+}
+
+// A loopback web server for the download: python3's http.server on a free port.
+class LoopbackServer {
+public:
+    explicit LoopbackServer(const std::string& folder) {
+        port_ = FreePort();
+        const std::string port = std::to_string(port_);
+        std::vector<std::string> args = {"python3", "-m", "http.server", "--bind", "127.0.0.1", "--directory", folder, port};
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        if (posix_spawnp(&pid_, "python3", &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        for (int i = 0; i < 200 && pid_ > 0 && !Accepting(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    ~LoopbackServer() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    std::string Url(const std::string& name) const { return "http://127.0.0.1:" + std::to_string(port_) + "/" + name; }
+    bool Running() const { return pid_ > 0 && Accepting(); }
+
+private:
+    static int FreePort() {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        socklen_t len = sizeof addr;
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+        close(fd);
+        return ntohs(addr.sin_port);
+    }
+    bool Accepting() const {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(static_cast<uint16_t>(port_));
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+        close(fd);
+        return ok;
+    }
+    int port_ = 0;
+    pid_t pid_ = -1;
+};
+
+TEST(PlsLoading, AddressesAreDownloadedToTheTemplatesFolder) {
+    TempFolder tmp;
+    const std::string served = (tmp.dir / "served").string();
+    fs::create_directories(served);
+    std::ofstream(fs::path(served) / "radio.pls") << "[playlist]\r\nFile1=http://127.0.0.1:1/live\r\nFile2=/local.mp3\r\n";
+    LoopbackServer server(served);
+    ASSERT_TRUE(server.Running());
+
+    const std::string home = (tmp.dir / "home").string();
+    fs::create_directories(home);
+    const std::string oldHome = getenv("HOME") ? getenv("HOME") : "";
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (tmp.dir / "config").c_str(), 1);
+
+    PlaylistModel model;
+    const auto result = LoadPls(model, server.Url("radio.pls"));
+    const auto missing = LoadPls(model, server.Url("absent.pls"));
+    setenv("HOME", oldHome.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+
+    ASSERT_TRUE(result.read);
+    EXPECT_EQ(result.rowsAdded, 2);
+    EXPECT_TRUE(result.firstIsUrl);
+    EXPECT_EQ(model.GetEntryField(1, kColumnTime), "---");
+    EXPECT_TRUE(fs::exists(fs::path(home) / "Templates" / "TavoraPlayer" / "radio.pls"));
+    EXPECT_FALSE(missing.read);  // a failed download adds nothing
+    EXPECT_EQ(model.RowCount(), 2);
+    EXPECT_FALSE(fs::exists(fs::path(home) / "Templates" / "TavoraPlayer" / "absent.pls"));
+}
+
+}  // namespace
+}  // namespace tavora
