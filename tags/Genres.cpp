@@ -16,7 +16,7 @@ constexpr std::array<std::string_view, kGenreCount> kGenres = {
     "Instrumental Pop", "Instrumental Rock", "Ethnic", "Gothic", "Darkwave", "Techno-Industrial",
     "Electronic", "Pop-Folk", "Eurodance", "Dream", "Southern Rock", "Comedy", "Cult", "Gangsta",
     "Top 40", "Christian Rap", "Pop/Funk", "Jungle", "Native American", "Cabaret", "New Wave",
-    "Psychadelic", "Rave", "Showtunes", "Trailer", "Lo-Fi", "Tribal", "Acid Punk", "Acid Jazz", "Polka",
+    "Psychedelic", "Rave", "Showtunes", "Trailer", "Lo-Fi", "Tribal", "Acid Punk", "Acid Jazz", "Polka",
     "Retro", "Musical", "Rock & Roll", "Hard Rock",
     // 80-147: the extensions
     "Folk", "Folk-Rock", "National Folk", "Swing", "Fast Fusion", "Bebob", "Latin", "Revival", "Celtic",
@@ -25,7 +25,7 @@ constexpr std::array<std::string_view, kGenreCount> kGenres = {
     "Opera", "Chamber Music", "Sonata", "Symphony", "Booty Bass", "Primus", "Porn Groove", "Satire",
     "Slow Jam", "Club", "Tango", "Samba", "Folklore", "Ballad", "Power Ballad", "Rhythmic Soul",
     "Freestyle", "Duet", "Punk Rock", "Drum Solo", "A capella", "Euro-House", "Dance Hall", "Goa",
-    "Drum & Bass", "Club-House", "Hardcore", "Terror", "Indie", "BritPop",
+    "Drum & Bass", "Club-House", "Hardcore", "Terror", "Indie", "Britpop",
     "Afro-Punk",  // the name of entry 133 used by current taggers; the old one is still recognised
     "Polsk Punk", "Beat", "Christian Gangsta Rap", "Heavy Metal", "Black Metal", "Crossover",
     "Contemporary Christian", "Christian Rock", "Merengue", "Salsa", "Thrash Metal", "Anime", "JPop",
@@ -46,7 +46,7 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
 
 std::optional<int> ParseIndex(std::string_view digits) {
     int value = 0;
-    if (digits.empty() || digits.size() > 3) return std::nullopt;
+    if (digits.empty() || digits.size() > 9) return std::nullopt;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (ec != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
     return value;
@@ -59,6 +59,8 @@ std::string_view GenreName(int index) {
 }
 
 std::optional<int> GenreIndex(std::string_view name) {
+    while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
     for (int i = 0; i < kGenreCount; ++i)
         if (EqualsIgnoreAsciiCase(kGenres[static_cast<size_t>(i)], name)) return i;
     if (EqualsIgnoreAsciiCase(kAfroPunkOldName, name)) return kAfroPunk;

@@ -15,7 +15,8 @@ inline constexpr int kFreeGenreIndex = 255;
 // Name of list entry index; empty outside 0..kGenreCount-1.
 std::string_view GenreName(int index);
 
-// List index of a name (compared without regard to ASCII case); nullopt when not listed.
+// List index of a name (compared without regard to ASCII case or surrounding spaces);
+// nullopt when not listed.
 std::optional<int> GenreIndex(std::string_view name);
 
 // The display name of a stored genre: "(17)" and "(17)Rock" give "Rock", "(255)Trot" gives

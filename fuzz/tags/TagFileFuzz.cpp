@@ -1,0 +1,47 @@
+// Writes arbitrary bytes to a file and reads it through every tag reader and decoder probe,
+// under each of the names that choose a reader: id3lib, TagLib, libvorbisfile and mpg123
+// must all come back without a crash on a hostile file.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include <unistd.h>
+
+#include "DisplayTitle.h"
+#include "TagMessages.h"
+#include "TextDecoding.h"
+#include "TrackLength.h"
+
+namespace {
+
+std::string Folder() {
+    static const std::string folder = [] {
+        char templ[] = "/tmp/tavora-tagfuzz-XXXXXX";
+        const char* made = mkdtemp(templ);
+        tavora::SetTagMessageSink([](const std::string&) {});
+        const std::string dir = made ? made : "/tmp";
+        // One file under the three names that choose a reader, written once per input.
+        for (const char* name : {"/input.mp3", "/input.ogg", "/input.wma"}) symlink("input.bin", (dir + name).c_str());
+        return dir;
+    }();
+    return folder;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::FILE* file = std::fopen((Folder() + "/input.bin").c_str(), "wb");
+    if (!file) return 0;
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+    for (const char* name : {"/input.mp3", "/input.ogg", "/input.wma"}) {
+        const std::string path = Folder() + name;
+        for (bool prefer : {true, false}) {
+            const std::string title = tavora::ReadDisplayTitle(path, {prefer, tavora::TitleFormat::TitleAlbumArtist});
+            if (!tavora::IsValidUtf8(title)) __builtin_trap();
+        }
+        (void)tavora::ProbeAudioFile(path);
+    }
+    return 0;
+}
