@@ -68,7 +68,9 @@ std::string ResolveListEntry(std::string_view entry, const std::string& listFold
     if (HasUrlScheme(text)) {
         if (text.size() >= 7 && QString::fromStdString(text.substr(0, 7)).compare("file://", Qt::CaseInsensitive) == 0) {
             const QUrl url(QString::fromStdString(text));
-            if (url.isLocalFile()) return url.toLocalFile().toStdString();
+            // "%00" would cut the path short in every file call; such a line names nothing.
+            const std::string local = url.isLocalFile() ? url.toLocalFile().toStdString() : std::string();
+            if (!local.empty() && local.find('\0') == std::string::npos) return local;
         }
         return text;
     }

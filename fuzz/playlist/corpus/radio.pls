@@ -1,0 +1,11 @@
+[playlist]
+NumberOfEntries=12
+File1=http://radio.example:8000/
+Title1=Radio
+Length1=-1
+File2=mms://h/live
+File10=music/a.mp3
+File12=/abs/b.ogg
+File0=bad
+file3=bad
+Version=2
