@@ -17,6 +17,7 @@
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "TavoraPlayerDlg.h"
+#include "x11/X11WindowState.h"
 
 namespace tavora {
 
@@ -128,12 +129,12 @@ void CTavoraPlayerDlg::PlaceAtStart() {
 
 void CTavoraPlayerDlg::ApplyTaskbarOptions() {
     if (state_.showTaskbar) {
-        // No taskbar button of its own: a tool window.
-        setWindowFlags((windowFlags() & ~Qt::Window) | Qt::Tool | Qt::FramelessWindowHint);
-        show();
+        // No taskbar button of its own.
+        platform::SetSkipTaskbar(this, true);
         return;
     }
     SendCommand(32843);  // Always Top
+    if (!state_.showTaskbar) platform::SetSkipTaskbar(this, false);
 }
 
 void CTavoraPlayerDlg::RunCommandLine() {
