@@ -42,22 +42,26 @@ void HandOffServer::acceptConnections() {
     }
 }
 
+std::optional<HandOffRequest> ParseHandOffRequest(const QByteArray& line) {
+    const QList<QByteArray> parts = line.trimmed().split(' ');
+    if (parts.size() != 3) return std::nullopt;
+    bool ok1 = false, ok2 = false, ok3 = false;
+    HandOffRequest request;
+    request.message = parts[0].toUInt(&ok1);
+    request.wParam = parts[1].toULongLong(&ok2);
+    request.lParam = parts[2].toLongLong(&ok3);
+    if (!ok1 || !ok2 || !ok3) return std::nullopt;
+    return request;
+}
+
 void HandOffServer::serve(QLocalSocket* socket) {
     while (socket->canReadLine()) {
-        const QList<QByteArray> parts = socket->readLine(256).trimmed().split(' ');
-        if (parts.size() != 3) {
+        const auto request = ParseHandOffRequest(socket->readLine(256));
+        if (!request) {
             socket->disconnectFromServer();
             return;
         }
-        bool ok1 = false, ok2 = false, ok3 = false;
-        const unsigned message = parts[0].toUInt(&ok1);
-        const uintptr_t wParam = parts[1].toULongLong(&ok2);
-        const intptr_t lParam = parts[2].toLongLong(&ok3);
-        if (!ok1 || !ok2 || !ok3) {
-            socket->disconnectFromServer();
-            return;
-        }
-        const intptr_t result = handler_ ? handler_(message, wParam, lParam) : 0;
+        const intptr_t result = handler_ ? handler_(request->message, request->wParam, request->lParam) : 0;
         socket->write(QByteArray::number(static_cast<qlonglong>(result)) + '\n');
         socket->flush();
     }

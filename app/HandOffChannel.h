@@ -26,6 +26,15 @@ namespace tavora {
 
 inline constexpr const char* kHandOffName = "TavoraPlayer List";
 
+struct HandOffRequest {
+    unsigned message = 0;
+    uintptr_t wParam = 0;
+    intptr_t lParam = 0;
+};
+
+// One request line without its line end; nullopt when it is not three decimal numbers.
+std::optional<HandOffRequest> ParseHandOffRequest(const QByteArray& line);
+
 // Where the socket lives: $XDG_RUNTIME_DIR/TavoraPlayer List, else a per-user name in /tmp.
 QString HandOffSocketPath();
 
