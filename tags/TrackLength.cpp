@@ -40,6 +40,17 @@ Container Sniff(const std::string& path) {
     return HasMpegExtension(path) ? Container::Mpeg : Container::Unknown;
 }
 
+ssize_t ReadStdio(void* file, void* buffer, size_t size) {
+    auto* f = static_cast<std::FILE*>(file);
+    const size_t n = std::fread(buffer, 1, size, f);
+    return n == 0 && std::ferror(f) ? -1 : static_cast<ssize_t>(n);
+}
+off_t SeekStdio(void* file, off_t offset, int whence) {
+    auto* f = static_cast<std::FILE*>(file);
+    return fseeko(f, offset, whence) == 0 ? ftello(f) : -1;
+}
+void CloseStdio(void* file) { std::fclose(static_cast<std::FILE*>(file)); }
+
 std::optional<AudioProbe> ProbeMpeg(const std::string& path) {
     static std::once_flag init;
     std::call_once(init, [] { mpg123_init(); });
@@ -47,7 +58,13 @@ std::optional<AudioProbe> ProbeMpeg(const std::string& path) {
     std::unique_ptr<mpg123_handle, void (*)(mpg123_handle*)> mh(mpg123_new(nullptr, &err), &mpg123_delete);
     if (!mh) return std::nullopt;
     mpg123_param(mh.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-    if (mpg123_open(mh.get(), path.c_str()) != MPG123_OK) return std::nullopt;
+    // mpg123 reads a frame header and a frame body per call; through stdio's buffer the scan
+    // of a song costs a few system calls instead of two per frame.
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return std::nullopt;
+    mpg123_replace_reader_handle(mh.get(), &ReadStdio, &SeekStdio, &CloseStdio);
+    // From here mpg123 owns the file and closes it through CloseStdio.
+    if (mpg123_open_handle(mh.get(), file) != MPG123_OK) return std::nullopt;
     std::optional<AudioProbe> probe;
     mpg123_frameinfo info{};
     // The scan walks every frame, so VBR files without a Xing header get their exact length.
