@@ -1,10 +1,13 @@
 #include "Id3v2Reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <memory>
 #include <string_view>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include "TextDecoding.h"
 
@@ -134,26 +137,74 @@ constexpr std::array kTextFrames = {
 
 bool IsIdChar(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
+// The body of a tag (the bytes after the header), in memory or read from the file on
+// demand. Reading on demand lets the walk step over pictures without loading them.
+class TagBody {
+public:
+    virtual ~TagBody() = default;
+    virtual size_t size() const = 0;
+    // Copies n bytes at pos; false when they are not all there.
+    virtual bool read(size_t pos, size_t n, uint8_t* out) = 0;
+};
+
+class MemoryBody final : public TagBody {
+public:
+    explicit MemoryBody(Bytes bytes) : bytes_(bytes) {}
+    size_t size() const override { return bytes_.size(); }
+    bool read(size_t pos, size_t n, uint8_t* out) override {
+        if (pos > bytes_.size() || n > bytes_.size() - pos) return false;
+        std::copy_n(bytes_.begin() + static_cast<long>(pos), n, out);
+        return true;
+    }
+
+private:
+    Bytes bytes_;
+};
+
+class FileBody final : public TagBody {
+public:
+    FileBody(std::FILE* file, off_t base, size_t size) : file_(file), base_(base), size_(size) {}
+    size_t size() const override { return size_; }
+    bool read(size_t pos, size_t n, uint8_t* out) override {
+        if (pos > size_ || n > size_ - pos) return false;
+        return fseeko(file_, base_ + static_cast<off_t>(pos), SEEK_SET) == 0 && std::fread(out, 1, n, file_) == n;
+    }
+
+private:
+    std::FILE* file_;
+    off_t base_;
+    size_t size_;
+};
+
+bool WantedFrame(std::string_view id, int version) {
+    if (id == "COMM" || id == "COM" || id == "TDRC") return true;
+    for (const FrameName& f : kTextFrames)
+        if (id == (version == 2 ? f.v2 : f.v3)) return true;
+    return false;
+}
+
 class FrameWalker {
 public:
-    FrameWalker(Bytes body, int version, bool allUnsynced)
+    FrameWalker(TagBody& body, int version, bool allUnsynced)
         : body_(body), version_(version), allUnsynced_(allUnsynced) {}
 
-    void run(Id3v2Tag& tag) {
+    void run(size_t pos, Id3v2Tag& tag) {
         std::optional<Comment> comment;
         std::optional<std::string> recordingTime;
         std::array<bool, kTextFrames.size()> seen{};
         const size_t headerSize = version_ == 2 ? 6 : 10;
         const size_t idSize = version_ == 2 ? 3 : 4;
-        size_t pos = 0;
-        while (pos + headerSize <= body_.size() && startsFrame(pos)) {
-            const Bytes header = body_.subspan(pos, headerSize);
-            const size_t size = frameSize(pos);
+        std::array<uint8_t, 10> header{};
+        while (startsFrame(pos) && body_.read(pos, headerSize, header.data())) {
+            const size_t size = frameSize(pos, header);
             if (size > body_.size() - pos - headerSize) break;  // cut short: keep what was complete
             const std::string_view id(reinterpret_cast<const char*>(header.data()), idSize);
-            const std::optional<std::vector<uint8_t>> data =
-                frameData(body_.subspan(pos + headerSize, size), version_ == 2 ? 0 : header[9]);
+            const size_t payloadAt = pos + headerSize;
             pos += headerSize + size;
+            if (!WantedFrame(id, version_)) continue;
+            std::vector<uint8_t> raw(size);
+            if (!body_.read(payloadAt, size, raw.data())) break;
+            const std::optional<std::vector<uint8_t>> data = frameData(raw, version_ == 2 ? 0 : header[9]);
             if (!data) continue;
             const Bytes bytes(*data);
             if (id == "COMM" || id == "COM") {
@@ -163,8 +214,8 @@ public:
                 if (c && (!comment || (!comment->description.empty() && c->description.empty()))) comment = c;
                 continue;
             }
-            if (id == "TDRC" && !recordingTime) {
-                recordingTime = TextFrame(bytes, version_);
+            if (id == "TDRC") {
+                if (!recordingTime) recordingTime = TextFrame(bytes, version_);
                 continue;
             }
             for (size_t k = 0; k < kTextFrames.size(); ++k) {
@@ -183,20 +234,21 @@ public:
 private:
     bool startsFrame(size_t pos) const {
         const size_t idSize = version_ == 2 ? 3 : 4;
-        if (pos + idSize > body_.size()) return false;
-        for (size_t i = 0; i < idSize; ++i)
-            if (!IsIdChar(body_[pos + i])) return false;
-        return true;
+        std::array<uint8_t, 4> id{};
+        if (!body_.read(pos, idSize, id.data())) return false;
+        return std::all_of(id.begin(), id.begin() + static_cast<long>(idSize), IsIdChar);
     }
 
     // Where a frame of the given size would leave the walk: at the end, in the padding or
     // at another frame.
     bool plausibleEnd(size_t next) const {
-        return next == body_.size() || (next < body_.size() && (body_[next] == 0 || startsFrame(next)));
+        if (next == body_.size()) return true;
+        uint8_t first = 0;
+        return body_.read(next, 1, &first) && (first == 0 || startsFrame(next));
     }
 
-    size_t frameSize(size_t pos) const {
-        const Bytes b = body_.subspan(pos + (version_ == 2 ? 3 : 4));
+    size_t frameSize(size_t pos, const std::array<uint8_t, 10>& header) const {
+        const Bytes b = Bytes(header).subspan(version_ == 2 ? 3 : 4);
         if (version_ == 2) return BigEndian(b, 3);
         const uint32_t plain = BigEndian(b, 4);
         if (version_ == 3) return plain;
@@ -210,7 +262,7 @@ private:
 
     // The frame's payload with its extra header bytes removed; nullopt for compressed or
     // encrypted frames.
-    std::optional<std::vector<uint8_t>> frameData(Bytes raw, uint8_t format) const {
+    std::optional<std::vector<uint8_t>> frameData(std::vector<uint8_t> data, uint8_t format) const {
         size_t skip = 0;
         if (version_ == 3) {
             if (format & 0xC0) return std::nullopt;
@@ -220,18 +272,57 @@ private:
             if (format & 0x40) skip += 1;
             if (format & 0x01) skip += 4;
         }
-        std::vector<uint8_t> data = (version_ == 4 && (allUnsynced_ || (format & 0x02)))
-                                        ? Resync(raw)
-                                        : std::vector<uint8_t>(raw.begin(), raw.end());
+        if (version_ == 4 && (allUnsynced_ || (format & 0x02))) data = Resync(data);
         if (skip > data.size()) return std::nullopt;
         data.erase(data.begin(), data.begin() + static_cast<long>(skip));
         return data;
     }
 
-    Bytes body_;
+    TagBody& body_;
     int version_;
     bool allUnsynced_;
 };
+
+// Where the frames start: after the extended header when there is one; nullopt when that
+// header is broken.
+std::optional<size_t> FramesStart(TagBody& body, int version, uint8_t flags) {
+    if (version < 3 || !(flags & 0x40)) return size_t{0};
+    std::array<uint8_t, 4> size{};
+    if (!body.read(0, 4, size.data())) return std::nullopt;
+    // v2.3 gives the size without the size field, v2.4 with it.
+    size_t skip;
+    if (version == 3) {
+        skip = size_t{4} + BigEndian(size, 4);
+    } else {
+        const std::optional<uint32_t> safe = Syncsafe(size);
+        if (!safe) return std::nullopt;
+        skip = *safe;
+    }
+    if (skip > body.size()) return std::nullopt;
+    return skip;
+}
+
+// Parses a tag whose header is given and whose body is available through body.
+Id3v2Tag ParseBody(Bytes header, TagBody& body) {
+    Id3v2Tag tag;
+    tag.majorVersion = header[3];
+    const uint8_t flags = header[5];
+    if (tag.majorVersion == 2 && (flags & 0x40)) return tag;  // whole-tag compression: no known scheme
+    if (const std::optional<size_t> start = FramesStart(body, tag.majorVersion, flags))
+        FrameWalker(body, tag.majorVersion, tag.majorVersion == 4 && (flags & 0x80)).run(*start, tag);
+    return tag;
+}
+
+// Before v2.4, unsynchronisation covers the whole body, frame headers included, so such a
+// body is undone in memory before the walk.
+bool WholeBodyUnsynced(Bytes header) { return header[3] < 4 && (header[5] & 0x80); }
+
+// The body's length: the size from the header without a v2.4 footer, or what data holds.
+size_t BodySize(Bytes header, size_t total, size_t available) {
+    size_t body = std::min(total, available) - 10;
+    if (header[3] == 4 && (header[5] & 0x10) && total <= available) body -= 10;
+    return body;
+}
 
 }  // namespace
 
@@ -247,56 +338,35 @@ std::optional<size_t> Id3v2TagSize(Bytes header) {
 std::optional<Id3v2Tag> ParseId3v2(Bytes data) {
     const std::optional<size_t> total = Id3v2TagSize(data);
     if (!total) return std::nullopt;
-    Id3v2Tag tag;
-    tag.majorVersion = data[3];
-    const uint8_t flags = data[5];
-    const size_t bodySize = std::min(*total, data.size()) - 10;
-    Bytes body = data.subspan(10, bodySize);
-    if (tag.majorVersion == 4 && (flags & 0x10) && body.size() >= 10 && *total <= data.size())
-        body = body.first(body.size() - 10);  // the footer
-    if (tag.majorVersion == 2 && (flags & 0x40)) return tag;  // whole-tag compression: no known scheme
-
+    const Bytes header = data.first(10);
+    Bytes body = data.subspan(10, BodySize(header, *total, data.size()));
     std::vector<uint8_t> resynced;
-    if (tag.majorVersion < 4 && (flags & 0x80)) {
+    if (WholeBodyUnsynced(header)) {
         resynced = Resync(body);
         body = resynced;
     }
-    if (tag.majorVersion >= 3 && (flags & 0x40)) {
-        // Extended header: v2.3 gives its size without the size field, v2.4 with it.
-        if (body.size() < 4) return tag;
-        size_t skip;
-        if (tag.majorVersion == 3) {
-            skip = size_t{4} + BigEndian(body, 4);
-        } else {
-            const std::optional<uint32_t> size = Syncsafe(body);
-            if (!size) return tag;
-            skip = *size;
-        }
-        if (skip > body.size()) return tag;
-        body = body.subspan(skip);
-    }
-    FrameWalker(body, tag.majorVersion, tag.majorVersion == 4 && (flags & 0x80)).run(tag);
-    return tag;
+    MemoryBody source(body);
+    return ParseBody(header, source);
 }
 
 std::optional<Id3v2Tag> ReadId3v2File(const std::string& path) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file) return std::nullopt;
-    std::vector<uint8_t> data(10);
-    if (std::fread(data.data(), 1, 10, file.get()) != 10) return std::nullopt;
-    const std::optional<size_t> total = Id3v2TagSize(data);
-    if (!total) return std::nullopt;
-    // Read in steps so a header claiming 256 MB costs only what the file really holds.
-    constexpr size_t kStep = 1 << 20;
-    while (data.size() < *total) {
-        const size_t old = data.size();
-        const size_t want = std::min(kStep, *total - old);
-        data.resize(old + want);
-        const size_t got = std::fread(data.data() + old, 1, want, file.get());
-        data.resize(old + got);
-        if (got < want) break;
+    std::array<uint8_t, 10> header{};
+    if (std::fread(header.data(), 1, header.size(), file.get()) != header.size()) return std::nullopt;
+    const std::optional<size_t> total = Id3v2TagSize(header);
+    struct stat info {};
+    if (!total || fstat(fileno(file.get()), &info) != 0 || info.st_size < 10) return std::nullopt;
+    const size_t bodySize = BodySize(header, *total, static_cast<size_t>(info.st_size));
+    if (!WholeBodyUnsynced(header)) {
+        FileBody body(file.get(), 10, bodySize);
+        return ParseBody(header, body);
     }
-    return ParseId3v2(data);
+    std::vector<uint8_t> bytes(bodySize);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    const std::vector<uint8_t> resynced = Resync(bytes);
+    MemoryBody body(resynced);
+    return ParseBody(header, body);
 }
 
 }  // namespace tavora

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Id3Builder.h"
+#include "MediaFiles.h"
 #include "Id3v2Reader.h"
 
 namespace tavora {
@@ -143,6 +144,31 @@ TEST(Id3v2Reader, RejectsHeadersOfUnknownVersionsOrBrokenSizes) {
     EXPECT_FALSE(ParseId3v2(ByteVec{'I', 'D', '3', 3, 0, 0, 0x80, 0, 0, 0}));
     EXPECT_FALSE(ParseId3v2(Bytes("ID3")));
     EXPECT_FALSE(ParseId3v2(Bytes("TAG and some more bytes")));
+}
+
+TEST(Id3v2Reader, ReadsFromAFileWhatItParsesFromMemory) {
+    MediaFolder media;
+    const ByteVec frames = Concat({Frame(4, "TIT2", Text(3, kKoreanUtf8)), Frame(4, "APIC", ByteVec(70000, 0xFF)),
+                                   Frame(4, "TPE1", Text(0, Bytes("after the picture")))});
+    ByteVec withFooter = Tag(4, frames, 0x10);
+    withFooter.insert(withFooter.end(), {'3', 'D', 'I', 4, 0, 0x10, 0, 0, 0, 0});
+    const ByteVec unsynced = Tag(3, Concat({Bytes("TIT2"), BigEndian32(3), {0, 0}, {0, 0xFF, 0x00, 0xE0}}), 0x80);
+    const ByteVec v22 = Tag(2, Frame(2, "TT2", Text(1, Utf16({'x'}, false, true))), 0, 100);
+    const ByteVec cut(withFooter.begin(), withFooter.begin() + 5000);
+    int n = 0;
+    for (const ByteVec& tag : {withFooter, unsynced, v22, cut}) {
+        const ByteVec file = Concat({tag, Bytes("\xFF\xFB audio follows")});
+        const std::string path = media.writeBytes("tag" + std::to_string(++n) + ".mp3", file);
+        const auto fromFile = ReadId3v2File(path);
+        const auto fromMemory = ParseId3v2(file);
+        ASSERT_TRUE(fromFile && fromMemory) << n;
+        EXPECT_EQ(fromFile->fields, fromMemory->fields) << n;
+        EXPECT_EQ(fromFile->majorVersion, fromMemory->majorVersion) << n;
+    }
+    EXPECT_EQ(ReadId3v2File(media.path("tag1.mp3"))->fields.artist, "after the picture");
+    EXPECT_EQ(ReadId3v2File(media.path("tag2.mp3"))->fields.title, "ÿà");
+    EXPECT_EQ(ReadId3v2File(media.path("tag4.mp3"))->fields.title, "노래");
+    EXPECT_FALSE(ReadId3v2File(media.path("missing.mp3")));
 }
 
 }  // namespace

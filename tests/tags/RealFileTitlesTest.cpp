@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <mutex>
 #include <random>
+#include <thread>
 
 #include "DisplayTitle.h"
 #include "MediaFiles.h"
@@ -212,6 +213,29 @@ TEST_F(RealFileTitles, FilesThatAreNotWhatTheirNameSaysGetTheFileNameTitle) {
     EXPECT_EQ(count("  실패 "), 1);
     EXPECT_EQ(count("Open메소드를 실행할 수 없습니다.: 0x80004005"), 3);  // ogg inside, noise, folder
     EXPECT_EQ(count("Open메소드를 실행할 수 없습니다.: 0x80070002"), 1);
+}
+
+TEST_F(RealFileTitles, WorkersReadTitlesAtTheSameTime) {
+    // The title passes run on workers while the user-interface thread reads titles too.
+    const std::string mp3 = tagged("a.mp3", {"id3v2", "-t", "엠피3", "-a", "가수"});
+    const std::string ogg = media.makeAudio("b.ogg", "ogg");
+    ASSERT_EQ(RunTool({"vorbiscomment", "-w", "-t", "TITLE=오그", ogg}, kUtf8Locale), 0);
+    const std::string wma = media.makeAudio("c.wma", "wma");
+    const TitleSettings settings = Settings(TitleFormat::TitleArtist);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {mp3, "엠피3 - 가수"}, {ogg, "오그"}, {wma, "c"}};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < 4; ++t) {
+        workers.emplace_back([&, t] {
+            for (int i = 0; i < 60; ++i) {
+                const auto& [path, title] = expected[static_cast<size_t>(i + t) % expected.size()];
+                if (ReadDisplayTitle(path, settings) != title) ++wrong;
+            }
+        });
+    }
+    for (auto& w : workers) w.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 }  // namespace
