@@ -64,20 +64,20 @@ void FolderScanner::Run() {
             requests_.pop_front();
             busy_ = true;
         }
-        const FolderScanResult result = ScanTree(request);
+        const FolderScanResult result = ScanFolder(model_, request.folder, request.archiveFound, &stopping_);
         if (request.done) request.done(result);
     }
 }
 
-FolderScanResult FolderScanner::ScanTree(const Request& request) {
+FolderScanResult ScanFolder(PlaylistModel& model, const std::string& top,
+                            const std::function<void(const std::string&)>& archiveFound,
+                            const std::atomic<bool>* stop) {
     FolderScanResult result;
-    std::deque<std::string> folders{request.folder};
+    // Breadth first: a folder's songs go in before anything below it.
+    std::deque<std::string> folders{top};
     std::set<std::pair<dev_t, ino_t>> seen;
     while (!folders.empty()) {
-        {
-            std::lock_guard lock(lock_);
-            if (stopping_) break;
-        }
+        if (stop && stop->load()) break;
         std::string folder = std::move(folders.front());
         folders.pop_front();
         struct stat st {};
@@ -104,13 +104,13 @@ FolderScanResult FolderScanner::ScanTree(const Request& request) {
             const std::string_view ext = ExtensionOf(name);
             if (IsFolderSongExtension(ext)) {
                 songs.push_back({name, std::string(), path});
-            } else if (IsArchiveExtension(ext) && request.archiveFound) {
-                request.archiveFound(path);
+            } else if (IsArchiveExtension(ext) && archiveFound) {
+                archiveFound(path);
             }
         }
         if (!songs.empty()) {
             const int count = static_cast<int>(songs.size());
-            const int first = model_.AddEntries(std::move(songs));
+            const int first = model.AddEntries(std::move(songs));
             if (result.firstRow < 0) result.firstRow = first;
             result.rowsAdded += count;
         }

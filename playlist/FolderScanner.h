@@ -15,6 +15,7 @@
 // were made. Rows are added a folder at a time. The callbacks run on the scanning
 // thread. The destructor stops after the entry in hand and joins the thread.
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -37,6 +38,13 @@ struct FolderScanResult {
     int rowsAdded = 0;
 };
 
+// Scans the tree below `folder` on the calling thread, adding its songs a folder at a
+// time; stops early when `stop` becomes true.
+FolderScanResult ScanFolder(PlaylistModel& model, const std::string& folder,
+                            const std::function<void(const std::string& archivePath)>& archiveFound,
+                            const std::atomic<bool>* stop = nullptr);
+
+// One scanning thread that scans the folders asked for, one tree after another.
 class FolderScanner {
 public:
     explicit FolderScanner(PlaylistModel& model);
@@ -59,7 +67,6 @@ private:
         std::function<void(const std::string&)> archiveFound;
     };
     void Run();
-    FolderScanResult ScanTree(const Request& request);
 
     PlaylistModel& model_;
     std::mutex lock_;
@@ -67,7 +74,7 @@ private:
     std::condition_variable idle_;
     std::deque<Request> requests_;
     bool busy_ = false;
-    bool stopping_ = false;
+    std::atomic<bool> stopping_{false};
     std::thread thread_;
 };
 

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <filesystem>
 
-#include "InstallFolder.h"
 #include "ShuffleOrder.h"
 
 namespace tavora {
@@ -36,6 +35,11 @@ void PlaylistModel::RemoveObserver(PlaylistObserver* observer) {
 void PlaylistModel::SetCurrentStreamReleaser(std::function<void()> releaser) {
     EntryGuard guard(*this);
     releaseCurrentStream_ = std::move(releaser);
+}
+
+void PlaylistModel::SetInstallFolder(std::string folder) {
+    EntryGuard guard(*this);
+    installFolder_ = std::move(folder);
 }
 
 void PlaylistModel::SeedShuffle(unsigned seed) {
@@ -103,10 +107,10 @@ bool PlaylistModel::IsExtractedFile(std::string_view path, std::string_view inst
            path.substr(installFolder.size(), 6) == "/Temp/";
 }
 
-void PlaylistModel::CollectRelease(const EntryGuard& guard, int row, const std::string& installFolder,
-                                   std::vector<Release>& out) const {
+void PlaylistModel::CollectRelease(const EntryGuard& guard, int row, std::vector<Release>& out) const {
+    Check(guard);
     const std::string& path = rows_[static_cast<size_t>(row)].path;
-    if (!IsExtractedFile(path, installFolder)) return;
+    if (!IsExtractedFile(path, installFolder_)) return;
     const bool playing = currentIndex_ >= 0 && currentIndex_ < static_cast<int>(rows_.size()) &&
                          rows_[static_cast<size_t>(currentIndex_)].path == path;
     out.push_back({path, playing});
@@ -130,19 +134,16 @@ void PlaylistModel::PerformReleases(const std::vector<Release>& releases) {
 }
 
 void PlaylistModel::ReleaseEntryFile(int index) {
-    const std::string installFolder = InstallFolder();
     std::vector<Release> releases;
     {
         EntryGuard guard(*this);
         if (index < 0 || index >= static_cast<int>(rows_.size())) return;
-        CollectRelease(guard, index, installFolder, releases);
+        CollectRelease(guard, index, releases);
     }
     PerformReleases(releases);
 }
 
 void PlaylistModel::DeleteSelectedEntries(std::vector<int> selected) {
-    // The store is read before taking EntryLock so that loaders are not held up by it.
-    const std::string installFolder = InstallFolder();
     std::vector<Release> releases;
     {
         EntryGuard guard(*this);
@@ -157,7 +158,7 @@ void PlaylistModel::DeleteSelectedEntries(std::vector<int> selected) {
         std::vector<char> doomed(rows_.size(), 0);
         for (int r : selected) {
             doomed[static_cast<size_t>(r)] = 1;
-            CollectRelease(guard, r, installFolder, releases);
+            CollectRelease(guard, r, releases);
         }
         // An index follows its row: it drops by the number of deleted rows above it, and
         // becomes -1 when its own row goes.
@@ -184,11 +185,10 @@ void PlaylistModel::DeleteSelectedEntries(std::vector<int> selected) {
 }
 
 void PlaylistModel::DeleteAllEntries() {
-    const std::string installFolder = InstallFolder();
     std::vector<Release> releases;
     {
         EntryGuard guard(*this);
-        for (int r = static_cast<int>(rows_.size()) - 1; r >= 0; --r) CollectRelease(guard, r, installFolder, releases);
+        for (int r = static_cast<int>(rows_.size()) - 1; r >= 0; --r) CollectRelease(guard, r, releases);
         rows_.clear();
         currentIndex_ = -1;
         markedRow_ = -1;

@@ -18,7 +18,7 @@
 //    that made the change (see PlaylistObserver.h). RemoveObserver() waits for calls in
 //    progress; never call it from inside an observer.
 //  - Deleting rows may delete files extracted from archives (below the install folder's
-//    "Temp/"). When such a file is the one playing, the stream releaser given to
+//    "Temp/", given once by SetInstallFolder(); without it no file is ever deleted). When such a file is the one playing, the stream releaser given to
 //    SetCurrentStreamReleaser() is called first, on the deleting thread (the UI thread
 //    for the delete commands), outside EntryLock.
 
@@ -81,6 +81,9 @@ public:
     // Frees the engine's current stream; called before the playing row's extracted
     // file is deleted.
     void SetCurrentStreamReleaser(std::function<void()> releaser);
+    // The install folder (no trailing "/"), whose "Temp/" holds songs extracted from
+    // archives; "" (the default) means unknown, and then no file is deleted.
+    void SetInstallFolder(std::string folder);
     // Makes the shuffle orders reproducible (tests, benchmarks).
     void SeedShuffle(unsigned seed);
 
@@ -173,8 +176,7 @@ private:
     void MarkShuffleStale(const EntryGuard& guard) const;
     void RefreshShuffle(const EntryGuard& guard) const;
     void DrawShuffle(const EntryGuard& guard) const;
-    void CollectRelease(const EntryGuard& guard, int row, const std::string& tempPrefix,
-                        std::vector<Release>& out) const;
+    void CollectRelease(const EntryGuard& guard, int row, std::vector<Release>& out) const;
     void PerformReleases(const std::vector<Release>& releases);
     void Deliver(const std::vector<EntryGuard::Event>& events) const;
 
@@ -190,6 +192,7 @@ private:
     mutable bool shuffleStale_ = false;
     mutable std::mt19937 random_;
 
+    std::string installFolder_;
     std::function<void()> releaseCurrentStream_;
     mutable std::shared_mutex observersLock_;
     std::vector<PlaylistObserver*> observers_;

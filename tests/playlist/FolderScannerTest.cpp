@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "FolderScanner.h"
+#include "PlaylistAdding.h"
 #include "PlaylistModel.h"
 
 namespace tavora {
@@ -92,6 +93,33 @@ TEST(FolderScan, RequestsRunOneAfterAnother) {
     scanner.WaitIdle();
     EXPECT_EQ(Titles(model), (std::vector<std::string>{"1.mp3", "2.mp3", "3.mp3"}));
     EXPECT_EQ(firstRows, (std::vector<int>{0, 2}));
+}
+
+}  // namespace
+}  // namespace tavora
+
+namespace tavora {
+namespace {
+
+TEST(AddingSongs, QuickAddUsesTheFileNameAndHandsOverArchives) {
+    PlaylistModel model;
+    std::vector<std::string> archives;
+    auto archive = [&](const std::string& p) { archives.push_back(p); };
+    EXPECT_EQ(AddFileQuick(model, "/m/노래.mp3", archive), 0);
+    EXPECT_EQ(AddFileQuick(model, "/m/pack.rar", archive), -1);
+    EXPECT_EQ(AddFileQuick(model, "/m/pack.Rar", archive), 1);  // mixed case is no archive
+    EXPECT_EQ(model.GetEntryField(0, kColumnTitle), "노래.mp3");
+    EXPECT_EQ(model.GetEntryField(0, kColumnTime), "");
+    EXPECT_EQ(archives, std::vector<std::string>{"/m/pack.rar"});
+}
+
+TEST(AddingSongs, TypedAddressesAndPlsAddresses) {
+    EXPECT_EQ(CompleteTypedAddress("radio.example/live"), "http://radio.example/live");
+    EXPECT_EQ(CompleteTypedAddress("MMS://h/live"), "MMS://h/live");
+    EXPECT_EQ(CompleteTypedAddress("hTTp://h/"), "http://hTTp://h/");
+    EXPECT_TRUE(IsPlsAddress("http://h/list.pls"));
+    EXPECT_FALSE(IsPlsAddress("http://h/list.PLS.mp3"));
+    EXPECT_EQ(StreamTitle("http://h/dir/song.mp3"), "song.mp3");
 }
 
 }  // namespace

@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "PlaylistModel.h"
-#include "Registry.h"
-#include "RegistryKeys.h"
 #include "TempRegistry.h"
 
 namespace tavora {
@@ -182,10 +180,9 @@ TEST(PlaylistModelObservers, AreToldAfterTheLockIsReleased) {
 // Archive songs are extracted below the install folder's "Temp/"; deleting their rows
 // deletes the files, freeing the playing stream first when it is one of them.
 TEST(PlaylistModelFiles, DeletingExtractedRowsRemovesTheirFiles) {
-    test::TempRegistry registry;
+    test::TempRegistry registry;  // only for its scratch folder
     const auto install = registry.dir() / "install";
     std::filesystem::create_directories(install / "Temp");
-    WriteRegString(keys::kRoot, keys::kInstallDir, install.string());
     auto makeFile = [](const std::filesystem::path& p) { std::ofstream(p) << "x"; return p.string(); };
     const std::string playing = makeFile(install / "Temp" / "a.mp3");
     const std::string other = makeFile(install / "Temp" / "b.mp3");
@@ -193,6 +190,7 @@ TEST(PlaylistModelFiles, DeletingExtractedRowsRemovesTheirFiles) {
     const std::string lookalike = makeFile(install / "temp.mp3");
 
     PlaylistModel model;
+    model.SetInstallFolder(install.string());
     int freed = 0;
     model.SetCurrentStreamReleaser([&] {
         ++freed;
