@@ -1,0 +1,86 @@
+#include "SkinBitmap.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QPalette>
+
+namespace tavora {
+
+std::string CurrentSkinFolder;
+std::string CurrentSkinFile;
+std::string SelectedSkinName;
+std::string PreviewSkinFolder;
+
+namespace {
+
+// Skins made on Windows name their files without regard to case; find "Play.BMP"
+// when the folder holds "play.bmp".
+QString ResolveCaseInsensitively(const QString& path) {
+    if (QFileInfo::exists(path)) return path;
+    const QFileInfo info(path);
+    const QDir dir(info.absolutePath());
+    if (!dir.exists()) return path;
+    const QStringList entries = dir.entryList(QDir::Files);
+    for (const QString& entry : entries)
+        if (entry.compare(info.fileName(), Qt::CaseInsensitive) == 0) return dir.filePath(entry);
+    return path;
+}
+
+}  // namespace
+
+void MapStandardGreys(QImage& image) {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    const QPalette palette = QGuiApplication::palette();
+    const QRgb shadow = palette.color(QPalette::Dark).rgb();
+    const QRgb face = palette.color(QPalette::Button).rgb();
+    const QRgb light = palette.color(QPalette::Midlight).rgb();
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            switch (line[x] & 0xFFFFFF) {
+            case 0x808080: line[x] = shadow; break;
+            case 0xC0C0C0: line[x] = face; break;
+            case 0xDFDFDF: line[x] = light; break;
+            default: break;
+            }
+        }
+    }
+}
+
+bool LoadBitmapFromSkin(QImage& bitmap, const std::string& skinFolder, const std::string& name) {
+    bitmap = QImage();
+    if (skinFolder.empty() || name.empty()) return false;
+    QString relative = QString::fromStdString(name);
+    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString path =
+        ResolveCaseInsensitively(QString::fromStdString(skinFolder) + QStringLiteral("/image/") + relative);
+    QImageReader reader(path, "bmp");
+    reader.setDecideFormatFromContent(false);
+    QImage image = reader.read();
+    if (image.isNull()) return false;
+    image = image.convertToFormat(QImage::Format_RGB32);
+    MapStandardGreys(image);
+    bitmap = std::move(image);
+    return true;
+}
+
+bool LoadSkinBitmap(QImage& bitmap, const std::string& name) {
+    return LoadBitmapFromSkin(bitmap, CurrentSkinFolder, name);
+}
+
+bool LoadPreviewBitmap(QImage& bitmap, const std::string& name) {
+    return LoadBitmapFromSkin(bitmap, PreviewSkinFolder, name);
+}
+
+void LoadElementBitmaps(SkinElement& element, bool withOver, bool withDown) {
+    element.defaultBitmap = QImage();
+    element.overBitmap = QImage();
+    element.downBitmap = QImage();
+    LoadSkinBitmap(element.defaultBitmap, element.defaultImage);
+    if (withOver) LoadSkinBitmap(element.overBitmap, element.overImage);
+    if (withDown) LoadSkinBitmap(element.downBitmap, element.downImage);
+}
+
+}  // namespace tavora

@@ -1,0 +1,127 @@
+#include "SkinSelection.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "InstallFolder.h"
+#include "Registry.h"
+#include "RegistryKeys.h"
+#include "SkinBitmap.h"
+#include "SkinClient.h"
+#include "SkinReader.h"
+
+namespace tavora {
+
+namespace {
+bool g_skinsMissing = false;
+}
+
+bool SkinsMissing() { return g_skinsMissing; }
+void SetSkinsMissing(bool missing) { g_skinsMissing = missing; }
+
+SkinList EnumerateSkins(const std::string& skinsRoot, const std::string& selectedName) {
+    SkinList list;
+    if (skinsRoot.empty()) return list;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    std::vector<std::string> folders;
+    for (fs::directory_iterator it(skinsRoot, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_directory(typeError)) continue;
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name[0] == '.') continue;
+        folders.push_back(name);
+    }
+    // The directory order of the file system is arbitrary; folder names give a
+    // stable one.
+    std::sort(folders.begin(), folders.end());
+    if (folders.size() > static_cast<size_t>(kMaxListedSkins)) folders.resize(kMaxListedSkins);
+
+    SkinReader reader;
+    for (const std::string& folder : folders) {
+        // A folder without a readable name is listed with an empty one (never the
+        // name of the folder before it, which could make it win a match).
+        std::string name;
+        const std::string path = skinsRoot + "/" + folder;
+        if (reader.Open(path + "/" + kSkinFileName)) reader.ReadSkinName("Default/General", "ID_SKIN_NAME", name);
+        list.skins.push_back({name, path});
+        if (name == selectedName) list.matched = static_cast<int>(list.skins.size()) - 1;
+    }
+    return list;
+}
+
+StartupSkinChoice ChooseStartupSkin(const SkinCommandSink& send) {
+    StartupSkinChoice choice;
+    SelectedSkinName = ReadRegStringOr(keys::kSkin, kSelectSkinNameValue, kDefaultSkinName);
+
+    const std::string install = InstallFolder();
+    const std::string root = install.empty() ? std::string() : install + "/skin";
+    choice.list = EnumerateSkins(root, SelectedSkinName);
+    const auto& skins = choice.list.skins;
+
+    if (choice.list.matched >= 0) {
+        choice.index = choice.list.matched;
+        choice.nameMatched = true;
+    } else {
+        if (skins.size() <= 1) {
+            SelectedSkinName = kDefaultSkinName;
+            choice.index = 0;
+        } else {
+            choice.index = -1;
+            for (int i = static_cast<int>(skins.size()) - 1; i >= 0; --i) {
+                if (skins[static_cast<size_t>(i)].name == kDefaultSkinName) {
+                    choice.index = i;
+                    break;
+                }
+            }
+            if (choice.index >= 0) {
+                SelectedSkinName = kDefaultSkinName;
+            } else {
+                choice.index = 0;
+                SelectedSkinName = skins.front().name;
+            }
+        }
+        DeleteRegKey(keys::kSize);
+    }
+
+    // Nothing is created relative to an unknown install folder.
+    bool created = false;
+    if (!root.empty()) {
+        std::error_code ec;
+        created = std::filesystem::create_directories(root, ec);
+    }
+    if (created || skins.empty()) {
+        choice.skinsMissing = true;
+        SetSkinsMissing(true);
+        DeleteRegKey(keys::kSize);
+        if (send) send(kCommandAutoUpdateSkin);
+    }
+
+    if (choice.index >= 0 && choice.index < static_cast<int>(skins.size())) {
+        CurrentSkinFolder = skins[static_cast<size_t>(choice.index)].folder;
+        CurrentSkinFile = CurrentSkinFolder + "/" + kSkinFileName;
+    } else {
+        // No skin: the windows stay without pictures until one is installed.
+        choice.index = skins.empty() ? -1 : choice.index;
+        CurrentSkinFolder.clear();
+        CurrentSkinFile.clear();
+    }
+    return choice;
+}
+
+void ReloadAllSkins() {
+    CurrentSkinFile = CurrentSkinFolder.empty() ? std::string() : CurrentSkinFolder + "/" + kSkinFileName;
+    for (SkinClient* client : SkinClient::LiveClients()) client->ReloadSkin();
+}
+
+bool ApplySkinChoice(const SkinList& list, int chosenIndex, int currentIndex, const SkinCommandSink& send) {
+    if (chosenIndex == currentIndex) return false;
+    if (chosenIndex < 0 || chosenIndex >= static_cast<int>(list.skins.size())) return false;
+    const InstalledSkin& skin = list.skins[static_cast<size_t>(chosenIndex)];
+    CurrentSkinFolder = skin.folder;
+    SelectedSkinName = skin.name;
+    if (send) send(kCommandUpdateSkin);
+    return true;
+}
+
+}  // namespace tavora
