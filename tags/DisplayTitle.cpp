@@ -54,16 +54,29 @@ std::string FileNameTitle(std::string_view path) {
     return std::string(name);
 }
 
-TagRecord ReadTitleFields(const std::string& path, const TitleSettings& settings) {
-    TagRecord fields;
-    switch (TagSourceForPath(path)) {
-    case TagSource::Mp3: fields = ReadMp3Tags(path, settings.preferId3v2); break;
-    case TagSource::Wma: fields = ReadWmaTags(path); break;
-    case TagSource::Ogg: fields = ReadOggTags(path); break;
-    case TagSource::None: break;
-    }
+namespace {
+
+TagRecord WithTitle(TagRecord fields, const std::string& path) {
     if (fields.title.empty()) fields.title = FileNameTitle(path);
     return fields;
+}
+
+}  // namespace
+
+TagRecord ReadMp3Fields(const std::string& path, bool preferId3v2) {
+    return WithTitle(ReadMp3Tags(path, preferId3v2), path);
+}
+TagRecord ReadWmaFields(const std::string& path) { return WithTitle(ReadWmaTags(path), path); }
+TagRecord ReadOggFields(const std::string& path) { return WithTitle(ReadOggTags(path), path); }
+
+TagRecord ReadTitleFields(const std::string& path, const TitleSettings& settings) {
+    switch (TagSourceForPath(path)) {
+    case TagSource::Mp3: return ReadMp3Fields(path, settings.preferId3v2);
+    case TagSource::Wma: return ReadWmaFields(path);
+    case TagSource::Ogg: return ReadOggFields(path);
+    case TagSource::None: break;
+    }
+    return WithTitle({}, path);
 }
 
 std::string FormatDisplayTitle(TitleFormat format, const std::string& t, const std::string& a,

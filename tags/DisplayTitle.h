@@ -44,8 +44,13 @@ TagSource TagSourceForPath(std::string_view path);
 // of its extension ("song.flac" gives "song."). Characters, not bytes, are removed.
 std::string FileNameTitle(std::string_view path);
 
-// The four fields a title is built from, read by the reader the extension chooses; the
-// title falls back to the file-name title.
+// The fields of one format's tags, with the title falling back to the file-name title.
+TagRecord ReadMp3Fields(const std::string& path, bool preferId3v2);
+TagRecord ReadWmaFields(const std::string& path);
+TagRecord ReadOggFields(const std::string& path);
+
+// The fields a title is built from, read by the reader the extension chooses; the title
+// falls back to the file-name title.
 TagRecord ReadTitleFields(const std::string& path, const TitleSettings& settings);
 
 std::string FormatDisplayTitle(TitleFormat format, const std::string& title, const std::string& artist,

@@ -25,4 +25,20 @@ for f in id3v2 ffmpeg-v23 mid3v2-v24 cp949; do
   cp "$work/$f.mp3" "$out/$f.mp3"
 done
 cp "$work/vorbis.ogg" "$work/wma.wma" "$out/"
+
+# No tool writes these on request: a v2.2 tag, and a v2.4 tag with an unsynchronised frame,
+# a frame with several values and a footer.
+python3 - "$out" <<'PY'
+import os, sys
+out = sys.argv[1]
+def ss(n): return bytes([(n >> 21) & 0x7f, (n >> 14) & 0x7f, (n >> 7) & 0x7f, n & 0x7f])
+def tag(v, flags, body): return b'ID3' + bytes([v, 0, flags]) + ss(len(body)) + body
+f22 = b'TT2' + (5).to_bytes(3, 'big') + b'\x01\xff\xfex\x00'
+f22 += b'COM' + (9).to_bytes(3, 'big') + b'\x00engd\x00text'
+open(os.path.join(out, 'v22.id3'), 'wb').write(tag(2, 0, f22 + b'\x00' * 16))
+payload = ss(3) + b'\x00\xff\x00\xe0'
+f24 = b'TIT2' + ss(len(payload)) + b'\x00\x03' + payload
+f24 += b'TPE1' + ss(8) + b'\x00\x00' + b'\x03A\x00B\x00C\x00'
+open(os.path.join(out, 'v24-unsync-footer.id3'), 'wb').write(tag(4, 0x10, f24) + b'3DI\x04\x00\x10' + ss(len(f24)))
+PY
 ls -l "$out"
