@@ -59,24 +59,36 @@ protected:
         EXPECT_EQ(RunTool(args, env), 0) << tool.front();
         return path;
     }
+
+    // A file tagged with title "노래 제목", artist "가수", album "앨범" and the given track
+    // shows these titles in the six formats.
+    static void ExpectSixFormats(const std::string& path, const std::string& fileName, const std::string& track) {
+        const std::pair<TitleFormat, std::string> expected[] = {
+            {TitleFormat::TitleArtist, "노래 제목 - 가수"},
+            {TitleFormat::ArtistTitle, "가수 - 노래 제목"},
+            {TitleFormat::TitleAlbumArtist, "노래 제목 - 앨범 - 가수"},
+            {TitleFormat::FileNameTrack, fileName + " - " + track},
+            {TitleFormat::TitleFileName, "노래 제목 - " + fileName},
+            {TitleFormat::FileName, fileName},
+        };
+        for (const auto& [format, title] : expected)
+            EXPECT_EQ(ReadDisplayTitle(path, Settings(format)), title) << path << " format " << static_cast<int>(format);
+    }
+
+    static void ExpectKoreanTags(const TagRecord& r, const std::string& track, const std::string& genre) {
+        EXPECT_EQ(r.title, "노래 제목");
+        EXPECT_EQ(r.artist, "가수");
+        EXPECT_EQ(r.album, "앨범");
+        EXPECT_EQ(r.track, track);
+        EXPECT_EQ(r.genre, genre);
+    }
 };
 
 TEST_F(RealFileTitles, Id3v2ToolWritesUtf16ThatReadsBackInKorean) {
     const std::string path =
         tagged("id3v2.mp3", {"id3v2", "-t", "노래 제목", "-a", "가수", "-A", "앨범", "-T", "3", "-g", "17"});
-    const TagRecord r = ReadMp3Tags(path, true);
-    EXPECT_EQ(r.title, "노래 제목");
-    EXPECT_EQ(r.artist, "가수");
-    EXPECT_EQ(r.album, "앨범");
-    EXPECT_EQ(r.track, "3");
-    EXPECT_EQ(r.genre, "(17)Rock");
-
-    EXPECT_EQ(ReadDisplayTitle(path, Settings(TitleFormat::TitleArtist)), "노래 제목 - 가수");
-    EXPECT_EQ(ReadDisplayTitle(path, Settings(TitleFormat::ArtistTitle)), "가수 - 노래 제목");
-    EXPECT_EQ(ReadDisplayTitle(path, Settings(TitleFormat::TitleAlbumArtist)), "노래 제목 - 앨범 - 가수");
-    EXPECT_EQ(ReadDisplayTitle(path, Settings(TitleFormat::FileNameTrack)), "id3v2 - 3");
-    EXPECT_EQ(ReadDisplayTitle(path, Settings(TitleFormat::TitleFileName)), "노래 제목 - id3v2");
-    EXPECT_EQ(ReadDisplayTitle(path, Settings(TitleFormat::FileName)), "id3v2");
+    ExpectKoreanTags(ReadMp3Tags(path, true), "3", "(17)Rock");
+    ExpectSixFormats(path, "id3v2", "3");
 }
 
 TEST_F(RealFileTitles, FfmpegVersion3Utf16) {
@@ -86,20 +98,15 @@ TEST_F(RealFileTitles, FfmpegVersion3Utf16) {
                        "title=노래 제목", "-metadata", "artist=가수", "-metadata", "album=앨범", "-metadata",
                        "track=5", path}),
               0);
-    EXPECT_EQ(ReadDisplayTitle(path, Settings(TitleFormat::TitleAlbumArtist)), "노래 제목 - 앨범 - 가수");
-    EXPECT_EQ(ReadDisplayTitle(path, Settings(TitleFormat::FileNameTrack)), "ffmpeg - 5");
+    ExpectKoreanTags(ReadMp3Tags(path, true), "5", "");
+    ExpectSixFormats(path, "ffmpeg", "5");
 }
 
 TEST_F(RealFileTitles, Mid3v2Version4Utf8) {
     const std::string path =
         tagged("mid3v2.mp3", {"mid3v2", "-t", "노래 제목", "-a", "가수", "-A", "앨범", "-T", "7/9", "-g", "Rock"});
-    const TagRecord r = ReadMp3Tags(path, true);
-    EXPECT_EQ(r.title, "노래 제목");
-    EXPECT_EQ(r.artist, "가수");
-    EXPECT_EQ(r.album, "앨범");
-    EXPECT_EQ(r.track, "7/9");
-    EXPECT_EQ(r.genre, "(17)Rock");
-    EXPECT_EQ(ReadDisplayTitle(path, Settings(TitleFormat::ArtistTitle)), "가수 - 노래 제목");
+    ExpectKoreanTags(ReadMp3Tags(path, true), "7/9", "(17)Rock");
+    ExpectSixFormats(path, "mid3v2", "7/9");
 }
 
 TEST_F(RealFileTitles, LegacyCp949BytesInId3v1AndInALatin1Frame) {
@@ -145,13 +152,8 @@ TEST_F(RealFileTitles, WmaAttributesWrittenByFfmpeg) {
     ASSERT_EQ(RunTool({"ffmpeg", "-v", "error", "-y", "-i", plain, "-c", "copy", "-metadata", "title=노래 제목",
                        "-metadata", "artist=가수", "-metadata", "album=앨범", "-metadata", "track=4", "-f", "asf", path}),
               0);
-    const TagRecord r = ReadWmaTags(path);
-    EXPECT_EQ(r.title, "노래 제목");
-    EXPECT_EQ(r.artist, "가수");
-    EXPECT_EQ(r.album, "앨범");
-    EXPECT_EQ(r.track, "4");
-    EXPECT_EQ(ReadDisplayTitle(path, Settings(TitleFormat::TitleAlbumArtist)), "노래 제목 - 앨범 - 가수");
-    EXPECT_EQ(ReadDisplayTitle(path, Settings(TitleFormat::FileNameTrack)), "ffmpeg - 4");
+    ExpectKoreanTags(ReadWmaTags(path), "4", "");
+    ExpectSixFormats(path, "ffmpeg", "4");
     EXPECT_EQ(ReadDisplayTitle(plain, Settings(TitleFormat::TitleArtist)), "plain");
     EXPECT_TRUE(messages.take().empty());
 }
@@ -176,6 +178,14 @@ TEST_F(RealFileTitles, VorbisCommentsWrittenByVorbiscomment) {
               0);
     EXPECT_EQ(ReadOggTags(legacy).album, "앨범");
     EXPECT_EQ(ReadDisplayTitle(path, Settings(TitleFormat::TitleFileName)), "노래=제목 - vorbis");
+
+    const std::string korean = media.makeAudio("korean.ogg", "ogg");
+    ASSERT_EQ(RunTool({"vorbiscomment", "-w", "-t", "TITLE=노래 제목", "-t", "ARTIST=가수", "-t", "ALBUM=앨범",
+                       "-t", "TRACKNUMBER=6", "-t", "GENRE=트로트", korean},
+                      kUtf8Locale),
+              0);
+    ExpectKoreanTags(ReadOggTags(korean), "6", "트로트");
+    ExpectSixFormats(korean, "korean", "6");
 
     const std::string untagged = media.makeAudio("untagged.OGG", "ogg");
     EXPECT_EQ(ReadDisplayTitle(untagged, Settings(TitleFormat::ArtistTitle)), "untagged");

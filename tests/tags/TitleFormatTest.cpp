@@ -11,38 +11,42 @@ namespace {
 
 using F = TitleFormat;
 
-std::string Format(F f, const std::string& t, const std::string& a, const std::string& l, const std::string& k) {
-    return FormatDisplayTitle(f, t, a, l, k, "file");
-}
+struct FormatCase {
+    F format;
+    const char *title, *artist, *album, *track, *expected;
+};
 
-TEST(FormatDisplayTitle, TitleAndArtistFormats) {
-    EXPECT_EQ(Format(F::TitleArtist, "T", "A", "L", "K"), "T - A");
-    EXPECT_EQ(Format(F::TitleArtist, "T", "", "L", "K"), "T");
-    EXPECT_EQ(Format(F::TitleArtist, "", "A", "", ""), "A");
-    EXPECT_EQ(Format(F::TitleArtist, "", "", "L", "K"), "file");
-    EXPECT_EQ(Format(F::ArtistTitle, "T", "A", "", ""), "A - T");
-    EXPECT_EQ(Format(F::ArtistTitle, "T", "", "", ""), "T");
-    EXPECT_EQ(Format(F::ArtistTitle, "", "A", "", ""), "A");
-    EXPECT_EQ(Format(F::ArtistTitle, "", "", "", ""), "file");
-}
+// Each format's rules for every combination of present and missing parts that matters.
+constexpr FormatCase kFormatCases[] = {
+    {F::TitleArtist, "T", "A", "L", "K", "T - A"},
+    {F::TitleArtist, "T", "", "L", "K", "T"},
+    {F::TitleArtist, "", "A", "", "", "A"},
+    {F::TitleArtist, "", "", "L", "K", "file"},
+    {F::ArtistTitle, "T", "A", "", "", "A - T"},
+    {F::ArtistTitle, "T", "", "", "", "T"},
+    {F::ArtistTitle, "", "A", "", "", "A"},
+    {F::ArtistTitle, "", "", "", "", "file"},
+    {F::TitleAlbumArtist, "T", "A", "L", "", "T - L - A"},
+    {F::TitleAlbumArtist, "T", "", "L", "", "T - L"},
+    {F::TitleAlbumArtist, "T", "A", "", "", "T - A"},
+    {F::TitleAlbumArtist, "", "A", "L", "", "A - L"},
+    {F::TitleAlbumArtist, "T", "", "", "", "T"},
+    {F::TitleAlbumArtist, "", "A", "", "", "A"},
+    {F::TitleAlbumArtist, "", "", "L", "", "L"},
+    {F::TitleAlbumArtist, "", "", "", "K", "file"},
+    {F::FileNameTrack, "T", "A", "L", "3", "file - 3"},
+    {F::FileNameTrack, "T", "A", "L", "", "file"},
+    {F::TitleFileName, "T", "A", "L", "3", "T - file"},
+    {F::TitleFileName, "", "A", "L", "3", "file"},
+    {F::FileName, "T", "A", "L", "3", "file"},
+};
 
-TEST(FormatDisplayTitle, TitleAlbumArtistCoversEveryMissingPart) {
-    EXPECT_EQ(Format(F::TitleAlbumArtist, "T", "A", "L", ""), "T - L - A");
-    EXPECT_EQ(Format(F::TitleAlbumArtist, "T", "", "L", ""), "T - L");
-    EXPECT_EQ(Format(F::TitleAlbumArtist, "T", "A", "", ""), "T - A");
-    EXPECT_EQ(Format(F::TitleAlbumArtist, "", "A", "L", ""), "A - L");
-    EXPECT_EQ(Format(F::TitleAlbumArtist, "T", "", "", ""), "T");
-    EXPECT_EQ(Format(F::TitleAlbumArtist, "", "A", "", ""), "A");
-    EXPECT_EQ(Format(F::TitleAlbumArtist, "", "", "L", ""), "L");
-    EXPECT_EQ(Format(F::TitleAlbumArtist, "", "", "", "K"), "file");
-}
-
-TEST(FormatDisplayTitle, FileNameFormats) {
-    EXPECT_EQ(Format(F::FileNameTrack, "T", "A", "L", "3"), "file - 3");
-    EXPECT_EQ(Format(F::FileNameTrack, "T", "A", "L", ""), "file");
-    EXPECT_EQ(Format(F::TitleFileName, "T", "A", "L", "3"), "T - file");
-    EXPECT_EQ(Format(F::TitleFileName, "", "A", "L", "3"), "file");
-    EXPECT_EQ(Format(F::FileName, "T", "A", "L", "3"), "file");
+TEST(FormatDisplayTitle, EveryFormatWithMissingParts) {
+    for (const FormatCase& c : kFormatCases) {
+        EXPECT_EQ(FormatDisplayTitle(c.format, c.title, c.artist, c.album, c.track, "file"), c.expected)
+            << "format " << static_cast<int>(c.format) << " title '" << c.title << "' artist '" << c.artist
+            << "' album '" << c.album << "' track '" << c.track << "'";
+    }
 }
 
 TEST(FileNameTitle, RemovesFourCharactersWhateverTheExtension) {
