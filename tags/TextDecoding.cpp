@@ -1,7 +1,5 @@
 #include "TextDecoding.h"
 
-#include <cerrno>
-
 #include <iconv.h>
 
 namespace tavora {
