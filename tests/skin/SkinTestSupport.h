@@ -1,0 +1,73 @@
+#pragma once
+// Small skins written on the fly for the skin tests, and the application object the
+// widget and font tests need.
+#include <QApplication>
+#include <QColor>
+#include <QDir>
+#include <QImage>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+namespace tavora::test {
+
+inline QApplication& App() {
+    static int argc = 1;
+    static char name[] = "skin_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// A temporary folder removed with the object.
+class TempFolder {
+public:
+    TempFolder() {
+        static int counter = 0;
+        path_ = std::filesystem::temp_directory_path() /
+                ("tavora-skin-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    std::string str() const { return path_.string(); }
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline void WriteText(const std::filesystem::path& file, const std::string& text) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+// A BMP of one colour under <skin>/image/<name>.
+inline void WriteBmp(const std::filesystem::path& skin, const std::string& name, int w, int h, QColor color) {
+    const std::filesystem::path file = skin / "image" / name;
+    std::filesystem::create_directories(file.parent_path());
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(color);
+    image.save(QString::fromStdString(file.string()), "BMP");
+}
+
+// A skin folder whose description names itself.
+inline void WriteSkinFolder(const std::filesystem::path& folder, const std::string& displayName) {
+    WriteText(folder / "TavoraSkin.xml",
+              "<TavoraSkin><Default><General><SkinName ID=\"ID_SKIN_NAME\" Name=\"" + displayName +
+                  "\"/></General></Default></TavoraSkin>");
+}
+
+// Where the build put the generated skins.
+inline std::string GeneratedSkin(const std::string& folder) {
+    return std::string(TAVORA_GENERATED_SKINS_DIR) + "/" + folder;
+}
+
+}  // namespace tavora::test
