@@ -69,14 +69,41 @@ uint64_t Channel::FramePosition() const {
     return position > back ? position - back : 0;
 }
 
+namespace {
+
+// Brings any channel count to stereo: mono to both sides at full level, the usual
+// WAVE order (front L/R, centre, LFE, back L/R, side L/R) folded down with the centre
+// and surround channels at -3 dB and the LFE left out.
+void ToStereo(const float* in, size_t frames, int chans, float* out) {
+    if (chans == 1) {
+        for (size_t i = 0; i < frames; ++i) out[2 * i] = out[2 * i + 1] = in[i];
+        return;
+    }
+    if (chans == 2) {
+        std::memcpy(out, in, frames * 2 * sizeof(float));
+        return;
+    }
+    constexpr float kSide = 0.70710678f;
+    const float scale = 1.0f / (1.0f + kSide * static_cast<float>(chans >= 5 ? 2 : 1));
+    for (size_t i = 0; i < frames; ++i) {
+        const float* f = in + i * static_cast<size_t>(chans);
+        float l = f[0], r = f[1];
+        if (chans >= 3) l += kSide * f[2], r += kSide * f[2];
+        for (int c = 4; c < chans; ++c) (c % 2 == 0 ? l : r) += kSide * f[c];
+        out[2 * i] = l * scale;
+        out[2 * i + 1] = r * scale;
+    }
+}
+
+}  // namespace
+
 bool Channel::FillOutputQueue(size_t frames, int outputRate) {
     const int chans = source_->Channels();
     const int rate = source_->Rate();
-    const bool direct = rate == outputRate && chans <= 2;
+    const bool direct = rate == outputRate;
     if (!direct && !swr_) {
-        AVChannelLayout in, out = AV_CHANNEL_LAYOUT_STEREO;
-        av_channel_layout_default(&in, chans);
-        if (swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_FLT, outputRate, &in, AV_SAMPLE_FMT_FLT, rate, 0,
+        AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+        if (swr_alloc_set_opts2(&swr_, &stereo, AV_SAMPLE_FMT_FLT, outputRate, &stereo, AV_SAMPLE_FMT_FLT, rate, 0,
                                 nullptr) < 0 || swr_init(swr_) < 0) {
             swr_free(&swr_);
             return false;
@@ -86,25 +113,22 @@ bool Channel::FillOutputQueue(size_t frames, int outputRate) {
     const size_t block = 1024;
     while ((queue_.size() - queueStart_) / 2 < frames) {
         scratch_.resize(block * chans);
+        stereo_.resize(block * 2);
         const size_t got = ReadProcessed(scratch_.data(), block);
         if (queueStart_ > 0) {
             queue_.erase(queue_.begin(), queue_.begin() + static_cast<long>(queueStart_));
             queueStart_ = 0;
         }
         if (got == 0) return false;
+        ToStereo(scratch_.data(), got, chans, stereo_.data());
         if (direct) {
-            const size_t base = queue_.size();
-            queue_.resize(base + got * 2);
-            for (size_t i = 0; i < got; ++i) {
-                queue_[base + 2 * i] = scratch_[i * chans];
-                queue_[base + 2 * i + 1] = scratch_[i * chans + (chans - 1)];
-            }
+            queue_.insert(queue_.end(), stereo_.begin(), stereo_.begin() + static_cast<long>(got * 2));
         } else {
             const int room = swr_get_out_samples(swr_, static_cast<int>(got));
             const size_t base = queue_.size();
             queue_.resize(base + static_cast<size_t>(std::max(room, 0)) * 2);
             uint8_t* outPlanes[1] = {reinterpret_cast<uint8_t*>(queue_.data() + base)};
-            const uint8_t* inPlanes[1] = {reinterpret_cast<const uint8_t*>(scratch_.data())};
+            const uint8_t* inPlanes[1] = {reinterpret_cast<const uint8_t*>(stereo_.data())};
             const int converted = swr_convert(swr_, outPlanes, room, inPlanes, static_cast<int>(got));
             queue_.resize(base + static_cast<size_t>(std::max(converted, 0)) * 2);
         }

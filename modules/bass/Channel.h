@@ -77,6 +77,7 @@ private:
     std::vector<float> queue_;  // converted stereo frames waiting for the output
     size_t queueStart_ = 0;     // in samples
     std::vector<float> scratch_;
+    std::vector<float> stereo_;
 
     bool sliding_ = false;
     float slideFrom_ = 0, slideTo_ = 0;

@@ -110,8 +110,9 @@ class PulseOutput final : public Output {
 public:
     explicit PulseOutput(pa_simple* stream) : stream_(stream) {}
     ~PulseOutput() override {
+        // Closing the output drops what the server still holds, as freeing any channel does.
         int err = 0;
-        pa_simple_drain(stream_, &err);
+        pa_simple_flush(stream_, &err);
         pa_simple_free(stream_);
     }
     void Write(const float* stereo, size_t frames) override {
@@ -131,7 +132,7 @@ std::unique_ptr<Output> OpenPulse(int rate, int& error) {
     pa_buffer_attr attr {};
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = static_cast<uint32_t>(rate / 10 * 2 * sizeof(float));  // about 100 ms queued in the server
-    attr.prebuf = static_cast<uint32_t>(-1);
+    attr.prebuf = 0;  // start at once: the playback thread writes without pause, silence included
     attr.minreq = static_cast<uint32_t>(-1);
     attr.fragsize = static_cast<uint32_t>(-1);
     int err = 0;

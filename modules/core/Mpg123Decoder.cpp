@@ -49,6 +49,9 @@ bool Mpg123Decoder::Init() {
     // Data that is not MPEG audio must be refused quickly instead of being searched
     // for something that looks like a frame header.
     mpg123_param(handle_, MPG123_RESYNC_LIMIT, 2048, 0);
+    // After a seek, layer III frames borrow data from earlier ones (the bit reservoir);
+    // decoding a few frames before the target keeps the sound from starting late.
+    mpg123_param(handle_, MPG123_PREFRAMES, 10, 0);
     mpg123_format_none(handle_);
     const long* rates = nullptr;
     size_t count = 0;

@@ -65,6 +65,17 @@ bool VorbisDecoder::Init() {
     if (!input_->Seekable()) callbacks.seek_func = nullptr, callbacks.tell_func = nullptr;
     if (ov_open_callbacks(input_.get(), &state_->file, nullptr, 0, callbacks) != 0) return false;
     state_->open = true;
+    if (ov_seekable(&state_->file) && ov_pcm_total(&state_->file, -1) <= 0) {
+        // A file cut off before its first complete audio page: libvorbisfile finds no
+        // end and would play nothing. Read it front to back instead, without a length.
+        ov_clear(&state_->file);
+        state_->open = false;
+        if (!input_->Seek(0)) return false;
+        callbacks.seek_func = nullptr;
+        callbacks.tell_func = nullptr;
+        if (ov_open_callbacks(input_.get(), &state_->file, nullptr, 0, callbacks) != 0) return false;
+        state_->open = true;
+    }
     const vorbis_info* info = ov_info(&state_->file, -1);
     if (!info || info->channels < 1 || info->channels > 8 || info->rate <= 0 || info->rate > 384000) return false;
     rate_ = static_cast<int>(info->rate);

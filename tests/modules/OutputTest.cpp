@@ -1,0 +1,102 @@
+// Output start-up: the sound server must be reachable unless the output is overridden,
+// and device 1 plays into the default PulseAudio sink of a private server.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "AudioTestSupport.h"
+
+extern char** environ;
+
+namespace tavora::test {
+namespace {
+
+TEST(OutputTest, InitFailsWithoutASoundServer) {
+    unsetenv("TAVORA_AUDIO_OUTPUT");
+    setenv("PULSE_SERVER", "unix:/nonexistent/tavora/native", 1);
+    EXPECT_FALSE(BASS_Init(1, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DRIVER);
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, "/dev/null", 0, 0, 0), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
+    unsetenv("PULSE_SERVER");
+}
+
+TEST(OutputTest, UnknownDevicesAndSecondInitAreRefused) {
+    setenv("TAVORA_AUDIO_OUTPUT", "null", 1);
+    EXPECT_FALSE(BASS_Init(5, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DEVICE);
+    ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
+    EXPECT_FALSE(BASS_Init(1, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
+    EXPECT_TRUE(BASS_Free());
+    EXPECT_FALSE(BASS_Free());
+    setenv("TAVORA_AUDIO_OUTPUT", "wav:/nonexistent/folder/out.wav", 1);
+    EXPECT_FALSE(BASS_Init(1, 44100, 0, nullptr, nullptr));
+    unsetenv("TAVORA_AUDIO_OUTPUT");
+}
+
+// A private PulseAudio with a null sink, as on a desktop without sound hardware.
+class PrivatePulse {
+public:
+    explicit PrivatePulse(const std::string& dir) {
+        const std::string config = dir + "/default.pa";
+        socket_ = dir + "/native";
+        std::ofstream(config) << "load-module module-null-sink sink_name=null_out\nset-default-sink null_out\n"
+                                 "load-module module-native-protocol-unix socket=" << socket_ << " auth-anonymous=1\n";
+        setenv("PULSE_RUNTIME_PATH", dir.c_str(), 1);
+        setenv("PULSE_STATE_PATH", dir.c_str(), 1);
+        std::vector<std::string> args = {"pulseaudio", "-n", "--file=" + config, "--daemonize=no", "--system=false",
+                                         "--exit-idle-time=-1", "--use-pid-file=no", "--realtime=no",
+                                         "--high-priority=no", "--log-target=stderr", "--log-level=error"};
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawnp(&pid_, "pulseaudio", nullptr, nullptr, argv.data(), environ) != 0) pid_ = 0;
+        for (int i = 0; i < 100 && pid_ && !std::filesystem::exists(socket_); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        setenv("PULSE_SERVER", ("unix:" + socket_).c_str(), 1);
+    }
+    ~PrivatePulse() {
+        if (pid_) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        unsetenv("PULSE_SERVER");
+    }
+    bool running() const { return pid_ && std::filesystem::exists(socket_); }
+
+private:
+    pid_t pid_ = 0;
+    std::string socket_;
+};
+
+TEST(OutputTest, DeviceOnePlaysIntoTheDefaultPulseSink) {
+    MediaFolder media;
+    PrivatePulse pulse(media.Path(""));
+    if (!pulse.running()) GTEST_SKIP() << "pulseaudio could not be started here";
+    unsetenv("TAVORA_AUDIO_OUTPUT");
+    ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr)) << BASS_ErrorGetCode();
+    const std::string path = media.FfmpegTone("tone.wav", 440, 1.5, 44100, 2, "-c:a pcm_s16le");
+    const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
+    ASSERT_TRUE(BASS_ChannelPlay(stream, TRUE));
+    // The server may take a moment to start its sink; after that it takes sound at its
+    // own pace, so the position moves on about as fast as time passes.
+    auto seconds = [&] { return BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream)); };
+    for (int i = 0; i < 300 && seconds() < 0.2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const double first = BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const double second = BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream));
+    EXPECT_NEAR(second - first, 0.5, 0.15);
+    EXPECT_TRUE(MediaFolder::Run("pactl list sink-inputs | grep -q TavoraPlayer"));
+    EXPECT_TRUE(WavOutputSession::WaitUntilStopped(stream, 5));
+    BASS_Free();
+}
+
+}  // namespace
+}  // namespace tavora::test

@@ -1,0 +1,121 @@
+// Address streams against a real Icecast server on the loopback interface
+// (scripts/icy): station headers, successive stream titles, file positions.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
+#include <thread>
+
+#include "AudioTestSupport.h"
+
+namespace tavora::test {
+namespace {
+
+class IcyServer {
+public:
+    IcyServer() {
+        const char* scripts = std::getenv("TAVORA_ICY_SCRIPTS");
+        if (!scripts || !MediaFolder::Run("command -v icecast2 && command -v ezstream")) return;
+        scripts_ = scripts;
+        const std::string command = "ICY_SONG_SECONDS=6 bash '" + scripts_ + "/start-icy-server.sh' 2>/dev/null";
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe) return;
+        char line[1024];
+        while (std::fgets(line, sizeof line, pipe)) {
+            std::string text(line);
+            if (text.rfind("export ", 0) != 0) continue;
+            const size_t eq = text.find('=');
+            std::string value = text.substr(eq + 1);
+            while (!value.empty() && (value.back() == '\n' || value.back() == '\'' || value.back() == '"')) value.pop_back();
+            while (!value.empty() && (value.front() == '\'' || value.front() == '"')) value.erase(0, 1);
+            vars_[text.substr(7, eq - 7)] = value;
+        }
+        running_ = pclose(pipe) == 0 && vars_.count("ICY_MP3_URL");
+    }
+    ~IcyServer() {
+        if (vars_.count("ICY_RUNDIR"))
+            MediaFolder::Run("bash '" + scripts_ + "/stop-icy-server.sh' '" + vars_["ICY_RUNDIR"] + "'");
+    }
+    bool running() const { return running_; }
+    std::string operator[](const std::string& name) const {
+        auto it = vars_.find(name);
+        return it == vars_.end() ? std::string() : it->second;
+    }
+
+private:
+    std::string scripts_;
+    std::map<std::string, std::string> vars_;
+    bool running_ = false;
+};
+
+std::vector<std::string> TagList(const char* tags) {
+    std::vector<std::string> lines;
+    for (const char* p = tags; p && *p; p += std::strlen(p) + 1) lines.emplace_back(p);
+    return lines;
+}
+
+TEST(RadioTest, LiveStationGivesItsNameBitRateAndChangingTitles) {
+    IcyServer server;
+    if (!server.running()) GTEST_SKIP() << "no Icecast test server (icecast2/ezstream) on this machine";
+    setenv("TAVORA_AUDIO_OUTPUT", "null", 1);
+    ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
+    const DWORD flags = BASS_STREAM_META | BASS_STREAM_STATUS;
+    const HSTREAM radio = BASS_StreamCreateURL(server["ICY_MP3_URL"].c_str(), 0, flags, nullptr, nullptr);
+    ASSERT_NE(radio, 0u) << BASS_ErrorGetCode();
+    EXPECT_EQ(BASS_StreamGetFilePosition(radio, BASS_FILEPOS_END), static_cast<DWORD>(-1));
+    EXPECT_EQ(BASS_StreamGetLength(radio), static_cast<QWORD>(-1));
+    const auto headers = TagList(BASS_StreamGetTags(radio, BASS_TAG_ICY));
+    EXPECT_NE(std::find(headers.begin(), headers.end(), "icy-name:Test Radio MP3"), headers.end());
+    EXPECT_NE(std::find(headers.begin(), headers.end(), "icy-br:128"), headers.end());
+    ASSERT_TRUE(BASS_ChannelPlay(radio, FALSE));
+
+    std::vector<std::string> titles;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (titles.size() < 3 && std::chrono::steady_clock::now() < deadline) {
+        const char* meta = BASS_StreamGetTags(radio, BASS_TAG_META);
+        if (meta && (titles.empty() || titles.back() != meta)) titles.emplace_back(meta);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    ASSERT_GE(titles.size(), 2u);
+    const std::set<std::string> expected = {"StreamTitle='" + server["ICY_TITLE_1"] + "';",
+                                            "StreamTitle='" + server["ICY_TITLE_2"] + "';"};
+    EXPECT_TRUE(expected.count(titles[0])) << titles[0];
+    EXPECT_TRUE(expected.count(titles[1])) << titles[1];
+    EXPECT_NE(titles[0], titles[1]);
+    // Playing all along: the metadata never reached the decoder, so nothing stalled.
+    EXPECT_EQ(BASS_ChannelIsActive(radio), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
+    EXPECT_GT(BASS_ChannelBytes2Seconds(radio, BASS_ChannelGetPosition(radio)), 5.0);
+    BASS_StreamFree(radio);
+
+    // A file on a web server: its size is known and fills the buffer.
+    const HSTREAM file = BASS_StreamCreateURL(server["ICY_STATIC_MP3_URL"].c_str(), 0, flags, nullptr, nullptr);
+    ASSERT_NE(file, 0u);
+    EXPECT_EQ(BASS_StreamGetFilePosition(file, BASS_FILEPOS_END), 81176u);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (BASS_StreamGetFilePosition(file, BASS_FILEPOS_DOWNLOAD) < 81176u && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(BASS_StreamGetFilePosition(file, BASS_FILEPOS_DOWNLOAD), 81176u);
+    EXPECT_LE(BASS_StreamGetFilePosition(file, BASS_FILEPOS_DECODE), 81176u);
+    BASS_StreamFree(file);
+
+    // Chained Ogg radio: the titles of its links are offered like ICY titles.
+    const HSTREAM ogg = BASS_StreamCreateURL(server["ICY_OGG_URL"].c_str(), 0, flags, nullptr, nullptr);
+    ASSERT_NE(ogg, 0u);
+    BASS_CHANNELINFO info {};
+    BASS_ChannelGetInfo(ogg, &info);
+    EXPECT_EQ(info.ctype, BASS_CTYPE_STREAM_OGG);
+    BASS_ChannelPlay(ogg, FALSE);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const char* meta = BASS_StreamGetTags(ogg, BASS_TAG_META);
+    ASSERT_NE(meta, nullptr);
+    EXPECT_TRUE(expected.count(meta)) << meta;
+    BASS_Free();
+    unsetenv("TAVORA_AUDIO_OUTPUT");
+}
+
+}  // namespace
+}  // namespace tavora::test
