@@ -4,6 +4,7 @@
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "SkinBitmap.h"
+#include "SkinPage.h"
 #include "SkinSelection.h"
 #include "SkinTestSupport.h"
 #include "TempRegistry.h"
@@ -153,6 +154,57 @@ TEST(ApplySkinChoiceTest, OnlyAnotherSkinReloads) {
     EXPECT_EQ(CurrentSkinFolder, "/skins/two");
     EXPECT_EQ(SelectedSkinName, "Two");
     EXPECT_FALSE(ApplySkinChoice(list, 5, 0, send));
+}
+
+}  // namespace
+}  // namespace tavora
+
+namespace tavora {
+namespace {
+
+// The widget grab goes through the window system's backing store, which may round.
+bool Near(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) <= 3 && std::abs(qGreen(a) - qGreen(b)) <= 3 && std::abs(qBlue(a) - qBlue(b)) <= 3;
+}
+
+void WritePreviewSkin(const std::filesystem::path& folder, const std::string& name, QColor color) {
+    test::WriteText(folder / "TavoraSkin.xml",
+                    "<TavoraSkin><Default><General><SkinName ID=\"ID_SKIN_NAME\" Name=\"" + name +
+                        "\"/></General></Default><Setting><Screenshot>"
+                        "<Ground ID=\"ID_SETTING_SCREENSHOT\" GroundImage=\"shot.bmp\" X=\"0\" Y=\"0\" Width=\"226\" "
+                        "Height=\"117\" LineUp=\"1\"/></Screenshot></Setting></TavoraSkin>");
+    test::WriteBmp(folder, "shot.bmp", 226, 117, color);
+}
+
+TEST(SkinPageTest, ListsSkinsPreviewsTheSelectionAndAppliesOnlyAChange) {
+    test::App();
+    test::TempRegistry registry;
+    test::TempFolder install;
+    WriteRegString(keys::kRoot, keys::kInstallDir, install.str());
+    WritePreviewSkin(install.path() / "skin" / "a", "Amber", QColor(200, 100, 0));
+    WritePreviewSkin(install.path() / "skin" / "b", "Blue", QColor(0, 60, 200));
+    SelectedSkinName = "Blue";
+    CurrentSkinFolder = install.str() + "/skin/b";
+
+    SkinPage page;
+    ASSERT_EQ(page.skins().skins.size(), 2u);
+    EXPECT_EQ(page.selectedIndex(), 1);
+    EXPECT_EQ(page.currentIndex(), 1);
+    EXPECT_EQ(PreviewSkinFolder, install.str() + "/skin/b");
+    EXPECT_TRUE(Near(page.grab().toImage().pixel(160 + 100, 51 + 50), qRgb(0, 60, 200)));
+
+    page.Select(0);
+    EXPECT_EQ(page.selectedIndex(), 0);
+    EXPECT_EQ(PreviewSkinFolder, install.str() + "/skin/a");
+    EXPECT_TRUE(Near(page.grab().toImage().pixel(160 + 225, 51 + 116), qRgb(200, 100, 0)));
+
+    std::vector<int> sent;
+    EXPECT_TRUE(page.Apply([&](int command) { sent.push_back(command); }));
+    EXPECT_EQ(sent, (std::vector<int>{kCommandUpdateSkin}));
+    EXPECT_EQ(SelectedSkinName, "Amber");
+    EXPECT_EQ(CurrentSkinFolder, install.str() + "/skin/a");
+    EXPECT_FALSE(page.Apply([&](int command) { sent.push_back(command); }));  // already current
+    EXPECT_EQ(sent.size(), 1u);
 }
 
 }  // namespace
