@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "PlaylistAdding.h"
 #include "PlaylistEntry.h"
 #include "PlaylistFiles.h"
 #include "PlaylistModel.h"
@@ -33,13 +34,25 @@ M3uLoadResult M3uLoader::Load(const std::string& listPath, bool replace, std::at
     ForEachM3uEntry(reader, folder, [&](const std::string& path) {
         const std::optional<ProbedStream> probe = services_.probeStream(path);
         if (!probe) return;
-        const std::string title = services_.displayTitle ? services_.displayTitle(path) : FileNameTitle(path);
-        const int row = model_.AddEntry(title, FormatLength(probe->lengthSeconds), path);
+        int row;
+        if (HasUrlScheme(path)) {
+            // A saved radio row comes back as one: "URL" makes the end of the previous
+            // track open it as an internet stream.
+            row = model_.AddEntry(StreamTitle(path), kTimeUrl, path);
+        } else {
+            const std::string title = services_.displayTitle ? services_.displayTitle(path) : FileNameTitle(path);
+            row = model_.AddEntry(title, FormatLength(probe->lengthSeconds), path);
+        }
         if (result.firstRow < 0) result.firstRow = row;
         ++result.rowsAdded;
         const bool play = result.rowsAdded == 1 && playFirstAdded && services_.playFirstRow &&
                           playFirstAdded->exchange(false);
         if (play) {
+            {
+                EntryGuard guard(model_);
+                model_.SetSelectedIndexLocked(guard, row);
+                model_.SetCurrentIndexLocked(guard, row);
+            }
             services_.playFirstRow(row, *probe);
         } else if (services_.freeStream) {
             services_.freeStream(probe->handle);

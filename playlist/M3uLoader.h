@@ -4,7 +4,8 @@
 //
 // Every entry is opened as a decoding-only stream first (the audio engine's
 // ProbeStream, supplied by the controller): entries that do not open are skipped, the
-// others become rows with the probed length and the title the tag reader gives.
+// others become rows with the probed length and the title the tag reader gives. An
+// internet address becomes a stream row (title after its last "/", time "URL").
 //
 // Threading: the loads run on worker threads started by the controller; M3uLoadLock
 // (one per loader object) keeps two loads from interleaving; rows are added one at a
@@ -36,7 +37,8 @@ struct M3uLoadServices {
     // the file-name title when not set.
     std::function<std::string(const std::string& path)> displayTitle;
     // Dropped-file mode: plays `row` with its probe stream, which it takes over (fades
-    // and frees the playing stream, sets selectedIndex and currentIndex, starts it).
+    // and frees the playing stream, starts the new one). selectedIndex and currentIndex
+    // are already `row` when it is called.
     std::function<void(int row, const ProbedStream& stream)> playFirstRow;
 };
 

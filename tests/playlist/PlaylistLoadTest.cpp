@@ -120,6 +120,19 @@ TEST(M3uLoading, RowsTakeTitleAndLengthFromTheSongs) {
     for (const auto& p : engine.probed) EXPECT_EQ(p.find('#'), std::string::npos);
 }
 
+TEST(M3uLoading, StreamAddressesComeBackAsStreamRows) {
+    TempFolder tmp;
+    PlaylistModel model;
+    FakeEngine engine;
+    M3uLoadServices services = engine.Services();
+    services.probeStream = [](const std::string&) -> std::optional<ProbedStream> { return ProbedStream{7, -1}; };
+    M3uLoader loader(model, services);
+    loader.LoadAppending(tmp.Write("r.m3u", "#EXTM3U\r\n#EXTINF:0,Radio\r\nhttp://127.0.0.1:8000/live\r\n"));
+    ASSERT_EQ(model.RowCount(), 1);
+    EXPECT_EQ(model.GetEntryField(0, kColumnTitle), "live");
+    EXPECT_EQ(model.GetEntryField(0, kColumnTime), "URL");
+}
+
 TEST(M3uLoading, ReplacingKeepsTheListWhenTheFileCannotBeOpened) {
     TempFolder tmp;
     PlaylistModel model;
@@ -146,6 +159,8 @@ TEST(M3uLoading, DroppedListPlaysItsFirstRowOnce) {
     std::atomic<bool> playFirst{true};
     loader.LoadDropped(list, playFirst);
     EXPECT_EQ(engine.playedRow, 1);
+    EXPECT_EQ(model.CurrentIndex(), 1);
+    EXPECT_EQ(model.SelectedIndex(), 1);
     EXPECT_FALSE(playFirst.load());
     EXPECT_EQ(engine.freed.size(), 1u);  // the played row's probe was handed over
     engine.playedRow = -1;
