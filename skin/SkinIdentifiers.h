@@ -5,6 +5,9 @@
 //
 // Collections are paths below the root element ("MainControl/ImageCollection"),
 // kinds say which element is looked up and what is read from it.
+//
+// The table is built once and never changes (any thread may read it); loading an
+// element set runs on the GUI thread.
 
 #include <map>
 #include <string>

@@ -1,9 +1,11 @@
 // The skins the build draws: complete, loadable, and immune to the desktop palette.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QPalette>
 
 #include "SkinBitmap.h"
+#include "SkinFonts.h"
 #include "SkinIdentifiers.h"
 #include "SkinReader.h"
 #include "SkinTestSupport.h"
@@ -34,7 +36,7 @@ TEST_P(GeneratedSkinTest, DefinesEveryIdentifierWithItsBitmaps) {
         }
     }
     EXPECT_EQ(set.font.FontName, "굴림");
-    EXPECT_GT(set.font.FontSize, 0);
+    EXPECT_NE(set.font.FontSize, 0);
 }
 
 TEST_P(GeneratedSkinTest, BitmapsAvoidTheGreysTheDesktopReplaces) {
@@ -103,6 +105,45 @@ TEST(SkinBitmapTest, StandardGreysTakeThePaletteColours) {
     EXPECT_EQ(image.pixel(1, 0), qRgb(2, 2, 2));
     EXPECT_EQ(image.pixel(2, 0), qRgb(3, 3, 3));
     EXPECT_EQ(image.pixel(3, 0), qRgb(129, 128, 128));
+}
+
+}  // namespace
+}  // namespace tavora
+
+namespace tavora {
+namespace {
+
+TEST(SkinBitmapTest, ABitmapClaimingAGiantSizeIsRefused) {
+    test::App();
+    test::TempFolder skin;
+    // File and info headers of a 24-bit BMP of 60000 x 60000 pixels with no pixel data.
+    QByteArray bmp(54, '\0');
+    auto put32 = [&bmp](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, 54);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, 60000);
+    put32(22, 60000);
+    bmp[26] = 1;
+    bmp[28] = 24;
+    test::WriteText(skin.path() / "image" / "giant.bmp", bmp.toStdString());
+    QImage bitmap;
+    EXPECT_FALSE(LoadBitmapFromSkin(bitmap, skin.str(), "giant.bmp"));
+    EXPECT_TRUE(bitmap.isNull());
+}
+
+TEST(SkinFontTest, WindowsFontHeights) {
+    test::App();
+    const QFont character = MakeSkinFont("굴림", -12);
+    EXPECT_EQ(character.pixelSize(), 12);
+    const QFont cell = MakeSkinFont("굴림", 12);
+    EXPECT_LE(QFontMetrics(cell).height(), 13);
+    EXPECT_EQ(MakeSkinFont("굴림", 0).pixelSize(), cell.pixelSize());
+    EXPECT_EQ(MakeSkinFont("x", -100000).pixelSize(), 200);
 }
 
 }  // namespace

@@ -462,7 +462,8 @@ void MainBuilder::Build() {
     }
     Emit(kImages, "ID_LCD_SPEC", bar, QRect(g.spectrum.topLeft(), bar.size()));
     Emit(kImages, "ID_LCD_MP3INFO_GROUND", Piece(g.strip), g.strip);
-    out.Font("ID_LCD_MP3INFO", design.knobs.fontFace, k.fontSize, 1);
+    // A negative size asks for the character height, which keeps Hangul legible.
+    out.Font("ID_LCD_MP3INFO", design.knobs.fontFace, -k.fontSize, 1);
     out.Color("ID_LCDFONT_MP3INFO_COLOR", t.text.red(), t.text.green(), t.text.blue());
 
     // Sliders.

@@ -11,6 +11,7 @@
 #include "DigitDisplay.h"
 #include "DrawElement.h"
 #include "LineSlider.h"
+#include "SkinFonts.h"
 #include "SkinReader.h"
 
 namespace tavora::pictures {
@@ -19,15 +20,6 @@ namespace {
 
 void Put(QPainter& p, const QRect& client, SkinElementSet& set, const std::string& id, SkinWindowKind kind) {
     DrawElement(p, client, set[id], SkinImage::Default, kind);
-}
-
-QFont SkinTextFont(const std::string& face, int pixelSize) {
-    // Windows face names of Korean skins map to the installed Korean font.
-    QFont::insertSubstitution(QStringLiteral("굴림"), QStringLiteral("NanumGothic"));
-    QFont::insertSubstitution(QStringLiteral("Gulim"), QStringLiteral("NanumGothic"));
-    QFont font(QString::fromStdString(face));
-    font.setPixelSize(std::max(pixelSize, 6));
-    return font;
 }
 
 DigitSet Digits(SkinElementSet& set, const std::string& stem) {
@@ -122,7 +114,7 @@ QImage MainPicture(SkinElementSet& set, const MainState& s) {
     if (!strip.defaultBitmap.isNull()) {
         QImage buffer = strip.defaultBitmap.copy();
         QPainter q(&buffer);
-        q.setFont(SkinTextFont(set.font.FontName, std::abs(set.font.FontSize)));
+        q.setFont(MakeSkinFont(set.font.FontName, set.font.FontSize));
         q.setPen(QColor(set.font.R & 0xFF, set.font.G & 0xFF, set.font.B & 0xFF));
         const int titleWidth = QFontMetrics(q.font()).horizontalAdvance(s.title);
         const int x = titleWidth < strip.Width ? (strip.Width - titleWidth) / 2 + 20 : 0;
@@ -250,7 +242,7 @@ QImage PlaylistPicture(SkinElementSet& set, QSize size) {
         {"유나 - 꿈의 정원", "04:40"},             {"Kite Season - Long Weekend", "03:58"},
     };
     const int rowCount = static_cast<int>(std::size(kRows));
-    p.setFont(SkinTextFont("굴림", 12));
+    p.setFont(MakeSkinFont("굴림", 12));
     const int labelWidth = rowCount < 10 ? 21 : 25;
     const int titleWidth = list.width() - labelWidth - 35;
     for (int r = 0; r < rowCount && r * 16 < list.height(); ++r) {
