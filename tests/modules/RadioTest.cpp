@@ -18,8 +18,8 @@ namespace {
 class IcyServer {
 public:
     IcyServer() {
-        const char* scripts = std::getenv("TAVORA_ICY_SCRIPTS");
-        if (!scripts || !MediaFolder::Run("command -v icecast2 && command -v ezstream")) return;
+        const char* scripts = TAVORA_ICY_SCRIPTS_DIR;
+        if (!MediaFolder::Run("(command -v icecast2 && command -v ezstream)")) return;
         scripts_ = scripts;
         const std::string command = "ICY_SONG_SECONDS=6 bash '" + scripts_ + "/start-icy-server.sh' 2>/dev/null";
         FILE* pipe = popen(command.c_str(), "r");
@@ -29,9 +29,12 @@ public:
             std::string text(line);
             if (text.rfind("export ", 0) != 0) continue;
             const size_t eq = text.find('=');
-            std::string value = text.substr(eq + 1);
-            while (!value.empty() && (value.back() == '\n' || value.back() == '\'' || value.back() == '"')) value.pop_back();
-            while (!value.empty() && (value.front() == '\'' || value.front() == '"')) value.erase(0, 1);
+            // The values are shell-quoted with printf %q: backslashes escape characters.
+            std::string value;
+            for (size_t i = eq + 1; i < text.size() && text[i] != '\n'; ++i) {
+                if (text[i] == '\\' && i + 1 < text.size()) ++i;
+                value.push_back(text[i]);
+            }
             vars_[text.substr(7, eq - 7)] = value;
         }
         running_ = pclose(pipe) == 0 && vars_.count("ICY_MP3_URL");
