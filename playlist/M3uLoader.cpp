@@ -2,11 +2,13 @@
 
 #include <filesystem>
 
+#include "DisplayTitle.h"
 #include "PlaylistAdding.h"
 #include "PlaylistEntry.h"
 #include "PlaylistFiles.h"
 #include "PlaylistModel.h"
 #include "PlaylistText.h"
+#include "TrackLength.h"
 
 namespace tavora {
 
@@ -38,10 +40,10 @@ M3uLoadResult M3uLoader::Load(const std::string& listPath, bool replace, std::at
         if (HasUrlScheme(path)) {
             // A saved radio row comes back as one: "URL" makes the end of the previous
             // track open it as an internet stream.
-            row = model_.AddEntry(StreamTitle(path), kTimeUrl, path);
+            row = model_.AddEntry(AddressTitle(path), kTimeUrl, path);
         } else {
             const std::string title = services_.displayTitle ? services_.displayTitle(path) : FileNameTitle(path);
-            row = model_.AddEntry(title, FormatLength(probe->lengthSeconds), path);
+            row = model_.AddEntry(title, FormatTrackTime(static_cast<double>(probe->lengthSeconds)), path);
         }
         if (result.firstRow < 0) result.firstRow = row;
         ++result.rowsAdded;

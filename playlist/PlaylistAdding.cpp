@@ -23,7 +23,7 @@ std::string CompleteTypedAddress(std::string_view typed) {
 
 bool IsPlsAddress(std::string_view address) { return ExtensionOf(address) == "pls"; }
 
-std::string StreamTitle(std::string_view address) {
+std::string AddressTitle(std::string_view address) {
     const size_t slash = address.rfind('/');
     return std::string(slash == std::string_view::npos ? address : address.substr(slash + 1));
 }

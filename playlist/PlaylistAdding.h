@@ -25,6 +25,6 @@ std::string CompleteTypedAddress(std::string_view typed);
 bool IsPlsAddress(std::string_view address);
 
 // The title of a stream row: the text after the address's last "/".
-std::string StreamTitle(std::string_view address);
+std::string AddressTitle(std::string_view address);
 
 }  // namespace tavora

@@ -1,7 +1,5 @@
 #include "PlaylistEntry.h"
 
-#include <cstdio>
-
 namespace tavora {
 namespace {
 
@@ -18,13 +16,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 
 std::string RowLabel(int row) { return "  " + std::to_string(row + 1) + "."; }
 
-std::string FormatLength(long long seconds) {
-    if (seconds < 0) seconds = 0;
-    char text[48];
-    std::snprintf(text, sizeof text, "%02lld:%02lld", seconds / 60, seconds % 60);
-    return text;
-}
-
 std::string_view ExtensionOf(std::string_view path) {
     const size_t dot = path.rfind('.');
     return dot == std::string_view::npos ? std::string_view() : path.substr(dot + 1);
@@ -33,12 +24,6 @@ std::string_view ExtensionOf(std::string_view path) {
 std::string_view FileNameOf(std::string_view path) {
     const size_t slash = path.rfind('/');
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-std::string FileNameTitle(std::string_view path) {
-    std::string_view name = FileNameOf(path);
-    if (name.size() <= 4) return {};
-    return std::string(name.substr(0, name.size() - 4));
 }
 
 bool ExtensionIs(std::string_view ext, std::string_view lower) {

@@ -1,5 +1,6 @@
 #pragma once
-// One playlist row and the small text rules every playlist part shares.
+// One playlist row and the small text rules every playlist part shares. (The file-name
+// title and the length text are the tag reader's FileNameTitle and FormatTrackTime.)
 //
 // All functions here are pure and thread-safe. Text is UTF-8 throughout.
 
@@ -27,20 +28,11 @@ struct PlaylistEntry {
 // The row number as shown: "  1." for row 0. Labels follow the position, never the song.
 std::string RowLabel(int row);
 
-// "%02d:%02d" of whole minutes and remaining seconds; minutes are not limited to two
-// digits (125:07). Negative lengths count as 0.
-std::string FormatLength(long long seconds);
-
 // The text after the last ".", or "" when there is none.
 std::string_view ExtensionOf(std::string_view path);
 
 // The file name after the last "/".
 std::string_view FileNameOf(std::string_view path);
-
-// The file-name title: the file name with its last four characters removed (a
-// three-letter extension and its dot), whatever the extension's length: "song.flac"
-// gives "song." and "song.mp2" gives "song". A name of four or fewer characters gives "".
-std::string FileNameTitle(std::string_view path);
 
 // True for an extension spelled all lower-case or all upper-case from `lower`
 // ("mp3" or "MP3"); mixed case is another extension.

@@ -4,78 +4,11 @@
 #include <cerrno>
 
 #include <fcntl.h>
-#include <iconv.h>
 #include <unistd.h>
 
+#include "TextDecoding.h"
+
 namespace tavora {
-namespace {
-
-bool IsUtf8(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        size_t len;
-        uint32_t cp;
-        if ((c & 0xE0) == 0xC0) len = 2, cp = c & 0x1F;
-        else if ((c & 0xF0) == 0xE0) len = 3, cp = c & 0x0F;
-        else if ((c & 0xF8) == 0xF0) len = 4, cp = c & 0x07;
-        else return false;
-        if (i + len > s.size()) return false;
-        for (size_t k = 1; k < len; ++k) {
-            const auto cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
-        if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) || cp > 0x10FFFF ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += len;
-    }
-    return true;
-}
-
-std::optional<std::string> Cp949(std::string_view bytes) {
-    iconv_t cd = iconv_open("UTF-8", "CP949");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-    std::string out(bytes.size() * 3 + 4, '\0');
-    char* in = const_cast<char*>(bytes.data());
-    size_t inLeft = bytes.size();
-    char* outPtr = out.data();
-    size_t outLeft = out.size();
-    const size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    iconv_close(cd);
-    if (rc == static_cast<size_t>(-1) || inLeft != 0) return std::nullopt;
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
-std::string Latin1(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (char ch : bytes) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out.push_back(ch);
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
-
-}  // namespace
-
-std::string PlaylistTextToUtf8(std::string_view bytes) {
-    if (IsUtf8(bytes)) return std::string(bytes);
-    if (auto text = Cp949(bytes)) return *text;
-    return Latin1(bytes);
-}
 
 PlaylistLineReader::PlaylistLineReader(size_t chunkSize) : chunkSize_(std::max<size_t>(chunkSize, 1)) {}
 
@@ -124,7 +57,7 @@ std::string PlaylistLineReader::Finish(std::string& line) {
     std::string_view text = line;
     if (firstLine_ && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     firstLine_ = false;
-    return PlaylistTextToUtf8(text);
+    return LegacyTextToUtf8(text);
 }
 
 std::optional<std::string> PlaylistLineReader::NextLine() {

@@ -23,9 +23,6 @@ namespace tavora {
 inline constexpr size_t kPlaylistChunk = 10000;
 inline constexpr size_t kMaxPlaylistLine = 32768;
 
-// UTF-8 kept; else CP949; else ISO-8859-1. Never fails.
-std::string PlaylistTextToUtf8(std::string_view bytes);
-
 class PlaylistLineReader {
 public:
     explicit PlaylistLineReader(size_t chunkSize = kPlaylistChunk);

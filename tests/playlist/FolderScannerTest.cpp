@@ -119,7 +119,7 @@ TEST(AddingSongs, TypedAddressesAndPlsAddresses) {
     EXPECT_EQ(CompleteTypedAddress("hTTp://h/"), "http://hTTp://h/");
     EXPECT_TRUE(IsPlsAddress("http://h/list.pls"));
     EXPECT_FALSE(IsPlsAddress("http://h/list.PLS.mp3"));
-    EXPECT_EQ(StreamTitle("http://h/dir/song.mp3"), "song.mp3");
+    EXPECT_EQ(AddressTitle("http://h/dir/song.mp3"), "song.mp3");
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ TEST(PlaylistLines, Utf8AndLegacyKoreanText) {
     // A byte-order mark is not part of the first line.
     EXPECT_EQ(Lines("\xEF\xBB\xBF" + utf8 + "\n" + "b"), (L{utf8, "b"}));
     // Neither UTF-8 nor CP949: read as ISO-8859-1 rather than dropped.
-    EXPECT_EQ(PlaylistTextToUtf8("caf\xE9"), "café");
+    EXPECT_EQ(Lines("caf\xE9\n"), L{"café"});
 }
 
 TEST(PlaylistLines, LinesSpanChunksAndOverlongLinesAreCut) {
