@@ -4,7 +4,9 @@
 #include <QFontMetrics>
 #include <QPalette>
 
+#include "DrawElement.h"
 #include "SkinBitmap.h"
+#include "SkinButtons.h"
 #include "SkinFonts.h"
 #include "SkinIdentifiers.h"
 #include "SkinReader.h"
@@ -144,6 +146,46 @@ TEST(SkinFontTest, WindowsFontHeights) {
     EXPECT_LE(QFontMetrics(cell).height(), 13);
     EXPECT_EQ(MakeSkinFont("굴림", 0).pixelSize(), cell.pixelSize());
     EXPECT_EQ(MakeSkinFont("x", -100000).pixelSize(), 200);
+}
+
+}  // namespace
+}  // namespace tavora
+
+namespace tavora {
+namespace {
+
+// Pictures land where the windows hit-test them, and inside their windows.
+TEST_P(GeneratedSkinTest, PicturesSitWhereTheyAreHitAndInsideTheWindow) {
+    test::App();
+    const std::string folder = test::GeneratedSkin(GetParam());
+    SkinReader reader;
+    ASSERT_TRUE(reader.Open(folder + "/TavoraSkin.xml"));
+    SkinElementSet set;
+    LoadSkinElementSet(reader, folder, set);
+    const QRect main(0, 0, set["ID_PLAYER_IMAIN"].Width, set["ID_PLAYER_IMAIN"].Height);
+    const QRect eq(0, 0, set["ID_EQ_IMAIN"].Width, set["ID_EQ_IMAIN"].Height);
+    int anchored = 0;
+    for (const SkinIdentifier& entry : SkinIdentifiers()) {
+        if (entry.kind != SkinIdKind::Ground || entry.collection != "MainControl/ImageCollection") continue;
+        const SkinElement& e = set[entry.id];
+        SCOPED_TRACE(entry.id);
+        const auto at = PlaceElement(e, main, SkinWindowKind::Main);
+        ASSERT_TRUE(at.has_value());
+        EXPECT_TRUE(main.contains(QRect(*at, QSize(e.Width, e.Height))));
+        anchored += e.LineUp != 1 ? 1 : 0;
+        // Main-window buttons are hit at their rectangle as read.
+        if (entry.id.rfind("ID_BT", 0) == 0) EXPECT_EQ(*at, QPoint(e.rect.left, e.rect.top));
+    }
+    for (const char* id : {"ID_EQ_BTPRESETS", "ID_EQ_BTEQON", "ID_EQ_BTEQOFF", "ID_EQ_BTEQ_ONOFF_LAMP"}) {
+        SkinElement& e = set[id];
+        SCOPED_TRACE(id);
+        const auto at = PlaceElement(e, eq, SkinWindowKind::Equalizer);
+        ASSERT_TRUE(at.has_value());
+        const SkinRect hit = HitRect(e, SkinHitRule::RightAnchored, eq.width());
+        EXPECT_EQ(*at, QPoint(hit.left, hit.top));
+    }
+    if (std::string(GetParam()) == "Nimbus") EXPECT_GT(anchored, 0);
+    else EXPECT_EQ(anchored, 0);
 }
 
 }  // namespace
