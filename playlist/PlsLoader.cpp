@@ -5,6 +5,9 @@
 #include <mutex>
 #include <vector>
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <QStandardPaths>
 #include <QString>
 #include <curl/curl.h>
@@ -63,11 +66,18 @@ std::optional<std::string> DownloadPls(const std::string& address) {
     std::error_code ec;
     fs::create_directories(folder, ec);
     const std::string target = folder + "/" + DownloadName(address);
-    const std::string partial = target + ".part";
-
+    // A private partial file: two downloads of the same list never write into one file,
+    // and a failed one never leaves half a list under the real name.
+    std::string partial = target + ".XXXXXX";
+    const int fd = ::mkstemp(partial.data());
+    if (fd < 0) return std::nullopt;
     Download d;
-    d.file = std::fopen(partial.c_str(), "wb");
-    if (!d.file) return std::nullopt;
+    d.file = ::fdopen(fd, "wb");
+    if (!d.file) {
+        ::close(fd);
+        fs::remove(partial, ec);
+        return std::nullopt;
+    }
     CURL* curl = curl_easy_init();
     CURLcode rc = CURLE_FAILED_INIT;
     if (curl) {
