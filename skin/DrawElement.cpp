@@ -12,14 +12,18 @@ namespace {
 
 int Clamp32(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); }
 
+// The client edges and the element's numbers, wide enough that no sum overflows.
+struct Wide {
+    Wide(const SkinElement& element, const QRect& client)
+        : left(client.left()), top(client.top()), right(int64_t{client.left()} + client.width()),
+          bottom(int64_t{client.top()} + client.height()), x(element.rect.left), y(element.rect.top),
+          w(element.Width), h(element.Height) {}
+    int64_t left, top, right, bottom, x, y, w, h;
+};
+
 // Corner for the four basic codes.
 std::optional<QPoint> Corner(int code, const SkinElement& element, const QRect& client) {
-    const int64_t left = client.left();
-    const int64_t top = client.top();
-    const int64_t right = int64_t{client.left()} + client.width();
-    const int64_t bottom = int64_t{client.top()} + client.height();
-    const int64_t x = element.rect.left;
-    const int64_t y = element.rect.top;
+    const auto [left, top, right, bottom, x, y, w, h] = Wide(element, client);
     switch (code) {
     case 1: return QPoint(Clamp32(left + x), Clamp32(top + y));
     case 2: return QPoint(Clamp32(right - x), Clamp32(top + y));
@@ -82,14 +86,7 @@ bool DrawElement(QPainter& painter, const QRect& client, SkinElement& element, S
 }
 
 QRect EdgeFillRect(const SkinElement& element, const QRect& client) {
-    const int64_t left = client.left();
-    const int64_t top = client.top();
-    const int64_t right = int64_t{client.left()} + client.width();
-    const int64_t bottom = int64_t{client.top()} + client.height();
-    const int64_t x = element.rect.left;
-    const int64_t y = element.rect.top;
-    const int64_t w = element.Width;
-    const int64_t h = element.Height;
+    const auto [left, top, right, bottom, x, y, w, h] = Wide(element, client);
     int64_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
     switch (element.LineUp) {
     case 1: x0 = left + x; x1 = right - (x + w); y0 = top; y1 = top + h; break;

@@ -84,15 +84,10 @@ void BuildEqualizerWindow(SkinWriter& out, const SkinDesign& design) {
 
     // Buttons and lamp.
     auto face = [&](const QRect& r, Face f, const QString& label, bool withLed) {
-        QImage image = Crop(bg, r);
-        DrawButtonFace(image, t, f);
-        QPainter q(&image);
-        const QColor c = f == Face::Normal ? t.icon : f == Face::Over ? t.iconOver : t.iconDown;
-        QRect inner = image.rect();
-        if (f == Face::Down) inner.translate(1, 1);
-        if (withLed) DrawLed(q, QRect(inner.left() + 4, inner.top() + 4, 5, 5), t.accent, t.buttonShadow, true);
-        DrawTextCentered(q, withLed ? inner.adjusted(8, 0, 0, 0) : inner, label, c);
-        return image;
+        return ButtonPicture(Crop(bg, r), t, f, [&](QPainter& q, QRect inner, QColor c) {
+            if (withLed) DrawLed(q, QRect(inner.left() + 4, inner.top() + 4, 5, 5), t.accent, t.buttonShadow, true);
+            DrawTextCentered(q, withLed ? inner.adjusted(8, 0, 0, 0) : inner, label, c);
+        });
     };
     auto button = [&](const std::string& id, const QRect& r, const QString& label, bool withLed) {
         std::string stem = id.substr(6);

@@ -57,14 +57,8 @@ struct MainBuilder {
         return image;
     }
 
-    QImage ButtonImage(const QRect& r, Face face, const std::function<void(QPainter&, QRect, QColor)>& deco) const {
-        QImage image = Piece(r);
-        DrawButtonFace(image, t, face);
-        QPainter p(&image);
-        QRect inner = image.rect();
-        if (face == Face::Down) inner.translate(1, 1);
-        deco(p, inner, face == Face::Normal ? t.icon : face == Face::Over ? t.iconOver : t.iconDown);
-        return image;
+    QImage ButtonImage(const QRect& r, Face face, const ButtonDecoration& deco) const {
+        return ButtonPicture(Piece(r), t, face, deco);
     }
 
     void ButtonSet(const std::string& stem, const QRect& r, const std::function<void(QPainter&, QRect, QColor)>& deco) {

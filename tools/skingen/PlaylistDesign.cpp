@@ -114,15 +114,7 @@ void BuildPlaylistWindow(SkinWriter& out, const SkinDesign& design) {
     // Buttons: close at the top-right corner, add / delete / list at the bottom-left.
     auto button = [&](const std::string& id, const std::string& name, const QRect& r, int x, int y, int code,
                       const std::function<void(QPainter&, QRect, QColor)>& deco) {
-        auto face = [&](Face f) {
-            QImage image = Crop(ref, r);
-            DrawButtonFace(image, t, f);
-            QPainter q(&image);
-            QRect inner = image.rect();
-            if (f == Face::Down) inner.translate(1, 1);
-            deco(q, inner, f == Face::Normal ? t.icon : f == Face::Over ? t.iconOver : t.iconDown);
-            return image;
-        };
+        auto face = [&](Face f) { return ButtonPicture(Crop(ref, r), t, f, deco); };
         out.Button(kButtons, id, save(name, face(Face::Normal)), save(name + "_down", face(Face::Down)),
                    save(name + "_over", face(Face::Over)), x, y, r.width(), r.height(), code);
     };

@@ -6,6 +6,9 @@
 #include <QImage>
 #include <QRect>
 
+class QPainter;
+
+#include <functional>
 #include <string>
 
 #include "SkinWriter.h"
@@ -61,5 +64,11 @@ void BuildPlaylistWindow(SkinWriter& out, const SkinDesign& design);
 // Button faces: raised, hovered and pressed, with the icon drawn by `decorate`.
 enum class Face { Normal, Over, Down };
 void DrawButtonFace(QImage& image, const Theme& theme, Face face);
+
+// Draws what a button shows (icon or label) inside its face, in the face's colour.
+using ButtonDecoration = std::function<void(QPainter&, QRect, QColor)>;
+// A button picture on `ground` (the piece of background it covers): the face, then
+// the decoration, pushed one pixel down and right when pressed.
+QImage ButtonPicture(const QImage& ground, const Theme& theme, Face face, const ButtonDecoration& decoration);
 
 }  // namespace skingen

@@ -135,4 +135,14 @@ void DrawButtonFace(QImage& image, const Theme& t, Face face) {
     else Bevel(p, inner, t.buttonLight, t.buttonShadow);
 }
 
+QImage ButtonPicture(const QImage& ground, const Theme& t, Face face, const ButtonDecoration& decoration) {
+    QImage image = ground.copy();
+    DrawButtonFace(image, t, face);
+    QPainter p(&image);
+    QRect inner = image.rect();
+    if (face == Face::Down) inner.translate(1, 1);
+    decoration(p, inner, face == Face::Normal ? t.icon : face == Face::Over ? t.iconOver : t.iconDown);
+    return image;
+}
+
 }  // namespace skingen
