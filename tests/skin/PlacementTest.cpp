@@ -95,6 +95,16 @@ TEST(PlacementTest, EqualizerBandShowsTheBitmapsRightEnd) {
     p.end();
     EXPECT_EQ(qRed(canvas.pixel(0, 5)), 60);
     EXPECT_EQ(qRed(canvas.pixel(39, 5)), 99);
+
+    // A window wider than the picture: the picture still ends at the right edge.
+    QImage wide(120, 10, QImage::Format_RGB32);
+    wide.fill(Qt::blue);
+    QPainter q(&wide);
+    ASSERT_TRUE(DrawElement(q, wide.rect(), band, SkinImage::Default, SkinWindowKind::Equalizer));
+    q.end();
+    EXPECT_EQ(qRed(wide.pixel(119, 5)), 99);
+    EXPECT_EQ(qRed(wide.pixel(20, 5)), 0);
+    EXPECT_EQ(wide.pixel(19, 5), QColor(Qt::blue).rgb());
 }
 
 TEST(EdgeFillTest, RunsOfEveryCode) {

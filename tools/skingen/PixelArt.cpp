@@ -206,16 +206,22 @@ void DrawIcon(QPainter& p, const QRect& r, Icon icon, const QColor& c) {
         if (icon == Icon::RepeatAll) DrawText(p, left + 12, cy - 2, QStringLiteral("A"), c);
         break;
     }
-    case Icon::Shuffle:
-        for (int i = 0; i < 7; ++i) {
-            Px(p, cx - 5 + i, cy - 3 + i, 2, 1, c);
-            Px(p, cx - 5 + i, cy + 3 - i, 2, 1, c);
+    case Icon::Shuffle: {
+        // Two paths that swap lanes, each ending in an arrowhead.
+        auto plot = [&](int x, int y) { Px(p, x, y, 1, 1, c); };
+        for (int lane : {-1, 1}) {
+            const int from = cy + 2 * lane, to = cy - 2 * lane;
+            plot(cx - 5, from);
+            plot(cx - 4, from);
+            for (int i = 1; i <= 3; ++i) plot(cx - 4 + i, from - lane * i);
+            for (int x = cx; x <= cx + 4; ++x) plot(x, to);
+            plot(cx + 3, to - 1);
+            plot(cx + 3, to + 1);
+            plot(cx + 2, to - 2);
+            plot(cx + 2, to + 2);
         }
-        Px(p, cx + 2, cy - 4, 3, 1, c);
-        Px(p, cx + 3, cy - 3, 1, 1, c);
-        Px(p, cx + 2, cy + 4, 3, 1, c);
-        Px(p, cx + 3, cy + 3, 1, 1, c);
         break;
+    }
     case Icon::InOrder:
         Px(p, cx - 5, cy - 2, 9, 1, c);
         Px(p, cx - 5, cy + 2, 9, 1, c);

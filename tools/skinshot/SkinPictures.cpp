@@ -298,6 +298,35 @@ QImage DockedPicture(SkinElementSet& set) {
     return canvas;
 }
 
+QImage ButtonStatesPicture(SkinElementSet& set) {
+    static const char* kStems[] = {"ID_BTBACK",  "ID_BTPLAY",       "ID_BTPAUSE",           "ID_BTSTOP",
+                                   "ID_BTNEXT",  "ID_BTOPEN",       "ID_BTEQON",            "ID_BTPLOFF",
+                                   "ID_BTREPEAT_ONE", "ID_BTSHUFFLE_OUTORDER", "ID_BTSOUNDOFF", "ID_BTCLOSE"};
+    static const char* kEndings[] = {"_DEFAULT", "_OVER", "_DOWN"};
+    constexpr int kGap = 4;
+    int cellW = 0, cellH = 0;
+    for (const char* stem : kStems) {
+        cellW = std::max(cellW, set[std::string(stem) + "_DEFAULT"].Width);
+        cellH = std::max(cellH, set[std::string(stem) + "_DEFAULT"].Height);
+    }
+    const int columns = 2;  // two buttons side by side, each in three states
+    const int rows = (static_cast<int>(std::size(kStems)) + columns - 1) / columns;
+    const int groupW = 3 * (cellW + kGap) + 2 * kGap;
+    QImage canvas(columns * groupW + kGap, rows * (cellH + kGap) + kGap, QImage::Format_RGB32);
+    canvas.fill(QColor(0x3a, 0x44, 0x52));
+    QPainter p(&canvas);
+    for (size_t i = 0; i < std::size(kStems); ++i) {
+        const int x0 = kGap + static_cast<int>(i % columns) * groupW;
+        const int y = kGap + static_cast<int>(i / columns) * (cellH + kGap);
+        for (int state = 0; state < 3; ++state) {
+            const QImage& picture = set[std::string(kStems[i]) + kEndings[state]].defaultBitmap;
+            p.drawImage(QPoint(x0 + state * (cellW + kGap), y), picture);
+        }
+    }
+    p.end();
+    return canvas.scaled(canvas.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
 QImage PreviewPicture(SkinElementSet& set) {
     const QImage docked = DockedPicture(set);
     const QImage top = docked.copy(0, 0, docked.width(), docked.height() * 2 / 3);

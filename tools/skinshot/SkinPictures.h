@@ -45,6 +45,9 @@ QImage EqualizerPicture(SkinElementSet& set, const int (&gains)[10], double mast
 QImage PlaylistPicture(SkinElementSet& set, QSize size);
 // Main window with the equaliser docked on the right and the playlist below.
 QImage DockedPicture(SkinElementSet& set);
+// The main window's buttons in their normal, hovered and pressed pictures, one row
+// per button, doubled in size.
+QImage ButtonStatesPicture(SkinElementSet& set);
 // The skin page's preview: the docked picture scaled into 226 x 117.
 QImage PreviewPicture(SkinElementSet& set);
 

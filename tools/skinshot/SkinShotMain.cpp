@@ -1,8 +1,9 @@
 // tavora-skinshot SKIN_FOLDER OUTPUT_PREFIX
 //
 // Composes the main, equaliser and playlist pictures of a skin offscreen, plus the
-// three windows docked together, and saves them as OUTPUT_PREFIX-main.png,
-// -equalizer.png, -playlist.png and -docked.png.
+// three windows docked together and the button pictures in their three states, and
+// saves them as OUTPUT_PREFIX-main.png, -equalizer.png, -playlist.png, -docked.png
+// and -buttons.png.
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -29,7 +30,8 @@ int main(int argc, char** argv) {
                     tavora::pictures::EqualizerPicture(set, kGains, 0.25, true).save(prefix + "-equalizer.png") &&
                     tavora::pictures::PlaylistPicture(set, QSize(main.Width, main.Height * 2))
                         .save(prefix + "-playlist.png") &&
-                    tavora::pictures::DockedPicture(set).save(prefix + "-docked.png");
+                    tavora::pictures::DockedPicture(set).save(prefix + "-docked.png") &&
+                    tavora::pictures::ButtonStatesPicture(set).save(prefix + "-buttons.png");
     if (!ok) std::fprintf(stderr, "skinshot: cannot write %s-*.png\n", argv[2]);
     return ok ? 0 : 1;
 }
