@@ -74,6 +74,17 @@ bool SkinnedWindow::DrawButton(QPainter& painter, SkinElement& imageSet, int but
     return Draw(painter, imageSet, ButtonImage(buttons_.State(buttonIndex)));
 }
 
+bool SkinnedWindow::DrawButton(QPainter& painter, SkinElement& normal, SkinElement& over, SkinElement& down,
+                               int buttonIndex) {
+    if (buttonIndex < 0 || buttonIndex >= buttons_.size()) return false;
+    switch (ButtonImage(buttons_.State(buttonIndex))) {
+    case SkinImage::Down: return Draw(painter, down);
+    case SkinImage::Over: return Draw(painter, over);
+    case SkinImage::Default: break;
+    }
+    return Draw(painter, normal);
+}
+
 QRegion SkinnedWindow::ButtonRegion(int index) const {
     const SkinRect r = buttons_.Rect(index);
     return QRegion(r.left, r.top, r.Width(), r.Height());

@@ -11,8 +11,9 @@
 //   DrawAfterCompose. Every bitmap goes through DrawElement (see DrawElement.h);
 // - windowless push buttons (SkinButtonGroup): register each with the element whose
 //   rectangle is hit-tested and its action; DrawButton picks the down, over or
-//   default image by the button's flags (for a button whose look follows a mode,
-//   pass the element of the set the mode selects);
+//   default image by the button's flags, from one element with three bitmaps or
+//   from three elements (for a button whose look follows a mode, pass the set the
+//   mode selects);
 // - dragging by the background: a left press on no button and no control (as
 //   IsOnControl says) arms a drag; the next move with no button pressed and no slider
 //   being dragged hands the move to the window manager (QWindow::startSystemMove);
@@ -90,8 +91,11 @@ protected:
     virtual void OnMove(QPoint point) {}
     virtual void OnRelease(QPoint point) {}
 
-    // Draws the button's image for its flags at its placement.
+    // Draws the button's image for its flags at its placement: from one element with
+    // three bitmaps (equaliser and playlist buttons), or from three elements, one
+    // picture each (the main window's _DEFAULT, _OVER and _DOWN grounds).
     bool DrawButton(QPainter& painter, SkinElement& imageSet, int buttonIndex);
+    bool DrawButton(QPainter& painter, SkinElement& normal, SkinElement& over, SkinElement& down, int buttonIndex);
     bool Draw(QPainter& painter, SkinElement& element, SkinImage which = SkinImage::Default);
 
     void paintEvent(QPaintEvent* event) override;

@@ -18,6 +18,9 @@ constexpr const char* kXml = R"(<TavoraSkin><MainControl><ImageCollection>
   <Ground ID="ID_BG" GroundImage="bg.bmp" X="0" Y="0" Width="100" Height="50" LineUp="1"/>
   <Ground ID="ID_BADGE" GroundImage="sub\badge.bmp" X="10" Y="10" Width="5" Height="5" LineUp="4"/>
   <Ground ID="ID_GHOST" GroundImage="ghost.bmp" X="60" Y="30" Width="10" Height="10" LineUp="0"/>
+  <Ground ID="ID_STOP_DEFAULT" GroundImage="stop.bmp" X="40" Y="5" Width="8" Height="8" LineUp="1"/>
+  <Ground ID="ID_STOP_OVER" GroundImage="stop_over.bmp" X="40" Y="5" Width="8" Height="8" LineUp="1"/>
+  <Ground ID="ID_STOP_DOWN" GroundImage="stop_down.bmp" X="40" Y="5" Width="8" Height="8" LineUp="1"/>
 </ImageCollection><ButtonCollection>
   <Button ID="ID_PLAY" BtImageDefault="play.bmp" BtImageDown="play_down.bmp" BtImageOver="play_over.bmp"
           X="20" Y="20" Width="10" Height="10" LineUp="1"/>
@@ -28,12 +31,14 @@ public:
     TestWindow() : SkinnedWindow(SkinWindowKind::Main) {
         buttons().Add(play, SkinHitRule::Rect, [this] { ++clicks; });
         buttons().Add(ghost, SkinHitRule::Rect, [this] { ++ghostClicks; });
+        buttons().Add(stop[0], SkinHitRule::Rect, [] {});
     }
     void LoadSkin() override {
         ++loads;
         reader.Open(CurrentSkinFile);
         for (auto [id, element] : {std::pair{"ID_BG", &background}, std::pair{"ID_BADGE", &badge},
-                                   std::pair{"ID_GHOST", &ghost}}) {
+                                   std::pair{"ID_GHOST", &ghost}, std::pair{"ID_STOP_DEFAULT", &stop[0]},
+                                   std::pair{"ID_STOP_OVER", &stop[1]}, std::pair{"ID_STOP_DOWN", &stop[2]}}) {
             reader.ReadGround("MainControl/ImageCollection", id, *element);
             LoadElementBitmaps(*element);
         }
@@ -46,9 +51,10 @@ public:
         Draw(painter, badge);
         Draw(painter, ghost);
         DrawButton(painter, play, 0);
+        DrawButton(painter, stop[0], stop[1], stop[2], 2);
     }
     SkinReader reader;
-    SkinElement background, badge, ghost, play;
+    SkinElement background, badge, ghost, play, stop[3];
     int clicks = 0, ghostClicks = 0, loads = 0;
 };
 
@@ -64,6 +70,9 @@ protected:
         test::WriteBmp(skin, "play.bmp", 10, 10, QColor(0, 100, 0));
         test::WriteBmp(skin, "play_over.bmp", 10, 10, QColor(0, 150, 0));
         test::WriteBmp(skin, "Play_Down.BMP", 10, 10, QColor(0, 200, 0));  // case differs from the file's
+        test::WriteBmp(skin, "stop.bmp", 8, 8, QColor(1, 1, 1));
+        test::WriteBmp(skin, "stop_over.bmp", 8, 8, QColor(2, 2, 2));
+        test::WriteBmp(skin, "stop_down.bmp", 8, 8, QColor(3, 3, 3));
         CurrentSkinFolder = skin.string();
         CurrentSkinFile = CurrentSkinFolder + "/TavoraSkin.xml";
         window.ReloadSkin();
@@ -93,6 +102,15 @@ TEST_F(SkinnedWindowTest, ButtonLooksAndClicksFollowTheMouse) {
     EXPECT_FALSE(window.dragArmed());
     QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(25, 25));
     EXPECT_EQ(window.clicks, 1);
+
+    // A button drawn from three pictures.
+    EXPECT_EQ(At(44, 9), qRgb(1, 1, 1));
+    QTest::mouseMove(&window, QPoint(44, 9));
+    EXPECT_EQ(At(44, 9), qRgb(2, 2, 2));
+    EXPECT_EQ(At(25, 25), qRgb(0, 100, 0));  // the other button lost its hover
+    QTest::mousePress(&window, Qt::LeftButton, {}, QPoint(44, 9));
+    EXPECT_EQ(At(44, 9), qRgb(3, 3, 3));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(44, 9));
 
     // Pressed, dragged off, brought back: released without effect.
     QTest::mousePress(&window, Qt::LeftButton, {}, QPoint(25, 25));
