@@ -28,7 +28,11 @@ struct Equaliser {
 void ProcessEq(void* user, float* buffer, DWORD frames, DWORD chans, DWORD freq) {
     auto& eq = *static_cast<Equaliser*>(user);
     std::lock_guard lock(eq.mutex);
-    for (Band& band : eq.bands) band.filter.Process(buffer, frames, static_cast<int>(chans));
+    PeakingEq* filters[64];
+    size_t count = 0;
+    for (Band& band : eq.bands)
+        if (count < 64) filters[count++] = &band.filter;
+    PeakingEq::ProcessChain(filters, count, buffer, frames, static_cast<int>(chans));
 }
 
 void DestroyEq(void* user) { delete static_cast<Equaliser*>(user); }
