@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -11,82 +9,63 @@
 #include "FolderScanner.h"
 #include "PlaylistAdding.h"
 #include "PlaylistModel.h"
+#include "PlaylistTestSupport.h"
 
 namespace tavora {
 namespace {
 namespace fs = std::filesystem;
 
-struct Tree {
-    fs::path root;
-    Tree() {
-        static int n = 0;
-        root = fs::temp_directory_path() / ("tavora-scan-" + std::to_string(getpid()) + "-" + std::to_string(++n));
-        fs::create_directories(root);
-    }
-    ~Tree() {
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
-    void File(const std::string& rel) {
-        fs::create_directories((root / rel).parent_path());
-        std::ofstream(root / rel) << "x";
-    }
-};
-
-std::vector<std::string> Titles(const PlaylistModel& model) {
-    std::vector<std::string> titles;
-    for (const auto& e : model.Entries()) titles.push_back(e.title);
-    return titles;
-}
+using test::TempFolder;
+using test::Titles;
 
 TEST(FolderScan, FolderSongsComeBeforeSubfolderSongsAndCaseMatters) {
-    Tree tree;
+    TempFolder tree;
     // Created in an order unlike the name order.
     for (const char* f : {"sub/e.ogg", "d.mp2", "c.Mp3", "b.MP3", "a.mp3", "sub/deeper/g.wav", "sub2/f.WMA",
                           ".hidden/h.mp3", "notes.txt", "x.cda", "pack.ZIP", "pack2.Zip"})
-        tree.File(f);
+        tree.Write(f);
     PlaylistModel model;
     model.AddEntry("earlier", "", "/earlier.mp3");
     std::vector<std::string> archives;
     FolderScanResult result;
     {
         FolderScanner scanner(model);
-        scanner.Scan(tree.root.string(), [&](const FolderScanResult& r) { result = r; },
+        scanner.Scan(tree.dir.string(), [&](const FolderScanResult& r) { result = r; },
                      [&](const std::string& path) { archives.push_back(path); });
         scanner.WaitIdle();
     }
     EXPECT_EQ(Titles(model), (std::vector<std::string>{"earlier", "a.mp3", "b.MP3", "e.ogg", "f.WMA", "g.wav"}));
-    EXPECT_EQ(model.GetEntryField(1, kColumnPath), (tree.root / "a.mp3").string());
+    EXPECT_EQ(model.GetEntryField(1, kColumnPath), (tree.dir / "a.mp3").string());
     EXPECT_EQ(model.GetEntryField(1, kColumnTime), "");
     EXPECT_EQ(result.firstRow, 1);
     EXPECT_EQ(result.rowsAdded, 5);
-    EXPECT_EQ(archives, std::vector<std::string>{(tree.root / "pack.ZIP").string()});
+    EXPECT_EQ(archives, std::vector<std::string>{(tree.dir / "pack.ZIP").string()});
     EXPECT_EQ(model.LastIndex(), 5);
 }
 
 TEST(FolderScan, LinksBackUpTheTreeAreScannedOnce) {
-    Tree tree;
-    tree.File("a/song.mp3");
-    fs::create_directory_symlink(tree.root, tree.root / "a" / "loop");
+    TempFolder tree;
+    tree.Write("a/song.mp3");
+    fs::create_directory_symlink(tree.dir, tree.dir / "a" / "loop");
     PlaylistModel model;
     FolderScanner scanner(model);
-    scanner.Scan(tree.root.string());
-    scanner.Scan((tree.root / "missing").string());
+    scanner.Scan(tree.dir.string());
+    scanner.Scan((tree.dir / "missing").string());
     scanner.WaitIdle();
     EXPECT_EQ(Titles(model), std::vector<std::string>{"song.mp3"});
 }
 
 TEST(FolderScan, RequestsRunOneAfterAnother) {
-    Tree one, two;
-    one.File("1.mp3");
-    one.File("s/2.mp3");
-    two.File("3.mp3");
+    TempFolder one, two;
+    one.Write("1.mp3");
+    one.Write("s/2.mp3");
+    two.Write("3.mp3");
     PlaylistModel model;
     std::mutex lock;
     std::vector<int> firstRows;
     FolderScanner scanner(model);
-    for (const Tree* t : {&one, &two})
-        scanner.Scan(t->root.string(), [&](const FolderScanResult& r) {
+    for (const TempFolder* t : {&one, &two})
+        scanner.Scan(t->dir.string(), [&](const FolderScanResult& r) {
             std::lock_guard g(lock);
             firstRows.push_back(r.firstRow);
         });

@@ -22,6 +22,7 @@
 #include "PlaylistFiles.h"
 #include "PlaylistModel.h"
 #include "PlsLoader.h"
+#include "PlaylistTestSupport.h"
 #include "TempRegistry.h"
 
 extern char** environ;
@@ -30,24 +31,7 @@ namespace tavora {
 namespace {
 namespace fs = std::filesystem;
 
-struct TempFolder {
-    fs::path dir;
-    TempFolder() {
-        static int n = 0;
-        dir = fs::temp_directory_path() / ("tavora-pl-" + std::to_string(getpid()) + "-" + std::to_string(++n));
-        fs::create_directories(dir);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        const fs::path p = dir / name;
-        fs::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p.string();
-    }
-};
+using test::TempFolder;
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "PlaylistModel.h"
-#include "TempRegistry.h"
+#include "PlaylistTestSupport.h"
 
 namespace tavora {
 namespace {
@@ -18,11 +18,7 @@ void AddSongs(PlaylistModel& model, int count, const std::string& prefix = "/mus
         model.AddEntry("title" + std::to_string(i), "03:00", prefix + std::to_string(i) + ".mp3");
 }
 
-std::vector<std::string> Titles(const PlaylistModel& model) {
-    std::vector<std::string> titles;
-    for (const auto& e : model.Entries()) titles.push_back(e.title);
-    return titles;
-}
+using test::Titles;
 
 TEST(PlaylistModelRows, DeletingRowsTwoAndFourOfSixKeepsLabelsAndLastIndex) {
     PlaylistModel model;
@@ -180,14 +176,12 @@ TEST(PlaylistModelObservers, AreToldAfterTheLockIsReleased) {
 // Archive songs are extracted below the install folder's "Temp/"; deleting their rows
 // deletes the files, freeing the playing stream first when it is one of them.
 TEST(PlaylistModelFiles, DeletingExtractedRowsRemovesTheirFiles) {
-    test::TempRegistry registry;  // only for its scratch folder
-    const auto install = registry.dir() / "install";
-    std::filesystem::create_directories(install / "Temp");
-    auto makeFile = [](const std::filesystem::path& p) { std::ofstream(p) << "x"; return p.string(); };
-    const std::string playing = makeFile(install / "Temp" / "a.mp3");
-    const std::string other = makeFile(install / "Temp" / "b.mp3");
-    const std::string outside = makeFile(registry.dir() / "keep.mp3");
-    const std::string lookalike = makeFile(install / "temp.mp3");
+    test::TempFolder tmp;
+    const auto install = tmp.dir / "install";
+    const std::string playing = tmp.Write("install/Temp/a.mp3");
+    const std::string other = tmp.Write("install/Temp/b.mp3");
+    const std::string outside = tmp.Write("keep.mp3");
+    const std::string lookalike = tmp.Write("install/temp.mp3");
 
     PlaylistModel model;
     model.SetInstallFolder(install.string());
