@@ -14,15 +14,9 @@ namespace tavora {
 
 M3uLoader::M3uLoader(PlaylistModel& model, M3uLoadServices services) : model_(model), services_(std::move(services)) {}
 
-M3uLoadResult M3uLoader::LoadReplacing(const std::string& listPath) { return Load(listPath, true, nullptr); }
-
-M3uLoadResult M3uLoader::LoadAppending(const std::string& listPath) { return Load(listPath, false, nullptr); }
-
-M3uLoadResult M3uLoader::LoadDropped(const std::string& listPath, std::atomic<bool>& playFirstAdded) {
-    return Load(listPath, false, &playFirstAdded);
-}
-
-M3uLoadResult M3uLoader::Load(const std::string& listPath, bool replace, std::atomic<bool>* playFirstAdded) {
+M3uLoadResult M3uLoader::LoadM3u(M3uLoadMode mode, const std::string& listPath, std::atomic<bool>* playFirstAdded) {
+    const bool replace = mode == M3uLoadMode::Dialog;
+    if (mode != M3uLoadMode::Dropped) playFirstAdded = nullptr;
     std::lock_guard lock(m3uLoadLock_);
     M3uLoadResult result;
     PlaylistLineReader reader;

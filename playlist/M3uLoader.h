@@ -48,20 +48,22 @@ struct M3uLoadResult {
     int firstRow = -1;
 };
 
+enum class M3uLoadMode {
+    Dialog,       // "List Load": the list is emptied once the file has opened, then filled from it
+    CommandLine,  // the "-list" switch: appends
+    Dropped,      // a dropped file: appends, and may play its first row
+};
+
 class M3uLoader {
 public:
     M3uLoader(PlaylistModel& model, M3uLoadServices services);
 
-    // "List Load": the list is emptied once the file has opened, then filled from it.
-    M3uLoadResult LoadReplacing(const std::string& listPath);
-    // The "-list" switch: appends.
-    M3uLoadResult LoadAppending(const std::string& listPath);
-    // A dropped file: appends; if `playFirstAdded` is set when the first row is added, it
-    // is cleared and that row is played (playFirstRow).
-    M3uLoadResult LoadDropped(const std::string& listPath, std::atomic<bool>& playFirstAdded);
+    // In Dropped mode, if `playFirstAdded` is set when the first row is added, it is
+    // cleared and that row is played (playFirstRow); the other modes ignore it.
+    M3uLoadResult LoadM3u(M3uLoadMode mode, const std::string& listPath,
+                          std::atomic<bool>* playFirstAdded = nullptr);
 
 private:
-    M3uLoadResult Load(const std::string& listPath, bool replace, std::atomic<bool>* playFirstAdded);
 
     PlaylistModel& model_;
     M3uLoadServices services_;

@@ -130,7 +130,7 @@ void BM_LoadM3u10kLines(benchmark::State& state) {
     for (auto _ : state) {
         PlaylistModel model;
         M3uLoader loader(model, services);
-        if (loader.LoadAppending(list).rowsAdded != 5000) state.SkipWithError("rows lost");
+        if (loader.LoadM3u(M3uLoadMode::CommandLine, list).rowsAdded != 5000) state.SkipWithError("rows lost");
     }
     state.SetItemsProcessed(state.iterations() * 10000);
 }

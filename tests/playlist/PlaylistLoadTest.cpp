@@ -91,7 +91,7 @@ TEST(M3uLoading, RowsTakeTitleAndLengthFromTheSongs) {
     PlaylistModel model;
     FakeEngine engine;
     M3uLoader loader(model, engine.Services());
-    const auto result = loader.LoadAppending(list);
+    const auto result = loader.LoadM3u(M3uLoadMode::CommandLine, list);
     EXPECT_TRUE(result.opened);
     EXPECT_EQ(result.rowsAdded, 3);
     ASSERT_EQ(model.RowCount(), 3);
@@ -111,7 +111,7 @@ TEST(M3uLoading, StreamAddressesComeBackAsStreamRows) {
     M3uLoadServices services = engine.Services();
     services.probeStream = [](const std::string&) -> std::optional<ProbedStream> { return ProbedStream{7, -1}; };
     M3uLoader loader(model, services);
-    loader.LoadAppending(tmp.Write("r.m3u", "#EXTM3U\r\n#EXTINF:0,Radio\r\nhttp://127.0.0.1:8000/live\r\n"));
+    loader.LoadM3u(M3uLoadMode::CommandLine, tmp.Write("r.m3u", "#EXTM3U\r\n#EXTINF:0,Radio\r\nhttp://127.0.0.1:8000/live\r\n"));
     ASSERT_EQ(model.RowCount(), 1);
     EXPECT_EQ(model.GetEntryField(0, kColumnTitle), "live");
     EXPECT_EQ(model.GetEntryField(0, kColumnTime), "URL");
@@ -123,11 +123,11 @@ TEST(M3uLoading, ReplacingKeepsTheListWhenTheFileCannotBeOpened) {
     model.AddEntry("old", "01:00", "/old.mp3");
     FakeEngine engine;
     M3uLoader loader(model, engine.Services());
-    EXPECT_FALSE(loader.LoadReplacing((tmp.dir / "none.m3u").string()).opened);
+    EXPECT_FALSE(loader.LoadM3u(M3uLoadMode::Dialog, (tmp.dir / "none.m3u").string()).opened);
     EXPECT_EQ(model.RowCount(), 1);
 
     const std::string song = tmp.Write("s.mp3", "x");
-    EXPECT_TRUE(loader.LoadReplacing(tmp.Write("l.m3u", song + "\n")).opened);
+    EXPECT_TRUE(loader.LoadM3u(M3uLoadMode::Dialog, tmp.Write("l.m3u", song + "\n")).opened);
     ASSERT_EQ(model.RowCount(), 1);
     EXPECT_EQ(model.GetEntryField(0, kColumnPath), song);
 }
@@ -141,15 +141,43 @@ TEST(M3uLoading, DroppedListPlaysItsFirstRowOnce) {
     FakeEngine engine;
     M3uLoader loader(model, engine.Services());
     std::atomic<bool> playFirst{true};
-    loader.LoadDropped(list, playFirst);
+    loader.LoadM3u(M3uLoadMode::Dropped, list, &playFirst);
     EXPECT_EQ(engine.playedRow, 1);
     EXPECT_EQ(model.CurrentIndex(), 1);
     EXPECT_EQ(model.SelectedIndex(), 1);
     EXPECT_FALSE(playFirst.load());
     EXPECT_EQ(engine.freed.size(), 1u);  // the played row's probe was handed over
     engine.playedRow = -1;
-    loader.LoadDropped(list, playFirst);
+    loader.LoadM3u(M3uLoadMode::Dropped, list, &playFirst);
     EXPECT_EQ(engine.playedRow, -1);
+}
+
+// Two lists loaded at once (say, two dropped files) come out one after the other.
+TEST(M3uLoading, TwoLoadsNeverInterleave) {
+    TempFolder tmp;
+    std::string first, second;
+    for (int i = 0; i < 20; ++i) {
+        first += tmp.Write("a/" + std::to_string(i) + ".mp3") + "\n";
+        second += tmp.Write("b/" + std::to_string(i) + ".mp3") + "\n";
+    }
+    const std::string listA = tmp.Write("a.m3u", first), listB = tmp.Write("b.m3u", second);
+    PlaylistModel model;
+    M3uLoadServices services;
+    services.probeStream = [](const std::string&) -> std::optional<ProbedStream> {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));  // let the other loader run
+        return ProbedStream{1, 60};
+    };
+    M3uLoader loader(model, services);
+    std::thread t1([&] { loader.LoadM3u(M3uLoadMode::CommandLine, listA); });
+    std::thread t2([&] { loader.LoadM3u(M3uLoadMode::CommandLine, listB); });
+    t1.join();
+    t2.join();
+    ASSERT_EQ(model.RowCount(), 40);
+    int switches = 0;
+    for (int i = 1; i < 40; ++i)
+        if (model.GetEntryField(i, kColumnPath).find("/a/") != model.GetEntryField(i - 1, kColumnPath).find("/a/"))
+            ++switches;
+    EXPECT_EQ(switches, 1);
 }
 
 TEST(PlsLoading, EveryEntryBecomesARowMarkedByKind) {
