@@ -7,7 +7,8 @@
 // made by different threads may run at the same time and may arrive in another order
 // than the changes were made; an observer that draws should therefore only note that
 // something changed and read the model on its own thread (PlaylistModelSignals does
-// that with queued Qt signals). Observers must be thread-safe and must not block.
+// that with queued Qt signals). Observers must be thread-safe and must not block; they
+// may read the model but must not change it or add or remove observers.
 
 #include <vector>
 

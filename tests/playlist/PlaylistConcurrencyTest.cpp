@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "PlaylistModel.h"
+#include "RowRefresh.h"
 #include "TrackAdvance.h"
 
 namespace tavora {
@@ -87,6 +88,34 @@ TEST(PlaylistConcurrency, LoadersAndTheUiThreadNeverMisalignRowsAndIndices) {
     auto order = model.ShuffleOrder();
     std::sort(order.begin(), order.end());
     for (size_t i = 0; i < order.size(); ++i) ASSERT_EQ(order[i], static_cast<int>(i));
+}
+
+}  // namespace
+}  // namespace tavora
+
+namespace tavora {
+namespace {
+
+// The title pass reads songs while the UI thread deletes rows: a title always lands on
+// the row of its own song.
+TEST(PlaylistConcurrency, TitlePassNeverWritesIntoAShiftedRow) {
+    PlaylistModel model;
+    for (int i = 0; i < 400; ++i) model.AddEntry("file", "", "/s/" + std::to_string(i) + ".mp3");
+    std::thread pass([&] {
+        RefreshRows(model, 0, [](const std::string& path) -> std::optional<RowText> {
+            std::this_thread::yield();
+            return RowText{"title of " + path, "01:00"};
+        });
+    });
+    for (int i = 0; i < 150; ++i) model.DeleteSelectedEntries({i % 7});
+    pass.join();
+    for (const auto& e : model.Entries())
+        if (e.title != "file") {
+            EXPECT_EQ(e.title, "title of " + e.path);
+        }
+    // A second pass finishes every row the first one missed while rows moved.
+    RefreshRows(model, 0, [](const std::string& path) { return std::optional<RowText>({"title of " + path, "01:00"}); });
+    for (const auto& e : model.Entries()) EXPECT_EQ(e.title, "title of " + e.path);
 }
 
 }  // namespace

@@ -1,0 +1,32 @@
+#pragma once
+// The title-and-time pass over the playlist, as a loop over rows: the reading of each
+// song (tags, length) is supplied by the caller (the tag reader's ReadRowTitleAndTime).
+//
+// Threading: runs on the calling (worker) thread. The song is read without EntryLock
+// (reading a file takes time and must not hold up the list); the result is written
+// back only if the row still holds the same path, so rows that a deletion or a drag
+// moved meanwhile are never given another song's title. Two passes at once are kept
+// apart by the caller's own lock (TitleTimeRefreshLock).
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tavora {
+
+class PlaylistModel;
+
+struct RowText {
+    std::string title;
+    std::string time;
+};
+
+// Reads rows `firstRow`..last (the last row as it is when the pass gets there); a row
+// for which `read` returns nullopt keeps its texts. Stops early when `stop` becomes
+// true. Returns the number of rows changed.
+int RefreshRows(PlaylistModel& model, int firstRow,
+                const std::function<std::optional<RowText>(const std::string& path)>& read,
+                const std::atomic<bool>* stop = nullptr);
+
+}  // namespace tavora
