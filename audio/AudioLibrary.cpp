@@ -3,16 +3,27 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <type_traits>
 
 #include "InstallFolder.h"
 
 namespace tavora {
 namespace {
 
-template <typename T>
-bool Resolve(void* handle, const char* name, T& slot) {
-    slot = reinterpret_cast<T>(dlsym(handle, name));
-    return slot != nullptr;
+// Calls op(name, slot) for each entry point the program takes from that module.
+template <typename Op>
+void ForEachEntryPoint(const std::string& fileName, BassFunctions& table, Op op) {
+#define TAVORA_BASS_VISIT(ret, name, args) op(#name, table.name);
+    if (fileName == kBassModule) {
+        TAVORA_BASS_FUNCTIONS(TAVORA_BASS_VISIT)
+    } else if (fileName == kBassFxModule) {
+        TAVORA_BASS_FX_FUNCTIONS(TAVORA_BASS_VISIT)
+    } else if (fileName == kBassCdModule) {
+        TAVORA_BASS_CD_FUNCTIONS(TAVORA_BASS_VISIT)
+    } else if (fileName == kBassWmaModule) {
+        TAVORA_BASS_WMA_FUNCTIONS(TAVORA_BASS_VISIT)
+    }
+#undef TAVORA_BASS_VISIT
 }
 
 }  // namespace
@@ -62,17 +73,10 @@ bool AudioLibrary::LoadModule(const std::string& fileName) {
 bool AudioLibrary::ResolveEngine(const std::string& fileName, void* handle) {
     BassFunctions table = bass_;
     bool ok = true;
-#define TAVORA_BASS_RESOLVE(ret, name, args) ok = Resolve(handle, #name, table.name) && ok;
-    if (fileName == kBassModule) {
-        TAVORA_BASS_FUNCTIONS(TAVORA_BASS_RESOLVE)
-    } else if (fileName == kBassFxModule) {
-        TAVORA_BASS_FX_FUNCTIONS(TAVORA_BASS_RESOLVE)
-    } else if (fileName == kBassCdModule) {
-        TAVORA_BASS_CD_FUNCTIONS(TAVORA_BASS_RESOLVE)
-    } else if (fileName == kBassWmaModule) {
-        TAVORA_BASS_WMA_FUNCTIONS(TAVORA_BASS_RESOLVE)
-    }
-#undef TAVORA_BASS_RESOLVE
+    ForEachEntryPoint(fileName, table, [&](const char* name, auto& slot) {
+        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(dlsym(handle, name));
+        ok = ok && slot != nullptr;
+    });
     if (ok) bass_ = table;
     return ok;
 }
@@ -98,19 +102,7 @@ void AudioLibrary::Unload(const std::string& fileName) {
     // A running output thread must not outlive the code it runs.
     if (fileName == kBassModule && bass_.BASS_Free) bass_.BASS_Free();
     // The engine's entry points die with their module.
-    BassFunctions cleared = bass_;
-#define TAVORA_BASS_CLEAR(ret, name, args) cleared.name = nullptr;
-    if (fileName == kBassModule) {
-        TAVORA_BASS_FUNCTIONS(TAVORA_BASS_CLEAR)
-    } else if (fileName == kBassFxModule) {
-        TAVORA_BASS_FX_FUNCTIONS(TAVORA_BASS_CLEAR)
-    } else if (fileName == kBassCdModule) {
-        TAVORA_BASS_CD_FUNCTIONS(TAVORA_BASS_CLEAR)
-    } else if (fileName == kBassWmaModule) {
-        TAVORA_BASS_WMA_FUNCTIONS(TAVORA_BASS_CLEAR)
-    }
-#undef TAVORA_BASS_CLEAR
-    bass_ = cleared;
+    ForEachEntryPoint(fileName, bass_, [](const char*, auto& slot) { slot = nullptr; });
     dlclose(it->handle);
     modules_.erase(it);
 }

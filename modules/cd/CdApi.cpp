@@ -7,10 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <vector>
 
 #include "CdaRecord.h"
-#include "tavora/engine_ext.h"
+#include "ForeignStream.h"
 
 using namespace tavora::audio;
 
@@ -24,43 +25,35 @@ struct CdTrack {
     QWORD frames = 0;
     QWORD position = 0;
     std::vector<uint8_t> sector = std::vector<uint8_t>(CDIO_CD_FRAMESIZE_RAW);
-};
 
-DWORD Read(void* user, float* out, DWORD frames) {
-    auto& t = *static_cast<CdTrack*>(user);
-    DWORD done = 0;
-    while (done < frames && t.position < t.frames) {
-        const lsn_t lsn = t.first + static_cast<lsn_t>(t.position / kFramesPerSector);
-        const DWORD offset = static_cast<DWORD>(t.position % kFramesPerSector);
-        // A sector that cannot be read (scratched disc, short image) ends the track.
-        if (cdio_read_audio_sectors(t.cd, t.sector.data(), lsn, 1) != DRIVER_OP_SUCCESS) {
-            t.frames = t.position;
-            break;
+    ~CdTrack() { cdio_destroy(cd); }
+
+    DWORD Read(float* out, DWORD wanted) {
+        DWORD done = 0;
+        while (done < wanted && position < frames) {
+            const lsn_t lsn = first + static_cast<lsn_t>(position / kFramesPerSector);
+            const DWORD offset = static_cast<DWORD>(position % kFramesPerSector);
+            // A sector that cannot be read (scratched disc, short image) ends the track.
+            if (cdio_read_audio_sectors(cd, sector.data(), lsn, 1) != DRIVER_OP_SUCCESS) {
+                frames = position;
+                break;
+            }
+            const DWORD n = std::min<DWORD>(wanted - done, std::min<QWORD>(kFramesPerSector - offset, frames - position));
+            const uint8_t* p = sector.data() + offset * 4;
+            for (DWORD i = 0; i < n * 2; ++i)
+                out[done * 2 + i] = static_cast<int16_t>(p[2 * i] | (p[2 * i + 1] << 8)) / 32768.0f;
+            done += n;
+            position += n;
         }
-        const DWORD n = std::min<DWORD>(frames - done, std::min<QWORD>(kFramesPerSector - offset, t.frames - t.position));
-        const uint8_t* p = t.sector.data() + offset * 4;
-        for (DWORD i = 0; i < n * 2; ++i)
-            out[done * 2 + i] = static_cast<int16_t>(p[2 * i] | (p[2 * i + 1] << 8)) / 32768.0f;
-        done += n;
-        t.position += n;
+        return done;
     }
-    return done;
-}
-
-BOOL Seek(void* user, QWORD frame) {
-    auto& t = *static_cast<CdTrack*>(user);
-    t.position = std::min(frame, t.frames);
-    return TRUE;
-}
-
-QWORD Position(void* user) { return static_cast<CdTrack*>(user)->position; }
-QWORD Length(void* user) { return static_cast<CdTrack*>(user)->frames; }
-
-void Destroy(void* user) {
-    auto* t = static_cast<CdTrack*>(user);
-    cdio_destroy(t->cd);
-    delete t;
-}
+    BOOL Seek(QWORD frame) {
+        position = std::min(frame, frames);
+        return TRUE;
+    }
+    QWORD Position() const { return position; }
+    QWORD Length() const { return frames; }
+};
 
 bool ReadRecord(const char* path, CdaRecord& record) {
     FILE* file = std::fopen(path, "rb");
@@ -109,15 +102,5 @@ extern "C" HSTREAM BASS_CD_StreamCreateFile(const char* file, DWORD flags) {
     t->cd = cd;
     t->first = first;
     t->frames = static_cast<QWORD>(last - first + 1) * kFramesPerSector;
-    TAVORA_SOURCE s {};
-    s.freq = 44100;
-    s.chans = 2;
-    s.ctype = BASS_CTYPE_STREAM_CD;
-    s.read = Read;
-    s.seek = Seek;
-    s.position = Position;
-    s.length = Length;
-    s.destroy = Destroy;
-    s.user = t;
-    return TAVORA_StreamCreateSource(&s, flags);
+    return CreateForeignStream(t, 44100, 2, BASS_CTYPE_STREAM_CD, flags);
 }

@@ -50,57 +50,65 @@ void PeakingEq::Process(float* interleaved, size_t frames, int channels) {
 
 namespace {
 
-typedef double Stereo __attribute__((vector_size(16)));  // left and right side by side
+// Two bands of stereo side by side: {band k left, band k right, band k+1 left, band k+1 right}.
+typedef float Quad __attribute__((vector_size(16)));
+typedef int Lanes __attribute__((vector_size(16)));
 
-struct Coefficients {
-    Stereo b0, b1, b2, a1, a2;
+struct PairCoefficients {
+    Quad b0, b1, b2, a1, a2;
 };
 
-// N bands in a wavefront: at step t band k works on frame t - k, so within one step the
-// N bands are independent of each other and their feedback paths overlap. States stay in
-// registers for the whole block.
-template <int N>
-void Wavefront(const Coefficients* c, Stereo* z1s, Stereo* z2s, float* x, size_t frames) {
-    Stereo z1[N], z2[N], in[N];
-    for (int k = 0; k < N; ++k) z1[k] = z1s[k], z2[k] = z2s[k], in[k] = Stereo {0, 0};
-    auto step = [&](int k) {
-        const Stereo v = in[k];
-        const Stereo y = c[k].b0 * v + z1[k];
-        z1[k] = c[k].b1 * v - c[k].a1 * y + z2[k];
-        z2[k] = c[k].b2 * v - c[k].a2 * y;
-        return y;
-    };
-    const size_t total = frames + N - 1;
+// The bands run as a wavefront: at step t band k works on frame t - k, so within one
+// step all bands are independent and two of them share one vector operation. Band k's
+// output becomes band k+1's input at the next step.
+template <int P>  // P pairs of bands
+void Wavefront(const PairCoefficients* c, Quad* z1s, Quad* z2s, float* x, size_t frames, int bands) {
+    Quad z1[P], z2[P], in[P], out[P];
+    for (int p = 0; p < P; ++p) z1[p] = z1s[p], z2[p] = z2s[p], in[p] = Quad {0, 0, 0, 0};
+    if (frames > 0) in[0] = Quad {x[0], x[1], 0, 0};
+    const size_t total = frames + static_cast<size_t>(bands) - 1;
     for (size_t t = 0; t < total; ++t) {
-        if (t < frames) in[0] = Stereo {x[2 * t], x[2 * t + 1]};
-        // Bands whose frame t - k lies inside the block, from the last one backwards so
-        // that each hands its output to the next band for the following step.
-        const int first = t >= frames ? static_cast<int>(t - frames + 1) : 0;
-        const int last = t < static_cast<size_t>(N - 1) ? static_cast<int>(t) : N - 1;
-        if (first == 0 && last == N - 1) {
-            const Stereo out = step(N - 1);
-            for (int k = N - 2; k >= 0; --k) in[k + 1] = step(k);
-            x[2 * (t - (N - 1))] = static_cast<float>(out[0]);
-            x[2 * (t - (N - 1)) + 1] = static_cast<float>(out[1]);
-        } else {
-            for (int k = last; k >= first; --k) {
-                const Stereo y = step(k);
-                if (k == N - 1) {
-                    x[2 * (t - k)] = static_cast<float>(y[0]);
-                    x[2 * (t - k) + 1] = static_cast<float>(y[1]);
-                } else {
-                    in[k + 1] = y;
+        // At the edges of the block some bands have no frame yet (or any more); their
+        // state must stay as it is.
+        const bool full = t + 1 >= static_cast<size_t>(bands) && t < frames;
+        for (int p = 0; p < P; ++p) {
+            const Quad y = c[p].b0 * in[p] + z1[p];
+            const Quad nz1 = c[p].b1 * in[p] - c[p].a1 * y + z2[p];
+            const Quad nz2 = c[p].b2 * in[p] - c[p].a2 * y;
+            if (full) {
+                z1[p] = nz1;
+                z2[p] = nz2;
+            } else {
+                for (int lane = 0; lane < 4; ++lane) {
+                    const long k = 2 * p + lane / 2;
+                    const bool valid = k < bands && t >= static_cast<size_t>(k) && t - static_cast<size_t>(k) < frames;
+                    if (valid) z1[p][lane] = nz1[lane], z2[p][lane] = nz2[lane];
                 }
             }
+            out[p] = y;
         }
+        const long lastBand = bands - 1;
+        if (t >= static_cast<size_t>(lastBand) && t - lastBand < frames) {
+            const Quad& last = out[lastBand / 2];
+            const int lane = (lastBand % 2) * 2;
+            x[2 * (t - lastBand)] = last[lane];
+            x[2 * (t - lastBand) + 1] = last[lane + 1];
+        }
+        // Hand each band's output to the next band: the lower half of a pair feeds its
+        // upper half, the upper half feeds the lower half of the next pair. Whole-vector
+        // shuffles: writing single lanes would go through memory on every frame.
+        const size_t next = t + 1;
+        const Quad fresh = next < frames ? Quad {x[2 * next], x[2 * next + 1], 0, 0} : Quad {0, 0, 0, 0};
+        for (int p = P - 1; p > 0; --p) in[p] = __builtin_shuffle(out[p - 1], out[p], Lanes {2, 3, 4, 5});
+        in[0] = __builtin_shuffle(fresh, out[0], Lanes {0, 1, 4, 5});
     }
-    for (int k = 0; k < N; ++k) z1s[k] = z1[k], z2s[k] = z2[k];
+    for (int p = 0; p < P; ++p) z1s[p] = z1[p], z2s[p] = z2[p];
 }
 
 }  // namespace
 
 void PeakingEq::ProcessChain(PeakingEq* const* bands, size_t count, float* interleaved, size_t frames, int channels) {
-    constexpr size_t kMaxWave = 12;
+    constexpr size_t kMaxPairs = 6;
     PeakingEq* active[64];
     size_t n = 0;
     for (size_t i = 0; i < count && n < 64; ++i)
@@ -110,29 +118,38 @@ void PeakingEq::ProcessChain(PeakingEq* const* bands, size_t count, float* inter
         for (size_t i = 0; i < n; ++i) active[i]->Process(interleaved, frames, channels);
         return;
     }
-    for (size_t from = 0; from < n; from += kMaxWave) {
-        const size_t m = std::min(kMaxWave, n - from);
-        Coefficients c[kMaxWave];
-        Stereo z1[kMaxWave], z2[kMaxWave];
+    for (size_t from = 0; from < n; from += 2 * kMaxPairs) {
+        const size_t m = std::min(2 * kMaxPairs, n - from);
+        const size_t pairs = (m + 1) / 2;
+        PairCoefficients c[kMaxPairs] = {};
+        Quad z1[kMaxPairs] = {}, z2[kMaxPairs] = {};
         for (size_t i = 0; i < m; ++i) {
             const PeakingEq& b = *active[from + i];
-            c[i] = {Stereo {b.b0_, b.b0_}, Stereo {b.b1_, b.b1_}, Stereo {b.b2_, b.b2_}, Stereo {b.a1_, b.a1_},
-                    Stereo {b.a2_, b.a2_}};
-            z1[i] = Stereo {b.z1_[0], b.z1_[1]};
-            z2[i] = Stereo {b.z2_[0], b.z2_[1]};
+            const size_t p = i / 2, lane = (i % 2) * 2;
+            for (size_t ch = 0; ch < 2; ++ch) {
+                c[p].b0[lane + ch] = static_cast<float>(b.b0_);
+                c[p].b1[lane + ch] = static_cast<float>(b.b1_);
+                c[p].b2[lane + ch] = static_cast<float>(b.b2_);
+                c[p].a1[lane + ch] = static_cast<float>(b.a1_);
+                c[p].a2[lane + ch] = static_cast<float>(b.a2_);
+                z1[p][lane + ch] = static_cast<float>(b.z1_[ch]);
+                z2[p][lane + ch] = static_cast<float>(b.z2_[ch]);
+            }
         }
-        switch (m) {
-#define TAVORA_WAVE(k) case k: Wavefront<k>(c, z1, z2, interleaved, frames); break;
+        const int bandCount = static_cast<int>(m);
+        switch (pairs) {
+#define TAVORA_WAVE(k) case k: Wavefront<k>(c, z1, z2, interleaved, frames, bandCount); break;
             TAVORA_WAVE(1) TAVORA_WAVE(2) TAVORA_WAVE(3) TAVORA_WAVE(4) TAVORA_WAVE(5) TAVORA_WAVE(6)
-            TAVORA_WAVE(7) TAVORA_WAVE(8) TAVORA_WAVE(9) TAVORA_WAVE(10) TAVORA_WAVE(11) TAVORA_WAVE(12)
 #undef TAVORA_WAVE
         }
         for (size_t i = 0; i < m; ++i) {
             PeakingEq& b = *active[from + i];
-            for (int ch = 0; ch < 2; ++ch) {
+            const size_t p = i / 2, lane = (i % 2) * 2;
+            for (size_t ch = 0; ch < 2; ++ch) {
                 // Denormals would make a quiet tail very slow.
-                b.z1_[ch] = std::abs(z1[i][ch]) < 1e-25 ? 0 : z1[i][ch];
-                b.z2_[ch] = std::abs(z2[i][ch]) < 1e-25 ? 0 : z2[i][ch];
+                const double s1 = z1[p][lane + ch], s2 = z2[p][lane + ch];
+                b.z1_[ch] = std::abs(s1) < 1e-25 ? 0 : s1;
+                b.z2_[ch] = std::abs(s2) < 1e-25 ? 0 : s2;
             }
         }
     }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "ForeignStream.h"
 #include "FxSources.h"
 
 namespace tavora::audio {
@@ -20,62 +21,50 @@ struct Reverse {
     QWORD cursor = 0;      // source frame where the current block starts
     size_t blockLeft = 0;  // frames of the current block still to hand out
     std::vector<float> block;
-};
 
-bool LoadBlock(Reverse& r) {
-    if (r.cursor == 0) return false;
-    const QWORD start = r.cursor > r.blockFrames ? r.cursor - r.blockFrames : 0;
-    const QWORD want = r.cursor - start;
-    r.block.resize(static_cast<size_t>(want) * r.chans);
-    if (!TAVORA_ChannelSeekFrame(r.source, start)) return false;
-    size_t got = 0;
-    while (got < want) {
-        const DWORD n = TAVORA_ChannelReadFloat(r.source, r.block.data() + got * r.chans, static_cast<DWORD>(want - got));
-        if (n == 0) break;
-        got += n;
+    ~Reverse() {
+        if (freeSource) BASS_StreamFree(source);
     }
-    // Frames the decoder could not deliver count as silence, so positions stay true.
-    std::fill(r.block.begin() + static_cast<long>(got * r.chans), r.block.end(), 0.0f);
-    r.blockLeft = static_cast<size_t>(want);
-    r.cursor = start;
-    return true;
-}
 
-DWORD Read(void* user, float* out, DWORD frames) {
-    auto& r = *static_cast<Reverse*>(user);
-    DWORD done = 0;
-    while (done < frames) {
-        if (r.blockLeft == 0 && !LoadBlock(r)) break;
-        const size_t n = std::min<size_t>(r.blockLeft, frames - done);
-        for (size_t i = 0; i < n; ++i) {
-            const float* from = r.block.data() + (r.blockLeft - 1 - i) * r.chans;
-            std::copy_n(from, r.chans, out + (done + i) * r.chans);
+    bool LoadBlock() {
+        if (cursor == 0) return false;
+        const QWORD start = cursor > blockFrames ? cursor - blockFrames : 0;
+        const QWORD want = cursor - start;
+        block.resize(static_cast<size_t>(want) * chans);
+        if (!TAVORA_ChannelSeekFrame(source, start)) return false;
+        size_t got = 0;
+        while (got < want) {
+            const DWORD n = TAVORA_ChannelReadFloat(source, block.data() + got * chans, static_cast<DWORD>(want - got));
+            if (n == 0) break;
+            got += n;
         }
-        r.blockLeft -= n;
-        done += static_cast<DWORD>(n);
+        // Frames the decoder could not deliver count as silence, so positions stay true.
+        std::fill(block.begin() + static_cast<long>(got * chans), block.end(), 0.0f);
+        blockLeft = static_cast<size_t>(want);
+        cursor = start;
+        return true;
     }
-    return done;
-}
 
-BOOL Seek(void* user, QWORD frame) {
-    auto& r = *static_cast<Reverse*>(user);
-    r.cursor = std::min(frame, r.length);
-    r.blockLeft = 0;
-    return TRUE;
-}
-
-QWORD Position(void* user) {
-    auto& r = *static_cast<Reverse*>(user);
-    return r.cursor + r.blockLeft;
-}
-
-QWORD Length(void* user) { return static_cast<Reverse*>(user)->length; }
-
-void Destroy(void* user) {
-    auto* r = static_cast<Reverse*>(user);
-    if (r->freeSource) BASS_StreamFree(r->source);
-    delete r;
-}
+    DWORD Read(float* out, DWORD frames) {
+        DWORD done = 0;
+        while (done < frames) {
+            if (blockLeft == 0 && !LoadBlock()) break;
+            const size_t n = std::min<size_t>(blockLeft, frames - done);
+            for (size_t i = 0; i < n; ++i)
+                std::copy_n(block.data() + (blockLeft - 1 - i) * chans, chans, out + (done + i) * chans);
+            blockLeft -= n;
+            done += static_cast<DWORD>(n);
+        }
+        return done;
+    }
+    BOOL Seek(QWORD frame) {
+        cursor = std::min(frame, length);
+        blockLeft = 0;
+        return TRUE;
+    }
+    QWORD Position() const { return cursor + blockLeft; }
+    QWORD Length() const { return length; }
+};
 
 }  // namespace
 
@@ -99,17 +88,7 @@ HSTREAM CreateReverseStream(DWORD source, float blockSeconds, DWORD flags) {
     r->length = length;
     r->cursor = length;
     r->blockFrames = std::max<QWORD>(1, static_cast<QWORD>(std::lround(blockSeconds * info.freq)));
-    TAVORA_SOURCE s {};
-    s.freq = info.freq;
-    s.chans = info.chans;
-    s.ctype = BASS_CTYPE_STREAM_REVERSE;
-    s.read = Read;
-    s.seek = Seek;
-    s.position = Position;
-    s.length = Length;
-    s.destroy = Destroy;
-    s.user = r;
-    return TAVORA_StreamCreateSource(&s, flags & ~BASS_FX_FREESOURCE);
+    return CreateForeignStream(r, info.freq, info.chans, BASS_CTYPE_STREAM_REVERSE, flags & ~BASS_FX_FREESOURCE);
 }
 
 }  // namespace tavora::audio

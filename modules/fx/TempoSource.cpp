@@ -9,10 +9,15 @@
 #include <mutex>
 #include <vector>
 
+#include "ForeignStream.h"
 #include "FxSources.h"
 
 namespace tavora::audio {
 namespace {
+
+struct Tempo;
+std::mutex g_registryMutex;
+std::map<DWORD, Tempo*> g_tempos;  // stream handle -> its state, for TempoSet
 
 struct Tempo {
     DWORD source = 0;
@@ -29,85 +34,77 @@ struct Tempo {
     bool pending = false;
     float tempo = 0, pitch = 0, rateChange = 0;
     std::vector<float> block;
-};
 
-std::mutex g_registryMutex;
-std::map<DWORD, Tempo*> g_tempos;  // stream handle -> its state, for TempoSet
-
-// Frames taken from the source but not yet handed out.
-double Buffered(Tempo& t) {
-    if (t.bypass) return 0;
-    return t.touch.numUnprocessedSamples() + t.touch.numSamples() * t.ratio;
-}
-
-void ApplyPending(Tempo& t) {
-    if (!t.pending) return;
-    t.pending = false;
-    const bool bypass = t.tempo == 0 && t.pitch == 0 && t.rateChange == 0;
-    if (bypass && !t.bypass) {
-        // Back to pass-through: continue from what has been heard so far.
-        const QWORD position = TAVORA_ChannelFramePosition(t.source);
-        const auto back = static_cast<QWORD>(std::llround(Buffered(t)));
-        t.touch.clear();
-        TAVORA_ChannelSeekFrame(t.source, position > back ? position - back : 0);
-    }
-    t.bypass = bypass;
-    t.touch.setTempoChange(t.tempo);
-    t.touch.setPitchSemiTones(t.pitch);
-    t.touch.setRateChange(t.rateChange);
-    t.ratio = (1.0 + t.tempo / 100.0) * (1.0 + t.rateChange / 100.0);
-}
-
-DWORD Read(void* user, float* out, DWORD frames) {
-    auto& t = *static_cast<Tempo*>(user);
-    std::lock_guard lock(t.mutex);
-    ApplyPending(t);
-    if (t.bypass) return TAVORA_ChannelReadFloat(t.source, out, frames);
-    const DWORD chunk = 1024;
-    t.block.resize(static_cast<size_t>(chunk) * t.chans);
-    while (t.touch.numSamples() < frames && !t.sourceEnded) {
-        const DWORD got = TAVORA_ChannelReadFloat(t.source, t.block.data(), chunk);
-        if (got == 0) {
-            t.touch.flush();
-            t.sourceEnded = true;
-            break;
+    ~Tempo() {
+        {
+            std::lock_guard lock(g_registryMutex);
+            for (auto it = g_tempos.begin(); it != g_tempos.end(); ++it)
+                if (it->second == this) {
+                    g_tempos.erase(it);
+                    break;
+                }
         }
-        t.touch.putSamples(t.block.data(), got);
+        if (freeSource) BASS_StreamFree(source);
     }
-    return t.touch.receiveSamples(out, frames);
-}
 
-BOOL Seek(void* user, QWORD frame) {
-    auto& t = *static_cast<Tempo*>(user);
-    std::lock_guard lock(t.mutex);
-    t.touch.clear();
-    t.sourceEnded = false;
-    return TAVORA_ChannelSeekFrame(t.source, frame);
-}
+    // Frames taken from the source but not yet handed out.
+    double Buffered() {
+        if (bypass) return 0;
+        return touch.numUnprocessedSamples() + touch.numSamples() * ratio;
+    }
 
-QWORD Position(void* user) {
-    auto& t = *static_cast<Tempo*>(user);
-    std::lock_guard lock(t.mutex);
-    const QWORD position = TAVORA_ChannelFramePosition(t.source);
-    const auto back = static_cast<QWORD>(std::llround(Buffered(t)));
-    return position > back ? position - back : 0;
-}
+    void ApplyPending() {
+        if (!pending) return;
+        pending = false;
+        const bool passThrough = tempo == 0 && pitch == 0 && rateChange == 0;
+        if (passThrough && !bypass) {
+            // Back to pass-through: continue from what has been heard so far.
+            const QWORD position = TAVORA_ChannelFramePosition(source);
+            const auto back = static_cast<QWORD>(std::llround(Buffered()));
+            touch.clear();
+            TAVORA_ChannelSeekFrame(source, position > back ? position - back : 0);
+        }
+        bypass = passThrough;
+        touch.setTempoChange(tempo);
+        touch.setPitchSemiTones(pitch);
+        touch.setRateChange(rateChange);
+        ratio = (1.0 + tempo / 100.0) * (1.0 + rateChange / 100.0);
+    }
 
-QWORD Length(void* user) { return TAVORA_ChannelFrameLength(static_cast<Tempo*>(user)->source); }
-
-void Destroy(void* user) {
-    auto* t = static_cast<Tempo*>(user);
-    {
-        std::lock_guard lock(g_registryMutex);
-        for (auto it = g_tempos.begin(); it != g_tempos.end(); ++it)
-            if (it->second == t) {
-                g_tempos.erase(it);
+    DWORD Read(float* out, DWORD frames) {
+        std::lock_guard lock(mutex);
+        ApplyPending();
+        if (bypass) return TAVORA_ChannelReadFloat(source, out, frames);
+        const DWORD chunk = 1024;
+        block.resize(static_cast<size_t>(chunk) * chans);
+        while (touch.numSamples() < frames && !sourceEnded) {
+            const DWORD got = TAVORA_ChannelReadFloat(source, block.data(), chunk);
+            if (got == 0) {
+                touch.flush();
+                sourceEnded = true;
                 break;
             }
+            touch.putSamples(block.data(), got);
+        }
+        return touch.receiveSamples(out, frames);
     }
-    if (t->freeSource) BASS_StreamFree(t->source);
-    delete t;
-}
+
+    BOOL Seek(QWORD frame) {
+        std::lock_guard lock(mutex);
+        touch.clear();
+        sourceEnded = false;
+        return TAVORA_ChannelSeekFrame(source, frame);
+    }
+
+    QWORD Position() {
+        std::lock_guard lock(mutex);
+        const QWORD position = TAVORA_ChannelFramePosition(source);
+        const auto back = static_cast<QWORD>(std::llround(Buffered()));
+        return position > back ? position - back : 0;
+    }
+
+    QWORD Length() const { return TAVORA_ChannelFrameLength(source); }
+};
 
 }  // namespace
 
@@ -125,23 +122,13 @@ HSTREAM CreateTempoStream(DWORD source, DWORD flags) {
     t->chans = static_cast<int>(info.chans);
     t->touch.setSampleRate(info.freq);
     t->touch.setChannels(info.chans);
-    TAVORA_SOURCE s {};
-    s.freq = info.freq;
-    s.chans = info.chans;
-    s.ctype = info.ctype;
-    s.read = Read;
-    s.seek = Seek;
-    s.position = Position;
-    s.length = Length;
-    s.destroy = Destroy;
-    s.user = t;
     // Registered before the stream exists so that a failed creation (which destroys
     // the source at once) finds and removes it.
     {
         std::lock_guard lock(g_registryMutex);
         g_tempos[0] = t;
     }
-    const HSTREAM stream = TAVORA_StreamCreateSource(&s, flags & ~BASS_FX_FREESOURCE);
+    const HSTREAM stream = CreateForeignStream(t, info.freq, info.chans, info.ctype, flags & ~BASS_FX_FREESOURCE);
     std::lock_guard lock(g_registryMutex);
     g_tempos.erase(0);
     if (stream) g_tempos[stream] = t;

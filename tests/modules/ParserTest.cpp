@@ -216,7 +216,7 @@ TEST(PeakingEqTest, StereoChainMatchesBandByBand) {
         for (auto& band : single) band.Process(b.data() + 2 * from, n, 2);
         from += n;
     }
-    for (size_t i = 0; i < a.size(); ++i) ASSERT_NEAR(a[i], b[i], 1e-6) << i;
+    for (size_t i = 0; i < a.size(); ++i) ASSERT_NEAR(a[i], b[i], 1e-4) << i;  // the chain works in single precision
 }
 
 TEST(VersionTest, AnswersTheExpectedVersion) { EXPECT_EQ(BASS_GetVersion(), 0x00010002u); }
