@@ -174,7 +174,9 @@ TEST_P(GeneratedSkinTest, PicturesSitWhereTheyAreHitAndInsideTheWindow) {
         EXPECT_TRUE(main.contains(QRect(*at, QSize(e.Width, e.Height))));
         anchored += e.LineUp != 1 ? 1 : 0;
         // Main-window buttons are hit at their rectangle as read.
-        if (entry.id.rfind("ID_BT", 0) == 0) EXPECT_EQ(*at, QPoint(e.rect.left, e.rect.top));
+        if (entry.id.rfind("ID_BT", 0) == 0) {
+            EXPECT_EQ(*at, QPoint(e.rect.left, e.rect.top));
+        }
     }
     for (const char* id : {"ID_EQ_BTPRESETS", "ID_EQ_BTEQON", "ID_EQ_BTEQOFF", "ID_EQ_BTEQ_ONOFF_LAMP"}) {
         SkinElement& e = set[id];
@@ -184,8 +186,11 @@ TEST_P(GeneratedSkinTest, PicturesSitWhereTheyAreHitAndInsideTheWindow) {
         const SkinRect hit = HitRect(e, SkinHitRule::RightAnchored, eq.width());
         EXPECT_EQ(*at, QPoint(hit.left, hit.top));
     }
-    if (std::string(GetParam()) == "Nimbus") EXPECT_GT(anchored, 0);
-    else EXPECT_EQ(anchored, 0);
+    if (std::string(GetParam()) == "Nimbus") {
+        EXPECT_GT(anchored, 0);
+    } else {
+        EXPECT_EQ(anchored, 0);
+    }
 }
 
 }  // namespace

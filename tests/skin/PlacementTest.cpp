@@ -46,7 +46,9 @@ TEST(PlacementTest, EveryCodeOfEveryWindow) {
         const SkinElement e = Element(10, 5, 4, 4, c.code);
         const auto at = PlaceElement(e, client, c.kind);
         ASSERT_EQ(at.has_value(), c.drawn);
-        if (at) EXPECT_EQ(*at, QPoint(c.x, c.y));
+        if (at) {
+            EXPECT_EQ(*at, QPoint(c.x, c.y));
+        }
     }
 }
 

@@ -121,6 +121,20 @@ TEST_F(StartupChoiceTest, UnknownInstallFolderCreatesNothing) {
     EXPECT_TRUE(CurrentSkinFile.empty());
 }
 
+TEST_F(StartupChoiceTest, TheShippedSkinsAreFoundByTheirNames) {
+    std::filesystem::create_directory_symlink(TAVORA_GENERATED_SKINS_DIR, install.path() / "skin");
+    StartupSkinChoice choice = Choose();
+    ASSERT_EQ(choice.list.skins.size(), 2u);
+    EXPECT_TRUE(choice.nameMatched);
+    EXPECT_EQ(CurrentSkinFolder, install.str() + "/skin/Default");
+    Select("Nimbus");
+    choice = Choose();
+    EXPECT_EQ(choice.index, 1);
+    EXPECT_EQ(CurrentSkinFolder, install.str() + "/skin/Nimbus");
+    EXPECT_TRUE(SizesKept());
+    EXPECT_TRUE(sent.empty());
+}
+
 TEST(SkinListTest, FoldersWithoutAReadableNameAreListedWithAnEmptyName) {
     test::TempFolder root;
     test::WriteSkinFolder(root.path() / "a", "oXu(Default)");
