@@ -283,16 +283,17 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
     length &= ~(BASS_DATA_FLOAT | BASS_DATA_FFT512);
     const size_t sampleBytes = asFloat ? 4 : 2;
     const size_t frames = length / (sampleBytes * static_cast<size_t>(chans));
-    std::vector<float> samples(frames * static_cast<size_t>(chans));
-    const size_t got = channel->ReadProcessed(samples.data(), frames);
+    // Floats are decoded straight into the caller's buffer; 16-bit samples go through
+    // a float buffer of our own.
+    std::vector<float> samples(asFloat ? 0 : frames * static_cast<size_t>(chans));
+    float* target = asFloat ? static_cast<float*>(buffer) : samples.data();
+    const size_t got = channel->ReadProcessed(target, frames);
     if (got == 0 && frames > 0) {
         channel->ended = true;
         return Fail(BASS_ERROR_EMPTY, static_cast<DWORD>(-1));
     }
     const size_t count = got * static_cast<size_t>(chans);
-    if (asFloat) {
-        std::memcpy(buffer, samples.data(), count * 4);
-    } else {
+    if (!asFloat) {
         auto* out = static_cast<int16_t*>(buffer);
         for (size_t i = 0; i < count; ++i)
             out[i] = static_cast<int16_t>(std::lrint(std::clamp(samples[i], -1.0f, 32767.0f / 32768.0f) * 32768.0f));

@@ -60,17 +60,25 @@ struct PairCoefficients {
 
 // The bands run as a wavefront: at step t band k works on frame t - k, so within one
 // step all bands are independent and two of them share one vector operation. Band k's
-// output becomes band k+1's input at the next step.
-template <int P>  // P pairs of bands
-void Wavefront(const PairCoefficients* c, Quad* z1s, Quad* z2s, float* x, size_t frames, int bands) {
+// output becomes band k+1's input at the next step. Everything indexes lanes with
+// constants (or masks), so the compiler keeps the states in registers.
+template <int N>  // bands
+void Wavefront(const PairCoefficients* c, Quad* z1s, Quad* z2s, float* x, size_t frames) {
+    constexpr int P = (N + 1) / 2;
+    constexpr int kLast = N - 1;
     Quad z1[P], z2[P], in[P], out[P];
-    for (int p = 0; p < P; ++p) z1[p] = z1s[p], z2[p] = z2s[p], in[p] = Quad {0, 0, 0, 0};
+    Lanes band[P];
+    for (int p = 0; p < P; ++p) {
+        z1[p] = z1s[p], z2[p] = z2s[p], in[p] = Quad {0, 0, 0, 0};
+        band[p] = Lanes {2 * p, 2 * p, 2 * p + 1, 2 * p + 1};
+    }
     if (frames > 0) in[0] = Quad {x[0], x[1], 0, 0};
-    const size_t total = frames + static_cast<size_t>(bands) - 1;
-    for (size_t t = 0; t < total; ++t) {
+    const int count = static_cast<int>(frames);
+    const int total = count + kLast;
+    for (int t = 0; t < total; ++t) {
         // At the edges of the block some bands have no frame yet (or any more); their
-        // state must stay as it is.
-        const bool full = t + 1 >= static_cast<size_t>(bands) && t < frames;
+        // states must stay as they are.
+        const bool full = t >= kLast && t < count;
         for (int p = 0; p < P; ++p) {
             const Quad y = c[p].b0 * in[p] + z1[p];
             const Quad nz1 = c[p].b1 * in[p] - c[p].a1 * y + z2[p];
@@ -79,26 +87,20 @@ void Wavefront(const PairCoefficients* c, Quad* z1s, Quad* z2s, float* x, size_t
                 z1[p] = nz1;
                 z2[p] = nz2;
             } else {
-                for (int lane = 0; lane < 4; ++lane) {
-                    const long k = 2 * p + lane / 2;
-                    const bool valid = k < bands && t >= static_cast<size_t>(k) && t - static_cast<size_t>(k) < frames;
-                    if (valid) z1[p][lane] = nz1[lane], z2[p][lane] = nz2[lane];
-                }
+                const Lanes valid = (band[p] < N) & (band[p] <= t) & (t - band[p] < count);
+                z1[p] = valid ? nz1 : z1[p];
+                z2[p] = valid ? nz2 : z2[p];
             }
             out[p] = y;
         }
-        const long lastBand = bands - 1;
-        if (t >= static_cast<size_t>(lastBand) && t - lastBand < frames) {
-            const Quad& last = out[lastBand / 2];
-            const int lane = (lastBand % 2) * 2;
-            x[2 * (t - lastBand)] = last[lane];
-            x[2 * (t - lastBand) + 1] = last[lane + 1];
+        if (t >= kLast) {
+            x[2 * (t - kLast)] = out[kLast / 2][(kLast % 2) * 2];
+            x[2 * (t - kLast) + 1] = out[kLast / 2][(kLast % 2) * 2 + 1];
         }
         // Hand each band's output to the next band: the lower half of a pair feeds its
-        // upper half, the upper half feeds the lower half of the next pair. Whole-vector
-        // shuffles: writing single lanes would go through memory on every frame.
-        const size_t next = t + 1;
-        const Quad fresh = next < frames ? Quad {x[2 * next], x[2 * next + 1], 0, 0} : Quad {0, 0, 0, 0};
+        // upper half, the upper half feeds the lower half of the next pair.
+        const int next = t + 1;
+        const Quad fresh = next < count ? Quad {x[2 * next], x[2 * next + 1], 0, 0} : Quad {0, 0, 0, 0};
         for (int p = P - 1; p > 0; --p) in[p] = __builtin_shuffle(out[p - 1], out[p], Lanes {2, 3, 4, 5});
         in[0] = __builtin_shuffle(fresh, out[0], Lanes {0, 1, 4, 5});
     }
@@ -120,7 +122,6 @@ void PeakingEq::ProcessChain(PeakingEq* const* bands, size_t count, float* inter
     }
     for (size_t from = 0; from < n; from += 2 * kMaxPairs) {
         const size_t m = std::min(2 * kMaxPairs, n - from);
-        const size_t pairs = (m + 1) / 2;
         PairCoefficients c[kMaxPairs] = {};
         Quad z1[kMaxPairs] = {}, z2[kMaxPairs] = {};
         for (size_t i = 0; i < m; ++i) {
@@ -136,10 +137,10 @@ void PeakingEq::ProcessChain(PeakingEq* const* bands, size_t count, float* inter
                 z2[p][lane + ch] = static_cast<float>(b.z2_[ch]);
             }
         }
-        const int bandCount = static_cast<int>(m);
-        switch (pairs) {
-#define TAVORA_WAVE(k) case k: Wavefront<k>(c, z1, z2, interleaved, frames, bandCount); break;
+        switch (m) {
+#define TAVORA_WAVE(k) case k: Wavefront<k>(c, z1, z2, interleaved, frames); break;
             TAVORA_WAVE(1) TAVORA_WAVE(2) TAVORA_WAVE(3) TAVORA_WAVE(4) TAVORA_WAVE(5) TAVORA_WAVE(6)
+            TAVORA_WAVE(7) TAVORA_WAVE(8) TAVORA_WAVE(9) TAVORA_WAVE(10) TAVORA_WAVE(11) TAVORA_WAVE(12)
 #undef TAVORA_WAVE
         }
         for (size_t i = 0; i < m; ++i) {
