@@ -13,6 +13,8 @@
 
 #include "ControllerHooks.h"
 #include "HandOffChannel.h"
+#include "InstallFolder.h"
+#include "PlaylistModel.h"
 #include "Messages.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
@@ -69,6 +71,7 @@ void CTavoraPlayerDlg::OnInitDialog() {
     if (hooks.openMixer) hooks.openMixer(*this);
     // 15. Settings.
     settings_ = LoadPlayerSettings();
+    playlist_->SetInstallFolder(InstallFolder());
     state_.volume = settings_.volumeValue;
     state_.mute = settings_.mute;
     state_.repeatOff = settings_.repeatOff;

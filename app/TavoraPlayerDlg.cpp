@@ -14,7 +14,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "AudioLibrary.h"
+#include "BackgroundJobs.h"
 #include "Commands.h"
+#include "PlaylistModel.h"
+#include "StreamPlayback.h"
 #include "HandOffArgument.h"
 #include "HandOffChannel.h"
 #include "Messages.h"
@@ -54,7 +58,12 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
     g_controller = this;
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFocusPolicy(Qt::StrongFocus);
+    audio_ = std::make_unique<AudioLibrary>();
+    playlist_ = std::make_unique<PlaylistModel>();
+    playback_ = std::make_unique<StreamPlayback>(*this, *audio_, *playlist_);
     RegisterBuiltinCommands();
+    RegisterPlaybackCommands();
+    RegisterPlaylistCommands();
 }
 
 CTavoraPlayerDlg::~CTavoraPlayerDlg() {

@@ -25,6 +25,8 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,8 +35,13 @@
 
 namespace tavora {
 
+class AudioLibrary;
+class BackgroundJobs;
+struct ProbedStream;
 class HandOffServer;
+class PlaylistModel;
 class ProgramInfoWindow;
+class StreamPlayback;
 
 // What the hand-off switches do with their operand. The playlist fills these in;
 // until it has, handed-over arguments are only recorded.
@@ -77,6 +84,9 @@ public:
     void SetHandOffTargets(HandOffTargets targets) { handOffTargets_ = std::move(targets); }
 
     PlaybackState& state() { return state_; }
+    AudioLibrary& audio() { return *audio_; }
+    PlaylistModel& playlist() { return *playlist_; }
+    StreamPlayback& playback() { return *playback_; }
     const PlayerSettings& settings() const { return settings_; }
     const std::string& commandLine() const { return commandLine_; }
     bool isDestroyed() const { return destroyed_; }
@@ -117,6 +127,18 @@ private:
     void OnClose();
     void OnDestroy();
     void RegisterBuiltinCommands();
+    void RegisterPlaybackCommands();
+    void RegisterPlaylistCommands();
+    void InstallEngineSteps();
+    void StartTitlePass(int firstRow);
+    void LoadListFile(const std::string& path, bool isPls);
+
+public:
+    // Opens a path as a decoding-only stream to measure it (any thread).
+    std::optional<ProbedStream> ProbeStream(const std::string& path);
+    BackgroundJobs& jobs() { return *jobs_; }
+
+private:
     void ApplyAlwaysTop();
     void BringToFrontIfOurs(QWidget* target);
     void ShowProgramInfo();
@@ -127,6 +149,10 @@ private:
     std::string commandLine_;
     PlaybackState state_;
     PlayerSettings settings_;
+    std::unique_ptr<AudioLibrary> audio_;
+    std::unique_ptr<PlaylistModel> playlist_;
+    std::unique_ptr<StreamPlayback> playback_;
+    std::unique_ptr<BackgroundJobs> jobs_;
     HandOffTargets handOffTargets_;
     std::map<int, CommandHandler> commands_;
     std::map<int, TimerHandler> timerHandlers_;

@@ -19,15 +19,21 @@ endfunction()
 # A GoogleTest executable registered with ctest as one test per test case.
 function(tavora_gtest name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest Threads::Threads)
+  # The environment goes into the program itself (tests/support/TestMain.cpp): a list
+  # handed to gtest_discover_tests as a property loses all but its first entry.
+  list(JOIN T_ENV "|" extra_env)
+  target_compile_definitions(${name} PRIVATE
+    TAVORA_TEST_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    TAVORA_TEST_BINARY_DIR="${PROJECT_BINARY_DIR}"
+    TAVORA_TEST_ENV="${extra_env}")
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TAVORA_SOURCE_DIR=${PROJECT_SOURCE_DIR};TAVORA_BINARY_DIR=${PROJECT_BINARY_DIR};${T_ENV}")
+    PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
 endfunction()
 
 # A fuzz target: libFuzzer when the compiler is clang, otherwise a driver that replays

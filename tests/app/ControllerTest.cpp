@@ -14,6 +14,7 @@
 #include "Commands.h"
 #include "HandOffArgument.h"
 #include "HandOffChannel.h"
+#include "MessageBox.h"
 #include "Messages.h"
 #include "ProgramInfoWindow.h"
 #include "Registry.h"
@@ -53,8 +54,16 @@ protected:
         runtime_ = reg_.dir() / "runtime";
         std::filesystem::create_directories(runtime_);
         setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+        // The engine modules are built into the build folder's "system" folder.
+        WriteRegString(keys::kRoot, keys::kInstallDir, std::getenv("TAVORA_BINARY_DIR"));
+        setenv("TAVORA_AUDIO_OUTPUT", "null", 1);
+        SetMessageBoxHandler([this](const QString& text, const QString& caption, MessageIcon) {
+            messages_.push_back((caption + ": " + text).toStdString());
+        });
     }
+    void TearDown() override { SetMessageBoxHandler({}); }
     test::TempRegistry reg_;
+    std::vector<std::string> messages_;
     std::filesystem::path runtime_;
 };
 
@@ -74,6 +83,33 @@ TEST_F(ControllerTest, FirstStartWithEmptyStoreUsesDefaults) {
     // No saved position: one third of the screen.
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(dlg.mainRect().topLeft(), QPoint(screen.width() / 3, screen.height() / 3));
+    EXPECT_TRUE(dlg.handOffServer() && dlg.handOffServer()->isListening());
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+}
+
+TEST_F(ControllerTest, WithoutTheEngineOnlyTheVersionMessageAndNoWindows) {
+    WriteRegString(keys::kRoot, keys::kInstallDir, reg_.dir().string());  // no "system" folder there
+    CTavoraPlayerDlg dlg("-add/music/a.mp3");
+    Recorded r;
+    dlg.SetHandOffTargets(Recorder(r));
+    dlg.OnInitDialog();
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0], "Incorrect BASS.DLL: BASS version 2.1 was not loaded!");
+    EXPECT_EQ(dlg.handOffServer(), nullptr);  // later launches find no player to hand over to
+    EXPECT_TRUE(r.calls.empty());              // the command line is not run either
+    dlg.SendCommand(cmd::Exit);
+    EXPECT_TRUE(dlg.isDestroyed());
+}
+
+TEST_F(ControllerTest, NoSoundServerGivesTheOutputMessageAndTheWindowsStill) {
+    setenv("TAVORA_AUDIO_OUTPUT", "pulse", 1);
+    setenv("PULSE_SERVER", "unix:/nonexistent/pulse/native", 1);
+    CTavoraPlayerDlg dlg("");
+    dlg.OnInitDialog();
+    unsetenv("PULSE_SERVER");
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].rfind("Error: Can't initialize digital sound system\n( error code: ", 0), 0u)
+        << messages_[0];
     EXPECT_TRUE(dlg.handOffServer() && dlg.handOffServer()->isListening());
 }
 

@@ -1,0 +1,64 @@
+// The controller's playback: loading the engine, its version and output, and the
+// commands and timers that drive the current stream.
+#include <QLoggingCategory>
+
+#include "AudioLibrary.h"
+#include "Commands.h"
+#include "ControllerHooks.h"
+#include "MessageBox.h"
+#include "PlaylistModel.h"
+#include "StreamPlayback.h"
+#include "TavoraPlayerDlg.h"
+
+Q_LOGGING_CATEGORY(lcEngine, "tavora.engine", QtInfoMsg)
+
+namespace tavora {
+
+void CTavoraPlayerDlg::RegisterPlaybackCommands() {
+    using namespace cmd;
+    StreamPlayback& p = *playback_;
+    RegisterCommand(Play, [&p] { p.PlayPauseResume(); });
+    RegisterCommand(Stop, [&p] { p.StopPlayback(); });
+    RegisterCommand(Next, [&p] { p.PlayNext(); });
+    RegisterCommand(Back, [&p] { p.PlayPrevious(); });
+    RegisterCommand(ListDbClickPlay, [&p] { p.PlayCurrentEntry(); });
+    RegisterCommand(PlayListSelect, [&p] { p.PlaySelectedEntry(); });
+    RegisterCommand(TenSecNext, [&p] { p.Seek(+1); });
+    RegisterCommand(TenSecBack, [&p] { p.Seek(-1); });
+    RegisterCommand(VolumeUp, [&p] { p.StepVolume(+3); });
+    RegisterCommand(VolumeDown, [&p] { p.StepVolume(-3); });
+    RegisterCommand(CreateReverse, [&p] { p.CreateReverse(); });
+    RegisterTimer(3, [&p] { p.OnPositionTimer(); });
+    RegisterTimer(5, [&p] { p.OnStreamHeadersTimer(); });
+    // A deleted row whose extracted file is playing frees the stream first.
+    playlist_->SetCurrentStreamReleaser([this] {
+        QMetaObject::invokeMethod(this, [this] { playback_->StopPlayback(); }, Qt::BlockingQueuedConnection);
+    });
+    InstallEngineSteps();
+}
+
+void CTavoraPlayerDlg::InstallEngineSteps() {
+    ControllerHooks& hooks = ControllerHooks::get();
+    hooks.loadLibraries = [](CTavoraPlayerDlg& dlg) {
+        dlg.audio().Load();
+        if (!dlg.audio().MissingFiles().empty()) {
+            QStringList names;
+            for (const std::string& name : dlg.audio().MissingFiles()) names << QString::fromStdString(name);
+            qCInfo(lcEngine).noquote() << "modules not found in the install folder's system folder:"
+                                       << names.join(QStringLiteral(", "));
+        }
+    };
+    hooks.checkEngineVersion = [](CTavoraPlayerDlg& dlg) {
+        if (dlg.audio().VersionMatches()) return true;
+        ShowMessageBox(&dlg, QString::fromUtf8(kBassVersionMessage), QString::fromUtf8(kBassVersionCaption),
+                       MessageIcon::Error);
+        return false;
+    };
+    hooks.initOutput = [](CTavoraPlayerDlg& dlg) { dlg.playback().InitOutput(); };
+    AddShutdownStep([this] {
+        playback_->FreeOutput();
+        audio_->UnloadAll();
+    });
+}
+
+}  // namespace tavora
