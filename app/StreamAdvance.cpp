@@ -193,6 +193,7 @@ void StreamPlayback::StartUrlStream() {
     dlg_.SetTimer(3, 90);
     dlg_.SetTimer(4, 90);
     dlg_.SetTimer(5, 1000);
+    if (views_.startMainTimers) views_.startMainTimers();
     if (views_.refreshMain) views_.refreshMain();
 }
 

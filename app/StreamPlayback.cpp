@@ -100,6 +100,7 @@ void StreamPlayback::ApplyChannelVolume() {
 void StreamPlayback::StartTimers() {
     dlg_.SetTimer(3, 90);
     dlg_.SetTimer(4, 90);
+    if (views_.startMainTimers) views_.startMainTimers();
     if (views_.refreshMain) views_.refreshMain();
 }
 
@@ -246,6 +247,17 @@ void StreamPlayback::Seek(int direction) {
                           ? BASS_POS_SECONDS_FORM(target)
                           : b.BASS_ChannelSeconds2Bytes(state_.channelHandle, static_cast<float>(target));
     b.BASS_ChannelSetPosition(state_.channelHandle, pos);
+    if (views_.refreshMain) views_.refreshMain();
+}
+
+void StreamPlayback::SeekToSeconds(double seconds) {
+    if (!(state_.isPlaying || state_.isPaused) || !state_.channelHandle || state_.isUrlStream) return;
+    const BassFunctions& b = library_.Bass();
+    const double length = LengthSeconds();
+    if (seconds > length) seconds = length;
+    if (seconds < 0) seconds = 0;
+    b.BASS_ChannelSetPosition(state_.channelHandle,
+                              b.BASS_ChannelSeconds2Bytes(state_.channelHandle, static_cast<float>(seconds)));
     if (views_.refreshMain) views_.refreshMain();
 }
 

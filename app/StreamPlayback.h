@@ -27,6 +27,7 @@ struct PlaybackState;
 // What the playback asks of windows that show it; each may be left unset.
 struct PlaybackViews {
     std::function<void()> refreshMain;                         // time, rates, title, lamps
+    std::function<void()> startMainTimers;                     // title scroll, spectrum, display repaint
     std::function<void(const std::string&)> volumeTooltip;    // "소리 크기 - N%"
     std::function<void(const std::string&)> positionTooltip;  // "위치 이동 - mm:ss"
     std::function<void(int row)> ensureRowVisible;             // scroll the list to the row
@@ -63,6 +64,8 @@ public:
     // Play / pause / resume (the Play command).
     void PlayPauseResume();
     void Seek(int direction);
+    // Moves to a position (the position slider); clamped to the track.
+    void SeekToSeconds(double seconds);
     void StepVolume(int step);
     // Sets the slider position (0..volumeMax) and the channel's volume.
     void SetVolume(int volume);
