@@ -72,11 +72,17 @@ Channel* Engine::Find(DWORD handle) {
 }
 
 bool Engine::FreeChannel(DWORD handle) {
-    std::lock_guard lock(mutex_);
-    auto it = channels_.find(handle);
-    if (it == channels_.end()) return false;
-    std::unique_ptr<Channel> gone = std::move(it->second);
-    channels_.erase(it);
+    std::unique_ptr<Channel> gone;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = channels_.find(handle);
+        if (it == channels_.end()) return false;
+        gone = std::move(it->second);
+        channels_.erase(it);
+    }
+    // Destroyed without the lock: nobody can reach the channel any more, and an address
+    // stream's threads may take a moment to end, which must not hold up playback of
+    // the other channels. Sources that free channels of their own take the lock then.
     gone.reset();
     return true;
 }
