@@ -277,3 +277,48 @@ TEST_F(PlaybackTest, ReverbAddsATailAfterTheSoundEnds) {
 
 }  // namespace
 }  // namespace tavora::test
+
+namespace tavora::test {
+namespace {
+
+TEST(ChannelLifetimeTest, FreeingInAnyOrderWhilePlayingIsSafe) {
+    MediaFolder media;
+    const auto path = media.FfmpegTone("tone.ogg", 330, 1.0, 44100, 2, "-c:a libvorbis");
+    setenv("TAVORA_AUDIO_OUTPUT", "null", 1);
+    ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
+    for (int round = 0; round < 3; ++round) {
+        const HSTREAM source = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_DECODE);
+        const HSTREAM reversed = BASS_FX_ReverseCreate(source, 0.5f, BASS_STREAM_DECODE | BASS_FX_FREESOURCE);
+        const HSTREAM tempo = BASS_FX_TempoCreate(reversed, BASS_FX_FREESOURCE | BASS_SAMPLE_LOOP);
+        const HSTREAM plain = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_SAMPLE_LOOP);
+        ASSERT_NE(tempo, 0u);
+        BASS_FX_TempoSet(tempo, 8, 0, 2);
+        BASS_FX_DSP_Set(tempo, BASS_FX_DSPFX_PEAKEQ, 0);
+        BASS_ChannelSetFX(plain, BASS_FX_REVERB, 0);
+        BASS_ChannelPlay(tempo, TRUE);
+        BASS_ChannelPlay(plain, TRUE);
+        std::this_thread::sleep_for(milliseconds(60));
+        switch (round) {
+        case 0:  // the innermost source first: the wrappers run dry and stop
+            EXPECT_TRUE(BASS_StreamFree(source));
+            std::this_thread::sleep_for(milliseconds(40));
+            EXPECT_TRUE(BASS_StreamFree(tempo));
+            EXPECT_FALSE(BASS_StreamFree(reversed));  // went with the tempo stream
+            break;
+        case 1:
+            EXPECT_TRUE(BASS_StreamFree(tempo));
+            EXPECT_FALSE(BASS_StreamFree(source));
+            break;
+        default:
+            break;  // left for BASS_Free
+        }
+        if (round < 2) {
+            EXPECT_TRUE(BASS_StreamFree(plain));
+        }
+    }
+    EXPECT_TRUE(BASS_Free());
+    unsetenv("TAVORA_AUDIO_OUTPUT");
+}
+
+}  // namespace
+}  // namespace tavora::test
