@@ -42,6 +42,16 @@ void Configure(Band& band, DWORD channelRate) {
     band.filter.Configure(p.freq ? p.freq : channelRate, p.center, p.gain, p.bandwidth, p.q);
 }
 
+// The channel exists and the effect is the equaliser; the error is set otherwise.
+bool IsEqualiserCall(DWORD handle, int dsp, BASS_CHANNELINFO& info) {
+    if (!BASS_ChannelGetInfo(handle, &info)) return false;
+    if (dsp != kPeakEqKind) {
+        TAVORA_SetError(BASS_ERROR_ILLTYPE);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -56,11 +66,7 @@ HSTREAM BASS_FX_ReverseCreate(DWORD chan, float dec_block, DWORD flags) {
 
 BOOL BASS_FX_DSP_Set(DWORD handle, int dsp, int priority) {
     BASS_CHANNELINFO info {};
-    if (!BASS_ChannelGetInfo(handle, &info)) return FALSE;
-    if (dsp != kPeakEqKind) {
-        TAVORA_SetError(BASS_ERROR_ILLTYPE);
-        return FALSE;
-    }
+    if (!IsEqualiserCall(handle, dsp, info)) return FALSE;
     auto* eq = static_cast<Equaliser*>(TAVORA_ChannelFindDSP(handle, kPeakEqKind));
     if (!eq) {
         eq = new Equaliser;
@@ -83,11 +89,7 @@ BOOL BASS_FX_DSP_Set(DWORD handle, int dsp, int priority) {
 
 BOOL BASS_FX_DSP_Remove(DWORD handle, int dsp) {
     BASS_CHANNELINFO info {};
-    if (!BASS_ChannelGetInfo(handle, &info)) return FALSE;
-    if (dsp != kPeakEqKind) {
-        TAVORA_SetError(BASS_ERROR_ILLTYPE);
-        return FALSE;
-    }
+    if (!IsEqualiserCall(handle, dsp, info)) return FALSE;
     TAVORA_ChannelRemoveDSPKind(handle, kPeakEqKind);
     TAVORA_SetError(BASS_OK);
     return TRUE;
@@ -95,11 +97,7 @@ BOOL BASS_FX_DSP_Remove(DWORD handle, int dsp) {
 
 static Equaliser* FindEq(DWORD handle, int dsp, const void* params) {
     BASS_CHANNELINFO info {};
-    if (!BASS_ChannelGetInfo(handle, &info)) return nullptr;
-    if (dsp != kPeakEqKind) {
-        TAVORA_SetError(BASS_ERROR_ILLTYPE);
-        return nullptr;
-    }
+    if (!IsEqualiserCall(handle, dsp, info)) return nullptr;
     auto* eq = static_cast<Equaliser*>(TAVORA_ChannelFindDSP(handle, kPeakEqKind));
     if (!eq || !params) {
         TAVORA_SetError(eq ? BASS_ERROR_ILLPARAM : BASS_ERROR_NOTAVAIL);

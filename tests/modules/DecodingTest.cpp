@@ -116,6 +116,34 @@ TEST_F(DecodingTest, TempoStreamAtZeroPassesSamplesThroughUntouched) {
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
 }
 
+TEST_F(DecodingTest, EqualiserBandsAreAddedOneBySetAndRemovedTogether) {
+    const std::string path = media.FfmpegTone("t.wav", 440, 0.5, 22050, 2, "-c:a pcm_s16le");
+    const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, kDecode);
+    BASS_FX_PEAKEQ_BAND band {};
+    EXPECT_FALSE(BASS_FX_DSP_GetParameters(stream, BASS_FX_DSPFX_PEAKEQ, &band));  // none yet
+    EXPECT_FALSE(BASS_FX_DSP_Set(stream, 7, 0));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLTYPE);
+    EXPECT_FALSE(BASS_FX_DSP_Set(12345, BASS_FX_DSPFX_PEAKEQ, 0));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    for (int round = 0; round < 2; ++round) {  // off and on again, as the equaliser button does
+        for (int i = 0; i < 10; ++i) ASSERT_TRUE(BASS_FX_DSP_Set(stream, BASS_FX_DSPFX_PEAKEQ, 0));
+        band = {9, 22050, 1.0f, 0.0f, 16000.0f, 7.0f};  // above this file's Nyquist: kept, but inaudible
+        ASSERT_TRUE(BASS_FX_DSP_SetParameters(stream, BASS_FX_DSPFX_PEAKEQ, &band));
+        BASS_FX_PEAKEQ_BAND back {};
+        back.band = 9;
+        ASSERT_TRUE(BASS_FX_DSP_GetParameters(stream, BASS_FX_DSPFX_PEAKEQ, &back));
+        EXPECT_EQ(back.freq, 22050u);
+        EXPECT_EQ(back.center, 16000.0f);
+        EXPECT_EQ(back.gain, 7.0f);
+        back.band = 10;
+        EXPECT_FALSE(BASS_FX_DSP_GetParameters(stream, BASS_FX_DSPFX_PEAKEQ, &back));
+        EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+        EXPECT_TRUE(BASS_FX_DSP_Remove(stream, BASS_FX_DSPFX_PEAKEQ));
+        back.band = 0;
+        EXPECT_FALSE(BASS_FX_DSP_GetParameters(stream, BASS_FX_DSPFX_PEAKEQ, &back));
+    }
+}
+
 TEST_F(DecodingTest, PositionsAndConversionsUseTheStreamsOwnFormat) {
     const std::string path = media.FfmpegTone("t.wav", 440, 2.0, 22050, 1, "-c:a pcm_s16le");
     const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, kDecode);
