@@ -60,6 +60,9 @@ void CTavoraPlayerDlg::OnInitDialog() {
             [this](unsigned message, uintptr_t wParam, intptr_t lParam) -> intptr_t {
                 // The playlist window forwards an arrived argument to the controller.
                 if (message == msg::OutFileArrived) return SendMessage(msg::OutFileLoad, wParam, lParam);
+                // Commands are taken from local programs of the same user, as a window
+                // takes them from any program on its desktop (remote controls, scripts).
+                if (message == msg::Command) return SendMessage(msg::Command, wParam, lParam);
                 return 0;
             },
             this);

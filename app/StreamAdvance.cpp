@@ -130,7 +130,15 @@ void StreamPlayback::OnPositionTimer() {
     if (views_.refreshMain) views_.refreshMain();
     // Streams without a length (radio) never end by position.
     if (state_.isUrlStream || len == 0 || len == static_cast<QWORD>(-1)) return;
-    if (!IsTrackEnd(units, max, state_.reverseMode != 0)) return;
+    // The streams loop, so the end is seen by position: the last slider unit reached,
+    // or, for a track so short that its last unit passes between two ticks, the
+    // position having wrapped round since the last tick.
+    const bool reverse = state_.reverseMode != 0;
+    const bool wrapped = lastTickPosition_ != kNoPosition &&
+                         (reverse ? pos > lastTickPosition_ : pos < lastTickPosition_);
+    lastTickPosition_ = pos;
+    if (!IsTrackEnd(units, max, reverse) && !wrapped) return;
+    lastTickPosition_ = kNoPosition;
 
     RemoveEqualizer();
     FadeOut(false);

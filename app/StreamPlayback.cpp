@@ -85,6 +85,7 @@ void StreamPlayback::FadeOut(bool always) {
 }
 
 void StreamPlayback::FreeStream() {
+    lastTickPosition_ = kNoPosition;
     if (state_.channelHandle && library_.Bass().BASS_StreamFree) library_.Bass().BASS_StreamFree(state_.channelHandle);
     state_.channelHandle = 0;
     equalizerInstalled_ = false;
@@ -171,6 +172,7 @@ void StreamPlayback::StartStream() {
         return;
     }
     b.BASS_ChannelPlay(state_.channelHandle, TRUE);
+    lastTickPosition_ = kNoPosition;
     FillChannelInfo();
     SetTitle(model_.GetEntryField(row, kColumnTitle));
     state_.isPlaying = 1;
@@ -247,6 +249,7 @@ void StreamPlayback::Seek(int direction) {
                           ? BASS_POS_SECONDS_FORM(target)
                           : b.BASS_ChannelSeconds2Bytes(state_.channelHandle, static_cast<float>(target));
     b.BASS_ChannelSetPosition(state_.channelHandle, pos);
+    lastTickPosition_ = kNoPosition;
     if (views_.refreshMain) views_.refreshMain();
 }
 
@@ -258,6 +261,7 @@ void StreamPlayback::SeekToSeconds(double seconds) {
     if (seconds < 0) seconds = 0;
     b.BASS_ChannelSetPosition(state_.channelHandle,
                               b.BASS_ChannelSeconds2Bytes(state_.channelHandle, static_cast<float>(seconds)));
+    lastTickPosition_ = kNoPosition;
     if (views_.refreshMain) views_.refreshMain();
 }
 

@@ -118,6 +118,10 @@ private:
     bool equalizerInstalled_ = false;
     bool outputReady_ = false;
     HFX reverbFx_ = 0;
+    // The position seen by the last tick of the position timer; forgotten whenever the
+    // position jumps on purpose (a new stream, a seek).
+    static constexpr QWORD kNoPosition = ~QWORD{0};
+    QWORD lastTickPosition_ = kNoPosition;
 };
 
 }  // namespace tavora

@@ -98,6 +98,23 @@ class PlayerSession:
                 time.sleep(0.05)
         raise RuntimeError(f"player not ready after {timeout} s:\n{self.read_log()}")
 
+    def send(self, message, wparam=0, lparam=0, timeout=30):
+        """Sends one message to the running player and returns its reply."""
+        with socket.socket(socket.AF_UNIX) as s:
+            s.settimeout(timeout)
+            s.connect(self.socket_path())
+            s.sendall(f"{message} {wparam} {lparam}\n".encode())
+            reply = b""
+            while not reply.endswith(b"\n"):
+                chunk = s.recv(64)
+                if not chunk:
+                    break
+                reply += chunk
+            return int(reply.strip() or b"0")
+
+    def command(self, command_id, timeout=30):
+        return self.send(0x0111, command_id, 0, timeout)
+
     def launch(self, *args, **kw):
         return subprocess.Popen([binary("tavoraplayer"), *args], env=self.env,
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, **kw)
