@@ -46,22 +46,28 @@ std::string MediaFolder::FfmpegTone(const std::string& name, double frequency, d
     return FfmpegSource(name, lavfi, rate, channels, codecOptions);
 }
 
-double ProbeSeconds(const std::string& path) {
-    // The length ffmpeg decodes: ffprobe's container duration of an MP3 with a LAME
-    // header still counts the encoder's delay and padding, which players drop.
+namespace {
+std::string FirstLine(const std::string& command) {
+    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+    if (!pipe) return std::string();
+    char line[64] = {};
+    const bool ok = std::fgets(line, sizeof line, pipe) != nullptr;
+    pclose(pipe);
+    return ok ? std::string(line) : std::string();
+}
+}  // namespace
+
+double FfprobeSeconds(const std::string& path) {
+    const std::string text = FirstLine("ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 '" + path + "'");
+    return text.empty() ? -1 : std::atof(text.c_str());
+}
+
+double DecodedSeconds(const std::string& path) {
     const std::string rateCommand =
         "ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate -of default=nw=1:nk=1 '" + path + "'";
-    auto firstLine = [](const std::string& command) {
-        FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-        if (!pipe) return std::string();
-        char line[64] = {};
-        const bool ok = std::fgets(line, sizeof line, pipe) != nullptr;
-        pclose(pipe);
-        return ok ? std::string(line) : std::string();
-    };
-    const double rate = std::atof(firstLine(rateCommand).c_str());
+    const double rate = std::atof(FirstLine(rateCommand).c_str());
     if (rate <= 0) return -1;
-    const double bytes = std::atof(firstLine("ffmpeg -nostdin -v error -i '" + path + "' -ac 1 -f s16le - | wc -c").c_str());
+    const double bytes = std::atof(FirstLine("ffmpeg -nostdin -v error -i '" + path + "' -ac 1 -f s16le - | wc -c").c_str());
     return bytes / 2 / rate;
 }
 

@@ -34,7 +34,10 @@ private:
 };
 
 // The audio length ffmpeg decodes from the file, in seconds (-1 when it cannot tell).
-double ProbeSeconds(const std::string& path);
+double DecodedSeconds(const std::string& path);
+// The duration ffprobe reports for the container. For MP3 files with a LAME header it
+// still counts the encoder's delay and padding, which decoders drop.
+double FfprobeSeconds(const std::string& path);
 
 struct Sound {
     int rate = 0;

@@ -75,7 +75,13 @@ TEST_F(DecodingTest, LengthsAgreeWithFfprobe) {
         ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
         const QWORD bytes = BASS_StreamGetLength(stream);
         const double seconds = BASS_ChannelBytes2Seconds(stream, bytes);
-        EXPECT_NEAR(seconds, ProbeSeconds(out), 0.03);
+        EXPECT_NEAR(seconds, DecodedSeconds(out), 0.03);
+        // ffprobe's container duration agrees as well, except where a LAME header's
+        // encoder delay and padding are in it (up to 70 ms at 22 kHz).
+        const bool lameHeader = name.find(".mp3") != std::string::npos && name.find("noxing") == std::string::npos;
+        if (!lameHeader) {
+            EXPECT_NEAR(seconds, FfprobeSeconds(out), 0.03);
+        }
         // The length is exact: decoding gives that many frames.
         BASS_CHANNELINFO info {};
         BASS_ChannelGetInfo(stream, &info);
@@ -173,7 +179,7 @@ TEST_F(DecodingTest, WindowsMediaFilesOpenOnlyThroughTheWmaModule) {
     EXPECT_EQ(BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, kDecode), 0u);
     const HSTREAM stream = BASS_WMA_StreamCreateFile(FALSE, path.c_str(), 0, 0, kDecode);
     ASSERT_NE(stream, 0u);
-    EXPECT_NEAR(BASS_ChannelBytes2Seconds(stream, BASS_StreamGetLength(stream)), ProbeSeconds(path), 0.05);
+    EXPECT_NEAR(BASS_ChannelBytes2Seconds(stream, BASS_StreamGetLength(stream)), DecodedSeconds(path), 0.05);
     std::vector<float> samples;
     const uint64_t frames = DecodeAll(stream, &samples);
     EXPECT_NEAR(frames / 44100.0, 2.0, 0.1);
