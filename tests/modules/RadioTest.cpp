@@ -116,6 +116,17 @@ TEST(RadioTest, LiveStationGivesItsNameBitRateAndChangingTitles) {
     const char* meta = BASS_StreamGetTags(ogg, BASS_TAG_META);
     ASSERT_NE(meta, nullptr);
     EXPECT_TRUE(expected.count(meta)) << meta;
+    BASS_StreamFree(ogg);
+
+    // A station that never sends titles: its name, no metadata, and it still plays.
+    const HSTREAM plain = BASS_StreamCreateURL(server["ICY_NOMETA_URL"].c_str(), 0, flags, nullptr, nullptr);
+    ASSERT_NE(plain, 0u);
+    const auto plainHeaders = TagList(BASS_StreamGetTags(plain, BASS_TAG_ICY));
+    EXPECT_NE(std::find(plainHeaders.begin(), plainHeaders.end(), "icy-name:Test Radio No Meta"), plainHeaders.end());
+    BASS_ChannelPlay(plain, FALSE);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    EXPECT_EQ(BASS_StreamGetTags(plain, BASS_TAG_META), nullptr);
+    EXPECT_GT(BASS_ChannelBytes2Seconds(plain, BASS_ChannelGetPosition(plain)), 0.8);
     BASS_Free();
     unsetenv("TAVORA_AUDIO_OUTPUT");
 }
