@@ -66,6 +66,11 @@ uint64_t Channel::FramePosition() const {
     double pending = swrRate_ > 0 ? queued * source_->Rate() / swrRate_ : queued;
     if (swr_) pending += static_cast<double>(swr_get_delay(swr_, source_->Rate()));
     const auto back = static_cast<uint64_t>(std::llround(pending));
+    // A reversed stream (or a wrapper of one) runs towards 0: what waits is behind us.
+    if (source_->ContentType() == BASS_CTYPE_STREAM_REVERSE) {
+        const int64_t length = source_->Length();
+        return length >= 0 ? std::min<uint64_t>(position + back, static_cast<uint64_t>(length)) : position + back;
+    }
     return position > back ? position - back : 0;
 }
 
