@@ -37,16 +37,9 @@ void CTavoraPlayerDlg::StartTitlePass(int firstRow) {
 }
 
 std::optional<ProbedStream> CTavoraPlayerDlg::ProbeStream(const std::string& path) {
-    const BassFunctions& b = audio_->Bass();
-    if (!b.BASS_StreamCreateFile || path.empty()) return std::nullopt;
-    HSTREAM h = 0;
-    if (IsStreamAddress(path) && b.BASS_StreamCreateURL)
-        h = b.BASS_StreamCreateURL(path.c_str(), 0, StreamPlayback::kDecodeFlags, nullptr, nullptr);
-    if (!h) h = b.BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, StreamPlayback::kDecodeFlags);
-    if (!h && b.BASS_WMA_StreamCreateFile)
-        h = b.BASS_WMA_StreamCreateFile(FALSE, path.c_str(), 0, 0, StreamPlayback::kDecodeFlags);
-    if (!h && b.BASS_CD_StreamCreateFile) h = b.BASS_CD_StreamCreateFile(path.c_str(), StreamPlayback::kCdFlags);
+    const HSTREAM h = playback_->OpenDecodeStream(path, true);
     if (!h) return std::nullopt;
+    const BassFunctions& b = audio_->Bass();
     const QWORD length = b.BASS_StreamGetLength(h);
     ProbedStream probe;
     probe.handle = h;

@@ -321,12 +321,7 @@ void StreamPlayback::CreateReverse() {
         ApplyStoredGains();
     }
     b.BASS_ChannelPlay(tempo, FALSE);
-    FillChannelInfo();
-    SetTitle(model_.GetEntryField(row, kColumnTitle));
-    state_.isPlaying = 1;
-    state_.isUrlStream = 0;
-    state_.isPaused = 0;
-    StartTimers();
+    BeginPlaying(row);
 }
 
 }  // namespace tavora

@@ -61,7 +61,7 @@ HSTREAM StreamPlayback::OpenAddress(const std::string& path) const {
     return b.BASS_StreamCreateURL(path.c_str(), 0, kUrlFlags, nullptr, nullptr);
 }
 
-HSTREAM StreamPlayback::OpenDecodeStream(const std::string& path, bool tryAddress) {
+HSTREAM StreamPlayback::OpenDecodeStream(const std::string& path, bool tryAddress) const {
     const BassFunctions& b = library_.Bass();
     if (!EngineReady() || path.empty()) return 0;
     HSTREAM h = 0;
@@ -172,6 +172,10 @@ void StreamPlayback::StartStream() {
         return;
     }
     b.BASS_ChannelPlay(state_.channelHandle, TRUE);
+    BeginPlaying(row);
+}
+
+void StreamPlayback::BeginPlaying(int row) {
     lastTickPosition_ = kNoPosition;
     FillChannelInfo();
     SetTitle(model_.GetEntryField(row, kColumnTitle));

@@ -93,13 +93,19 @@ public:
     void CreateReverse();
     std::array<int, kBandCount>& storedGains() { return gains_; }
 
+    // Opens a path as a decoding-only stream with the first module that takes it: an
+    // address, an ordinary file, a Windows Media file, a CD track. 0 when none does.
+    // Safe on any thread (the list loaders probe with it).
+    HSTREAM OpenDecodeStream(const std::string& path, bool tryAddress) const;
+
     // The engine's current position and length of the channel in seconds (0 when none).
     double PositionSeconds() const;
     double LengthSeconds() const;
 
 private:
-    HSTREAM OpenDecodeStream(const std::string& path, bool tryAddress);
     HSTREAM OpenAddress(const std::string& path) const;
+    // The state of a stream that has just started playing the row.
+    void BeginPlaying(int row);
     void FadeOut(bool always);
     void FreeStream();
     void StartTimers();

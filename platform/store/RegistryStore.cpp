@@ -141,6 +141,17 @@ std::string ColumnText(sqlite3_stmt* stmt, int column) {
     return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(stmt, column))) : std::string();
 }
 
+// A row of "SELECT name, type, num, txt".
+Value ValueFromRow(sqlite3_stmt* stmt) {
+    Value v;
+    v.name = ColumnText(stmt, 0);
+    v.type = sqlite3_column_int(stmt, 1) == static_cast<int>(ValueType::Dword) ? ValueType::Dword
+                                                                                : ValueType::String;
+    v.dword = static_cast<uint32_t>(sqlite3_column_int64(stmt, 2));
+    v.text = ColumnText(stmt, 3);
+    return v;
+}
+
 }  // namespace
 
 std::string DatabasePath() {
@@ -201,15 +212,7 @@ std::optional<Value> GetValue(Hive hive, std::string_view key, std::string_view 
     BindText(stmt, 2, NormalizeKey(key));
     BindText(stmt, 3, name);
     std::optional<Value> result;
-    if (sqlite3_step(stmt) == SQLITE_ROW) {
-        Value v;
-        v.name = ColumnText(stmt, 0);
-        v.type = sqlite3_column_int(stmt, 1) == static_cast<int>(ValueType::Dword) ? ValueType::Dword
-                                                                                    : ValueType::String;
-        v.dword = static_cast<uint32_t>(sqlite3_column_int64(stmt, 2));
-        v.text = ColumnText(stmt, 3);
-        result = std::move(v);
-    }
+    if (sqlite3_step(stmt) == SQLITE_ROW) result = ValueFromRow(stmt);
     sqlite3_reset(stmt);
     return result;
 }
@@ -300,15 +303,7 @@ std::vector<Value> ListValues(Hive hive, std::string_view key) {
     if (!stmt) return values;
     sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
     BindText(stmt, 2, NormalizeKey(key));
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        Value v;
-        v.name = ColumnText(stmt, 0);
-        v.type = sqlite3_column_int(stmt, 1) == static_cast<int>(ValueType::Dword) ? ValueType::Dword
-                                                                                    : ValueType::String;
-        v.dword = static_cast<uint32_t>(sqlite3_column_int64(stmt, 2));
-        v.text = ColumnText(stmt, 3);
-        values.push_back(std::move(v));
-    }
+    while (sqlite3_step(stmt) == SQLITE_ROW) values.push_back(ValueFromRow(stmt));
     sqlite3_reset(stmt);
     return values;
 }
