@@ -63,7 +63,7 @@ struct PairCoefficients {
 // output becomes band k+1's input at the next step. Everything indexes lanes with
 // constants (or masks), so the compiler keeps the states in registers.
 template <int N>  // bands
-void Wavefront(const PairCoefficients* c, Quad* z1s, Quad* z2s, float* x, size_t frames) {
+__attribute__((always_inline)) inline void Wavefront(const PairCoefficients* c, Quad* z1s, Quad* z2s, float* x, size_t frames) {
     constexpr int P = (N + 1) / 2;
     constexpr int kLast = N - 1;
     Quad z1[P], z2[P], in[P], out[P];
@@ -107,6 +107,18 @@ void Wavefront(const PairCoefficients* c, Quad* z1s, Quad* z2s, float* x, size_t
     for (int p = 0; p < P; ++p) z1s[p] = z1[p], z2s[p] = z2[p];
 }
 
+// Built twice: for any x86-64, and for processors with AVX2 and FMA (chosen when the
+// library loads), where the multiply-adds take one instruction.
+__attribute__((target_clones("default", "arch=x86-64-v3"))) void RunWavefront(int bands, const PairCoefficients* c,
+                                                                             Quad* z1, Quad* z2, float* x, size_t frames) {
+    switch (bands) {
+#define TAVORA_WAVE(k) case k: Wavefront<k>(c, z1, z2, x, frames); break;
+        TAVORA_WAVE(1) TAVORA_WAVE(2) TAVORA_WAVE(3) TAVORA_WAVE(4) TAVORA_WAVE(5) TAVORA_WAVE(6)
+        TAVORA_WAVE(7) TAVORA_WAVE(8) TAVORA_WAVE(9) TAVORA_WAVE(10) TAVORA_WAVE(11) TAVORA_WAVE(12)
+#undef TAVORA_WAVE
+    }
+}
+
 }  // namespace
 
 void PeakingEq::ProcessChain(PeakingEq* const* bands, size_t count, float* interleaved, size_t frames, int channels) {
@@ -137,12 +149,7 @@ void PeakingEq::ProcessChain(PeakingEq* const* bands, size_t count, float* inter
                 z2[p][lane + ch] = static_cast<float>(b.z2_[ch]);
             }
         }
-        switch (m) {
-#define TAVORA_WAVE(k) case k: Wavefront<k>(c, z1, z2, interleaved, frames); break;
-            TAVORA_WAVE(1) TAVORA_WAVE(2) TAVORA_WAVE(3) TAVORA_WAVE(4) TAVORA_WAVE(5) TAVORA_WAVE(6)
-            TAVORA_WAVE(7) TAVORA_WAVE(8) TAVORA_WAVE(9) TAVORA_WAVE(10) TAVORA_WAVE(11) TAVORA_WAVE(12)
-#undef TAVORA_WAVE
-        }
+        RunWavefront(static_cast<int>(m), c, z1, z2, interleaved, frames);
         for (size_t i = 0; i < m; ++i) {
             PeakingEq& b = *active[from + i];
             const size_t p = i / 2, lane = (i % 2) * 2;
