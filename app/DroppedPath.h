@@ -34,7 +34,7 @@ enum class DroppedKind : int {
 };
 
 // What a dropped name is: a folder, an "m3u" or "pls" list (the text after the last
-// ".", compared case-sensitively), or any other file.
+// ".", all lower-case or all upper-case), or any other file.
 inline DroppedKind ClassifyDropped(std::string_view path, bool isFolder) {
     if (isFolder) return DroppedKind::Folder;
     const size_t dot = path.rfind('.');
@@ -42,8 +42,8 @@ inline DroppedKind ClassifyDropped(std::string_view path, bool isFolder) {
     const std::string_view ext =
         dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash) ? std::string_view()
                                                                                          : path.substr(dot + 1);
-    if (ext == "m3u") return DroppedKind::M3uList;
-    if (ext == "pls") return DroppedKind::Address;
+    if (ext == "m3u" || ext == "M3U") return DroppedKind::M3uList;
+    if (ext == "pls" || ext == "PLS") return DroppedKind::Address;
     return DroppedKind::File;
 }
 

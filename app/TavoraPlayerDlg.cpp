@@ -17,6 +17,7 @@
 #include "AudioLibrary.h"
 #include "BackgroundJobs.h"
 #include "Commands.h"
+#include "ControllerAdding.h"
 #include "PlaylistModel.h"
 #include "StreamPlayback.h"
 #include "HandOffArgument.h"
@@ -64,6 +65,7 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
     RegisterBuiltinCommands();
     RegisterPlaybackCommands();
     RegisterPlaylistCommands();
+    RegisterAddingCommands(*this);
 }
 
 CTavoraPlayerDlg::~CTavoraPlayerDlg() {
