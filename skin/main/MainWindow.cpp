@@ -1,0 +1,472 @@
+// The main window's skin, composition, display refresh and timers. Mouse, keys, the
+// menu and the window's own commands are in MainWindowInput.cpp.
+#include "MainWindow.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QTimerEvent>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "AudioLibrary.h"
+#include "Messages.h"
+#include "PlaybackState.h"
+#include "PlaylistEntry.h"
+#include "PlaylistModel.h"
+#include "SkinBitmap.h"
+#include "SkinFonts.h"
+#include "SkinReader.h"
+#include "SkinSelection.h"
+#include "StreamPlayback.h"
+#include "TavoraPlayerDlg.h"
+#include "tavora/bass_api.h"
+
+namespace tavora {
+
+using namespace mainwin;
+
+namespace {
+
+constexpr const char* kDecorations[] = {"ID_PLAYER_IMAIN",    "ID_PLAYER_IEQGROUND", "ID_PLAYER_ICLOSEGROUND",
+                                        "ID_PLAYER_IVOLUMGROUND", "ID_PLAYER_IREPEAT", "ID_PLAYER_ISHUFFLE",
+                                        "ID_LCD_ENDTIME_DOT", "ID_PLAYER_ROGO",    "ID_LCD_LINE_NOWTIME_ENDTIME"};
+constexpr const char* kElapsedSlots[] = {"ID_NOWTIME_MINLEFT", "ID_NOWTIME_MINRIGHT", "ID_NOWTIME_SECLEFT",
+                                         "ID_NOWTIME_SECRIGHT"};
+constexpr const char* kRemainingSlots[] = {"ID_NOWTIME_MINLEFT_MINUS", "ID_NOWTIME_MINRIGHT_MINUS",
+                                           "ID_NOWTIME_SECLEFT_MINUS", "ID_NOWTIME_SECRIGHT_MINUS"};
+constexpr const char* kEndSlots[] = {"ID_ENDTIME_MINLEFT", "ID_ENDTIME_MINRIGHT", "ID_ENDTIME_SECLEFT",
+                                     "ID_ENDTIME_SECRIGHT"};
+constexpr const char* kKhzSlots[] = {"ID_KHZHUNDRED", "ID_KHZTEN", "ID_KHZONE"};
+constexpr const char* kKbpsSlots[] = {"ID_KBPSHUNDRED", "ID_KBPSTEN", "ID_KBPSONE"};
+
+DigitSet Digits(SkinElementSet& set, const std::string& stem) {
+    DigitSet digits;
+    for (int d = 0; d <= 9; ++d) digits[static_cast<size_t>(d)] = set[stem + std::to_string(d)];
+    return digits;
+}
+
+QRect SliderArea(const LineSlider& slider) {
+    if (!slider.full || !slider.thumb || !slider.empty) return {};
+    const int top = std::min({slider.full->rect.top, slider.thumb->rect.top, slider.empty->rect.top});
+    const int bottom = std::max({slider.full->rect.bottom, slider.thumb->rect.bottom, slider.empty->rect.bottom});
+    return QRect(slider.TrackLeft(), top, slider.TrackWidth() + slider.ThumbWidth(), bottom - top);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(CTavoraPlayerDlg& dlg) : SkinnedWindow(SkinWindowKind::Main, &dlg), dlg_(dlg) {
+    setWindowTitle(QStringLiteral("TavoraPlayer Main"));
+    setFocusPolicy(Qt::StrongFocus);
+    // The first skinned window chooses the skin every window then reads.
+    if (CurrentSkinFile.empty())
+        ChooseStartupSkin([&dlg](int command) { dlg.PostMessage(msg::Command, static_cast<uintptr_t>(command)); });
+    accelerators_ = LoadAcceleratorTable(152);
+    menu_ = LoadMenuResource(139);
+    timeSlider_ = {&skin_["ID_PLAYER_ITIMELINE_FULL"], &skin_["ID_PLAYER_ITIMELINE_EMPTY"], &skin_["ID_PLAYER_BTTIMELINE"]};
+    volumeSlider_ = {&skin_["ID_PLAYER_IVOLUMELINE_FULL"], &skin_["ID_PLAYER_IVOLUMELINE_EMPTY"],
+                     &skin_["ID_PLAYER_BTVOLUMELINE"]};
+    RegisterButtons();
+    LoadSkin();
+}
+
+MainWindow::~MainWindow() { StopTimers(); }
+
+void MainWindow::LoadSkin() {
+    SkinReader reader;
+    // A skin that does not parse leaves the window as it was.
+    if (!reader.Open(CurrentSkinFile)) return;
+    SkinElementSet fresh;
+    LoadSkinElementSet(reader, CurrentSkinFolder, fresh);
+    // Assign in place: buttons and sliders point at these elements.
+    for (auto& [id, element] : fresh.elements) skin_.elements[id] = std::move(element);
+    skin_.font = fresh.font;
+    skin_.name = fresh.name;
+    nowDigits_ = Digits(skin_, "ID_LCD_NOWTIME_NUMBER");
+    endDigits_ = Digits(skin_, "ID_LCD_ENDTIME_NUMBER");
+    stateDigits_ = Digits(skin_, "ID_LCD_STATE_NUMBER");
+
+    const SkinElement& background = skin_["ID_PLAYER_IMAIN"];
+    setFixedSize(std::max(background.Width, 1), std::max(background.Height, 1));
+
+    // The sliders' lengths are the ranges of the volume and the position.
+    PlaybackState& s = dlg_.state();
+    if (const int width = volumeSlider_.TrackWidth(); width > 0) {
+        // Keep the level heard when a skin with another track length comes in.
+        if (s.volumeMax > 0 && s.volumeMax != width) s.volume = s.volume * width / s.volumeMax;
+        s.volumeMax = width;
+    }
+    if (const int width = timeSlider_.TrackWidth(); width > 0) {
+        if (s.positionMax > 0 && s.positionMax != width) s.positionUnits = s.positionUnits * width / s.positionMax;
+        s.positionMax = width;
+    }
+
+    const SkinElement& ground = skin_["ID_LCD_SPEC_GROUND"];
+    const SkinElement& bar = skin_["ID_LCD_SPEC"];
+    spectrum_.SetGeometry(ground.Width, ground.Height, bar.Width, bar.Height);
+    stripFont_ = MakeSkinFont(skin_.font.FontName, skin_.font.FontSize);
+    title_.clear();
+    UpdateTitleMetrics();
+
+    // The time display's click area: from just left of the minus sign to the end of
+    // the remaining-time seconds.
+    const SkinRect& minus = skin_["ID_LCD_LINE_MINUS"].rect;
+    const SkinRect& first = skin_["ID_NOWTIME_MINLEFT_MINUS"].rect;
+    const SkinRect& last = skin_["ID_NOWTIME_SECRIGHT_MINUS"].rect;
+    timeArea_ = QRect(QPoint(minus.left - 3, first.top), QPoint(last.right - 1, last.bottom - 1));
+    ComputeAreas();
+    shown_ = Facts{};
+}
+
+QRect MainWindow::Placed(const std::string& id) {
+    SkinElement& e = skin_[id];
+    const auto at = PlaceElement(e, rect(), SkinWindowKind::Main);
+    if (!at) return {};
+    const QSize size = e.defaultBitmap.isNull() ? QSize(e.Width, e.Height) : e.defaultBitmap.size();
+    return QRect(*at, size);
+}
+
+QRect MainWindow::PlacedRect(const std::string& id) { return Placed(id); }
+
+QRect MainWindow::SlotsRect(std::initializer_list<const char*> ids, const char* digitId) {
+    const QSize digit = skin_[digitId].defaultBitmap.size();
+    QRect area;
+    for (const char* id : ids) {
+        const SkinRect& slot = skin_[id].rect;
+        area |= QRect(QPoint(slot.left, slot.top), digit.isEmpty() ? QSize(slot.Width(), slot.Height()) : digit);
+    }
+    return area;
+}
+
+void MainWindow::ComputeAreas() {
+    auto sets = [this](std::initializer_list<const char*> stems, std::initializer_list<const char*> endings) {
+        QRegion region;
+        for (const char* stem : stems)
+            for (const char* ending : endings) region += Placed(std::string(stem) + ending);
+        return region;
+    };
+    const auto three = {"_DEFAULT", "_OVER", "_DOWN"};
+    const auto two = {"_DEFAULT", "_OVER"};
+    Areas& a = areas_;
+    a.channel = sets({"ID_LCD_MONO_ON", "ID_LCD_STEREO_ON"}, two);
+    a.lamp = sets({"ID_LCD_PLAY_ON", "ID_LCD_WAIT_ON", "ID_LCD_STOP_ON"}, two) + sets({"ID_BTPLAY", "ID_BTPAUSE"}, three);
+    a.list = sets({"ID_BTPLON", "ID_BTPLOFF"}, three) + sets({"ID_LCD_PL_ON"}, two);
+    a.eq = sets({"ID_BTEQON", "ID_BTEQOFF"}, three) + sets({"ID_LCD_EQ_ON"}, two);
+    a.repeat = sets({"ID_BTREPEAT_OFF", "ID_BTREPEAT_ONE", "ID_BTREPEAT_UNLIMIT", "ID_LCDREPEAT", "ID_BTREPEAT_LAMP"}, three);
+    a.shuffle = sets({"ID_BTSHUFFLE_INORDER", "ID_BTSHUFFLE_OUTORDER", "ID_BTSHUFFLE_LAMP"}, three) +
+                sets({"ID_LCDSHUFFLE"}, two);
+    a.mute = sets({"ID_BTSOUNDON", "ID_BTSOUNDOFF"}, three);
+    a.time = QRegion(Placed("ID_LCD_LINE_MINUS")) + Placed("ID_LCD_LINE_MINUS_OVER") +
+             SlotsRect({kElapsedSlots[0], kElapsedSlots[1], kElapsedSlots[2], kElapsedSlots[3], "ID_NOWTIME_POS_DOT"},
+                       "ID_LCD_NOWTIME_NUMBER0") +
+             SlotsRect({kRemainingSlots[0], kRemainingSlots[1], kRemainingSlots[2], kRemainingSlots[3],
+                        "ID_NOWTIME_POS_DOT_MINUS"},
+                       "ID_LCD_NOWTIME_NUMBER0");
+    a.total = SlotsRect({kEndSlots[0], kEndSlots[1], kEndSlots[2], kEndSlots[3]}, "ID_LCD_ENDTIME_NUMBER0");
+    a.position = SliderArea(timeSlider_);
+    a.volume = SliderArea(volumeSlider_);
+    a.strip = Placed("ID_LCD_MP3INFO_GROUND");
+    a.spectrum = Placed("ID_LCD_SPEC_GROUND");
+    a.rates = SlotsRect({kKhzSlots[0], kKhzSlots[1], kKhzSlots[2], kKbpsSlots[0], kKbpsSlots[1], kKbpsSlots[2]},
+                        "ID_LCD_STATE_NUMBER0");
+}
+
+QRect MainWindow::BackgroundRect() const {
+    const SkinElement& background = skin_.elements.count("ID_PLAYER_IMAIN") ? skin_.elements.at("ID_PLAYER_IMAIN")
+                                                                             : SkinElement{};
+    if (background.Width <= 0 || background.Height <= 0) return rect();
+    return QRect(background.rect.left, background.rect.top, background.Width, background.Height);
+}
+
+// ---- Composition ----
+
+void MainWindow::DrawButtonSet(QPainter& painter, const std::string& stem, int button) {
+    DrawButton(painter, skin_[stem + "_DEFAULT"], skin_[stem + "_OVER"], skin_[stem + "_DOWN"], button);
+}
+
+void MainWindow::ComposeElements(QPainter& painter) {
+    const PlaybackState& s = dlg_.state();
+    auto draw = [&](const char* id) { Draw(painter, skin_[id]); };
+    for (const char* id : kDecorations) draw(id);
+
+    const int channel = ChannelState(s.isPlaying, s.isPaused, s.isUrlStream, s.channelInfo.chans);
+    draw(channel == 1 ? "ID_LCD_MONO_ON_DEFAULT" : "ID_LCD_MONO_ON_OVER");
+    draw(channel == 2 ? "ID_LCD_STEREO_ON_DEFAULT" : "ID_LCD_STEREO_ON_OVER");
+
+    DrawButtonSet(painter, s.isPlaying ? "ID_BTPAUSE" : "ID_BTPLAY", kPlay);
+    const PlayLamp lamp = PlayLampFor(s.isPlaying, s.isPaused);
+    draw(lamp == PlayLamp::Play ? "ID_LCD_PLAY_ON_DEFAULT" : "ID_LCD_PLAY_ON_OVER");
+    draw(lamp == PlayLamp::Wait ? "ID_LCD_WAIT_ON_DEFAULT" : "ID_LCD_WAIT_ON_OVER");
+    draw(lamp == PlayLamp::Stop ? "ID_LCD_STOP_ON_DEFAULT" : "ID_LCD_STOP_ON_OVER");
+
+    DrawButtonSet(painter, s.listShown ? "ID_BTPLON" : "ID_BTPLOFF", kList);
+    draw(s.listShown ? "ID_LCD_PL_ON_DEFAULT" : "ID_LCD_PL_ON_OVER");
+    DrawButtonSet(painter, s.equalizerShown ? "ID_BTEQON" : "ID_BTEQOFF", kEqualizer);
+    draw(s.equalizerShown ? "ID_LCD_EQ_ON_DEFAULT" : "ID_LCD_EQ_ON_OVER");
+
+    DrawButtonSet(painter, "ID_BTBACK", kBack);
+    DrawButtonSet(painter, "ID_BTNEXT", kNext);
+    DrawButtonSet(painter, "ID_BTSTOP", kStop);
+    DrawButtonSet(painter, "ID_BTOPEN", kOpen);
+    DrawButtonSet(painter, "ID_BTMINI", kMini);
+    DrawButtonSet(painter, "ID_BTCLOSE", kClose);
+
+    const RepeatMode repeat = RepeatModeOf(s.repeatOne, s.repeatAll);
+    DrawButtonSet(painter,
+                  repeat == RepeatMode::All   ? "ID_BTREPEAT_UNLIMIT"
+                  : repeat == RepeatMode::One ? "ID_BTREPEAT_ONE"
+                                              : "ID_BTREPEAT_OFF",
+                  kRepeat);
+    draw(repeat == RepeatMode::All ? "ID_LCDREPEAT_DOWN" : repeat == RepeatMode::One ? "ID_LCDREPEAT_OVER"
+                                                                                      : "ID_LCDREPEAT_DEFAULT");
+    draw(repeat == RepeatMode::All   ? "ID_BTREPEAT_LAMP_OVER"
+         : repeat == RepeatMode::One ? "ID_BTREPEAT_LAMP_DOWN"
+                                     : "ID_BTREPEAT_LAMP_DEFAULT");
+    DrawButtonSet(painter, s.shuffle ? "ID_BTSHUFFLE_OUTORDER" : "ID_BTSHUFFLE_INORDER", kShuffle);
+    draw(s.shuffle ? "ID_LCDSHUFFLE_DEFAULT" : "ID_LCDSHUFFLE_OVER");
+    draw(s.shuffle ? "ID_BTSHUFFLE_LAMP_OVER" : "ID_BTSHUFFLE_LAMP_DEFAULT");
+    DrawButtonSet(painter, s.mute ? "ID_BTSOUNDOFF" : "ID_BTSOUNDON", kMute);
+}
+
+void MainWindow::DrawOverlays(QPainter& painter) {
+    const PlaybackState& s = dlg_.state();
+    DrawTimeDisplay(painter);
+    const bool active = s.isPlaying || s.isPaused;
+    DrawDigits(painter, endDigits_, TimeDigits(active ? static_cast<int>(s.lengthSeconds) : 0),
+               std::vector<const SkinElement*>{&skin_[kEndSlots[0]], &skin_[kEndSlots[1]], &skin_[kEndSlots[2]],
+                                               &skin_[kEndSlots[3]]});
+    timeSlider_.pos = s.isUrlStream ? 0 : s.positionUnits;
+    timeSlider_.Draw(painter);
+    volumeSlider_.pos = s.volume;
+    volumeSlider_.Draw(painter);
+    DrawStrip(painter);
+    DrawSpectrum(painter);
+}
+
+void MainWindow::DrawTimeDisplay(QPainter& painter) {
+    const PlaybackState& s = dlg_.state();
+    const bool active = s.isPlaying || s.isPaused;
+    const int seconds = TimeDisplaySeconds(active, showElapsed_, active ? dlg_.playback().PositionSeconds() : 0,
+                                           s.lengthSeconds);
+    const auto& slotIds = showElapsed_ ? kElapsedSlots : kRemainingSlots;
+    Draw(painter, skin_[showElapsed_ ? "ID_LCD_LINE_MINUS_OVER" : "ID_LCD_LINE_MINUS"]);
+    DrawDigits(painter, nowDigits_, TimeDigits(seconds),
+               std::vector<const SkinElement*>{&skin_[slotIds[0]], &skin_[slotIds[1]], &skin_[slotIds[2]], &skin_[slotIds[3]]});
+    const SkinRect& dot = skin_[showElapsed_ ? "ID_NOWTIME_POS_DOT" : "ID_NOWTIME_POS_DOT_MINUS"].rect;
+    const QImage& colon = skin_["ID_LCD_NOWTIME_DOT"].defaultBitmap;
+    if (!colon.isNull()) painter.drawImage(QPoint(dot.left, dot.top), colon);
+}
+
+QString MainWindow::StripText() const {
+    if (const std::string* message = status_.Current()) return QString::fromStdString(*message);
+    return title_;
+}
+
+void MainWindow::UpdateTitleMetrics() {
+    const QString title = QString::fromStdString(dlg_.state().titleText);
+    if (title == title_ && titleWidth_ > 0) return;
+    title_ = title;
+    titleWidth_ = QFontMetrics(stripFont_).horizontalAdvance(title_);
+}
+
+void MainWindow::DrawStrip(QPainter& painter) {
+    SkinElement& ground = skin_["ID_LCD_MP3INFO_GROUND"];
+    const QRect at = areas_.strip.boundingRect();
+    if (ground.defaultBitmap.isNull() || at.isEmpty()) return;
+    if (painter.hasClipping() && !painter.clipRegion().intersects(at)) return;
+    QImage buffer = ground.defaultBitmap.copy();
+    {
+        QPainter strip(&buffer);
+        strip.setFont(stripFont_);
+        strip.setPen(QColor(skin_.font.R & 0xFF, skin_.font.G & 0xFF, skin_.font.B & 0xFF));
+        const std::string* message = status_.Current();
+        const int width = ground.Width;
+        const int x = message ? StatusDrawX(width) : TitleDrawX(width, titleWidth_, titleX_);
+        const QString text = message ? QString::fromStdString(*message) : title_;
+        strip.drawText(QRect(x, skin_.font.FontHeight, std::max(titleWidth_, width) * 2 + 64, buffer.height()),
+                       Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    }
+    painter.drawImage(at.topLeft(), buffer);
+}
+
+void MainWindow::DrawSpectrum(QPainter& painter) {
+    const SkinElement& ground = skin_["ID_LCD_SPEC_GROUND"];
+    const QRect at = areas_.spectrum.boundingRect();
+    if (ground.defaultBitmap.isNull() || at.isEmpty()) return;
+    if (painter.hasClipping() && !painter.clipRegion().intersects(at)) return;
+    QImage buffer(ground.defaultBitmap.size(), QImage::Format_RGB32);
+    {
+        QPainter bars(&buffer);
+        spectrum_.Paint(bars, ground.defaultBitmap, skin_["ID_LCD_SPEC"].defaultBitmap);
+    }
+    painter.drawImage(at.topLeft(), buffer);
+}
+
+void MainWindow::DrawAfterCompose(QPainter& painter) { DrawRates(painter); }
+
+void MainWindow::DrawRates(QPainter& painter) {
+    const PlaybackState& s = dlg_.state();
+    if (!s.isPlaying && !s.isPaused) return;
+    UpdateBitrate();
+    const std::string khz = SampleRateText(SampleRateHz(s.isUrlStream, s.channelInfo.freq));
+    const std::string kbps = BitrateText(s.isUrlStream ? BitrateKbps(true, s.bitrateText, 0, 0) : fileKbps_);
+    // A leading zero is left out; the other digits always show.
+    auto draw = [&](const std::string& text, const char* const (&slotIds)[3]) {
+        std::vector<const SkinElement*> places{text[0] == '0' ? nullptr : &skin_[slotIds[0]], &skin_[slotIds[1]],
+                                               &skin_[slotIds[2]]};
+        DrawDigits(painter, stateDigits_, text, places);
+    };
+    draw(khz, kKhzSlots);
+    draw(kbps, kKbpsSlots);
+}
+
+void MainWindow::UpdateBitrate() {
+    const PlaybackState& s = dlg_.state();
+    if (s.channelHandle == bitrateChannel_) return;
+    bitrateChannel_ = s.channelHandle;
+    fileKbps_ = 0;
+    if (!s.channelHandle || s.isUrlStream) return;
+    PlaylistModel& model = dlg_.playlist();
+    const std::string path = model.GetEntryField(model.CurrentIndex(), kColumnPath);
+    std::error_code ec;
+    const auto bytes = std::filesystem::file_size(path, ec);
+    fileKbps_ = BitrateKbps(false, {}, ec ? 0 : bytes, dlg_.playback().LengthSeconds());
+}
+
+// ---- Refresh ----
+
+MainWindow::Facts MainWindow::CurrentFacts() {
+    const PlaybackState& s = dlg_.state();
+    const bool active = s.isPlaying || s.isPaused;
+    Facts f;
+    f.channel = ChannelState(s.isPlaying, s.isPaused, s.isUrlStream, s.channelInfo.chans);
+    f.lamp = static_cast<int>(PlayLampFor(s.isPlaying, s.isPaused));
+    f.list = s.listShown;
+    f.eq = s.equalizerShown;
+    f.repeat = static_cast<int>(RepeatModeOf(s.repeatOne, s.repeatAll));
+    f.shuffle = s.shuffle;
+    f.mute = s.mute;
+    f.elapsedMode = showElapsed_;
+    f.timeSeconds = TimeDisplaySeconds(active, showElapsed_, active ? dlg_.playback().PositionSeconds() : 0,
+                                       s.lengthSeconds);
+    f.totalSeconds = active ? static_cast<int>(s.lengthSeconds) : 0;
+    f.positionPos = std::clamp(s.isUrlStream ? 0 : s.positionUnits, 0, std::max(timeSlider_.TrackWidth(), 0));
+    f.volumePos = std::clamp(s.volume, 0, std::max(volumeSlider_.TrackWidth(), 0));
+    UpdateTitleMetrics();
+    f.stripText = StripText();
+    const int stripWidth = skin_["ID_LCD_MP3INFO_GROUND"].Width;
+    f.stripX = status_.Current() ? StatusDrawX(stripWidth) : TitleDrawX(stripWidth, titleWidth_, titleX_);
+    if (active) {
+        UpdateBitrate();
+        f.rates = SampleRateText(SampleRateHz(s.isUrlStream, s.channelInfo.freq)) +
+                  BitrateText(s.isUrlStream ? BitrateKbps(true, s.bitrateText, 0, 0) : fileKbps_);
+    }
+    return f;
+}
+
+QRegion MainWindow::ChangedRegion(const Facts& now) {
+    const Facts& was = shown_;
+    const Areas& a = areas_;
+    QRegion region;
+    if (now.channel != was.channel) region += a.channel;
+    if (now.lamp != was.lamp) region += a.lamp;
+    if (now.list != was.list) region += a.list;
+    if (now.eq != was.eq) region += a.eq;
+    if (now.repeat != was.repeat) region += a.repeat;
+    if (now.shuffle != was.shuffle) region += a.shuffle;
+    if (now.mute != was.mute) region += a.mute;
+    if (now.elapsedMode != was.elapsedMode || now.timeSeconds != was.timeSeconds) region += a.time;
+    if (now.totalSeconds != was.totalSeconds) region += a.total;
+    if (now.positionPos != was.positionPos) region += a.position;
+    if (now.volumePos != was.volumePos) region += a.volume;
+    if (now.stripText != was.stripText || now.stripX != was.stripX) region += a.strip;
+    if (now.rates != was.rates) region += a.rates;
+    return region;
+}
+
+void MainWindow::RefreshDisplay() {
+    const Facts now = CurrentFacts();
+    QRegion region = ChangedRegion(now);
+    shown_ = now;
+    // Bars drop at once when playback stops or pauses.
+    if (!dlg_.state().isPlaying && spectrum_.Reset()) region += areas_.spectrum;
+    if (!region.isEmpty()) update(region);
+}
+
+// ---- Timers ----
+
+void MainWindow::StartTimer(int id, int periodMs) { timers_[id].start(periodMs, Qt::PreciseTimer, this); }
+
+void MainWindow::StartTimers() {
+    StartTimer(kTitleTimer, kTitlePeriodMs);
+    StartTimer(kSpectrumTimer, kSpectrumPeriodMs);
+    StartTimer(kDisplayTimer, kDisplayPeriodMs);
+    RefreshDisplay();
+}
+
+void MainWindow::StopTimers() {
+    for (QBasicTimer& timer : timers_) timer.stop();
+}
+
+bool MainWindow::IsTimerActive(int id) const { return id >= 1 && id <= 4 && timers_[id].isActive(); }
+
+void MainWindow::timerEvent(QTimerEvent* event) {
+    int id = 0;
+    for (int i = 1; i <= 4; ++i)
+        if (timers_[i].timerId() == event->timerId()) id = i;
+    if (!id) {
+        SkinnedWindow::timerEvent(event);
+        return;
+    }
+    const bool playing = dlg_.state().isPlaying != 0;
+    switch (id) {
+    case kTitleTimer:
+        if (!playing) {
+            timers_[id].stop();
+            return;
+        }
+        ScrollTitle();
+        break;
+    case kSpectrumTimer:
+        if (!playing) {
+            timers_[id].stop();
+            return;
+        }
+        FetchSpectrum();
+        break;
+    case kStatusTimer:
+        status_.ClearAll();
+        timers_[id].stop();
+        RefreshDisplay();
+        break;
+    case kDisplayTimer:
+        if (!playing) {
+            timers_[id].stop();
+            RefreshDisplay();
+            return;
+        }
+        if (spectrum_.Step(true)) update(areas_.spectrum);
+        RefreshDisplay();
+        break;
+    default: break;
+    }
+}
+
+void MainWindow::ScrollTitle() {
+    UpdateTitleMetrics();
+    titleX_ = NextTitleX(titleX_, skin_["ID_LCD_MP3INFO_GROUND"].Width, titleWidth_);
+}
+
+void MainWindow::FetchSpectrum() {
+    const PlaybackState& s = dlg_.state();
+    const auto& fetch = dlg_.audio().Bass().BASS_ChannelGetData;
+    float magnitudes[SpectrumAnalyser::kBins] = {};
+    const DWORD got = s.channelHandle && fetch ? fetch(s.channelHandle, magnitudes, BASS_DATA_FFT512) : DWORD(-1);
+    if (got == DWORD(-1))
+        spectrum_.FetchFailed();
+    else
+        spectrum_.Feed(magnitudes, SpectrumAnalyser::kBins);
+}
+
+}  // namespace tavora

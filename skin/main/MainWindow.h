@@ -1,0 +1,172 @@
+#pragma once
+// MainWindow: the player's face. A skinned window ("TavoraPlayer Main") with the LCD
+// (time, total time, sample and bit rate, play/pause/stop, mono/stereo, playlist and
+// equaliser lamps, spectrum, title strip with status messages), the transport and
+// mode buttons and the position and volume sliders.
+//
+// It reads the controller's playback state when it paints and turns every user
+// request into a command to the controller; the only state it changes itself are
+// the display modes (repeat, shuffle, mute, elapsed/remaining time).
+//
+// Repainting. Four timers keep the display moving while a song plays: 1 (30 ms)
+// scrolls the title, 2 (90 ms) fetches the spectrum, 4 (30 ms) steps the spectrum
+// bars and refreshes the displays, 3 ends a status message. Each refresh compares
+// what the display would show with what it showed and invalidates only the areas
+// that differ, so a paused or silent player does not repaint at all. Timers 1, 2
+// and 4 stop themselves once nothing plays.
+//
+// Volume: the volume slider's travel is the channel volume in percent, on every
+// skin (see PlaybackRules.h); the window publishes its slider lengths to the state
+// as volumeMax and positionMax whenever it loads a skin.
+//
+// GUI thread only.
+
+#include <QBasicTimer>
+#include <QFont>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "DigitDisplay.h"
+#include "LineSlider.h"
+#include "MainDisplayRules.h"
+#include "MenuResources.h"
+#include "SkinIdentifiers.h"
+#include "SkinnedWindow.h"
+#include "SpectrumAnalyser.h"
+
+namespace tavora {
+
+class CTavoraPlayerDlg;
+
+class MainWindow : public SkinnedWindow {
+    Q_OBJECT
+
+public:
+    // Chooses the start-up skin when none is current yet, loads it and sizes itself.
+    explicit MainWindow(CTavoraPlayerDlg& dlg);
+    ~MainWindow() override;
+
+    enum Timer { kTitleTimer = 1, kSpectrumTimer = 2, kStatusTimer = 3, kDisplayTimer = 4 };
+    static constexpr int kTitlePeriodMs = 30;
+    static constexpr int kSpectrumPeriodMs = 90;
+    static constexpr int kDisplayPeriodMs = 30;
+
+    // Started by the controller at every stream start and resume.
+    void StartTimers();
+    void StopTimers();
+    bool IsTimerActive(int id) const;
+    // Invalidates whatever the display shows differently from the last paint.
+    void RefreshDisplay();
+    // A command from the window's menu or accelerator table.
+    void OnWindowCommand(int id);
+    // The controller's volume and position tooltips feed the status texts.
+    void SetVolumeText(const std::string& text) { status_.SetText(mainwin::StatusKind::Volume, text); }
+    void SetSeekText(const std::string& text) { status_.SetText(mainwin::StatusKind::Seek, text); }
+    // Writes the window's rectangle and display modes (at shutdown).
+    void SaveSettings();
+
+    // The right-click menu's items and check marks (for the menu and its tests).
+    bool MenuChecked(int id) const;
+    const std::map<int, int>& accelerators() const { return accelerators_; }
+
+    bool showElapsed() const { return showElapsed_; }
+    const mainwin::StatusBoard& status() const { return status_; }
+    mainwin::SpectrumAnalyser& spectrum() { return spectrum_; }
+    int titleX() const { return titleX_; }
+    const std::string* StatusText() const { return status_.Current(); }
+    // Where an element is drawn (empty when it is not drawn).
+    QRect PlacedRect(const std::string& id);
+    QRect TimeClickArea() const { return timeArea_; }
+    QRect PositionHotArea() const;
+    QRect VolumeHotArea() const;
+    SkinElement& element(const std::string& id) { return skin_[id]; }
+    // The text drawn on the strip: a status message or the title.
+    QString StripText() const;
+
+protected:
+    void LoadSkin() override;
+    void ComposeElements(QPainter& painter) override;
+    void DrawOverlays(QPainter& painter) override;
+    void DrawAfterCompose(QPainter& painter) override;
+    bool IsOnControl(QPoint point) const override;
+    bool SliderDragging() const override { return timeSlider_.dragging || volumeSlider_.dragging; }
+    QRect BackgroundRect() const override;
+    void OnPress(QPoint point) override;
+    void OnMove(QPoint point) override;
+    void OnRelease(QPoint point) override;
+
+    bool event(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // What the display shows; compared between refreshes.
+    struct Facts {
+        int channel = -1, lamp = -1, list = -1, eq = -1, repeat = -1, shuffle = -1, mute = -1;
+        int elapsedMode = -1, timeSeconds = -1, totalSeconds = -1, positionPos = -1, volumePos = -1;
+        QString stripText;
+        int stripX = 0;
+        std::string rates;
+    };
+    enum Button { kPlay, kStop, kBack, kNext, kOpen, kMini, kClose, kList, kEqualizer, kRepeat, kShuffle, kMute };
+
+    // The areas each fact is drawn in, computed once per skin.
+    struct Areas {
+        QRegion channel, lamp, list, eq, repeat, shuffle, mute, time, total, position, volume, strip, spectrum, rates;
+    };
+
+    void RegisterButtons();
+    void ComputeAreas();
+    bool EqualizerSliding() const;
+    void Send(int command);
+    void ShowStatus(mainwin::StatusKind kind, const std::string* text, int ms = mainwin::StatusBoard::kShowMs);
+    Facts CurrentFacts();
+    QRegion ChangedRegion(const Facts& now);
+    QRect Placed(const std::string& id);
+    QRect SlotsRect(std::initializer_list<const char*> ids, const char* digitId);
+    void UpdateTitleMetrics();
+    void UpdateBitrate();
+    void DrawButtonSet(QPainter& painter, const std::string& stem, int button);
+    void DrawTimeDisplay(QPainter& painter);
+    void DrawStrip(QPainter& painter);
+    void DrawSpectrum(QPainter& painter);
+    void DrawRates(QPainter& painter);
+    void StartTimer(int id, int periodMs);
+    void FetchSpectrum();
+    void ScrollTitle();
+    void ToggleMute();
+    void CycleRepeat();
+    void ToggleShuffle();
+    void SetRepeatMode(mainwin::RepeatMode mode);
+    void ShowContextMenu(QPoint globalPos);
+
+    CTavoraPlayerDlg& dlg_;
+    SkinElementSet skin_;
+    std::map<int, int> accelerators_;
+    std::vector<MenuItem> menu_;
+    DigitSet nowDigits_, endDigits_, stateDigits_;
+    Areas areas_;
+    LineSlider timeSlider_;
+    LineSlider volumeSlider_;
+    mainwin::SpectrumAnalyser spectrum_;
+    mainwin::StatusBoard status_;
+    QBasicTimer timers_[5];
+    QRect timeArea_;
+    bool timeAreaPressed_ = false;
+    bool showElapsed_ = true;
+    QFont stripFont_;
+    QString title_;
+    int titleX_ = 0;
+    int titleWidth_ = 0;
+    uint32_t bitrateChannel_ = 0;
+    int fileKbps_ = 0;
+    Facts shown_;
+};
+
+}  // namespace tavora
