@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "MainWindowInstall.h"
 #include "PlaylistWindowInstall.h"
 #include "StartupHooks.h"
 #include "StartupRoutine.h"
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     std::error_code ec;
     const std::string self = std::filesystem::read_symlink("/proc/self/exe", ec).string();
     tavora::CTavoraPlayerApp app(ec ? std::string(argv[0]) : self, tavora::JoinCommandLine(argc, argv));
+    tavora::InstallMainWindow();
     tavora::InstallPlaylistWindow();
     return app.Run(argc, argv);
 }
