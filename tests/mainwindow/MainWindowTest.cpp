@@ -1,0 +1,388 @@
+// The main window on the default skin: what it draws for each state, its buttons,
+// sliders, time display, keys, wheel and menu commands, its status messages, what
+// it repaints, and the settings it leaves at shutdown.
+#include <gtest/gtest.h>
+
+#include <QPaintEvent>
+#include <QTest>
+
+#include <set>
+
+#include "Commands.h"
+#include "MainWindow.h"
+#include "PlaybackRules.h"
+#include "Registry.h"
+#include "RegistryKeys.h"
+#include "SkinBitmap.h"
+#include "SkinTestSupport.h"
+#include "StreamPlayback.h"
+#include "TavoraPlayerDlg.h"
+#include "TempRegistry.h"
+
+using namespace tavora;
+
+namespace {
+
+// Collects the regions the window repaints.
+class PaintSpy : public QObject {
+public:
+    QRegion painted;
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            painted += static_cast<QPaintEvent*>(event)->region();
+            ++count;
+        }
+        return false;
+    }
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::App();
+        runtime_ = reg_.dir() / "runtime";
+        std::filesystem::create_directories(runtime_);
+        setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+        CurrentSkinFolder = test::GeneratedSkin("Default");
+        CurrentSkinFile = CurrentSkinFolder + "/TavoraSkin.xml";
+        dlg_ = std::make_unique<CTavoraPlayerDlg>("");
+        for (int id : {cmd::Play, cmd::Stop, cmd::Back, cmd::Next, cmd::OpenTotal, cmd::Exit, cmd::Minimize,
+                       cmd::ShowList, cmd::ShowEqualizer, cmd::Shuttle, cmd::TenSecBack, cmd::TenSecNext,
+                       cmd::ToggleAlwaysTop, cmd::OpenFolderPlay})
+            dlg_->RegisterCommand(id, [this, id] { sent_.push_back(id); });
+        window_ = new MainWindow(*dlg_);
+        dlg_->playback().views().volumeTooltip = [this](const std::string& t) { window_->SetVolumeText(t); };
+        dlg_->playback().views().positionTooltip = [this](const std::string& t) { window_->SetSeekText(t); };
+        window_->show();
+        QApplication::processEvents();
+        sent_.clear();
+    }
+    void TearDown() override { dlg_.reset(); }
+
+    PlaybackState& state() { return dlg_->state(); }
+    QPoint Centre(const std::string& id) {
+        const SkinRect& r = window_->element(id).rect;
+        return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+    void Click(QPoint at) { QTest::mouseClick(window_, Qt::LeftButton, {}, at); }
+    void ClickButton(const std::string& hot) { Click(Centre(hot)); }
+    std::string Status() {
+        const std::string* text = window_->StatusText();
+        return text ? *text : std::string();
+    }
+    // Whether the composed window shows the element's picture where it is placed.
+    bool Shows(const QImage& image, const std::string& id) {
+        const QRect at = window_->PlacedRect(id);
+        const QImage& bitmap = window_->element(id).defaultBitmap;
+        return !at.isEmpty() && image.copy(at) == bitmap.convertToFormat(QImage::Format_RGB32);
+    }
+    // Whether a digit slot shows digit d of the set.
+    bool SlotShows(const QImage& image, const std::string& slot, const std::string& digitStem, int d) {
+        const QImage digit = window_->element(digitStem + std::to_string(d)).defaultBitmap.convertToFormat(QImage::Format_RGB32);
+        const SkinRect& r = window_->element(slot).rect;
+        return image.copy(QRect(QPoint(r.left, r.top), digit.size())) == digit;
+    }
+
+    test::TempRegistry reg_;
+    std::filesystem::path runtime_;
+    std::unique_ptr<CTavoraPlayerDlg> dlg_;
+    MainWindow* window_ = nullptr;
+    std::vector<int> sent_;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, TakesItsSizeAndSliderRangesFromTheSkin) {
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("TavoraPlayer Main"));
+    EXPECT_EQ(window_->size(), QSize(window_->element("ID_PLAYER_IMAIN").Width, window_->element("ID_PLAYER_IMAIN").Height));
+    EXPECT_EQ(state().volumeMax, window_->element("ID_PLAYER_IVOLUMELINE_FULL").Width);
+    EXPECT_EQ(state().positionMax, window_->element("ID_PLAYER_ITIMELINE_FULL").Width);
+}
+
+TEST_F(MainWindowTest, LampsForEachState) {
+    struct Case {
+        int playing, paused, url;
+        unsigned chans;
+        std::set<std::string> lit;
+    };
+    const std::vector<Case> cases = {
+        {0, 0, 0, 2, {"ID_LCD_STOP_ON_DEFAULT", "ID_LCD_PLAY_ON_OVER", "ID_LCD_WAIT_ON_OVER", "ID_LCD_MONO_ON_OVER", "ID_LCD_STEREO_ON_OVER"}},
+        {1, 0, 0, 2, {"ID_LCD_PLAY_ON_DEFAULT", "ID_LCD_WAIT_ON_OVER", "ID_LCD_STOP_ON_OVER", "ID_LCD_MONO_ON_OVER", "ID_LCD_STEREO_ON_DEFAULT"}},
+        {0, 1, 0, 1, {"ID_LCD_WAIT_ON_DEFAULT", "ID_LCD_PLAY_ON_OVER", "ID_LCD_STOP_ON_OVER", "ID_LCD_MONO_ON_DEFAULT", "ID_LCD_STEREO_ON_OVER"}},
+        {1, 0, 1, 1, {"ID_LCD_PLAY_ON_DEFAULT", "ID_LCD_MONO_ON_OVER", "ID_LCD_STEREO_ON_DEFAULT"}},
+    };
+    for (const Case& c : cases) {
+        state().isPlaying = c.playing;
+        state().isPaused = c.paused;
+        state().isUrlStream = c.url;
+        state().channelInfo.chans = c.chans;
+        const QImage image = window_->ComposeWindow();
+        for (const std::string& id : c.lit) EXPECT_TRUE(Shows(image, id)) << id << " playing " << c.playing;
+        EXPECT_TRUE(Shows(image, c.playing ? "ID_BTPAUSE_DEFAULT" : "ID_BTPLAY_DEFAULT"));
+    }
+    // The pictures differ, so the checks above tell lit from unlit.
+    EXPECT_NE(window_->element("ID_LCD_PLAY_ON_DEFAULT").defaultBitmap, window_->element("ID_LCD_PLAY_ON_OVER").defaultBitmap);
+    state().listShown = 1;
+    state().equalizerShown = 0;
+    const QImage image = window_->ComposeWindow();
+    EXPECT_TRUE(Shows(image, "ID_LCD_PL_ON_DEFAULT"));
+    EXPECT_TRUE(Shows(image, "ID_LCD_EQ_ON_OVER"));
+    EXPECT_TRUE(Shows(image, "ID_BTPLON_DEFAULT"));
+    EXPECT_TRUE(Shows(image, "ID_BTEQOFF_DEFAULT"));
+}
+
+TEST_F(MainWindowTest, TimeDisplayClickTogglesModeAndHundredMinutesShowFourDigits) {
+    // Nothing loaded, remaining mode: 00:00 with the minus sign.
+    QTest::mouseClick(window_, Qt::LeftButton, {}, window_->TimeClickArea().center());
+    EXPECT_FALSE(window_->showElapsed());
+    EXPECT_EQ(Status(), "남은 시간 표시");
+    QImage image = window_->ComposeWindow();
+    EXPECT_TRUE(Shows(image, "ID_LCD_LINE_MINUS"));
+    for (const char* slot : {"ID_NOWTIME_MINLEFT_MINUS", "ID_NOWTIME_MINRIGHT_MINUS", "ID_NOWTIME_SECLEFT_MINUS",
+                             "ID_NOWTIME_SECRIGHT_MINUS"})
+        EXPECT_TRUE(SlotShows(image, slot, "ID_LCD_NOWTIME_NUMBER", 0)) << slot;
+
+    // A paused song of 100 minutes 5 seconds at its start: 100:05 remaining reads 10:00.
+    state().isPaused = 1;
+    state().lengthSeconds = 6005;
+    image = window_->ComposeWindow();
+    EXPECT_TRUE(SlotShows(image, "ID_NOWTIME_MINLEFT_MINUS", "ID_LCD_NOWTIME_NUMBER", 1));
+    EXPECT_TRUE(SlotShows(image, "ID_NOWTIME_MINRIGHT_MINUS", "ID_LCD_NOWTIME_NUMBER", 0));
+    EXPECT_TRUE(SlotShows(image, "ID_NOWTIME_SECLEFT_MINUS", "ID_LCD_NOWTIME_NUMBER", 0));
+    EXPECT_TRUE(SlotShows(image, "ID_NOWTIME_SECRIGHT_MINUS", "ID_LCD_NOWTIME_NUMBER", 0));
+    EXPECT_TRUE(SlotShows(image, "ID_ENDTIME_MINLEFT", "ID_LCD_ENDTIME_NUMBER", 1)) << "total time too";
+
+    // A press in the area and a release elsewhere still toggles back.
+    QTest::mousePress(window_, Qt::LeftButton, {}, window_->TimeClickArea().center());
+    QTest::mouseRelease(window_, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_TRUE(window_->showElapsed());
+    EXPECT_EQ(Status(), "경과 시간 표시");
+    EXPECT_TRUE(Shows(window_->ComposeWindow(), "ID_LCD_LINE_MINUS_OVER"));
+}
+
+TEST_F(MainWindowTest, InternetStreamRatesShow44kHzWithoutLeadingZero) {
+    state().isPlaying = 1;
+    state().isUrlStream = 1;
+    state().bitrateText = "128";
+    const QImage image = window_->ComposeWindow();
+    EXPECT_FALSE(SlotShows(image, "ID_KHZHUNDRED", "ID_LCD_STATE_NUMBER", 0)) << "leading zero left out";
+    EXPECT_TRUE(SlotShows(image, "ID_KHZTEN", "ID_LCD_STATE_NUMBER", 4));
+    EXPECT_TRUE(SlotShows(image, "ID_KHZONE", "ID_LCD_STATE_NUMBER", 4));
+    EXPECT_TRUE(SlotShows(image, "ID_KBPSHUNDRED", "ID_LCD_STATE_NUMBER", 1));
+    EXPECT_TRUE(SlotShows(image, "ID_KBPSTEN", "ID_LCD_STATE_NUMBER", 2));
+    EXPECT_TRUE(SlotShows(image, "ID_KBPSONE", "ID_LCD_STATE_NUMBER", 8));
+    state().isPlaying = 0;
+    EXPECT_FALSE(SlotShows(window_->ComposeWindow(), "ID_KHZTEN", "ID_LCD_STATE_NUMBER", 4)) << "nothing when stopped";
+}
+
+TEST_F(MainWindowTest, RepeatButtonCyclesWithItsTexts) {
+    state().repeatOff = 1;
+    state().repeatOne = state().repeatAll = 0;
+    const std::vector<std::pair<std::array<int, 3>, std::string>> expected = {
+        {{0, 1, 0}, "한곡 반복"}, {{0, 0, 1}, "전곡 반복"}, {{1, 0, 0}, "반복 없음"}};
+    for (const auto& [flags, text] : expected) {
+        ClickButton("ID_BTREPEAT_OFF_DEFAULT");
+        EXPECT_EQ((std::array<int, 3>{state().repeatOff, state().repeatOne, state().repeatAll}), flags);
+        EXPECT_EQ(Status(), text);
+    }
+    EXPECT_TRUE(sent_.empty()) << "the repeat button sends no command";
+    state().repeatAll = 1;
+    state().repeatOff = 0;
+    EXPECT_TRUE(Shows(window_->ComposeWindow(), "ID_BTREPEAT_UNLIMIT_DEFAULT"));
+}
+
+TEST_F(MainWindowTest, ShuffleAndMuteButtons) {
+    state().shuffle = 0;
+    ClickButton("ID_BTSHUFFLE_INORDER_DEFAULT");
+    EXPECT_EQ(state().shuffle, 1);
+    EXPECT_EQ(Status(), "랜덤 재생");
+    EXPECT_EQ(sent_, std::vector<int>{cmd::Shuttle});
+    ClickButton("ID_BTSHUFFLE_INORDER_DEFAULT");
+    EXPECT_EQ(state().shuffle, 0);
+    EXPECT_EQ(Status(), "순차 재생");
+    EXPECT_EQ(sent_.size(), 1u);
+
+    state().mute = 0;
+    ClickButton("ID_BTSOUNDON_DEFAULT");
+    EXPECT_EQ(state().mute, 1);
+    EXPECT_EQ(Status(), "음소거 설정");
+    EXPECT_TRUE(Shows(window_->ComposeWindow(), "ID_BTSOUNDOFF_DEFAULT"));
+    ClickButton("ID_BTSOUNDON_DEFAULT");
+    EXPECT_EQ(state().mute, 0);
+    EXPECT_EQ(Status(), "음소거 해제");
+}
+
+TEST_F(MainWindowTest, TransportButtonsSendTheirCommands) {
+    ClickButton("ID_BTSTOP_DEFAULT");
+    EXPECT_TRUE(sent_.empty()) << "stop while stopped sends nothing";
+    state().isPlaying = 1;
+    ClickButton("ID_BTSTOP_DEFAULT");
+    EXPECT_EQ(state().isPlaying, 0);
+    for (const char* id : {"ID_BTPLAY_DEFAULT", "ID_BTBACK_DEFAULT", "ID_BTNEXT_DEFAULT", "ID_BTOPEN_DEFAULT",
+                           "ID_BTMINI_DEFAULT", "ID_BTPLON_DEFAULT", "ID_BTEQON_DEFAULT", "ID_BTCLOSE_DEFAULT"})
+        ClickButton(id);
+    EXPECT_EQ(sent_, (std::vector<int>{cmd::Stop, cmd::Play, cmd::Back, cmd::Next, cmd::OpenTotal, cmd::Minimize,
+                                       cmd::ShowList, cmd::ShowEqualizer, cmd::Exit}));
+    // A press moved off the button before the release does nothing.
+    sent_.clear();
+    QTest::mousePress(window_, Qt::LeftButton, {}, Centre("ID_BTNEXT_DEFAULT"));
+    QTest::mouseMove(window_, QPoint(2, 2));
+    QTest::mouseRelease(window_, Qt::LeftButton, {}, Centre("ID_BTNEXT_DEFAULT"));
+    EXPECT_TRUE(sent_.empty());
+}
+
+TEST_F(MainWindowTest, VolumeSliderMapsPixelsClampsAndUnmutes) {
+    const SkinElement& full = window_->element("ID_PLAYER_IVOLUMELINE_FULL");
+    const int thumb = window_->element("ID_PLAYER_BTVOLUMELINE").Width;
+    const int y = full.rect.top + full.Height / 2;
+    state().mute = 1;
+    Click(QPoint(full.rect.left + thumb / 2 + 30, y));
+    EXPECT_EQ(state().mute, 0) << "taking the slider unmutes";
+    EXPECT_EQ(state().volume, 30);
+    EXPECT_EQ(Status(), VolumeTooltip(30, full.Width));
+    Click(QPoint(full.rect.left, y));
+    EXPECT_EQ(state().volume, 0) << "left of the thumb's half-width margin";
+    // Dragging past the end clamps at the track's length: 100 %.
+    QTest::mousePress(window_, Qt::LeftButton, {}, QPoint(full.rect.left + 5, y));
+    QTest::mouseMove(window_, QPoint(full.rect.right + 40, y));
+    QTest::mouseRelease(window_, Qt::LeftButton, {}, QPoint(full.rect.right + 40, y));
+    EXPECT_EQ(state().volume, full.Width);
+    EXPECT_EQ(Status(), "소리 크기 - 100%");
+    EXPECT_EQ(ChannelVolumePercent(state().volume, state().volumeMax, false), 100);
+}
+
+TEST_F(MainWindowTest, PositionSliderOnlyWhileAFileStreamIsLoaded) {
+    const QRect hot = window_->PositionHotArea();
+    Click(hot.center());
+    EXPECT_EQ(state().positionUnits, 0) << "nothing loaded: no seeking";
+    EXPECT_EQ(state().isSeeking, 0);
+    state().isPaused = 1;
+    state().lengthSeconds = 300;
+    const int width = window_->element("ID_PLAYER_ITIMELINE_FULL").Width;
+    const int left = window_->element("ID_PLAYER_ITIMELINE_FULL").rect.left;
+    const int thumb = window_->element("ID_PLAYER_BTTIMELINE").Width;
+    QTest::mousePress(window_, Qt::LeftButton, {}, QPoint(left + thumb / 2 + width / 2, hot.center().y()));
+    EXPECT_EQ(state().isSeeking, 1) << "the controller leaves the thumb alone";
+    EXPECT_EQ(state().positionUnits, width / 2);
+    QTest::mouseMove(window_, QPoint(left + thumb / 2 + width / 4, hot.center().y()));
+    EXPECT_EQ(Status(), SeekTooltip(static_cast<long>(width / 4) * 300 / width));
+    QTest::mouseRelease(window_, Qt::LeftButton, {}, QPoint(left + thumb / 2 + width / 4, hot.center().y()));
+    EXPECT_EQ(state().isSeeking, 0);
+
+    state().isUrlStream = 1;
+    state().positionUnits = 0;
+    Click(hot.center());
+    EXPECT_EQ(state().positionUnits, 0) << "internet streams cannot seek";
+}
+
+TEST_F(MainWindowTest, KeysWheelAndMenuCommands) {
+    QTest::keyClick(window_, Qt::Key_Space);
+    QTest::keyClick(window_, Qt::Key_Return);
+    QTest::keyClick(window_, Qt::Key_Right);
+    EXPECT_EQ(Status(), "");
+    window_->SetSeekText("위치 이동 - 00:10");
+    QTest::keyClick(window_, Qt::Key_Left);
+    EXPECT_EQ(Status(), "위치 이동 - 00:10");
+    QTest::keyClick(window_, Qt::Key_Escape);
+    EXPECT_EQ(sent_, (std::vector<int>{cmd::Play, cmd::TenSecNext, cmd::TenSecBack, cmd::Minimize}));
+
+    sent_.clear();
+    const int before = state().volume = 20;
+    QWheelEvent up(QPointF(10, 10), window_->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, 120), Qt::NoButton, {},
+                   Qt::NoScrollPhase, false);
+    QApplication::sendEvent(window_, &up);
+    EXPECT_EQ(state().volume, before + kVolumeKeyStep);
+    EXPECT_EQ(Status(), VolumeTooltip(before + kVolumeKeyStep, state().volumeMax));
+
+    window_->OnWindowCommand(32853);
+    EXPECT_TRUE(window_->MenuChecked(32853));
+    EXPECT_FALSE(window_->MenuChecked(32852));
+    EXPECT_EQ(state().repeatOne, 1);
+    state().shuffle = 0;
+    window_->OnWindowCommand(32851);
+    EXPECT_TRUE(window_->MenuChecked(32851));
+    window_->OnWindowCommand(32849);
+    window_->OnWindowCommand(32772);
+    window_->OnWindowCommand(32778);
+    EXPECT_EQ(sent_, (std::vector<int>{cmd::Shuttle, cmd::ToggleAlwaysTop, cmd::OpenFolderPlay, cmd::Exit}));
+    state().listShown = 0;
+    EXPECT_FALSE(window_->MenuChecked(32776));
+}
+
+TEST_F(MainWindowTest, StatusMessagesTimeOut) {
+    ClickButton("ID_BTREPEAT_OFF_DEFAULT");
+    EXPECT_TRUE(window_->IsTimerActive(MainWindow::kStatusTimer));
+    QTest::qWait(700);
+    EXPECT_FALSE(Status().empty()) << "a button's message stays 1.5 s";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Status().empty(); }, 3000));
+    EXPECT_FALSE(window_->IsTimerActive(MainWindow::kStatusTimer));
+
+    // A wheel step's message goes after half a second; a new message replaces it.
+    QWheelEvent down(QPointF(10, 10), window_->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, -120), Qt::NoButton, {},
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(window_, &down);
+    EXPECT_FALSE(Status().empty());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Status().empty(); }, 1200));
+}
+
+TEST_F(MainWindowTest, RepaintsOnlyWhatChanged) {
+    PaintSpy spy;
+    window_->installEventFilter(&spy);
+    window_->RefreshDisplay();  // the first refresh after showing draws everything
+    QApplication::processEvents();
+    spy.painted = QRegion();
+    spy.count = 0;
+    window_->RefreshDisplay();
+    window_->RefreshDisplay();
+    QApplication::processEvents();
+    EXPECT_EQ(spy.count, 0) << "nothing changed, nothing repainted";
+
+    state().volume = state().volumeMax / 2;
+    window_->RefreshDisplay();
+    QApplication::processEvents();
+    EXPECT_EQ(spy.count, 1);
+    const SkinElement& full = window_->element("ID_PLAYER_IVOLUMELINE_FULL");
+    const QRect slider(full.rect.left, 0, full.Width + window_->element("ID_PLAYER_BTVOLUMELINE").Width, window_->height());
+    EXPECT_TRUE(slider.contains(spy.painted.boundingRect())) << "only the volume slider";
+    window_->removeEventFilter(&spy);
+}
+
+TEST_F(MainWindowTest, TimersStopThemselvesWhenNothingPlays) {
+    state().isPlaying = 1;
+    window_->StartTimers();
+    for (int id : {1, 2, 4}) EXPECT_TRUE(window_->IsTimerActive(id)) << id;
+    state().isPlaying = 0;
+    EXPECT_TRUE(QTest::qWaitFor([this] {
+        return !window_->IsTimerActive(1) && !window_->IsTimerActive(2) && !window_->IsTimerActive(4);
+    }, 2000));
+}
+
+TEST_F(MainWindowTest, SavesItsRectangleAndModes) {
+    window_->move(120, 80);
+    state().volume = 33;
+    state().mute = 1;
+    state().repeatOff = 0;
+    state().repeatAll = 1;
+    state().shuffle = 1;
+    state().listShown = 0;
+    state().equalizerShown = 1;
+    state().equalizerOn = 0;
+    window_->SaveSettings();
+    const QRect r = window_->geometry();
+    for (const char* prefix : {"Main.Size.", "Tavora.Size."}) {
+        const std::string p = prefix;
+        EXPECT_EQ(ReadRegDword(keys::kSize, p + "Left"), r.left());
+        EXPECT_EQ(ReadRegDword(keys::kSize, p + "Top"), r.top());
+        EXPECT_EQ(ReadRegDword(keys::kSize, p + "Right"), r.left() + r.width());
+        EXPECT_EQ(ReadRegDword(keys::kSize, p + "Bottom"), r.top() + r.height());
+    }
+    EXPECT_EQ(ReadRegDword(keys::kControl, "VolumeValue"), 33);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "Mute"), 1);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "RepeatOff"), 0);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "RepeatAll"), 1);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "Shuttle"), 1);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "Equalizer"), 0);
+    EXPECT_EQ(ReadRegDword(keys::kView, "List"), 0);
+    EXPECT_EQ(ReadRegDword(keys::kView, "Equalizer"), 1);
+}
