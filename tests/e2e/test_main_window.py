@@ -1,0 +1,193 @@
+"""The main window driven with real X events: play at the play button's skin position,
+hear it, drag the volume slider, use the right-click menu, Space and the seek keys,
+close with the close button; the store then holds the window's values. Screenshots of
+the playing window are kept in <build>/e2e-artifacts/main_window/."""
+import os
+import shutil
+import subprocess
+import time
+import unittest
+import xml.etree.ElementTree as ET
+
+from audio_analysis import read_wav, sounding_span, windows_rms
+from tavora_e2e import STAGE, PlayerSession
+
+CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
+SIZE = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Size"
+ARTIFACTS = os.path.join(os.path.dirname(STAGE), "e2e-artifacts", "main_window")
+
+
+def skin_rects():
+    """ID -> (x, y, w, h) of the installed default skin's main-window elements."""
+    path = os.path.join(STAGE, "share", "TavoraPlayer", "skin", "Default", "TavoraSkin.xml")
+    rects = {}
+    for node in ET.parse(path).getroot().find("MainControl").iter():
+        if "ID" in node.attrib and "X" in node.attrib:
+            a = node.attrib
+            rects.setdefault(a["ID"], (int(a["X"]), int(a["Y"]), int(a["Width"]), int(a["Height"])))
+    return rects
+
+
+def zero_crossing_hz(rate, samples):
+    crossings = sum(1 for a, b in zip(samples, samples[1:]) if a < 0 <= b)
+    return crossings * rate / len(samples) if samples else 0.0
+
+
+class MainWindowTest(unittest.TestCase):
+    def setUp(self):
+        self.s = PlayerSession(audio="null")
+        self.addCleanup(self.s.close)
+        self.out = os.path.join(self.s.dir, "heard.wav")
+        self.s.env["TAVORA_AUDIO_OUTPUT"] = "wav:" + self.out
+        # A rising sweep, 300 Hz to 1100 Hz over 40 s (20 Hz a second): its pitch says
+        # where in the file the player is.
+        self.tone = os.path.join(self.s.dir, "tone.wav")
+        subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", self.tone, "synth", "40",
+                        "sine", "300-1100", "vol", "0.5"], check=True)
+        # The file is only added at start, so the play button starts it; the main
+        # window sits at a known place.
+        for key, name, value in [(CONTROL, "StartOpen", 0), (CONTROL, "VolumeValue", 30),
+                                 (CONTROL, "RepeatOff", 1), (CONTROL, "RepeatOne", 0), (CONTROL, "RepeatAll", 0),
+                                 (SIZE, "Tavora.Size.Left", 200), (SIZE, "Tavora.Size.Top", 150)]:
+            self.s.reg("add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value))
+        self.rects = skin_rects()
+
+    def xdo(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.s.env, capture_output=True, text=True,
+                              timeout=30).stdout
+
+    def main_window(self):
+        deadline = time.time() + 20
+        while time.time() < deadline:
+            ids = self.xdo("search", "--onlyvisible", "--name", "^TavoraPlayer Main$").split()
+            if ids:
+                return ids[0]
+            time.sleep(0.1)
+        self.fail("no visible window titled TavoraPlayer Main:\n" + self.s.read_log())
+
+    def origin(self, wid):
+        out = self.xdo("getwindowgeometry", "--shell", wid)
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values["X"]), int(values["Y"])
+
+    def at(self, wid, x, y):
+        ox, oy = self.origin(wid)
+        return str(ox + x), str(oy + y)
+
+    def click(self, wid, x, y, button="1"):
+        self.xdo("mousemove", *self.at(wid, x, y))
+        time.sleep(0.15)
+        self.xdo("click", button)
+        time.sleep(0.3)
+
+    def centre(self, element):
+        x, y, w, h = self.rects[element]
+        return x + w // 2, y + h // 2
+
+    def screenshot(self, wid, name):
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        path = os.path.join(ARTIFACTS, name)
+        subprocess.run(["import", "-window", wid, path], env=self.s.env, check=True, timeout=30)
+        return path
+
+    def test_play_volume_menu_keys_and_close(self):
+        s = self.s
+        s.start("-s" + self.tone)
+        s.wait_ready()
+        wid = self.main_window()
+        time.sleep(1.0)  # the file is added and titled
+
+        # Play at the play button's place in the skin.
+        self.click(wid, *self.centre("ID_BTPLAY_DEFAULT"))
+        time.sleep(2.5)
+        self.screenshot(wid, "playing.png")
+
+        # Drag the volume thumb from 10 to 45 pixels along its 60-pixel track.
+        vx, vy, vw, vh = self.rects["ID_PLAYER_IVOLUMELINE_FULL"]
+        thumb = self.rects["ID_PLAYER_BTVOLUMELINE"][2]
+        y = vy + vh // 2
+        self.xdo("mousemove", *self.at(wid, vx + thumb // 2 + 10, y))
+        time.sleep(0.1)
+        self.xdo("mousedown", "1")
+        for step in range(11, 46, 5):
+            self.xdo("mousemove", *self.at(wid, vx + thumb // 2 + step, y))
+            time.sleep(0.05)
+        self.xdo("mousemove", *self.at(wid, vx + thumb // 2 + 45, y))
+        time.sleep(0.1)
+        self.xdo("mouseup", "1")
+        time.sleep(0.3)
+        self.screenshot(wid, "volume.png")
+
+        # Right-click on the logo; the menu opens with nothing chosen, so the
+        # eleventh item down is "한곡 반복".
+        self.click(wid, *self.centre("ID_PLAYER_ROGO"), button="3")
+        time.sleep(0.5)
+        self.screenshot("root", "menu.png")
+        for _ in range(11):
+            self.xdo("key", "Down")
+        self.xdo("key", "Return")
+        time.sleep(0.5)
+
+        # Space pauses for a second and resumes; then 10 s forward, 10 s back.
+        self.click(wid, *self.centre("ID_PLAYER_ROGO"))  # focus the window
+        time.sleep(1.0)
+        self.xdo("key", "space")
+        time.sleep(1.5)
+        self.xdo("key", "space")
+        time.sleep(2.0)
+        self.xdo("key", "Right")
+        time.sleep(2.0)
+        self.screenshot(wid, "seek.png")
+        self.xdo("key", "Left")
+        time.sleep(2.0)
+        geometry = self.origin(wid)
+
+        # Close with the close button.
+        self.click(wid, *self.centre("ID_BTCLOSE_DEFAULT"))
+        self.assertEqual(s.player.wait(30), 0, s.read_log())
+
+        # The store holds the window's values.
+        w, h = self.rects["ID_PLAYER_IMAIN"][2:]
+        key = r"SOFTWARE\TavoraPlayer\Setting\Size"
+        self.assertEqual(s.dword(key, "Main.Size.Left"), geometry[0])
+        self.assertEqual(s.dword(key, "Main.Size.Top"), geometry[1])
+        self.assertEqual(s.dword(key, "Main.Size.Right"), geometry[0] + w)
+        self.assertEqual(s.dword(key, "Main.Size.Bottom"), geometry[1] + h)
+        for side in ("Left", "Top", "Right", "Bottom"):
+            self.assertEqual(s.dword(key, "Tavora.Size." + side), s.dword(key, "Main.Size." + side))
+        control = r"SOFTWARE\TavoraPlayer\Setting\Control"
+        self.assertEqual(s.dword(control, "VolumeValue"), 45)
+        self.assertEqual(s.dword(control, "Mute"), 0)
+        self.assertEqual((s.dword(control, "RepeatOff"), s.dword(control, "RepeatOne"),
+                          s.dword(control, "RepeatAll")), (0, 1, 0))
+        self.assertIsNotNone(s.dword(control, "Shuttle"))
+        self.assertIsNotNone(s.dword(r"SOFTWARE\TavoraPlayer\Setting\View", "List"))
+
+        # What was heard: the sweep, quieter after the drag, a pause, and the seeks.
+        rate, samples = read_wav(self.out)
+        span = sounding_span(rate, samples)
+        self.assertIsNotNone(span, "nothing was heard")
+        window = 0.25
+        n = int(rate * window)
+        pitches, levels = [], windows_rms(rate, samples, window)
+        for i in range(0, len(samples) - n + 1, n):
+            chunk = samples[i:i + n]
+            pitches.append(zero_crossing_hz(rate, chunk) if levels[len(pitches)] > 0.01 else None)
+        sounding = [p for p in pitches if p]
+        self.assertTrue(280 <= sounding[0] <= 340, f"starts at the sweep's start: {sounding[:4]}")
+        # Volume 30/60 -> 45/60 of full scale: the level rises by half.
+        loud = [v for v in levels if v > 0.01]
+        self.assertGreater(max(loud) / min(loud[:4]), 1.3, "the drag changed the level")
+        # The pause: a silent stretch between sounding ones.
+        first, last = pitches.index(sounding[0]), len(pitches) - 1 - pitches[::-1].index(sounding[-1])
+        gaps = [i for i in range(first, last) if pitches[i] is None]
+        self.assertGreaterEqual(len(gaps) * window, 0.75, "Space paused")
+        # The seeks: one jump up by about 200 Hz (10 s of sweep) and one down, seen
+        # across three windows so a jump inside a window still counts whole.
+        steps = [b - a for a, b in zip(pitches, pitches[3:]) if a and b]
+        self.assertTrue(any(150 <= d <= 260 for d in steps), f"no forward seek in {steps}")
+        self.assertTrue(any(-260 <= d <= -150 for d in steps), f"no backward seek in {steps}")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
