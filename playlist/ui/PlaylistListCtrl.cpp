@@ -266,6 +266,10 @@ void PlaylistListCtrl::mousePressEvent(QMouseEvent* event) {
 
 void PlaylistListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
+    // The second press of a double click selects as a press does, without a drag.
+    const int row = RowAt(topRow_, event->position().toPoint().y());
+    model_.SetSelectedIndex(row);
+    if (!IsSelected(row)) ClickSelect(row, event->modifiers());
     // The caret row takes the current-row mark, then the row under the cursor plays.
     if (caret_ >= 0 && caret_ < rowCount_) {
         model_.MarkCurrentRow(caret_);

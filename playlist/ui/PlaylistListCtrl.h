@@ -26,6 +26,7 @@
 #include "PlaylistGeometry.h"
 
 class QMenu;
+class QUrl;
 
 namespace tavora {
 
@@ -72,6 +73,10 @@ public:
     bool dragging() const { return dragging_; }
     int autoScroll() const { return autoScroll_; }
     QMenu* contextMenu() const { return menu_; }
+
+    // Files and folders dropped from a file manager: "List GetCount" once, then each
+    // local name by its kind (DroppedPath.h) with the command that adds it.
+    void AddDroppedNames(const QList<QUrl>& urls);
 
     // Reads the row count from the model again (after changes the control did not see
     // as signals, and for "Invalidate List").

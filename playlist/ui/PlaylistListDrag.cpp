@@ -106,7 +106,11 @@ void PlaylistListCtrl::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void PlaylistListCtrl::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
+    AddDroppedNames(event->mimeData()->urls());
+    event->acceptProposedAction();
+}
+
+void PlaylistListCtrl::AddDroppedNames(const QList<QUrl>& urls) {
     bool first = true;
     for (const QUrl& url : urls) {
         if (!url.isLocalFile()) continue;
@@ -122,7 +126,6 @@ void PlaylistListCtrl::dropEvent(QDropEvent* event) {
         DroppedPath::get().Put(kind, name);
         Send(DroppedCommand(kind));
     }
-    event->acceptProposedAction();
 }
 
 }  // namespace tavora

@@ -39,7 +39,7 @@ void PlaylistWindow::OnMove(QPoint point) {
     if (!resizing_) return;
     const QPoint topLeft = mapToGlobal(QPoint(0, 0));
     const QPoint corner = ClampResizePoint(mapToGlobal(point), topLeft, minimum_);
-    band_->setGeometry(QRect(topLeft, corner));
+    band_->setGeometry(QRect(topLeft, QSize(corner.x() - topLeft.x(), corner.y() - topLeft.y())));
 }
 
 void PlaylistWindow::OnRelease(QPoint point) {

@@ -1,0 +1,53 @@
+#pragma once
+// Shared set-up of the playlist window tests: one QApplication, the generated default
+// skin as the current skin, a model with numbered rows and a recording command sink.
+#include <QApplication>
+#include <QCoreApplication>
+
+#include <string>
+#include <vector>
+
+#include "PlaylistModel.h"
+#include "SkinBitmap.h"
+
+namespace tavora::test {
+
+inline QApplication& App() {
+    static int argc = 1;
+    static char name[] = "playlistwindow_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+inline void UseDefaultSkin() {
+    CurrentSkinFolder = std::string(TAVORA_GENERATED_SKINS_DIR) + "/Default";
+    CurrentSkinFile = CurrentSkinFolder + "/TavoraSkin.xml";
+}
+
+// Rows titled "A", "B", ... (or "Song N" past 26) with paths "/music/<title>.mp3".
+inline void AddRows(PlaylistModel& model, int count) {
+    std::vector<NewEntry> rows;
+    const int first = model.RowCount();
+    for (int i = first; i < first + count; ++i) {
+        const std::string title = i < 26 ? std::string(1, static_cast<char>('A' + i)) : "Song " + std::to_string(i);
+        rows.push_back({title, "03:00", "/music/" + title + ".mp3"});
+    }
+    model.AddEntries(std::move(rows));
+    QCoreApplication::processEvents();  // the queued model signals
+}
+
+inline std::vector<std::string> Titles(const PlaylistModel& model) {
+    std::vector<std::string> titles;
+    for (const PlaylistEntry& e : model.Entries()) titles.push_back(e.title);
+    return titles;
+}
+
+struct CommandLog {
+    std::vector<int> sent;
+    auto Sink() {
+        return [this](int command) { sent.push_back(command); };
+    }
+};
+
+}  // namespace tavora::test
