@@ -348,10 +348,13 @@ TEST_F(MainWindowTest, RepaintsOnlyWhatChanged) {
     window_->removeEventFilter(&spy);
 }
 
-TEST_F(MainWindowTest, TimersStopThemselvesWhenNothingPlays) {
+TEST_F(MainWindowTest, LongTitleScrollsAndTimersStopThemselvesWhenNothingPlays) {
     state().isPlaying = 1;
+    dlg_->SetTitleText(std::string(60, 'W'));
     window_->StartTimers();
     for (int id : {1, 2, 4}) EXPECT_TRUE(window_->IsTimerActive(id)) << id;
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window_->titleX() < -3; }, 2000)) << "the title moves left";
+    EXPECT_EQ(window_->StripText(), QString(60, 'W'));
     state().isPlaying = 0;
     EXPECT_TRUE(QTest::qWaitFor([this] {
         return !window_->IsTimerActive(1) && !window_->IsTimerActive(2) && !window_->IsTimerActive(4);
