@@ -1,0 +1,214 @@
+// Addresses and playlist files: the address dialog and "Create Url" against a real web
+// server on the loopback interface, PLS lists by address and dropped, saving and
+// loading M3U files, dropped M3U files.
+#include "AddingTestSupport.h"
+
+#include <QComboBox>
+#include <QTimer>
+
+#include "AddressDialog.h"
+#include "Commands.h"
+#include "DialogFilters.h"
+#include "PlaylistEntry.h"
+
+namespace tavora::test {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class AddressAndListTest : public AddingTest {
+protected:
+    void SetUp() override {
+        AddingTest::SetUp();
+        // Long enough that the decoder's read-ahead never eats into the buffering wait's
+        // three quarters: the wait would only end by its time limit.
+        MakeTaggedSong(media_, "web/song.mp3", "mp3", "Web Song", 90);
+        server_ = std::make_unique<LoopbackWebServer>(media_.path("web"));
+        ASSERT_TRUE(server_->running()) << "python3 -m http.server did not start";
+    }
+    void TearDown() override {
+        AddingTest::TearDown();
+        server_.reset();
+    }
+    std::unique_ptr<LoopbackWebServer> server_;
+};
+
+TEST(AddressDialogTest, SchemeRuleAndFilters) {
+    App();
+    AddressDialog dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("주소 열기"));
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"example.com/a.mp3", "http://example.com/a.mp3"},
+        {"  example.com/a.mp3 ", "http://example.com/a.mp3"},
+        {"MMS://host/live", "MMS://host/live"},
+        {"Mms://host/live", "Mms://host/live"},
+        {"Http://host/a.mp3", "Http://host/a.mp3"},
+        {"hTTp://host/a.mp3", "http://hTTp://host/a.mp3"},  // only the three spellings count
+        {"https://host/a.mp3", "http://https://host/a.mp3"},
+        {"", std::nullopt},
+        {"   ", std::nullopt},
+    };
+    for (const auto& [typed, expected] : cases) {
+        dialog.field()->setEditText(QString::fromUtf8(typed));
+        EXPECT_EQ(dialog.Address(), expected) << typed;
+    }
+
+    EXPECT_EQ(QtNameFilters(kSongFilter),
+              QStringList{QStringLiteral(
+                  "타보라 재생 파일 (*.wav *.mp3 *.mp2 *.mp1 *.ogg *.asf *.wma *.cda *.zip *.rar *.alz)")});
+    EXPECT_EQ(QtNameFilters(kM3uFilter), QStringList{QStringLiteral("M3U 리스트(*.m3u)")});
+    EXPECT_EQ(QtNameFilters("A|*.a|B (*.x)|*.b;*.c||"), (QStringList{QStringLiteral("A (*.a)"), QStringLiteral("B (*.x) (*.b *.c)")}));
+    EXPECT_TRUE(QtNameFilters("|||no patterns|").isEmpty());
+}
+
+TEST_F(AddressAndListTest, TypedAddressThroughTheRealDialogBecomesAStreamRow) {
+    RegisterAddingCommands(*dlg_, MakeQtAddingDialogs());
+    // Type into the dialog once it is up, as a user would.
+    bool typed = false;
+    QTimer typist;
+    QObject::connect(&typist, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<AddressDialog*>(QApplication::activeModalWidget());
+        if (!dialog || typed) return;
+        typed = true;
+        dialog->field()->setEditText(QString::fromStdString(server_->hostPath("song.mp3")));
+        dialog->accept();
+    });
+    typist.start(20);
+    dlg_->SendCommand(cmd::ListAddUrl);
+    ASSERT_TRUE(typed);
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 1; }));
+    const PlaylistEntry row = *model().Entry(0);
+    EXPECT_EQ(row.title, "song.mp3");
+    EXPECT_EQ(row.time, "URL");
+    EXPECT_EQ(row.path, server_->url("song.mp3"));
+    Settle();
+    EXPECT_EQ(state().isPlaying, 0);  // "List Add Url" only adds
+}
+
+TEST_F(AddressAndListTest, CreateUrlPlaysInPlayModeAndAddsNothingForAnAddressThatDoesNotOpen) {
+    dialogs_->addresses.push_back(server_->url("song.mp3"));
+    dlg_->SendCommand(cmd::OpenUrl);
+    ASSERT_TRUE(WaitFor([&] { return state().isUrlStream == 1; }));
+    EXPECT_EQ(state().isPlaying, 1);
+    EXPECT_EQ(model().CurrentIndex(), 0);
+    EXPECT_EQ(model().SelectedIndex(), 0);
+    EXPECT_EQ(model().MarkedRow(), 0);
+    EXPECT_EQ(model().GetEntryField(0, kColumnTime), "URL");
+
+    // Missing on the server, nobody listening, not an address at all: no row, no message,
+    // and the stream keeps playing.
+    for (const std::string& address :
+         {server_->url("missing.mp3"), std::string("http://127.0.0.1:1/x.mp3"), std::string("http://")}) {
+        dialogs_->addresses.push_back(address);
+        dlg_->SendCommand(cmd::OpenUrl);
+        Settle();
+    }
+    EXPECT_EQ(model().RowCount(), 1);
+    EXPECT_EQ(state().isUrlStream, 1);
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+
+    // A web page is no stream either.
+    dialogs_->addresses.push_back(server_->url(""));
+    dlg_->SendCommand(cmd::ListAddUrl);
+    Settle();
+    EXPECT_EQ(model().RowCount(), 1);
+    EXPECT_EQ(model().CurrentIndex(), 0);
+}
+
+TEST_F(AddressAndListTest, PlsAddressIsReadAsAListAndItsFirstStreamPlays) {
+    std::ofstream(media_.path("web/radio.pls")) << "[playlist]\nNumberOfEntries=2\nFile1=" << server_->url("song.mp3")
+                                                  << "\nTitle1=ignored\nFile2=/music/local.mp3\nVersion=2\n";
+    dialogs_->addresses.push_back(server_->url("radio.pls"));
+    dlg_->SendCommand(cmd::OpenUrl);
+    ASSERT_TRUE(WaitFor([&] { return state().isUrlStream == 1; }));
+    ASSERT_EQ(model().RowCount(), 2);
+    EXPECT_EQ(Fields(model())[0], std::make_tuple(server_->url("song.mp3"), std::string("URL"), server_->url("song.mp3")));
+    EXPECT_EQ(model().GetEntryField(1, kColumnTime), "---");
+    EXPECT_EQ(model().CurrentIndex(), 0);
+    // The list was fetched below the templates folder.
+    EXPECT_TRUE(std::filesystem::exists(reg_.dir() / "Templates/TavoraPlayer/radio.pls"));
+
+    // A dropped PLS file is the pending address of "Create Url"; "List Add Url" last
+    // cleared the play flag, so its rows are only added.
+    dialogs_->addresses.push_back(std::nullopt);
+    dlg_->SendCommand(cmd::ListAddUrl);
+    const std::string local = media_.path("dropped.pls");
+    std::ofstream(local) << "[playlist]\nFile1=http://127.0.0.1:1/a.mp3\nFile2=song.mp3\n";
+    ASSERT_EQ(ClassifyDropped(local, false), DroppedKind::Address);
+    DroppedPath::get().Put(DroppedKind::Address, local);
+    dlg_->SendCommand(DroppedCommand(DroppedKind::Address));
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 4; }));
+    EXPECT_EQ(model().GetEntryField(2, kColumnTime), "URL");
+    EXPECT_EQ(model().GetEntryField(3, kColumnPath), media_.path("song.mp3"));
+    EXPECT_EQ(model().CurrentIndex(), 0);
+}
+
+TEST_F(AddressAndListTest, ListSaveThenListLoadRoundTripsTitlesTimesAndPaths) {
+    dialogs_->songFiles.push_back({MakeTaggedSong(media_, "노래/첫 번째.mp3", "mp3", "첫 번째 노래", 2),
+                                   MakeTaggedSong(media_, "노래/둘.ogg", "ogg", "둘째", 3)});
+    dlg_->SendCommand(cmd::Open);
+    ASSERT_TRUE(WaitForTimes(2));
+    dialogs_->addresses.push_back(server_->url("song.mp3"));
+    dlg_->SendCommand(cmd::ListAddUrl);
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 3; }));
+    Settle();
+    const RowFields saved = Fields(model());
+
+    const std::string list = media_.path("목록.m3u");
+    dialogs_->listsToSave.push_back(list);
+    dlg_->SendCommand(cmd::ListSave);
+    EXPECT_EQ(ReadAll(list), "#EXTM3U\r\n#EXTINF:0,첫 번째 노래\r\n" + std::get<2>(saved[0]) + "\r\n#EXTINF:0,둘째\r\n" +
+                                 std::get<2>(saved[1]) + "\r\n#EXTINF:0,song.mp3\r\n" + server_->url("song.mp3") + "\r\n");
+
+    // Loading replaces the list, but only once the file has opened.
+    model().DeleteAllEntries();
+    model().AddEntry("stays", "00:01", "/stays.mp3");
+    dialogs_->listsToLoad.push_back(media_.path("no such list.m3u"));
+    dlg_->SendCommand(cmd::ListLoad);
+    dlg_->SendCommand(cmd::ListLoad);  // cancelled
+    Settle();
+    EXPECT_EQ(model().RowCount(), 1);
+    dialogs_->listsToLoad.push_back(list);
+    dlg_->SendCommand(cmd::ListLoad);
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 3; }));
+    Settle();
+    EXPECT_EQ(Fields(model()), saved);
+    EXPECT_EQ(dialogs_->loadCalls, 3);
+    EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(AddressAndListTest, DroppedM3uAppendsAndPlaysItsFirstRowAfterAFileDialog) {
+    const std::string a = MakeTaggedSong(media_, "m/a.mp3", "mp3", "A", 1);
+    const std::string b = MakeTaggedSong(media_, "m/b.ogg", "ogg", "B", 1);
+    const std::string list = media_.path("m/dropped.m3u");
+    ASSERT_TRUE(WriteM3uLines(list, {"#EXTM3U", "#EXTINF:123,not this title", "a.mp3", "missing.mp3", b}));
+    ASSERT_EQ(ClassifyDropped(list, false), DroppedKind::M3uList);
+
+    model().AddEntry("earlier", "00:10", "/elsewhere/earlier.mp3");
+    DroppedPath::get().Put(DroppedKind::M3uList, list);
+    dlg_->SendCommand(DroppedCommand(DroppedKind::M3uList));
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 3; }));
+    Settle();
+    EXPECT_EQ(model().GetEntryField(1, kColumnTitle), "A");  // the song's own tag, not the #EXTINF title
+    EXPECT_EQ(model().GetEntryField(1, kColumnTime), "00:01");
+    EXPECT_EQ(model().GetEntryField(1, kColumnPath), a);  // relative to the list's folder
+    EXPECT_EQ(state().isPlaying, 0);
+
+    // The file dialogs mark the next dropped list to play its first row.
+    dialogs_->songFiles.push_back({a});
+    dlg_->SendCommand(cmd::Open);
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 4; }));
+    DroppedPath::get().Put(DroppedKind::M3uList, list);
+    dlg_->SendCommand(cmd::OutFileLoadPlayTemp);
+    ASSERT_TRUE(WaitFor([&] { return state().isPlaying == 1; }));
+    EXPECT_EQ(model().CurrentIndex(), 4);
+    Settle();
+    EXPECT_EQ(model().RowCount(), 6);
+    EXPECT_EQ(model().CurrentIndex(), 4);
+}
+
+}  // namespace
+}  // namespace tavora::test
