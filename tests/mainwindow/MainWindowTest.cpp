@@ -3,7 +3,9 @@
 // it repaints, and the settings it leaves at shutdown.
 #include <gtest/gtest.h>
 
+#include <QHelpEvent>
 #include <QPaintEvent>
+#include <QToolTip>
 #include <QTest>
 
 #include <set>
@@ -388,4 +390,40 @@ TEST_F(MainWindowTest, SavesItsRectangleAndModes) {
     EXPECT_EQ(ReadRegDword(keys::kControl, "Equalizer"), 0);
     EXPECT_EQ(ReadRegDword(keys::kView, "List"), 0);
     EXPECT_EQ(ReadRegDword(keys::kView, "Equalizer"), 1);
+}
+
+TEST_F(MainWindowTest, TooltipsNameTheButtonUnderTheCursor) {
+    const std::vector<std::pair<const char*, const char*>> tools = {
+        {"ID_BTMINI_DEFAULT", "최소화"}, {"ID_BTPLAY_DEFAULT", "재생"},     {"ID_BTSOUNDON_DEFAULT", "음소거"},
+        {"ID_BTREPEAT_OFF_DEFAULT", "반복재생"}, {"ID_BTSHUFFLE_INORDER_DEFAULT", "랜덤재생"},
+        {"ID_BTCLOSE_DEFAULT", "종료"},  {"ID_BTBACK_DEFAULT", "이전곡"},   {"ID_BTNEXT_DEFAULT", "다음곡"},
+        {"ID_BTSTOP_DEFAULT", "정지"},   {"ID_BTOPEN_DEFAULT", "열기"},     {"ID_BTPLON_DEFAULT", "리스트"},
+        {"ID_BTEQON_DEFAULT", "이퀄라이저"}};
+    for (const auto& [id, text] : tools) {
+        const QPoint at = Centre(id);
+        QHelpEvent help(QEvent::ToolTip, at, window_->mapToGlobal(at));
+        QApplication::sendEvent(window_, &help);
+        EXPECT_EQ(QToolTip::text(), QString::fromUtf8(text)) << id;
+    }
+}
+
+TEST_F(MainWindowTest, AnotherSkinKeepsTheLevelHeard) {
+    state().volume = state().volumeMax / 2;
+    const int percent = ChannelVolumePercent(state().volume, state().volumeMax, false);
+    CurrentSkinFolder = test::GeneratedSkin("Nimbus");
+    CurrentSkinFile = CurrentSkinFolder + "/TavoraSkin.xml";
+    window_->ReloadSkin();
+    EXPECT_EQ(window_->size(), QSize(window_->element("ID_PLAYER_IMAIN").Width, window_->element("ID_PLAYER_IMAIN").Height));
+    EXPECT_EQ(state().volumeMax, window_->element("ID_PLAYER_IVOLUMELINE_FULL").Width);
+    EXPECT_NEAR(ChannelVolumePercent(state().volume, state().volumeMax, false), percent, 2);
+
+    // A skin that does not parse leaves everything as it was.
+    test::TempFolder broken;
+    test::WriteText(broken.path() / "TavoraSkin.xml", "<TavoraSkin><MainControl>");
+    CurrentSkinFolder = broken.str();
+    CurrentSkinFile = CurrentSkinFolder + "/TavoraSkin.xml";
+    const QSize before = window_->size();
+    window_->ReloadSkin();
+    EXPECT_EQ(window_->size(), before);
+    EXPECT_FALSE(window_->ComposeWindow().isNull());
 }
