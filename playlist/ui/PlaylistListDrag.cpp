@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTimerEvent>
@@ -19,6 +20,8 @@
 #include "PlaylistScrollBar.h"
 
 namespace tavora {
+
+Q_LOGGING_CATEGORY(lcDrop, "tavora.playlist.drop", QtWarningMsg)
 
 namespace {
 constexpr int kAutoScrollMargin = 20;
@@ -123,6 +126,7 @@ void PlaylistListCtrl::AddDroppedNames(const QList<QUrl>& urls) {
             first = false;
         }
         const DroppedKind kind = ClassifyDropped(name, QFileInfo(local).isDir());
+        qCInfo(lcDrop) << "dropped" << local << "kind" << static_cast<int>(kind);
         DroppedPath::get().Put(kind, name);
         Send(DroppedCommand(kind));
     }
