@@ -21,6 +21,8 @@ import time
 here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.dirname(os.path.dirname(here))
 TICKS = os.sysconf("SC_CLK_TCK")
+sys.path.insert(0, os.path.join(root, "tests", "e2e"))
+from tavora_e2e import desktop_env  # noqa: E402
 
 
 def cpu_seconds(pid):
@@ -42,14 +44,11 @@ def main():
     args = ap.parse_args()
     desktop = tempfile.mkdtemp(prefix="tavora-bench-desktop-")
     work = tempfile.mkdtemp(prefix="tavora-bench-")
-    env_lines = subprocess.run(["bash", os.path.join(root, "scripts/desktop/start-desktop-env.sh"), "--print-env"],
-                               env=dict(os.environ, DESKTOP_ENV_DIR=desktop), capture_output=True, text=True,
-                               check=True).stdout
-    env = dict(os.environ)
-    for line in env_lines.splitlines():
-        if line.startswith("export ") and "=" in line:
-            k, v = line[7:].split("=", 1)
-            env[k] = v.strip("'\"")
+    # The end-to-end tests' desktop and its variables.
+    subprocess.run(["bash", os.path.join(root, "tests/e2e/desktop.sh"), "start", desktop], check=True,
+                   capture_output=True)
+    os.environ["DESKTOP_ENV_DIR"] = desktop
+    env = dict(os.environ, **desktop_env())
     song = os.path.join(work, "A long song title that scrolls across the strip - 타보라 벤치마크.wav")
     length = args.seconds + 15
     # Pink noise with tones over the analyser's bins, slowly beating like music would.
@@ -90,8 +89,7 @@ def main():
         if player and player.poll() is None:
             player.terminate()
             player.wait(30)
-        subprocess.run(["bash", os.path.join(root, "scripts/desktop/stop-desktop-env.sh")],
-                       env=dict(os.environ, DESKTOP_ENV_DIR=desktop), capture_output=True)
+        subprocess.run(["bash", os.path.join(root, "tests/e2e/desktop.sh"), "stop", desktop], capture_output=True)
         shutil.rmtree(work, ignore_errors=True)
         shutil.rmtree(desktop, ignore_errors=True)
     return 0

@@ -93,6 +93,8 @@ protected:
     bool IsOnControl(QPoint point) const override;
     bool SliderDragging() const override { return timeSlider_.dragging || volumeSlider_.dragging; }
     QRect BackgroundRect() const override;
+    // The cursor is not tracked while the equaliser window slides.
+    bool IsAnimating() const override { return EqualizerSliding(); }
     void OnPress(QPoint point) override;
     void OnMove(QPoint point) override;
     void OnRelease(QPoint point) override;
