@@ -138,8 +138,9 @@ private:
 
     void ListToFront() { dlg_.PostMessage(msg::Command, cmd::SetForeGroundList); }
 
-    // Plays `row` (as it is now) from its start.
+    // Plays `row` (as it is now) from its start; not once the player is closing.
     void PlayRow(int row) {
+        if (dlg_.isDestroyed()) return;
         std::string path;
         {
             EntryGuard guard = model_.LockEntries();

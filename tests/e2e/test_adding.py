@@ -1,0 +1,81 @@
+"""Playlist files handed to the running player ("-list", "-pls") fill its playlist, and
+the playlist it saves at exit comes back at the next start."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+from tavora_e2e import PlayerSession
+
+PLAYLIST = r"SOFTWARE\TavoraPlayer\PlayList"
+
+
+def make_song(path, title, seconds, codec):
+    subprocess.run(["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                    f"sine=frequency=440:sample_rate=44100:duration={seconds}", "-ac", "2",
+                    "-metadata", f"title={title}", *codec, path], check=True, timeout=60)
+    return path
+
+
+class AddingHandOffTest(unittest.TestCase):
+    def setUp(self):
+        self.s = PlayerSession()
+        self.addCleanup(self.s.close)
+        self.media = tempfile.mkdtemp(prefix="tavora-e2e-media-")
+        self.addCleanup(shutil.rmtree, self.media, True)
+
+    def stored_playlist(self):
+        count = self.s.dword(PLAYLIST + r"\Count", "ListCount") or 0
+        return [tuple(self.s.string(PLAYLIST + "\\" + column, str(i)) for column in ("Name", "Time", "Path"))
+                for i in range(count)]
+
+    def hand_over(self, argument):
+        p = self.s.launch(argument)
+        out, err = p.communicate(timeout=60)
+        self.assertEqual(p.returncode, 0, err.decode())
+
+    def test_list_and_pls_handoffs_fill_the_playlist_which_survives_restarts(self):
+        first = make_song(os.path.join(self.media, "노래 하나.mp3"), "첫 노래", 2,
+                          ["-c:a", "libmp3lame", "-b:a", "64k", "-id3v2_version", "3"])
+        make_song(os.path.join(self.media, "two.ogg"), "Two", 3, ["-c:a", "libvorbis"])
+        m3u = os.path.join(self.media, "목록.m3u")
+        with open(m3u, "w", encoding="utf-8", newline="") as f:
+            # A header, a title line that is not used, an absolute path, a missing file
+            # and a path relative to the list's folder, with Windows line ends.
+            f.write(f"#EXTM3U\r\n#EXTINF:123,not this title\r\n{first}\r\nmissing.mp3\r\ntwo.ogg\r\n")
+        pls = os.path.join(self.media, "radio.pls")
+        with open(pls, "w", encoding="utf-8") as f:
+            f.write("[playlist]\nNumberOfEntries=2\nFile1=http://radio.example.invalid/live\n"
+                    "Title1=ignored\nFile2=/music/elsewhere.mp3\nVersion=2\n")
+        m3u_rows = [("첫 노래", "00:02", first), ("Two", "00:03", os.path.join(self.media, "two.ogg"))]
+        pls_rows = [("http://radio.example.invalid/live", "URL", "http://radio.example.invalid/live"),
+                    ("/music/elsewhere.mp3", "---", "/music/elsewhere.mp3")]
+
+        # A running player takes a list from a later launch; it is saved at exit (which
+        # waits for the loading to finish).
+        self.s.start()
+        self.s.wait_ready()
+        self.hand_over("-list" + m3u)
+        self.assertEqual(self.s.stop(), 0)
+        self.assertEqual(self.stored_playlist(), m3u_rows)
+
+        # The next start restores it; a PLS list handed over is appended.
+        self.s.start()
+        self.s.wait_ready()
+        time.sleep(1)  # the restore runs on a worker; let it finish before appending
+        self.hand_over("-pls" + pls)
+        self.assertEqual(self.s.stop(), 0)
+        self.assertEqual(self.stored_playlist(), m3u_rows + pls_rows)
+
+        # A start without arguments changes nothing.
+        self.s.start()
+        self.s.wait_ready()
+        time.sleep(1)
+        self.assertEqual(self.s.stop(), 0)
+        self.assertEqual(self.stored_playlist(), m3u_rows + pls_rows)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
