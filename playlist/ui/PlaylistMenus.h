@@ -1,9 +1,11 @@
 #pragma once
-// The playlist window's menus and accelerator table: the button menus "ADD", "DEL"
-// and "LIST", the list's context menu "리스트 메뉴", and the keys the window turns into
-// controller commands.
+// The playlist window's menus and accelerator table, kept as data under res/menus:
+// menu 145 holds the button menus "ADD", "DEL" and "LIST", menu 146 the list's
+// context menu "리스트 메뉴", accelerator table 153 the keys the window turns into
+// controller commands (see MenuResources.h for the file format). Every item carries
+// the controller command it sends.
 //
-// GUI thread only (the builders create widgets); the tables themselves are constant.
+// GUI thread only (the builders create widgets).
 
 #include <QKeySequence>
 
@@ -16,24 +18,17 @@ class QWidget;
 
 namespace tavora {
 
-struct PlaylistMenuItem {
-    const char* text;  // UTF-8
-    int command;
-};
+inline constexpr int kPlaylistButtonMenus = 145;
+inline constexpr int kPlaylistContextMenu = 146;
+inline constexpr int kPlaylistAccelerators = 153;
 
-// The items of a named menu; empty for an unknown name.
-const std::vector<PlaylistMenuItem>& PlaylistMenuItems(std::string_view name);
-
-// A popup menu whose items send their commands through `send`.
+// A popup menu built from the named popup ("ADD", "DEL", "LIST" or "리스트 메뉴");
+// choosing an item sends its command through `send`. Empty for an unknown name.
 QMenu* BuildPlaylistMenu(std::string_view name, QWidget* owner, std::function<void(int)> send);
-
-// Commands the window handles itself rather than forwarding.
-inline constexpr int kAccelNothing = 0;     // in the table, but the window ignores it
-inline constexpr int kAccelToggleTop = -1;  // Ctrl+T: toggle always-on-top, then "Always Top"
 
 struct PlaylistAccelerator {
     QKeySequence key;
-    int command;  // a controller command, kAccelNothing or kAccelToggleTop
+    int command;
 };
 const std::vector<PlaylistAccelerator>& PlaylistAccelerators();
 

@@ -186,10 +186,7 @@ void PlaylistWindow::InstallAccelerators() {
         action->setShortcut(accel.key);
         action->setShortcutContext(Qt::WindowShortcut);
         const int command = accel.command;
-        connect(action, &QAction::triggered, this, [this, command] {
-            if (command > 0) Send(command);
-            else if (command == kAccelToggleTop) Send(cmd::ToggleAlwaysTop);
-        });
+        connect(action, &QAction::triggered, this, [this, command] { Send(command); });
         addAction(action);
     }
 }

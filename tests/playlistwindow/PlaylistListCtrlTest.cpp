@@ -89,6 +89,26 @@ TEST_F(ListCtrlTest, DraggingThePlayingRowKeepsItsMark) {
     EXPECT_EQ(model.CurrentIndex(), model.MarkedRow());
 }
 
+TEST_F(ListCtrlTest, DraggingNearTheBottomEdgeScrollsEveryTick) {
+    test::AddRows(model, 40);
+    Click(2);
+    QTest::mousePress(list.get(), Qt::LeftButton, {}, RowPoint(2));
+    ASSERT_TRUE(list->dragging());
+    QTest::mouseMove(list.get(), QPoint(50, 155));  // within 20 pixels of the bottom
+    EXPECT_EQ(list->autoScroll(), 1);
+    QTest::qWait(350);  // the 100 ms timer
+    const int top = list->topRow();
+    EXPECT_GE(top, 2);
+    QTest::mouseMove(list.get(), QPoint(50, 80));
+    EXPECT_EQ(list->autoScroll(), 0);
+    QTest::qWait(150);
+    EXPECT_EQ(list->topRow(), top);
+    // Dropped on the row under the cursor, counted from the scrolled top.
+    QTest::mouseRelease(list.get(), Qt::LeftButton, {}, QPoint(50, 80));
+    EXPECT_EQ(model.Entry(top + 5)->title, "C");
+    EXPECT_EQ(list->topRow(), top);
+}
+
 TEST_F(ListCtrlTest, RightClickOnAnUnselectedRowSelectsOnlyThatRow) {
     test::AddRows(model, 6);
     Click(0);

@@ -10,6 +10,7 @@
 
 #include "Commands.h"
 #include "PlaylistListCtrl.h"
+#include "PlaylistMenus.h"
 #include "PlaylistScrollBar.h"
 #include "PlaylistWindow.h"
 #include "PlaylistWindowTestSupport.h"
@@ -168,6 +169,8 @@ TEST_F(PlaylistWindowTest, SpaceAndAcceleratorsSendCommands) {
     QTest::keyClick(window->list(), Qt::Key_A, Qt::ControlModifier);  // in the table, does nothing
     QTest::keyClick(window->list(), Qt::Key_T, Qt::ControlModifier);
     EXPECT_EQ(log.sent, (std::vector<int>{cmd::Play, cmd::ListDelFile, cmd::PlayListSelect, cmd::ToggleAlwaysTop}));
+    // Every key of the table was read (a key the reader does not know is dropped).
+    EXPECT_EQ(PlaylistAccelerators().size(), 22u);
 }
 
 TEST_F(PlaylistWindowTest, PlacementComesFromTheSavedRectangleOrBelowTheMainWindow) {
