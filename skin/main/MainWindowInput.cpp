@@ -256,7 +256,8 @@ void MainWindow::OnWindowCommand(int id) {
     case kWinSeekBack:
     case kWinSeekNext:
         Send(id == kWinSeekBack ? cmd::TenSecBack : cmd::TenSecNext);
-        ShowStatus(StatusKind::Seek, nullptr);
+        // Nothing to seek in: no message (it would be an old one).
+        if ((s.isPlaying || s.isPaused) && !s.isUrlStream) ShowStatus(StatusKind::Seek, nullptr);
         return;
     case kWinVolumeUp:
     case kWinVolumeDown:
