@@ -1,0 +1,76 @@
+// The playlist window joined to a real controller: the commands it registers act on
+// the list's selection and view, and the window saves its rectangle at shutdown.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "Commands.h"
+#include "PlaylistListCtrl.h"
+#include "PlaylistWindow.h"
+#include "PlaylistWindowInstall.h"
+#include "PlaylistWindowTestSupport.h"
+#include "Registry.h"
+#include "RegistryKeys.h"
+#include "StreamPlayback.h"
+#include "TavoraPlayerDlg.h"
+#include "TempRegistry.h"
+
+namespace tavora {
+namespace {
+
+class PlaylistControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::App();
+        test::UseDefaultSkin();
+        setenv("XDG_RUNTIME_DIR", registry.dir().c_str(), 1);
+        dlg = std::make_unique<CTavoraPlayerDlg>("");
+        window = CreatePlaylistWindow(*dlg);
+        window->resize(360, 250);
+        test::AddRows(dlg->playlist(), 40);
+    }
+    void TearDown() override { dlg.reset(); }
+
+    test::TempRegistry registry;
+    std::unique_ptr<CTavoraPlayerDlg> dlg;
+    PlaylistWindow* window = nullptr;
+};
+
+TEST_F(PlaylistControllerTest, DeleteAndSelectAllCommandsUseTheListsSelection) {
+    PlaylistListCtrl* list = window->list();
+    EXPECT_EQ(dlg->playlistWindow(), window);
+    list->SelectOnly(1);
+    dlg->SendCommand(cmd::ListDelFile);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dlg->playlist().RowCount(), 39);
+    EXPECT_EQ(dlg->playlist().Entry(1)->title, "C");
+    EXPECT_TRUE(list->SelectedRows().empty());
+    dlg->SendCommand(cmd::ListSelectAll);
+    EXPECT_EQ(list->SelectedRows().size(), 39u);
+    dlg->SendCommand(cmd::ListDelFile);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dlg->playlist().RowCount(), 0);
+    EXPECT_EQ(list->rowCount(), 0);
+}
+
+TEST_F(PlaylistControllerTest, PlaybackScrollsTheListToTheRow) {
+    PlaylistListCtrl* list = window->list();
+    dlg->playback().views().ensureRowVisible(35);
+    EXPECT_LE(list->topRow(), 35);
+    EXPECT_GT(list->topRow() + list->rowsPerPage(), 35);
+    dlg->playback().views().ensureRowVisible(0);
+    EXPECT_EQ(list->topRow(), 0);
+}
+
+TEST_F(PlaylistControllerTest, CloseButtonHidesTheWindowThroughTheController) {
+    window->show();
+    dlg->state().listShown = 1;
+    window->ComposeWindow();
+    const SkinRect r = window->buttons().Rect(PlaylistWindow::kClose);
+    QTest::mouseClick(window, Qt::LeftButton, {}, QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(dlg->state().listShown, 0);
+}
+
+}  // namespace
+}  // namespace tavora
