@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QMenu>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 #include <QUrl>
 
 #include <filesystem>
@@ -206,6 +208,19 @@ TEST_F(ListCtrlTest, KeysMoveTheCaretAndTheSelectedIndexFollowsOnRelease) {
     QTest::keyClick(list.get(), Qt::Key_End);
     EXPECT_EQ(model.SelectedIndex(), 29);
     EXPECT_EQ(list->topRow(), 20);  // the caret row is in view
+}
+
+TEST_F(ListCtrlTest, TooltipShowsTheRowsTitleCutTo79Characters) {
+    const std::string longTitle = std::string(70, 'a') + "가나다라마바사아자차카타파하";
+    model.AddEntry(longTitle, "01:00", "/music/long.mp3");
+    QCoreApplication::processEvents();
+    QHelpEvent help(QEvent::ToolTip, RowPoint(0), list->mapToGlobal(RowPoint(0)));
+    QApplication::sendEvent(list.get(), &help);
+    EXPECT_EQ(QToolTip::text(), QString::fromStdString(longTitle).left(79));
+    QHelpEvent below(QEvent::ToolTip, RowPoint(5), list->mapToGlobal(RowPoint(5)));
+    QApplication::sendEvent(list.get(), &below);
+    QTest::qWait(500);  // tips fade out
+    EXPECT_FALSE(QToolTip::isVisible());
 }
 
 TEST_F(ListCtrlTest, PaintsFixedColoursAndGreyWhenEmpty) {
