@@ -176,6 +176,7 @@ class PlaylistWindowTest(unittest.TestCase):
         self.drag(grab, (mx + 3 + pw // 2, my + mh + 7 + 6), steps=20)
         self.assertEqual(self.geometry(plist)[:2], (mx, my + mh), "docked below the main window")
         self.screenshot(plist, "docked.png")
+        self.screenshot("root", "docked-desktop.png")
 
         # 6. Move the main window by its face: the list follows.
         self.drag((mx + 4, my + 60), (mx + 4 + 50, my + 60 + 30), steps=15)
