@@ -56,6 +56,20 @@ PlaylistListCtrl::~PlaylistListCtrl() {
     signals_ = nullptr;
 }
 
+void PlaylistListCtrl::DetachFromModel() {
+    delete signals_;
+    signals_ = nullptr;
+    detached_ = true;
+    draggedRows_.clear();
+    dragging_ = false;
+    autoScrollTimer_.stop();
+    selected_.clear();
+    caret_ = anchor_ = -1;
+    rowCount_ = 0;
+    topRow_ = 0;
+    update();
+}
+
 void PlaylistListCtrl::Send(int command) const {
     if (send_) send_(command);
 }
@@ -114,6 +128,7 @@ void PlaylistListCtrl::OnAllRowsRemoved() {
 }
 
 void PlaylistListCtrl::Resync() {
+    if (detached_) return;
     SetRowCount(model_.RowCount());
     LayoutColumns();
     update();
@@ -239,6 +254,7 @@ void PlaylistListCtrl::paintEvent(QPaintEvent* event) {
 // --- Mouse ------------------------------------------------------------------------
 
 void PlaylistListCtrl::mousePressEvent(QMouseEvent* event) {
+    if (detached_) return;
     const QPoint at = event->position().toPoint();
     const int row = RowAt(topRow_, at.y());
     if (event->button() == Qt::LeftButton) {
@@ -265,7 +281,7 @@ void PlaylistListCtrl::mousePressEvent(QMouseEvent* event) {
 }
 
 void PlaylistListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
+    if (detached_ || event->button() != Qt::LeftButton) return;
     // The second press of a double click selects as a press does, without a drag.
     const int row = RowAt(topRow_, event->position().toPoint().y());
     model_.SetSelectedIndex(row);
@@ -283,7 +299,7 @@ void PlaylistListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 bool PlaylistListCtrl::event(QEvent* event) {
-    if (event->type() == QEvent::ToolTip) {
+    if (event->type() == QEvent::ToolTip && !detached_) {
         auto* help = static_cast<QHelpEvent*>(event);
         const int row = RowAt(topRow_, help->pos().y());
         const std::string title = model_.GetEntryField(row, kColumnTitle);
@@ -312,6 +328,10 @@ void PlaylistListCtrl::wheelEvent(QWheelEvent* event) {
 // --- Keys -------------------------------------------------------------------------
 
 void PlaylistListCtrl::keyPressEvent(QKeyEvent* event) {
+    if (detached_) {
+        event->ignore();
+        return;
+    }
     model_.SetSelectedIndex(caret_);
     const Qt::KeyboardModifiers mods = event->modifiers();
     const int perPage = std::max(rowsPerPage(), 1);
@@ -331,7 +351,7 @@ void PlaylistListCtrl::keyPressEvent(QKeyEvent* event) {
 }
 
 void PlaylistListCtrl::keyReleaseEvent(QKeyEvent* event) {
-    model_.SetSelectedIndex(caret_);
+    if (!detached_) model_.SetSelectedIndex(caret_);
     event->ignore();
 }
 

@@ -78,6 +78,10 @@ public:
     // local name by its kind (DroppedPath.h) with the command that adds it.
     void AddDroppedNames(const QList<QUrl>& urls);
 
+    // Stops listening to the model and shows an empty list; for an owner that destroys
+    // the model before this widget (the controller at exit).
+    void DetachFromModel();
+
     // Reads the row count from the model again (after changes the control did not see
     // as signals, and for "Invalidate List").
     void Resync();
@@ -117,6 +121,7 @@ private:
 
     PlaylistModel& model_;
     PlaylistModelSignals* signals_ = nullptr;
+    bool detached_ = false;
     QPointer<PlaylistScrollBar> bar_;
     CommandSink send_;
     ColumnLayout layout_;

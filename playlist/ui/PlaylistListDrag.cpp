@@ -75,6 +75,7 @@ void PlaylistListCtrl::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void PlaylistListCtrl::FinishDrag(QPoint at) {
+    if (detached_) return;
     if (dragPicture_) dragPicture_->hide();
     autoScrollTimer_.stop();
     autoScroll_ = 0;
@@ -114,6 +115,7 @@ void PlaylistListCtrl::dropEvent(QDropEvent* event) {
 }
 
 void PlaylistListCtrl::AddDroppedNames(const QList<QUrl>& urls) {
+    if (detached_) return;
     bool first = true;
     for (const QUrl& url : urls) {
         if (!url.isLocalFile()) continue;

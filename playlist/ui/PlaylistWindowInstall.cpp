@@ -40,7 +40,11 @@ PlaylistWindow* CreatePlaylistWindow(CTavoraPlayerDlg& dlg) {
         list->EnsureRowVisible(row);
     };
     views.repaintList = [list] { list->Resync(); };
-    dlg.AddShutdownStep([window] { window->SaveRect(); });
+    dlg.AddShutdownStep([window] {
+        window->SaveRect();
+        // The controller's model goes before its child windows: stop listening now.
+        window->list()->DetachFromModel();
+    });
     return window;
 }
 

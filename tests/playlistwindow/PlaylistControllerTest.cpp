@@ -72,5 +72,29 @@ TEST_F(PlaylistControllerTest, CloseButtonHidesTheWindowThroughTheController) {
     EXPECT_EQ(dlg->state().listShown, 0);
 }
 
+TEST_F(PlaylistControllerTest, ShutdownSavesTheRectangleAndLetsGoOfTheModel) {
+    window->setGeometry(30, 40, 360, 250);
+    dlg.reset();  // the shutdown steps run, then the model goes before the window
+    EXPECT_EQ(ReadRegDword(keys::kSize, "List.Size.Left"), 30);
+    EXPECT_EQ(ReadRegDword(keys::kSize, "List.Size.Bottom"), 290);
+}
+
+TEST(PlaylistListDetach, ADetachedListIsEmptyAndIgnoresInput) {
+    test::App();
+    PlaylistModel model;
+    test::AddRows(model, 5);
+    PlaylistListCtrl list(model);
+    list.resize(200, 100);
+    list.Resync();
+    ASSERT_EQ(list.rowCount(), 5);
+    list.DetachFromModel();
+    EXPECT_EQ(list.rowCount(), 0);
+    model.AddEntry("late", "", "/late.mp3");  // no observer any more
+    QCoreApplication::processEvents();
+    QTest::mouseClick(&list, Qt::LeftButton, {}, QPoint(10, 8));
+    EXPECT_EQ(model.SelectedIndex(), -1);
+    EXPECT_EQ(list.grab().toImage().pixel(10, 8), qRgb(159, 159, 159));
+}
+
 }  // namespace
 }  // namespace tavora
