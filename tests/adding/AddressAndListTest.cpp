@@ -4,6 +4,8 @@
 #include "AddingTestSupport.h"
 
 #include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTimer>
 
 #include "AddressDialog.h"
@@ -62,6 +64,62 @@ TEST(AddressDialogTest, SchemeRuleAndFilters) {
     EXPECT_EQ(QtNameFilters(kM3uFilter), QStringList{QStringLiteral("M3U 리스트(*.m3u)")});
     EXPECT_EQ(QtNameFilters("A|*.a|B (*.x)|*.b;*.c||"), (QStringList{QStringLiteral("A (*.a)"), QStringLiteral("B (*.x) (*.b *.c)")}));
     EXPECT_TRUE(QtNameFilters("|||no patterns|").isEmpty());
+}
+
+// Answers the next modal dialog of type D with `answer` once it is up.
+template <typename D, typename Answer>
+class DialogAnswerer {
+public:
+    explicit DialogAnswerer(Answer answer) : answer_(std::move(answer)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+            if (!dialog || answered_) return;
+            answered_ = true;
+            answer_(*dialog);
+        });
+        timer_.start(20);
+    }
+    bool answered() const { return answered_; }
+
+private:
+    Answer answer_;
+    QTimer timer_;
+    bool answered_ = false;
+};
+
+TEST(QtAddingDialogsTest, FileDialogsOfferThePlayersFiltersAndReturnTheChoice) {
+    App();
+    MediaFolder media;
+    const std::string a = media.writeBytes("a.mp3", {1});
+    const std::string b = media.writeBytes("b.OGG", {1});
+    auto dialogs = MakeQtAddingDialogs();
+
+    QStringList filters;
+    auto pickTwo = [&](QFileDialog& d) {
+        filters = d.nameFilters();
+        d.setDirectory(QString::fromStdString(media.dirPath()));
+        d.selectFile(QStringLiteral("\"a.mp3\" \"b.OGG\""));
+        static_cast<QDialog&>(d).done(QDialog::Accepted);
+    };
+    DialogAnswerer<QFileDialog, decltype(pickTwo)> songs(pickTwo);
+    EXPECT_EQ(dialogs->ChooseSongFiles(nullptr), (std::vector<std::string>{a, b}));
+    EXPECT_EQ(filters, QtNameFilters(kSongFilter));
+
+    // Saving adds ".m3u" to a name typed without it.
+    auto typeName = [&](QFileDialog& d) {
+        filters = d.nameFilters();
+        d.setDirectory(QString::fromStdString(media.dirPath()));
+        d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("목록"));
+        static_cast<QDialog&>(d).done(QDialog::Accepted);
+    };
+    DialogAnswerer<QFileDialog, decltype(typeName)> save(typeName);
+    EXPECT_EQ(dialogs->ChooseListToSave(nullptr), media.path("목록.m3u"));
+    EXPECT_EQ(filters, QtNameFilters(kM3uFilter));
+
+    auto cancel = [](QFileDialog& d) { d.reject(); };
+    DialogAnswerer<QFileDialog, decltype(cancel)> cancelled(cancel);
+    EXPECT_EQ(dialogs->ChooseFolder(nullptr), std::nullopt);
+    EXPECT_TRUE(cancelled.answered());
 }
 
 TEST_F(AddressAndListTest, TypedAddressThroughTheRealDialogBecomesAStreamRow) {
