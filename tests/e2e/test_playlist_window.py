@@ -86,6 +86,21 @@ class PlaylistWindowTest(unittest.TestCase):
         subprocess.run(["import", "-window", wid, os.path.join(ARTIFACTS, name)], env=self.s.env, check=True,
                        timeout=30)
 
+    def settle(self, wid, timeout=30):
+        """Waits until the window's picture stops changing (the folder scan and the
+        title pass add and retitle rows on workers)."""
+        deadline = time.time() + timeout
+        last, same = None, 0
+        while time.time() < deadline:
+            picture = subprocess.run(["import", "-window", wid, "rgb:-"], env=self.s.env, capture_output=True,
+                                     timeout=30).stdout
+            same = same + 1 if picture == last else 0
+            if same >= 3:
+                return
+            last = picture
+            time.sleep(0.5)
+        self.fail("the playlist window kept changing")
+
     def list_origin(self, wid):
         """Screen position of the list's first row."""
         x, y, _, _ = self.geometry(wid)
@@ -128,7 +143,7 @@ class PlaylistWindowTest(unittest.TestCase):
         self.drag((sx + sw // 2, sy + sh // 2), self.row_point(plist, 2), steps=25)
         out, _ = source.communicate(timeout=20)
         self.assertIn("dropped 1", out)  # the copy was accepted
-        time.sleep(4.0)  # the folder scan and the titles
+        self.settle(plist)
         self.screenshot(plist, "dropped.png")
 
         # Exit and restart: the dropped rows were saved and come back.
