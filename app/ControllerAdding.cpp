@@ -103,6 +103,7 @@ private:
         using Result = decltype(dialog(nullptr));
         if (dialogOpen_ || !dialogs_ || dlg_.isDestroyed()) return Result{};
         dialogOpen_ = true;
+        const std::shared_ptr<AddingDialogs> keep = dialogs_;  // swapped while it runs, it stays
         QWidget* parent = dlg_.mainWindow() ? dlg_.mainWindow() : static_cast<QWidget*>(&dlg_);
         Result result = dialog(parent);
         dialogOpen_ = false;
