@@ -160,12 +160,10 @@ private:
         std::vector<std::string> files = Ask([&](QWidget* parent) { return dialogs_->ChooseSongFiles(parent); });
         if (files.empty()) return;
         playFirstAdded_ = true;
-        dlg_.jobs().Start("Add", [this, files = std::move(files)](const std::atomic<bool>& stop) {
+        // Rows cost no reading: all of them are added even when the player closes meanwhile.
+        dlg_.jobs().Start("Add", [this, files = std::move(files)](const std::atomic<bool>&) {
             const int first = model_.GetCount();
-            for (const std::string& file : files) {
-                if (stop) return;
-                AddFileQuick(model_, file, ArchiveHandler());
-            }
+            for (const std::string& file : files) AddFileQuick(model_, file, ArchiveHandler());
             OnUiThread([this, first] { StartRetitle(first); });
             ListToFront();
         });
@@ -198,12 +196,11 @@ private:
         // when no song was chosen directly), songs added, the first of them played.
         bool anySong = false;
         for (const std::string& file : files) anySong = anySong || !IsM3uFile(file);
-        dlg_.jobs().Start("Add", [this, files = std::move(files), anySong](const std::atomic<bool>& stop) {
+        dlg_.jobs().Start("Add", [this, files = std::move(files), anySong](const std::atomic<bool>&) {
             const int first = model_.GetCount();
             const TitleSettings settings = LoadTitleSettings();
             int firstAdded = -1;
             for (const std::string& file : files) {
-                if (stop) return;
                 if (IsM3uFile(file)) {
                     M3uLoader(model_, M3uServices(settings))
                         .LoadM3u(anySong ? M3uLoadMode::CommandLine : M3uLoadMode::Dropped, file, &playFirstAdded_);
@@ -304,12 +301,9 @@ private:
         dlg_.jobs().Start("UrlAdd", [this, address = *address, play](const std::atomic<bool>& stop) {
             const uint32_t stream = OpenAddressStream(address);
             if (!stream) return;  // an address that does not open is not added
-            if (stop) {
-                FreeStream(stream);
-                return;
-            }
+            // Kept even when the player is closing meanwhile: the list is saved after this.
             const int row = model_.AddEntry(AddressTitle(address), kTimeUrl, address);
-            if (play) {
+            if (play && !stop) {
                 OnUiThread([this, row, stream] { PlayAddressStream(row, stream); });
             } else {
                 FreeStream(stream);

@@ -3,7 +3,9 @@ the playlist it saves at exit comes back at the next start."""
 import os
 import shutil
 import subprocess
+import socket
 import tempfile
+import threading
 import time
 import unittest
 
@@ -75,6 +77,49 @@ class AddingHandOffTest(unittest.TestCase):
         time.sleep(1)
         self.assertEqual(self.s.stop(), 0)
         self.assertEqual(self.stored_playlist(), m3u_rows + pls_rows)
+
+    def test_address_typed_into_the_address_dialog_is_added_and_kept(self):
+        make_song(os.path.join(self.media, "song.mp3"), "Web Song", 90,
+                  ["-c:a", "libmp3lame", "-b:a", "64k", "-id3v2_version", "3"])
+        with socket.socket() as probe:
+            probe.bind(("127.0.0.1", 0))
+            port = probe.getsockname()[1]
+        server = subprocess.Popen(["python3", "-m", "http.server", str(port), "--bind", "127.0.0.1",
+                                   "--directory", self.media], stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        self.addCleanup(server.wait)
+        self.addCleanup(server.terminate)
+        deadline = time.time() + 20
+        while time.time() < deadline:
+            try:
+                socket.create_connection(("127.0.0.1", port), timeout=1).close()
+                break
+            except OSError:
+                time.sleep(0.05)
+
+        self.s.start()
+        self.s.wait_ready()
+        # "List Add Url" shows the dialog and returns once it is closed.
+        done = threading.Thread(target=self.s.command, args=(32837, 60))
+        done.start()
+        dialog = []
+        deadline = time.time() + 20
+        while not dialog and time.time() < deadline:
+            dialog = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^주소 열기$"],
+                                    env=self.s.env, capture_output=True, text=True).stdout.split()
+            time.sleep(0.1)
+        self.assertTrue(dialog, "the address dialog did not appear")
+        subprocess.run(["xdotool", "windowactivate", "--sync", dialog[0]], env=self.s.env, timeout=10)
+        # Typed without a scheme: "http://" is put in front.
+        subprocess.run(["xdotool", "type", "--delay", "20", f"127.0.0.1:{port}/song.mp3"], env=self.s.env,
+                       timeout=30)
+        subprocess.run(["xdotool", "key", "Return"], env=self.s.env, timeout=10)
+        done.join(60)
+        self.assertFalse(done.is_alive())
+        address = f"http://127.0.0.1:{port}/song.mp3"
+        # The address is opened on a worker; closing waits for it before saving the list.
+        self.assertEqual(self.s.stop(), 0)
+        self.assertEqual(self.stored_playlist(), [("song.mp3", "URL", address)])
 
 
 if __name__ == "__main__":
