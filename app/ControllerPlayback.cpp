@@ -4,6 +4,7 @@
 
 #include "AudioLibrary.h"
 #include "Commands.h"
+#include "DisplayTitle.h"
 #include "ControllerHooks.h"
 #include "MessageBox.h"
 #include "PlaylistModel.h"
@@ -28,6 +29,8 @@ void CTavoraPlayerDlg::RegisterPlaybackCommands() {
     RegisterCommand(VolumeUp, [&p] { p.StepVolume(+3); });
     RegisterCommand(VolumeDown, [&p] { p.StepVolume(-3); });
     RegisterCommand(CreateReverse, [&p] { p.CreateReverse(); });
+    // A row's title by its extension: tag titles for MP3, WMA/ASF and OGG files.
+    p.views().titleForPath = [](const std::string& path) { return ReadDisplayTitle(path, LoadTitleSettings()); };
     RegisterTimer(3, [&p] { p.OnPositionTimer(); });
     RegisterTimer(5, [&p] { p.OnStreamHeadersTimer(); });
     // A deleted row whose extracted file is playing frees the stream first.

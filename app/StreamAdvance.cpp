@@ -178,7 +178,10 @@ void StreamPlayback::StartUrlStream() {
         const DWORD decoded = b.BASS_StreamGetFilePosition(state_.channelHandle, BASS_FILEPOS_DECODE);
         const unsigned percent =
             static_cast<unsigned>((static_cast<uint64_t>(downloaded - decoded) * 100) / total);
-        if (percent > 75 || clock.elapsed() > kBufferingLimitMs) {
+        // A short file may be downloaded whole while the decoder has already read into
+        // it: then there is nothing left to wait for.
+        const bool complete = downloaded != static_cast<DWORD>(-1) && downloaded >= total;
+        if (percent > 75 || complete || clock.elapsed() > kBufferingLimitMs) {
             const std::string path = model_.GetEntryField(row, kColumnPath);
             state_.titleText = views_.titleForPath ? views_.titleForPath(path) : std::string(FileNameOf(path));
             break;
