@@ -196,13 +196,13 @@ private:
         // when no song was chosen directly), songs added, the first of them played.
         bool anySong = false;
         for (const std::string& file : files) anySong = anySong || !IsM3uFile(file);
-        dlg_.jobs().Start("Add", [this, files = std::move(files), anySong](const std::atomic<bool>&) {
+        dlg_.jobs().Start("Add", [this, files = std::move(files), anySong](const std::atomic<bool>& stop) {
             const int first = model_.GetCount();
             const TitleSettings settings = LoadTitleSettings();
             int firstAdded = -1;
             for (const std::string& file : files) {
                 if (IsM3uFile(file)) {
-                    M3uLoader(model_, M3uServices(settings))
+                    M3uLoader(model_, M3uServices(settings, &stop))
                         .LoadM3u(anySong ? M3uLoadMode::CommandLine : M3uLoadMode::Dropped, file, &playFirstAdded_);
                     continue;
                 }
@@ -363,9 +363,9 @@ private:
     // Dialog mode replaces the list; dropped mode appends and, when playFirstAdded is
     // set, plays the first row it adds; command-line mode appends.
     void LoadM3u(M3uLoadMode mode, const std::string& path) {
-        dlg_.jobs().Start("M3uLoad", [this, mode, path](const std::atomic<bool>&) {
+        dlg_.jobs().Start("M3uLoad", [this, mode, path](const std::atomic<bool>& stop) {
             const TitleSettings settings = LoadTitleSettings();
-            M3uLoader(model_, M3uServices(settings)).LoadM3u(mode, path, &playFirstAdded_);
+            M3uLoader(model_, M3uServices(settings, &stop)).LoadM3u(mode, path, &playFirstAdded_);
             dlg_.PostMessage(msg::Command, cmd::InvalidateList);
             if (mode == M3uLoadMode::Dialog) ListToFront();
         });
@@ -373,8 +373,9 @@ private:
 
     // What the list loader needs of the engine and the tag reader (`settings` must
     // outlive the load).
-    M3uLoadServices M3uServices(const TitleSettings& settings) {
+    M3uLoadServices M3uServices(const TitleSettings& settings, const std::atomic<bool>* stop) {
         M3uLoadServices services;
+        services.stop = stop;
         services.probeStream = [this](const std::string& p) { return dlg_.ProbeStream(p); };
         services.freeStream = [this](uint32_t handle) { FreeStream(handle); };
         services.displayTitle = [&settings](const std::string& p) { return ReadDisplayTitle(p, settings); };

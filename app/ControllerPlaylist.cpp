@@ -49,7 +49,7 @@ std::optional<ProbedStream> CTavoraPlayerDlg::ProbeStream(const std::string& pat
 }
 
 void CTavoraPlayerDlg::LoadListFile(const std::string& path, bool isPls) {
-    jobs_->Start(isPls ? "PlsLoad" : "M3uLoad", [this, path, isPls](const std::atomic<bool>&) {
+    jobs_->Start(isPls ? "PlsLoad" : "M3uLoad", [this, path, isPls](const std::atomic<bool>& stop) {
         if (isPls) {
             LoadPls(*playlist_, path);
         } else {
@@ -59,6 +59,7 @@ void CTavoraPlayerDlg::LoadListFile(const std::string& path, bool isPls) {
                 if (audio_->Bass().BASS_StreamFree) audio_->Bass().BASS_StreamFree(h);
             };
             services.displayTitle = [](const std::string& p) { return ReadDisplayTitle(p, LoadTitleSettings()); };
+            services.stop = &stop;
             M3uLoader(*playlist_, std::move(services)).LoadM3u(M3uLoadMode::CommandLine, path);
         }
         PostMessage(msg::Command, cmd::InvalidateList);

@@ -28,6 +28,7 @@ M3uLoadResult M3uLoader::LoadM3u(M3uLoadMode mode, const std::string& listPath, 
 
     const std::string folder = std::filesystem::path(listPath).parent_path().string();
     ForEachM3uEntry(reader, folder, [&](const std::string& path) {
+        if (services_.stop && services_.stop->load()) return;
         const std::optional<ProbedStream> probe = services_.probeStream(path);
         if (!probe) return;
         int row;

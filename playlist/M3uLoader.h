@@ -40,6 +40,8 @@ struct M3uLoadServices {
     // and frees the playing stream, starts the new one). selectedIndex and currentIndex
     // are already `row` when it is called.
     std::function<void(int row, const ProbedStream& stream)> playFirstRow;
+    // Raised when the player closes: the rest of the list is passed over.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 struct M3uLoadResult {

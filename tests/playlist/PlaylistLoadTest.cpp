@@ -79,6 +79,25 @@ TEST(M3uWriting, HeaderThenTwoLinesPerRow) {
     EXPECT_FALSE(WriteM3u((tmp.dir / "missing-folder" / "x.m3u").string(), rows));
 }
 
+TEST(M3uLoading, ALoadStopsAddingOnceThePlayerCloses) {
+    TempFolder tmp;
+    const std::string a = tmp.Write("a.mp3", "a");
+    const std::string list = tmp.Write("l.m3u", a + "\n" + a + "\n" + a + "\n");
+    PlaylistModel model;
+    FakeEngine engine;
+    M3uLoadServices services = engine.Services();
+    std::atomic<bool> stop{false};
+    services.stop = &stop;
+    auto probe = services.probeStream;
+    services.probeStream = [&](const std::string& p) {
+        stop = true;  // the player closes while the first entry is read
+        return probe(p);
+    };
+    M3uLoader loader(model, services);
+    EXPECT_EQ(loader.LoadM3u(M3uLoadMode::CommandLine, list).rowsAdded, 1);
+    EXPECT_EQ(model.RowCount(), 1);
+}
+
 TEST(M3uLoading, RowsTakeTitleAndLengthFromTheSongs) {
     TempFolder tmp;
     const std::string a = tmp.Write("music/a.mp3", std::string(125, 'a'));
