@@ -65,6 +65,7 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
     RegisterBuiltinCommands();
     RegisterPlaybackCommands();
     RegisterPlaylistCommands();
+    RegisterSkinCommands();
     RegisterAddingCommands(*this);
 }
 

@@ -129,6 +129,7 @@ private:
     void RegisterBuiltinCommands();
     void RegisterPlaybackCommands();
     void RegisterPlaylistCommands();
+    void RegisterSkinCommands();
     void InstallEngineSteps();
     void StartTitlePass(int firstRow);
     void LoadListFile(const std::string& path, bool isPls);

@@ -319,3 +319,21 @@ TEST_F(ControllerTest, EveryCommandHasAName) {
     EXPECT_EQ(cmd::CommandName(32788), "List DbClick Play");
     EXPECT_TRUE(cmd::CommandName(1).empty());
 }
+
+TEST_F(ControllerTest, SkinReloadLaysThePlaylistOutBelowTheMainWindow) {
+    CTavoraPlayerDlg dlg("");
+    QWidget main(nullptr, Qt::Tool | Qt::FramelessWindowHint);
+    QWidget list(nullptr, Qt::Tool | Qt::FramelessWindowHint);
+    main.setGeometry(200, 150, 300, 100);
+    list.setGeometry(10, 10, 50, 50);
+    dlg.SetMainWindow(&main);
+    dlg.SetPlaylistWindow(&list);
+    dlg.OnInitDialog();
+    list.hide();
+    dlg.SendCommand(cmd::UpdateSkin);
+    EXPECT_EQ(list.geometry(), QRect(200, 250, 300, 200));
+    EXPECT_FALSE(list.isVisible());  // shown or hidden as before
+    EXPECT_EQ(dlg.pos(), QPoint(200, 150));
+    dlg.SetMainWindow(nullptr);
+    dlg.SetPlaylistWindow(nullptr);
+}
