@@ -14,7 +14,7 @@ TAVORA_BUILD_PACKAGES=(
   libx11-dev libxcb1-dev
 )
 TAVORA_RUN_PACKAGES=(
-  fonts-nanum pulseaudio pulseaudio-utils xdg-utils desktop-file-utils shared-mime-info
+  fonts-nanum pulseaudio pulseaudio-utils xdg-utils desktop-file-utils shared-mime-info xvfb xauth
 )
 TAVORA_TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev googletest

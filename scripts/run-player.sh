@@ -10,7 +10,7 @@ if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
   cat >&2 <<MSG
 The player is installed as $prefix/bin/tavoraplayer, but there is no display to show it on
 (DISPLAY is not set). Run it inside a desktop session, or under a virtual display:
-  xvfb-run -a $prefix/bin/tavoraplayer [FILES...]
+  xvfb-run -a $prefix/bin/tavoraplayer [-s/path/to/song.mp3]
 or start the private test desktop first:
   eval "\$(bash $here/scripts/desktop/start-desktop-env.sh --print-env)"; $prefix/bin/tavoraplayer
 MSG
