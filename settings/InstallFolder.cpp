@@ -20,12 +20,17 @@ std::string DerivedInstallFolder() {
     return {};
 }
 
+std::string ResolveInstallFolder(const std::string& stored, const std::string& derived) {
+    std::error_code ec;
+    const bool storedUsable = !stored.empty() && stored != kMissingString && std::filesystem::is_directory(stored, ec);
+    if (storedUsable || derived.empty()) return stored == kMissingString ? std::string() : stored;
+    return derived;
+}
+
 std::string InstallFolder() {
-    std::string folder = ReadRegString(keys::kRoot, keys::kInstallDir);
-    if (folder == kMissingString || folder.empty()) {
-        folder = DerivedInstallFolder();
-        if (!folder.empty()) WriteRegString(keys::kRoot, keys::kInstallDir, folder);
-    }
+    const std::string stored = ReadRegString(keys::kRoot, keys::kInstallDir);
+    std::string folder = ResolveInstallFolder(stored, DerivedInstallFolder());
+    if (!folder.empty() && folder != stored) WriteRegString(keys::kRoot, keys::kInstallDir, folder);
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     return folder;
 }
