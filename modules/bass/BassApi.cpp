@@ -10,7 +10,7 @@
 #include "DecoderFactory.h"
 #include "Engine.h"
 #include "Reverb.h"
-#include "Spectrum.h"
+#include "FftMagnitudes.h"
 #include "UrlSource.h"
 #include "tavora/bass_api.h"
 #include "tavora/engine_ext.h"

@@ -34,7 +34,7 @@
 #include "MenuResources.h"
 #include "SkinIdentifiers.h"
 #include "SkinnedWindow.h"
-#include "SpectrumAnalyser.h"
+#include "FrequencyBars.h"
 
 namespace tavora {
 
@@ -73,7 +73,7 @@ public:
 
     bool showElapsed() const { return showElapsed_; }
     const mainwin::StatusBoard& status() const { return status_; }
-    mainwin::SpectrumAnalyser& spectrum() { return spectrum_; }
+    mainwin::FrequencyBars& spectrum() { return spectrum_; }
     int titleX() const { return titleX_; }
     const std::string* StatusText() const { return status_.Current(); }
     // Where an element is drawn (empty when it is not drawn).
@@ -156,7 +156,7 @@ private:
     Areas areas_;
     LineSlider timeSlider_;
     LineSlider volumeSlider_;
-    mainwin::SpectrumAnalyser spectrum_;
+    mainwin::FrequencyBars spectrum_;
     mainwin::StatusBoard status_;
     QBasicTimer timers_[5];
     QRect timeArea_;

@@ -142,12 +142,12 @@ void MainWindow::ScrollTitle() {
 void MainWindow::FetchSpectrum() {
     const PlaybackState& s = dlg_.state();
     const auto& fetch = dlg_.audio().Bass().BASS_ChannelGetData;
-    float magnitudes[SpectrumAnalyser::kBins] = {};
+    float magnitudes[FrequencyBars::kBins] = {};
     const DWORD got = s.channelHandle && fetch ? fetch(s.channelHandle, magnitudes, BASS_DATA_FFT512) : DWORD(-1);
     if (got == DWORD(-1))
         spectrum_.FetchFailed();
     else
-        spectrum_.Feed(magnitudes, SpectrumAnalyser::kBins);
+        spectrum_.Feed(magnitudes, FrequencyBars::kBins);
 }
 
 }  // namespace tavora

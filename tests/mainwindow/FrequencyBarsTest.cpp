@@ -8,21 +8,21 @@
 #include <cmath>
 #include <vector>
 
-#include "SpectrumAnalyser.h"
+#include "FrequencyBars.h"
 
-using tavora::mainwin::SpectrumAnalyser;
+using tavora::mainwin::FrequencyBars;
 
 namespace {
 // The default skin's geometry: a 101 x 19 ground and 5 x 19 bars.
-SpectrumAnalyser Default() {
-    SpectrumAnalyser a;
+FrequencyBars Default() {
+    FrequencyBars a;
     a.SetGeometry(101, 19, 5, 19);
     return a;
 }
 }  // namespace
 
-TEST(SpectrumAnalyser, TargetsComeFromShiftedBins) {
-    SpectrumAnalyser a = Default();
+TEST(FrequencyBars, TargetsComeFromShiftedBins) {
+    FrequencyBars a = Default();
     EXPECT_EQ(a.dataBars(), 20);
     std::vector<float> bins(256, 0.0f);
     for (int b = 0; b < 256; ++b) bins[b] = b * 0.001f;
@@ -38,8 +38,8 @@ TEST(SpectrumAnalyser, TargetsComeFromShiftedBins) {
     EXPECT_EQ(a.target(20), 19) << "bars past the ground keep their empty target";
 }
 
-TEST(SpectrumAnalyser, BarsRiseAndFallTwoPixelsAStepWithPeaksAbove) {
-    SpectrumAnalyser a = Default();
+TEST(FrequencyBars, BarsRiseAndFallTwoPixelsAStepWithPeaksAbove) {
+    FrequencyBars a = Default();
     std::vector<float> loud(256, 0.0f);
     loud[6] = 0.1f;  // bar 0: target 21 - 19 = 2, the tallest bar
     a.Feed(loud.data(), 256);
@@ -72,8 +72,8 @@ TEST(SpectrumAnalyser, BarsRiseAndFallTwoPixelsAStepWithPeaksAbove) {
     EXPECT_FALSE(a.Step(true)) << "nothing moves on silence: no repaint needed";
 }
 
-TEST(SpectrumAnalyser, StoppingEmptiesEveryBar) {
-    SpectrumAnalyser a = Default();
+TEST(FrequencyBars, StoppingEmptiesEveryBar) {
+    FrequencyBars a = Default();
     std::vector<float> loud(256, 0.1f);
     a.Feed(loud.data(), 256);
     for (int i = 0; i < 5; ++i) a.Step(true);
@@ -86,8 +86,8 @@ TEST(SpectrumAnalyser, StoppingEmptiesEveryBar) {
     EXPECT_FALSE(a.Reset());
 }
 
-TEST(SpectrumAnalyser, FailedFetchDropsTheBars) {
-    SpectrumAnalyser a = Default();
+TEST(FrequencyBars, FailedFetchDropsTheBars) {
+    FrequencyBars a = Default();
     a.FetchFailed();
     EXPECT_EQ(a.level(0), 29);
     EXPECT_EQ(a.level(15), 29) << "101 / (5 + 1) = 16 bars";
@@ -98,11 +98,11 @@ TEST(SpectrumAnalyser, FailedFetchDropsTheBars) {
     EXPECT_EQ(a.level(0), 19);
 }
 
-TEST(SpectrumAnalyser, SkinsBeyondTheArraysAreBounded) {
-    SpectrumAnalyser a;
+TEST(FrequencyBars, SkinsBeyondTheArraysAreBounded) {
+    FrequencyBars a;
     a.SetGeometry(5000, 40, 1, 400);  // 5000 bars wide, 400 columns tall
-    EXPECT_EQ(a.dataBars(), SpectrumAnalyser::kSlots);
-    EXPECT_EQ(a.columns(), SpectrumAnalyser::kSlots);
+    EXPECT_EQ(a.dataBars(), FrequencyBars::kSlots);
+    EXPECT_EQ(a.columns(), FrequencyBars::kSlots);
     std::vector<float> bins(256, 0.05f);
     a.Feed(bins.data(), 256);  // bars 256..259 have no bin: untouched
     EXPECT_EQ(a.target(259), 400);
@@ -110,7 +110,7 @@ TEST(SpectrumAnalyser, SkinsBeyondTheArraysAreBounded) {
     a.Feed(odd, 3);  // bins 6.. are missing: only what exists is read
     for (int i = 0; i < 50; ++i) a.Step(true);
 
-    SpectrumAnalyser nan;
+    FrequencyBars nan;
     nan.SetGeometry(101, 19, 5, 19);
     std::vector<float> bad(256, std::nanf(""));
     bad[6] = INFINITY;
@@ -118,9 +118,9 @@ TEST(SpectrumAnalyser, SkinsBeyondTheArraysAreBounded) {
     EXPECT_EQ(nan.target(0), 21) << "non-numbers count as silence";
 }
 
-TEST(SpectrumAnalyser, PaintsOnlyColumnsInsideTheGround) {
+TEST(FrequencyBars, PaintsOnlyColumnsInsideTheGround) {
     // A bar image taller than the ground is wide in bars: 19 columns, 17 fit.
-    SpectrumAnalyser a = Default();
+    FrequencyBars a = Default();
     EXPECT_EQ(a.columns(), 19);
     EXPECT_TRUE(a.ColumnFits(16));
     EXPECT_FALSE(a.ColumnFits(17));

@@ -1,4 +1,4 @@
-#include "Spectrum.h"
+#include "FftMagnitudes.h"
 
 #include <cmath>
 #include <complex>

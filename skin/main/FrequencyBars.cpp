@@ -1,4 +1,4 @@
-#include "SpectrumAnalyser.h"
+#include "FrequencyBars.h"
 
 #include <QImage>
 #include <QPainter>
@@ -8,7 +8,7 @@
 
 namespace tavora::mainwin {
 
-void SpectrumAnalyser::SetGeometry(int groundWidth, int groundHeight, int barWidth, int barHeight) {
+void FrequencyBars::SetGeometry(int groundWidth, int groundHeight, int barWidth, int barHeight) {
     groundWidth_ = std::max(groundWidth, 0);
     groundHeight_ = std::max(groundHeight, 0);
     barWidth_ = std::max(barWidth, 0);
@@ -17,14 +17,14 @@ void SpectrumAnalyser::SetGeometry(int groundWidth, int groundHeight, int barWid
     Reset();
 }
 
-int SpectrumAnalyser::dataBars() const {
+int FrequencyBars::dataBars() const {
     if (barWidth_ <= 0) return 0;
     return std::min(groundWidth_ / barWidth_, kSlots);
 }
 
-int SpectrumAnalyser::columns() const { return std::min(barHeight_, kSlots); }
+int FrequencyBars::columns() const { return std::min(barHeight_, kSlots); }
 
-void SpectrumAnalyser::Feed(const float* magnitudes, int count) {
+void FrequencyBars::Feed(const float* magnitudes, int count) {
     const int bars = dataBars();
     for (int i = 0; i < bars; ++i) {
         const int bin = i < 6 ? i + 6 : i < 12 ? i - 6 : i;
@@ -37,12 +37,12 @@ void SpectrumAnalyser::Feed(const float* magnitudes, int count) {
     }
 }
 
-void SpectrumAnalyser::FetchFailed() {
+void FrequencyBars::FetchFailed() {
     const int bars = barWidth_ + 1 > 0 ? std::min(groundWidth_ / (barWidth_ + 1), kSlots) : 0;
     for (int i = 0; i < bars; ++i) level_[i] = barHeight_ + 10;
 }
 
-bool SpectrumAnalyser::Step(bool playing) {
+bool FrequencyBars::Step(bool playing) {
     if (!playing) return Reset();
     const int hb = barHeight_;
     bool moved = false;
@@ -71,7 +71,7 @@ bool SpectrumAnalyser::Step(bool playing) {
     return moved;
 }
 
-bool SpectrumAnalyser::Reset() {
+bool FrequencyBars::Reset() {
     bool moved = false;
     for (int i = 0; i < kSlots; ++i) {
         moved = moved || level_[i] != barHeight_ || peak_[i] != barHeight_;
@@ -80,7 +80,7 @@ bool SpectrumAnalyser::Reset() {
     return moved;
 }
 
-void SpectrumAnalyser::Paint(QPainter& painter, const QImage& ground, const QImage& bar) const {
+void FrequencyBars::Paint(QPainter& painter, const QImage& ground, const QImage& bar) const {
     painter.drawImage(QPoint(0, 0), ground);
     if (bar.isNull()) return;
     const int wb = barWidth_, hb = barHeight_;

@@ -21,7 +21,7 @@ class QPainter;
 
 namespace tavora::mainwin {
 
-class SpectrumAnalyser {
+class FrequencyBars {
 public:
     static constexpr int kSlots = 260;
     static constexpr int kBins = 256;
