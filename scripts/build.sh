@@ -19,7 +19,10 @@ while (($#)); do
 done
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
-cmake -S "$here" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# Rebuilds in several checkouts share compiled objects when ccache is there.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+cmake -S "$here" -B "$build" "${generator[@]}" "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DTAVORA_BUILD_TESTS=$tests -DTAVORA_BUILD_BENCH=$tests -DTAVORA_BUILD_FUZZ=$tests >&2
 cmake --build "$build" -j "$(nproc)" >&2
