@@ -9,6 +9,7 @@
 
 #include <sys/stat.h>
 
+#include "RegularFile.h"
 #include "TextDecoding.h"
 
 namespace tavora {
@@ -350,7 +351,7 @@ std::optional<Id3v2Tag> ParseId3v2(Bytes data) {
 }
 
 std::optional<Id3v2Tag> ReadId3v2File(const std::string& path) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenRegularFile(path), &std::fclose);
     if (!file) return std::nullopt;
     std::array<uint8_t, 10> header{};
     if (std::fread(header.data(), 1, header.size(), file.get()) != header.size()) return std::nullopt;

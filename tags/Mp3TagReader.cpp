@@ -12,6 +12,7 @@
 
 #include "Genres.h"
 #include "Id3v2Reader.h"
+#include "RegularFile.h"
 #include "TextDecoding.h"
 
 namespace tavora {
@@ -37,7 +38,7 @@ std::mutex& Id3libMutex() {
 
 // The last 128 bytes of the file when they hold an ID3v1 tag.
 std::optional<std::array<char, 128>> Id3v1Block(const std::string& path) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenRegularFile(path), &std::fclose);
     std::array<char, 128> block{};
     if (!file || fseeko(file.get(), -128, SEEK_END) != 0 || std::fread(block.data(), 1, 128, file.get()) != 128 ||
         std::memcmp(block.data(), "TAG", 3) != 0)

@@ -7,6 +7,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include "TagMessages.h"
+#include "RegularFile.h"
 #include "TextDecoding.h"
 
 namespace tavora {
@@ -46,7 +47,7 @@ long TellFile(void* file) { return static_cast<long>(ftello(static_cast<std::FIL
 
 TagRecord ReadOggTags(const std::string& path) {
     TagRecord record;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = OpenRegularFile(path);
     if (!file) {
         ReportTagMessage("  실패 ");
         return record;

@@ -10,8 +10,11 @@
 
 #include <mpg123.h>
 #include <taglib/asffile.h>
+#include <taglib/tfilestream.h>
 #include <taglib/wavfile.h>
 #include <vorbis/vorbisfile.h>
+
+#include "RegularFile.h"
 
 namespace tavora {
 namespace {
@@ -26,7 +29,7 @@ bool HasMpegExtension(const std::string& path) {
 }
 
 Container Sniff(const std::string& path) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenRegularFile(path), &std::fclose);
     if (!file) return Container::Unknown;
     std::array<unsigned char, 16> head{};
     const size_t n = std::fread(head.data(), 1, head.size(), file.get());
@@ -60,7 +63,7 @@ std::optional<AudioProbe> ProbeMpeg(const std::string& path) {
     mpg123_param(mh.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0);
     // mpg123 reads a frame header and a frame body per call; through stdio's buffer the scan
     // of a song costs a few system calls instead of two per frame.
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = OpenRegularFile(path);
     if (!file) return std::nullopt;
     mpg123_replace_reader_handle(mh.get(), &ReadStdio, &SeekStdio, &CloseStdio);
     // From here mpg123 owns the file and closes it through CloseStdio.
@@ -80,8 +83,14 @@ std::optional<AudioProbe> ProbeMpeg(const std::string& path) {
 }
 
 std::optional<AudioProbe> ProbeOgg(const std::string& path) {
+    std::FILE* file = OpenRegularFile(path);
+    if (!file) return std::nullopt;
     OggVorbis_File vf;
-    if (ov_fopen(path.c_str(), &vf) != 0) return std::nullopt;
+    // OV_CALLBACKS_DEFAULT closes the file with ov_clear; a failed open leaves it to us.
+    if (ov_open_callbacks(file, &vf, nullptr, 0, OV_CALLBACKS_DEFAULT) != 0) {
+        std::fclose(file);
+        return std::nullopt;
+    }
     std::optional<AudioProbe> probe;
     const double seconds = ov_time_total(&vf, -1);
     const vorbis_info* info = ov_info(&vf, -1);
@@ -92,7 +101,10 @@ std::optional<AudioProbe> ProbeOgg(const std::string& path) {
 
 template <typename File>
 std::optional<AudioProbe> ProbeWithTagLib(const std::string& path) {
-    File file(path.c_str(), true, TagLib::AudioProperties::Accurate);
+    const int fd = OpenRegularFileFd(path);
+    if (fd < 0) return std::nullopt;
+    TagLib::FileStream stream(fd, true);  // closes fd
+    File file(&stream, true, TagLib::AudioProperties::Accurate);
     const TagLib::AudioProperties* p = file.isValid() ? file.audioProperties() : nullptr;
     if (!p || p->sampleRate() <= 0) return std::nullopt;
     return AudioProbe{p->lengthInMilliseconds() / 1000.0, p->sampleRate(), p->channels()};

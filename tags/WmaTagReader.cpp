@@ -4,8 +4,9 @@
 
 #include <taglib/asffile.h>
 #include <taglib/asftag.h>
-#include <unistd.h>
+#include <taglib/tfilestream.h>
 
+#include "RegularFile.h"
 #include "TagMessages.h"
 
 namespace tavora {
@@ -43,11 +44,14 @@ void ReportOpenFailure(unsigned code) {
 
 TagRecord ReadWmaTags(const std::string& path) {
     TagRecord record;
-    if (access(path.c_str(), R_OK) != 0) {
+    // TagLib would open the name itself, and a FIFO would block it.
+    const int fd = OpenRegularFileFd(path);
+    if (fd < 0) {
         ReportOpenFailure(kFileNotFound);
         return record;
     }
-    TagLib::ASF::File file(path.c_str(), false);
+    TagLib::FileStream stream(fd, true);
+    TagLib::ASF::File file(&stream, false);
     const TagLib::ASF::Tag* tag = file.isValid() ? file.tag() : nullptr;
     if (!tag) {
         ReportOpenFailure(kFailed);

@@ -11,6 +11,7 @@
 #include "Engine.h"
 #include "Reverb.h"
 #include "FftMagnitudes.h"
+#include "PendingOpens.h"
 #include "UrlSource.h"
 #include "tavora/bass_api.h"
 #include "tavora/engine_ext.h"
@@ -59,6 +60,8 @@ BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* window, const void* cl
 }
 
 BOOL BASS_Free(void) {
+    // Opens on other threads would otherwise keep going (and fail) long after.
+    CancelPendingOpens();
     if (!Engine::Get().Free()) return Fail(BASS_ERROR_INIT, FALSE);
     SetError(BASS_OK);
     return TRUE;
@@ -89,6 +92,13 @@ HSTREAM BASS_StreamCreateURL(const char* url, DWORD offset, DWORD flags, DOWNLOA
     if (!source) return Fail(error, 0u);
     return AddStream(std::move(source), flags);
 }
+
+int BASS_CancelPendingOpens(void) {
+    SetError(BASS_OK);
+    return CancelPendingOpens();
+}
+
+int TAVORA_OutputError(void) { return Engine::Get().OutputError(); }
 
 HSTREAM TAVORA_StreamCreateSource(const TAVORA_SOURCE* source, DWORD flags) {
     if (!source || !source->read || source->freq == 0 || source->chans == 0 || source->chans > 8)

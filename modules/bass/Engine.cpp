@@ -57,6 +57,11 @@ bool Engine::Free() {
     return true;
 }
 
+int Engine::OutputError() {
+    std::lock_guard lock(mutex_);
+    return output_ ? output_->Error() : BASS_OK;
+}
+
 DWORD Engine::AddChannel(std::unique_ptr<Source> source, DWORD flags) {
     std::lock_guard lock(mutex_);
     if (!output_) return 0;

@@ -28,6 +28,8 @@ public:
     bool Free();
     bool Initialised() const { return output_ != nullptr; }
     int OutputRate() const { return rate_; }
+    // BASS_OK, or why the output gives no sound just now (see Output::Error).
+    int OutputError();
 
     // Takes the source; 0 when not initialised.
     DWORD AddChannel(std::unique_ptr<Source> source, DWORD flags);

@@ -4,6 +4,7 @@
 #include <pulse/simple.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -106,25 +107,7 @@ private:
     std::vector<int16_t> buffer_;
 };
 
-class PulseOutput final : public Output {
-public:
-    explicit PulseOutput(pa_simple* stream) : stream_(stream) {}
-    ~PulseOutput() override {
-        // Closing the output drops what the server still holds, as freeing any channel does.
-        int err = 0;
-        pa_simple_flush(stream_, &err);
-        pa_simple_free(stream_);
-    }
-    void Write(const float* stereo, size_t frames) override {
-        int err = 0;
-        pa_simple_write(stream_, stereo, frames * 2 * sizeof(float), &err);
-    }
-
-private:
-    pa_simple* stream_;
-};
-
-std::unique_ptr<Output> OpenPulse(int rate, int& error) {
+pa_simple* OpenPulseStream(int rate, int& err) {
     pa_sample_spec spec {};
     spec.format = PA_SAMPLE_FLOAT32LE;
     spec.rate = static_cast<uint32_t>(rate);
@@ -135,14 +118,67 @@ std::unique_ptr<Output> OpenPulse(int rate, int& error) {
     attr.prebuf = 0;  // start at once: the playback thread writes without pause, silence included
     attr.minreq = static_cast<uint32_t>(-1);
     attr.fragsize = static_cast<uint32_t>(-1);
+    return pa_simple_new(nullptr, "TavoraPlayer", PA_STREAM_PLAYBACK, nullptr, "Music", &spec, nullptr, &attr, &err);
+}
+
+// The server's own pace keeps playback in time while it is there (a write blocks until
+// the server has room); without it the wall clock does.
+class PulseOutput final : public Output {
+public:
+    PulseOutput(pa_simple* stream, int rate) : stream_(stream), rate_(rate), pace_(rate) {}
+    ~PulseOutput() override {
+        if (!stream_) return;
+        // Closing the output drops what the server still holds, as freeing any channel does.
+        int err = 0;
+        pa_simple_flush(stream_, &err);
+        pa_simple_free(stream_);
+    }
+    void Write(const float* stereo, size_t frames) override {
+        if (stream_) {
+            int err = 0;
+            if (pa_simple_write(stream_, stereo, frames * 2 * sizeof(float), &err) == 0) return;
+            Lose(err);
+        }
+        pace_.Advance(frames);
+        if (std::chrono::steady_clock::now() >= nextAttempt_) Reconnect();
+    }
+    int Error() const override { return error_; }
+
+private:
+    void Lose(int err) {
+        pa_simple_free(stream_);
+        stream_ = nullptr;
+        error_ = BASS_ERROR_DRIVER;
+        std::fprintf(stderr, "TavoraPlayer: the sound server went away (%s); playing on without sound\n",
+                     pa_strerror(err));
+        pace_ = RealTimePace(rate_);
+        nextAttempt_ = std::chrono::steady_clock::now() + kRetryInterval;
+    }
+    void Reconnect() {
+        int err = 0;
+        stream_ = OpenPulseStream(rate_, err);
+        nextAttempt_ = std::chrono::steady_clock::now() + kRetryInterval;
+        if (!stream_) return;
+        error_ = BASS_OK;
+        std::fprintf(stderr, "TavoraPlayer: the sound server is back\n");
+    }
+
+    static constexpr std::chrono::seconds kRetryInterval {1};
+    pa_simple* stream_;
+    int rate_;
+    RealTimePace pace_;
+    std::chrono::steady_clock::time_point nextAttempt_;
+    std::atomic<int> error_ {BASS_OK};
+};
+
+std::unique_ptr<Output> OpenPulse(int rate, int& error) {
     int err = 0;
-    pa_simple* stream = pa_simple_new(nullptr, "TavoraPlayer", PA_STREAM_PLAYBACK, nullptr, "Music", &spec, nullptr,
-                                      &attr, &err);
+    pa_simple* stream = OpenPulseStream(rate, err);
     if (!stream) {
         error = BASS_ERROR_DRIVER;
         return nullptr;
     }
-    return std::make_unique<PulseOutput>(stream);
+    return std::make_unique<PulseOutput>(stream, rate);
 }
 
 }  // namespace

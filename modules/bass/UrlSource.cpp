@@ -12,10 +12,13 @@
 #include <thread>
 #include <vector>
 
+#include "ByteSpool.h"
 #include "DecoderFactory.h"
 #include "FfmpegDecoder.h"
 #include "IcyProtocol.h"
 #include "Mpg123Decoder.h"
+#include "NetworkDeadline.h"
+#include "PendingOpens.h"
 #include "VorbisDecoder.h"
 #include "tavora/bass_api.h"
 
@@ -23,22 +26,28 @@ namespace tavora::audio {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto kOpenTimeout = std::chrono::seconds(10);
+// Once playing, a server that sends nothing for this long ends the stream.
+constexpr auto kSilenceTimeout = std::chrono::seconds(10);
 constexpr size_t kLiveBufferBytes = 1 << 20;
-constexpr size_t kMaxFileBufferBytes = 256u << 20;
+// A file of known size goes to a temporary file, up to this much ahead of the decoder;
+// without one, a window of kFileWindowBytes in memory.
+constexpr int64_t kMaxFileSpoolBytes = int64_t {2} << 30;
+constexpr size_t kFileWindowBytes = 8u << 20;
 constexpr double kPcmBufferSeconds = 2.0;
 
 // State shared by the download thread, the decode thread and the channel.
 struct Shared {
     std::mutex mutex;
     std::condition_variable changed;
-    bool cancel = false;
+    // Cancelled when the stream is freed or its open is cancelled; its deadline runs
+    // while the stream opens.
+    std::shared_ptr<NetworkDeadline> net = std::make_shared<NetworkDeadline>();
     // download side
     IcyHeaders headers;
+    bool headersTooLarge = false;
     bool downloadDone = false;
     bool downloadFailed = false;
-    std::deque<uint8_t> bytes;
-    size_t byteCapacity = kLiveBufferBytes;
+    ByteSpool bytes {kLiveBufferBytes};
     int64_t downloaded = 0;  // audio bytes received
     int64_t consumed = 0;    // audio bytes handed to the decoder
     std::string meta;        // last StreamTitle block
@@ -47,6 +56,23 @@ struct Shared {
     size_t pcmCapacity = 0;
     bool decodeDone = false;
     std::string inlineTitle;
+
+    void Cancel() {
+        {
+            std::lock_guard lock(mutex);
+            net->Cancel();
+        }
+        changed.notify_all();
+    }
+    bool Cancelled() const { return net->Cancelled(); }
+    // Waits (lock held) until done() holds, the stream is cancelled, or the open's
+    // deadline passes (during the open) or the server has been silent too long.
+    template <typename Done>
+    bool WaitFor(std::unique_lock<std::mutex>& lock, Done done) {
+        auto until = Clock::now() + kSilenceTimeout;
+        if (net->Opening()) until = std::min(until, net->Deadline());
+        return changed.wait_until(lock, until, [&] { return net->ShouldStop() || done(); }) && !net->ShouldStop();
+    }
 };
 
 // The decoder's view of the download: blocking reads, no seeking.
@@ -55,16 +81,9 @@ public:
     explicit NetworkByteSource(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
     size_t Read(void* buffer, size_t size) override {
         std::unique_lock lock(shared_->mutex);
-        const auto deadline = Clock::now() + kOpenTimeout;
         // Wait for data; a server that stops sending ends the stream after the time-out.
-        if (!shared_->changed.wait_until(lock, deadline, [&] {
-                return shared_->cancel || !shared_->bytes.empty() || shared_->downloadDone;
-            }))
-            return 0;
-        if (shared_->cancel) return 0;
-        const size_t n = std::min(size, shared_->bytes.size());
-        std::copy_n(shared_->bytes.begin(), n, static_cast<uint8_t*>(buffer));
-        shared_->bytes.erase(shared_->bytes.begin(), shared_->bytes.begin() + static_cast<long>(n));
+        if (!shared_->WaitFor(lock, [&] { return !shared_->bytes.Empty() || shared_->downloadDone; })) return 0;
+        const size_t n = shared_->bytes.Take(static_cast<uint8_t*>(buffer), size);
         shared_->consumed += static_cast<int64_t>(n);
         position_ += static_cast<int64_t>(n);
         shared_->changed.notify_all();
@@ -83,13 +102,19 @@ private:
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     auto* shared = static_cast<Shared*>(user);
     std::lock_guard lock(shared->mutex);
-    shared->headers.AddLine(std::string_view(data, size * count));
-    if (shared->headers.complete) {
-        const int64_t length = shared->headers.contentLength;
-        shared->byteCapacity = length > 0 ? static_cast<size_t>(std::min<int64_t>(length, kMaxFileBufferBytes))
-                                          : kLiveBufferBytes;
-    }
+    IcyHeaders& headers = shared->headers;
+    headers.AddLine(std::string_view(data, size * count));
     shared->changed.notify_all();
+    if (headers.TooLarge()) {
+        shared->headersTooLarge = true;
+        return 0;  // ends the transfer
+    }
+    if (shared->net->ShouldStop()) return 0;
+    // A file (its size is known) may be fetched far ahead of the decoder, on disk.
+    if (headers.complete && headers.status >= 200 && headers.status < 300 && headers.contentLength > 0 &&
+        !shared->bytes.OnFile() && shared->bytes.Empty() &&
+        !shared->bytes.SpoolToFile(std::min(headers.contentLength, kMaxFileSpoolBytes)))
+        shared->bytes.SetMemoryCapacity(kFileWindowBytes);
     return size * count;
 }
 
@@ -107,11 +132,14 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
             shared.headers.metaInterval,
             [&shared](const uint8_t* audio, size_t n) {
                 std::unique_lock lock(shared.mutex);
-                // A full buffer holds the download back (live radio keeps about
-                // 1 MB ahead; files are kept whole so the buffer percentage can fill).
-                shared.changed.wait(lock, [&] { return shared.cancel || shared.bytes.size() + n <= shared.byteCapacity; });
-                if (shared.cancel) return;
-                shared.bytes.insert(shared.bytes.end(), audio, audio + n);
+                // A full buffer holds the download back (live radio keeps about 1 MB
+                // ahead; files go to disk whole so the buffer percentage can fill).
+                shared.changed.wait(lock, [&] { return shared.Cancelled() || shared.bytes.Fits(n); });
+                if (shared.Cancelled()) return;
+                if (!shared.bytes.Append(audio, n)) {
+                    shared.net->Cancel();  // the disk is full: the download cannot go on
+                    return;
+                }
                 shared.downloaded += static_cast<int64_t>(n);
                 shared.changed.notify_all();
             },
@@ -121,25 +149,23 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
             });
     }
     download->demuxer->Feed(reinterpret_cast<const uint8_t*>(data), size * count);
-    std::lock_guard lock(shared.mutex);
-    return shared.cancel ? 0 : size * count;
+    return shared.net->ShouldStop() ? 0 : size * count;
 }
 
+// Called often while bytes flow and about once a second while none do: the transfer
+// ends on a cancel, or when the open's deadline passes before the open is done.
 int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    auto* shared = static_cast<Shared*>(user);
-    std::lock_guard lock(shared->mutex);
-    return shared->cancel ? 1 : 0;
+    return static_cast<const NetworkDeadline*>(user)->ShouldStop() ? 1 : 0;
 }
 
 class UrlSource final : public Source {
 public:
     UrlSource(std::shared_ptr<Shared> shared, std::thread download) : shared_(std::move(shared)), download_(std::move(download)) {}
     ~UrlSource() override {
-        {
-            std::lock_guard lock(shared_->mutex);
-            shared_->cancel = true;
-        }
-        shared_->changed.notify_all();
+        // Ends every wait of both threads, FFmpeg's reads included (its interrupt
+        // callback checks the same flag), so that freeing a stream never waits for the
+        // network.
+        shared_->Cancel();
         if (decode_.joinable()) decode_.join();
         if (download_.joinable()) download_.join();
     }
@@ -212,11 +238,11 @@ private:
             const size_t got = decoder_->Read(block.data(), 1024);
             std::unique_lock lock(shared_->mutex);
             shared_->inlineTitle = decoder_->InlineTitle();
-            if (got == 0 || shared_->cancel) break;
+            if (got == 0 || shared_->Cancelled()) break;
             shared_->changed.wait(lock, [&] {
-                return shared_->cancel || shared_->pcm.size() + got * channels_ <= shared_->pcmCapacity;
+                return shared_->Cancelled() || shared_->pcm.size() + got * channels_ <= shared_->pcmCapacity;
             });
-            if (shared_->cancel) break;
+            if (shared_->Cancelled()) break;
             shared_->pcm.insert(shared_->pcm.end(), block.begin(), block.begin() + static_cast<long>(got * channels_));
         }
         std::lock_guard lock(shared_->mutex);
@@ -253,7 +279,7 @@ void RunDownload(std::shared_ptr<Shared> shared, std::string url) {
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &download);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, shared.get());
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, shared->net.get());
     const CURLcode rc = curl_easy_perform(curl);
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
@@ -261,7 +287,7 @@ void RunDownload(std::shared_ptr<Shared> shared, std::string url) {
     curl_easy_cleanup(curl);
     std::lock_guard lock(shared->mutex);
     shared->downloadDone = true;
-    shared->downloadFailed = rc != CURLE_OK && shared->downloaded == 0;
+    shared->downloadFailed = (rc != CURLE_OK && shared->downloaded == 0) || shared->headersTooLarge;
     if (shared->headers.status == 0 && status > 0) shared->headers.status = static_cast<int>(status);
     shared->changed.notify_all();
 }
@@ -270,53 +296,68 @@ bool HasScheme(const std::string& url, const char* scheme) {
     return strncasecmp(url.c_str(), scheme, std::strlen(scheme)) == 0;
 }
 
+// The error of an open that ended before it was done.
+int StoppedError(const NetworkDeadline& net) { return net.Cancelled() ? BASS_ERROR_FILEOPEN : BASS_ERROR_TIMEOUT; }
+
 std::unique_ptr<Source> OpenHttp(const std::string& url, int& error) {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     auto shared = std::make_shared<Shared>();
+    shared->net->StartOpen(NetworkOpenBudget());
+    PendingOpen pending([shared] { shared->Cancel(); });
     std::thread download(RunDownload, shared, url);
     auto source = std::make_unique<UrlSource>(shared, std::move(download));
+    bool ogg = false;
     {
         std::unique_lock lock(shared->mutex);
-        const bool answered = shared->changed.wait_until(lock, Clock::now() + kOpenTimeout, [&] {
-            return shared->headers.complete || shared->downloadDone;
-        });
-        if (!answered) {
-            error = BASS_ERROR_TIMEOUT;
+        if (!shared->WaitFor(lock, [&] { return shared->headers.complete || shared->downloadDone; })) {
+            error = StoppedError(*shared->net);
             return nullptr;
         }
         if (shared->downloadFailed || shared->headers.status < 200 || shared->headers.status >= 300) {
             error = shared->headers.status == 0 ? BASS_ERROR_NONET : BASS_ERROR_FILEOPEN;
             return nullptr;
         }
-    }
-    // Decide on the decoder from the first bytes; the decoder then reads the stream
-    // from its start.
-    bool ogg = false;
-    {
-        std::unique_lock lock(shared->mutex);
-        shared->changed.wait_until(lock, Clock::now() + kOpenTimeout,
-                                   [&] { return shared->bytes.size() >= 4 || shared->downloadDone; });
-        ogg = shared->bytes.size() >= 4 && std::equal(shared->bytes.begin(), shared->bytes.begin() + 4, "OggS");
+        // Decide on the decoder from the first bytes; the decoder then reads the stream
+        // from its start.
+        if (!shared->WaitFor(lock, [&] { return shared->bytes.Buffered() >= 4 || shared->downloadDone; })) {
+            error = StoppedError(*shared->net);
+            return nullptr;
+        }
+        uint8_t magic[4] = {};
+        ogg = shared->bytes.Peek(magic, 4) == 4 && std::equal(magic, magic + 4, "OggS");
     }
     auto input = std::make_unique<NetworkByteSource>(shared);
     std::unique_ptr<Decoder> decoder = ogg ? VorbisDecoder::Open(std::move(input)) : Mpg123Decoder::Open(std::move(input));
+    if (shared->net->ShouldStop()) {
+        error = StoppedError(*shared->net);
+        return nullptr;
+    }
     if (!decoder) {
         error = BASS_ERROR_FILEFORM;
         return nullptr;
     }
+    shared->net->ClearDeadline();  // opened: from now on only a cancel or a silent server ends it
     source->Start(std::move(decoder));
     return source;
 }
 
-// FFmpeg speaks MMS over HTTP (mmsh) and TCP (mmst); "mms://" tries both.
+// FFmpeg speaks MMS over HTTP (mmsh) and TCP (mmst); "mms://" tries both, within one
+// deadline.
 std::unique_ptr<Source> OpenMms(const std::string& url, int& error) {
     const std::string rest = url.substr(6);
+    auto shared = std::make_shared<Shared>();
+    shared->downloadDone = true;
+    shared->net->StartOpen(NetworkOpenBudget());
+    PendingOpen pending([shared] { shared->Cancel(); });
     for (const char* scheme : {"mmsh://", "mmst://"}) {
-        auto decoder = FfmpegDecoder::Open(scheme + rest, "", 10);
+        auto decoder = FfmpegDecoder::Open(scheme + rest, "", shared->net);
+        if (shared->net->ShouldStop()) {
+            error = StoppedError(*shared->net);
+            return nullptr;
+        }
         if (!decoder) continue;
-        auto shared = std::make_shared<Shared>();
-        shared->downloadDone = true;
+        shared->net->ClearDeadline();
         auto source = std::make_unique<UrlSource>(shared, std::thread());
         source->Start(std::move(decoder));
         return source;

@@ -12,6 +12,7 @@
 
 #include "CdaRecord.h"
 #include "ForeignStream.h"
+#include "RegularFile.h"
 
 using namespace tavora::audio;
 
@@ -56,7 +57,7 @@ struct CdTrack {
 };
 
 bool ReadRecord(const char* path, CdaRecord& record) {
-    FILE* file = std::fopen(path, "rb");
+    FILE* file = tavora::OpenRegularFile(path);
     if (!file) return false;
     uint8_t data[64];
     const size_t size = std::fread(data, 1, sizeof data, file);

@@ -4,14 +4,19 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "RegularFile.h"
+
 namespace tavora::audio {
 
 std::unique_ptr<FileByteSource> FileByteSource::Open(const std::string& path) {
-    struct stat st {};
-    // Only regular files: a folder or a device would "open" and then read nothing or hang.
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
-    FILE* file = std::fopen(path.c_str(), "rb");
+    // Only regular files: a FIFO, a folder or a device would block, read nothing or never end.
+    FILE* file = OpenRegularFile(path);
     if (!file) return nullptr;
+    struct stat st {};
+    if (fstat(fileno(file), &st) != 0) {
+        std::fclose(file);
+        return nullptr;
+    }
     return std::unique_ptr<FileByteSource>(new FileByteSource(file, st.st_size));
 }
 

@@ -26,6 +26,7 @@ struct FfmpegDecoder::State {
     std::vector<float> pending;  // converted frames not handed out yet
     size_t pendingStart = 0;     // in samples
     int64_t lastStart = -1;      // frame number where the last decoded block starts, -1 unknown
+    std::shared_ptr<const NetworkDeadline> net;
 
     ~State() {
         av_frame_free(&frame);
@@ -40,21 +41,33 @@ FfmpegDecoder::FfmpegDecoder() : state_(new State) {}
 FfmpegDecoder::~FfmpegDecoder() = default;
 
 std::unique_ptr<Decoder> FfmpegDecoder::Open(const std::string& location, const std::string& requiredFormat,
-                                             int timeoutSeconds) {
+                                             std::shared_ptr<const NetworkDeadline> net) {
     std::unique_ptr<FfmpegDecoder> decoder(new FfmpegDecoder);
-    if (!decoder->Init(location, requiredFormat, timeoutSeconds)) return nullptr;
+    decoder->state_->net = std::move(net);
+    if (!decoder->Init(location, requiredFormat)) return nullptr;
     return decoder;
 }
 
-bool FfmpegDecoder::Init(const std::string& location, const std::string& requiredFormat, int timeoutSeconds) {
+namespace {
+// FFmpeg calls this while it waits in connect, read and poll; nonzero ends the wait.
+int Interrupted(void* user) { return static_cast<const NetworkDeadline*>(user)->ShouldStop() ? 1 : 0; }
+}  // namespace
+
+bool FfmpegDecoder::Init(const std::string& location, const std::string& requiredFormat) {
     av_log_set_level(AV_LOG_QUIET);
+    State& s = *state_;
     AVDictionary* options = nullptr;
-    const std::string timeout = std::to_string(static_cast<int64_t>(timeoutSeconds) * 1000000);
-    av_dict_set(&options, "rw_timeout", timeout.c_str(), 0);
-    av_dict_set(&options, "timeout", timeout.c_str(), 0);
+    if (s.net) {
+        // A server that goes silent ends a read after 10 s; the deadline and a cancel
+        // are checked by the interrupt callback far more often.
+        av_dict_set(&options, "rw_timeout", "10000000", 0);
+        s.format = avformat_alloc_context();
+        if (!s.format) return false;
+        s.format->interrupt_callback.callback = Interrupted;
+        s.format->interrupt_callback.opaque = const_cast<NetworkDeadline*>(s.net.get());
+    }
     const AVInputFormat* forced = nullptr;
     if (!requiredFormat.empty()) forced = av_find_input_format(requiredFormat.c_str());
-    State& s = *state_;
     const int rc = avformat_open_input(&s.format, location.c_str(), forced, &options);
     av_dict_free(&options);
     if (rc < 0) return false;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Decoder.h"
+#include "NetworkDeadline.h"
 
 namespace tavora::audio {
 
@@ -13,8 +14,10 @@ class FfmpegDecoder final : public Decoder {
 public:
     // location is a path or an address FFmpeg opens itself. When requiredFormat is not
     // empty, the container must be that one (FFmpeg's short name, e.g. "asf").
+    // For addresses, net ends the open (cancel or deadline) and later reads (cancel):
+    // FFmpeg checks it whenever it waits for the network.
     static std::unique_ptr<Decoder> Open(const std::string& location, const std::string& requiredFormat,
-                                         int timeoutSeconds);
+                                         std::shared_ptr<const NetworkDeadline> net = nullptr);
     ~FfmpegDecoder() override;
 
     int Rate() const override { return rate_; }
@@ -28,7 +31,7 @@ public:
 
 private:
     FfmpegDecoder();
-    bool Init(const std::string& location, const std::string& requiredFormat, int timeoutSeconds);
+    bool Init(const std::string& location, const std::string& requiredFormat);
     bool DecodeMore();
 
     struct State;

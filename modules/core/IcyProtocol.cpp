@@ -32,9 +32,12 @@ int64_t ParseNumber(std::string_view text, int64_t fallback) {
 }  // namespace
 
 void IcyHeaders::AddLine(std::string_view line) {
+    received += line.size();
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
     if (StartsWithNoCase(line, "HTTP/") || StartsWithNoCase(line, "ICY ")) {
+        const size_t seen = received;
         *this = IcyHeaders {};
+        received = seen;
         const size_t space = line.find(' ');
         if (space != std::string_view::npos) {
             const std::string_view rest = line.substr(space + 1);

@@ -21,10 +21,18 @@ struct IcyHeaders {
     int metaInterval = 0;                 // icy-metaint, 0 = no metadata
     std::string contentType;
     bool complete = false;                // the empty line after the headers arrived
+    size_t received = 0;                  // bytes of every line so far, redirects included
+
+    // No real server sends this much before its audio; a hostile one may send header
+    // lines for ever.
+    static constexpr size_t kMaxBytes = 64 * 1024;
 
     // Takes one line as the server sent it (CR/LF may still be attached). A new status
-    // line (after a redirect) starts the record afresh.
+    // line (after a redirect) starts the record afresh, but still counts towards the
+    // limit, so that status lines cannot reset it.
     void AddLine(std::string_view line);
+    // More header bytes than kMaxBytes arrived: the reply is to be refused.
+    bool TooLarge() const { return received > kMaxBytes; }
 };
 
 // "a\0b\0\0": the lines as a NUL-separated list ending with an empty string.

@@ -1,9 +1,11 @@
 // basswma.so: Windows Media audio in ASF containers, decoded by FFmpeg.
 
 #include <memory>
+#include <string>
 
 #include "FfmpegDecoder.h"
 #include "ForeignStream.h"
+#include "RegularFile.h"
 
 using namespace tavora::audio;
 
@@ -37,7 +39,14 @@ extern "C" HSTREAM BASS_WMA_StreamCreateFile(BOOL mem, const void* file, QWORD o
         TAVORA_SetError(file ? BASS_ERROR_ILLPARAM : BASS_ERROR_FILEOPEN);
         return 0;
     }
-    auto decoder = FfmpegDecoder::Open(static_cast<const char*>(file), "asf", 10);
+    const std::string path = static_cast<const char*>(file);
+    if (!tavora::IsRegularFile(path)) {
+        TAVORA_SetError(BASS_ERROR_FILEOPEN);
+        return 0;
+    }
+    // "file:" keeps FFmpeg from taking a name such as "http:..." or "concat:..." as an
+    // address of its own.
+    auto decoder = FfmpegDecoder::Open("file:" + path, "asf");
     if (!decoder) {
         TAVORA_SetError(BASS_ERROR_FILEFORM);
         return 0;

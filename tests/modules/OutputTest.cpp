@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <memory>
 #include <thread>
 
 #include "AudioTestSupport.h"
@@ -95,6 +96,46 @@ TEST(OutputTest, DeviceOnePlaysIntoTheDefaultPulseSink) {
     EXPECT_NEAR(second - first, 0.5, 0.15);
     EXPECT_TRUE(MediaFolder::Run("pactl list sink-inputs | grep -q TavoraPlayer"));
     EXPECT_TRUE(WavOutputSession::WaitUntilStopped(stream, 5));
+    BASS_Free();
+}
+
+// The sound server goes away in the middle of a song: playback keeps to real time
+// (it used to race through the rest of the song, and so through the whole playlist),
+// the loss can be asked for, and the sound comes back when the server does.
+TEST(OutputTest, LostSoundServerKeepsTimeAndIsReconnected) {
+    MediaFolder media;
+    auto pulse = std::make_unique<PrivatePulse>(media.Path(""));
+    if (!pulse->running()) GTEST_SKIP() << "pulseaudio could not be started here";
+    unsetenv("TAVORA_AUDIO_OUTPUT");
+    ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr)) << BASS_ErrorGetCode();
+    EXPECT_EQ(TAVORA_OutputError(), BASS_OK);
+    const std::string path = media.FfmpegTone("long.wav", 440, 60, 44100, 2, "-c:a pcm_s16le");
+    const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
+    ASSERT_TRUE(BASS_ChannelPlay(stream, TRUE));
+    auto seconds = [&] { return BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream)); };
+    auto waitFor = [](auto condition) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!condition() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return condition();
+    };
+    ASSERT_TRUE(waitFor([&] { return seconds() > 0.2; }));
+
+    pulse.reset();  // the server quits
+    ASSERT_TRUE(waitFor([] { return TAVORA_OutputError() == BASS_ERROR_DRIVER; }));
+    const auto lost = std::chrono::steady_clock::now();
+    const double atLoss = seconds();
+    ASSERT_TRUE(waitFor([&] { return std::chrono::steady_clock::now() - lost >= std::chrono::seconds(1); }));
+    // One second of wall time: about one second of song, surely not the whole minute.
+    const double moved = seconds() - atLoss;
+    EXPECT_GT(moved, 0.2);
+    EXPECT_LT(moved, 3.0);
+    EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
+
+    pulse = std::make_unique<PrivatePulse>(media.Path(""));
+    ASSERT_TRUE(pulse->running());
+    EXPECT_TRUE(waitFor([] { return TAVORA_OutputError() == BASS_OK; }));
+    EXPECT_TRUE(waitFor([] { return MediaFolder::Run("pactl list sink-inputs 2>/dev/null | grep -q TavoraPlayer"); }));
     BASS_Free();
 }
 

@@ -14,6 +14,18 @@
  * own threads; calls never wait for decoding of a playing channel, except the
  * creation calls, which open and probe their source before they return.
  *
+ * Network opens (BASS_StreamCreateURL) block their caller until the first audio has
+ * been decoded, for at most the open deadline (15 s; TAVORA_NET_OPEN_DEADLINE_MS may
+ * set another), and refuse replies whose headers exceed 64 KiB. Another thread ends
+ * every open pending at that moment with BASS_CancelPendingOpens (BASS_Free does so
+ * too); the open then fails with BASS_ERROR_FILEOPEN (BASS_ERROR_TIMEOUT when the
+ * deadline passed). BASS_StreamFree of an address stream ends its network reads at
+ * once, so freeing never waits for a stalled server.
+ *
+ * Output: when the sound server goes away, playback goes on in real time without
+ * sound, TAVORA_OutputError tells why, and the output reconnects by itself (trying
+ * about once a second).
+ *
  * Every function also has a pointer typedef (PFN_<name>) so a program that loads the
  * modules at run time can keep resolved entry points in a table.
  */
@@ -161,7 +173,9 @@ typedef void DOWNLOADPROC(const void* buffer, DWORD length, void* user);
     X(BOOL, BASS_ChannelGetInfo, (DWORD handle, BASS_CHANNELINFO* info)) \
     X(DWORD, BASS_ChannelGetData, (DWORD handle, void* buffer, DWORD length)) \
     X(HFX, BASS_ChannelSetFX, (DWORD handle, DWORD type, int priority)) \
-    X(BOOL, BASS_ChannelRemoveFX, (DWORD handle, HFX fx))
+    X(BOOL, BASS_ChannelRemoveFX, (DWORD handle, HFX fx)) \
+    X(int, BASS_CancelPendingOpens, (void)) \
+    X(int, TAVORA_OutputError, (void))
 
 /* ---- bass_fx.so ---- */
 #define TAVORA_BASS_FX_FUNCTIONS(X) \
