@@ -83,12 +83,15 @@ HSTREAM CreateReverseStream(DWORD source, float blockSeconds, DWORD flags) {
     if (!(blockSeconds > 0) || blockSeconds > 60) blockSeconds = 2.0f;
     auto* r = new Reverse;
     r->source = source;
-    r->freeSource = (flags & BASS_FX_FREESOURCE) != 0;
     r->chans = static_cast<int>(info.chans);
     r->length = length;
     r->cursor = length;
     r->blockFrames = std::max<QWORD>(1, static_cast<QWORD>(std::lround(blockSeconds * info.freq)));
-    return CreateForeignStream(r, info.freq, info.chans, BASS_CTYPE_STREAM_REVERSE, flags & ~BASS_FX_FREESOURCE);
+    // As with tempo streams: the source becomes the wrapper's only once the wrapper exists.
+    const HSTREAM stream = CreateForeignStream(r, info.freq, info.chans, BASS_CTYPE_STREAM_REVERSE,
+                                               flags & ~BASS_FX_FREESOURCE);
+    if (stream) r->freeSource = (flags & BASS_FX_FREESOURCE) != 0;
+    return stream;
 }
 
 }  // namespace tavora::audio

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -115,23 +116,26 @@ HSTREAM CreateTempoStream(DWORD source, DWORD flags) {
         TAVORA_SetError(BASS_ERROR_DECODE);
         return 0;
     }
-    auto* t = new Tempo;
-    t->source = source;
-    t->freeSource = (flags & BASS_FX_FREESOURCE) != 0;
-    t->rate = static_cast<int>(info.freq);
-    t->chans = static_cast<int>(info.chans);
-    t->touch.setSampleRate(info.freq);
-    t->touch.setChannels(info.chans);
-    // Registered before the stream exists so that a failed creation (which destroys
-    // the source at once) finds and removes it.
-    {
-        std::lock_guard lock(g_registryMutex);
-        g_tempos[0] = t;
+    Tempo* t = nullptr;
+    try {
+        t = new Tempo;
+        t->source = source;
+        t->rate = static_cast<int>(info.freq);
+        t->chans = static_cast<int>(info.chans);
+        t->touch.setSampleRate(info.freq);
+        t->touch.setChannels(info.chans);
+    } catch (const std::exception&) {  // out of memory, or a channel count SoundTouch refuses
+        delete t;
+        TAVORA_SetError(BASS_ERROR_MEM);
+        return 0;
     }
+    // A failed creation destroys t at once; the source stays the caller's until the
+    // wrapper exists, so only then does the wrapper take it over.
     const HSTREAM stream = CreateForeignStream(t, info.freq, info.chans, info.ctype, flags & ~BASS_FX_FREESOURCE);
+    if (!stream) return 0;  // the error is set by bass.so
     std::lock_guard lock(g_registryMutex);
-    g_tempos.erase(0);
-    if (stream) g_tempos[stream] = t;
+    t->freeSource = (flags & BASS_FX_FREESOURCE) != 0;
+    g_tempos[stream] = t;
     return stream;
 }
 

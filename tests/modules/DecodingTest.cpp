@@ -122,6 +122,23 @@ TEST_F(DecodingTest, TempoStreamAtZeroPassesSamplesThroughUntouched) {
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
 }
 
+TEST_F(DecodingTest, RefusedWrappersLeaveTheSourceToTheCaller) {
+    const std::string path = media.FfmpegTone("tone.wav", 440, 0.5, 44100, 2, "-c:a pcm_s16le");
+    const HSTREAM playable = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);  // not decode-only
+    ASSERT_NE(playable, 0u);
+    EXPECT_EQ(BASS_FX_TempoCreate(playable, kDecode | BASS_FX_FREESOURCE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DECODE);
+    EXPECT_EQ(BASS_FX_ReverseCreate(playable, 2.0f, kDecode | BASS_FX_FREESOURCE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DECODE);
+    EXPECT_EQ(BASS_FX_TempoCreate(0x7FFFFFF0u, kDecode | BASS_FX_FREESOURCE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    EXPECT_FALSE(BASS_FX_TempoSet(0, 10, 0, 0));  // no half-made wrapper answers
+    // The source is still the caller's: it plays, and the caller frees it.
+    BASS_CHANNELINFO info {};
+    EXPECT_TRUE(BASS_ChannelGetInfo(playable, &info));
+    EXPECT_TRUE(BASS_StreamFree(playable));
+}
+
 TEST_F(DecodingTest, EqualiserBandsAreAddedOneBySetAndRemovedTogether) {
     const std::string path = media.FfmpegTone("t.wav", 440, 0.5, 22050, 2, "-c:a pcm_s16le");
     const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, kDecode);
