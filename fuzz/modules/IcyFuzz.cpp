@@ -1,6 +1,7 @@
 // ICY replies: header lines as a server would send them, then the body with metadata
-// blocks every icy-metaint bytes. The input is "headers\r\n\r\nbody"; the demuxer must
-// hand out exactly the audio bytes and never read past its input.
+// blocks every icy-metaint bytes. The input is "headers\r\n\r\nbody"; the header record
+// must count every byte towards its size limit, and the demuxer must hand out exactly
+// the audio bytes and never read past its input.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -24,6 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         start = end + 1;
     }
     headers.AddLine("\r\n");
+    // Every byte counts towards the size limit, status lines (which start afresh) included.
+    if (headers.received != head.size() + 2 || headers.TooLarge() != (headers.received > IcyHeaders::kMaxBytes))
+        __builtin_trap();
     const std::string tags = JoinTagList(headers.icyLines);
     if (tags.empty() || tags.back() != '\0') __builtin_trap();
 

@@ -47,6 +47,18 @@ TEST(IcyHeadersTest, RedirectStartsAfreshAndBadNumbersAreIgnored) {
     EXPECT_EQ(headers.contentLength, -1);
 }
 
+TEST(IcyHeadersTest, TooMuchHeaderIsNoticedEvenAcrossStatusLines) {
+    IcyHeaders headers;
+    const std::string padding = "X-Padding: " + std::string(1000, 'x') + "\r\n";
+    while (!headers.TooLarge() && headers.received < 10 * IcyHeaders::kMaxBytes) {
+        headers.AddLine("HTTP/1.0 200 OK\r\n");  // a new status line starts the record afresh...
+        headers.AddLine(padding);
+    }
+    // ...but not the count of what arrived.
+    EXPECT_TRUE(headers.TooLarge());
+    EXPECT_LE(headers.received, IcyHeaders::kMaxBytes + padding.size() + 17);
+}
+
 TEST(IcyDemuxerTest, SeparatesAudioFromTitlesEvenWhenBlocksAreSplit) {
     const int interval = 10;
     std::string wire;
