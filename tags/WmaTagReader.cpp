@@ -5,6 +5,7 @@
 #include <taglib/asffile.h>
 #include <taglib/asftag.h>
 #include <taglib/tfilestream.h>
+#include <unistd.h>
 
 #include "RegularFile.h"
 #include "TagMessages.h"
@@ -44,10 +45,15 @@ void ReportOpenFailure(unsigned code) {
 
 TagRecord ReadWmaTags(const std::string& path) {
     TagRecord record;
-    // TagLib would open the name itself, and a FIFO would block it.
+    if (access(path.c_str(), R_OK) != 0) {
+        ReportOpenFailure(kFileNotFound);
+        return record;
+    }
+    // TagLib would open the name itself, and a FIFO would block it; anything that is
+    // there but no regular file fails like a file that is not Windows Media.
     const int fd = OpenRegularFileFd(path);
     if (fd < 0) {
-        ReportOpenFailure(kFileNotFound);
+        ReportOpenFailure(kFailed);
         return record;
     }
     TagLib::FileStream stream(fd, true);
