@@ -69,8 +69,7 @@ struct Shared {
     // deadline passes (during the open) or the server has been silent too long.
     template <typename Done>
     bool WaitFor(std::unique_lock<std::mutex>& lock, Done done) {
-        auto until = Clock::now() + kSilenceTimeout;
-        if (net->Opening()) until = std::min(until, net->Deadline());
+        const auto until = std::min(Clock::now() + kSilenceTimeout, net->Deadline());
         return changed.wait_until(lock, until, [&] { return net->ShouldStop() || done(); }) && !net->ShouldStop();
     }
 };

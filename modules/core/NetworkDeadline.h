@@ -21,8 +21,11 @@ public:
     // Sets the deadline budget from now; ClearDeadline ends the open phase.
     void StartOpen(std::chrono::milliseconds budget) { deadline_ = (Clock::now() + budget).time_since_epoch().count(); }
     void ClearDeadline() { deadline_ = 0; }
-    bool Opening() const { return deadline_ != 0; }
-    Clock::time_point Deadline() const { return Clock::time_point(Clock::duration(deadline_)); }
+    // The deadline, or far away when the open is over.
+    Clock::time_point Deadline() const {
+        const auto deadline = deadline_.load();
+        return deadline != 0 ? Clock::time_point(Clock::duration(deadline)) : Clock::time_point::max();
+    }
     bool Expired() const {
         const auto deadline = deadline_.load();
         return deadline != 0 && Clock::now().time_since_epoch().count() >= deadline;
