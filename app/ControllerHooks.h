@@ -26,7 +26,9 @@ struct ControllerHooks {
     Step settingsLoaded;                                 // settings were read into the state
     Step slideEqualizerOut;
     Step addTrayIcon;
-    Step restorePlaylist;                                // no command line: the saved playlist
+    // The saved playlist, restored on a worker; `then` (if set) runs on the UI thread
+    // once every saved row is in the list.
+    std::function<void(CTavoraPlayerDlg&, std::function<void()> then)> restorePlaylist;
 
     static ControllerHooks& get();
 };

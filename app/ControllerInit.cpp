@@ -11,7 +11,10 @@
 #include <QIcon>
 #include <QScreen>
 
+#include <cstdio>
+
 #include "ControllerHooks.h"
+#include "HandOffArgument.h"
 #include "HandOffChannel.h"
 #include "InstallFolder.h"
 #include "PlaylistModel.h"
@@ -145,13 +148,26 @@ void CTavoraPlayerDlg::ApplyTaskbarOptions() {
 
 void CTavoraPlayerDlg::RunCommandLine() {
     ControllerHooks& hooks = ControllerHooks::get();
-    if (!commandLine_.empty()) {
-        const int number = IncrementRegDword(keys::kOutFile, keys::kCount);
-        WriteRegString(keys::kOutFile, std::to_string(number), commandLine_);
-        OnOutFileLoad(number);
+    if (commandLine_.empty()) {
+        if (hooks.restorePlaylist) hooks.restorePlaylist(*this, {});
         return;
     }
-    if (hooks.restorePlaylist) hooks.restorePlaylist(*this);
+    const std::optional<int> number = IncrementRegDword(keys::kOutFile, keys::kCount);
+    if (!number) {
+        std::fprintf(stderr, "tavoraplayer: the settings store could not be written; \"%s\" was not taken.\n",
+                     commandLine_.c_str());
+        if (hooks.restorePlaylist) hooks.restorePlaylist(*this, {});
+        return;
+    }
+    WriteRegString(keys::kOutFile, std::to_string(*number), commandLine_);
+    // "-add" appends to the playlist of the last session, so that is restored first
+    // (otherwise saving at exit would replace it by the one added row); "-s" starts
+    // without it.
+    if (ParseHandOffArgument(commandLine_).kind == HandOffSwitch::Add && hooks.restorePlaylist) {
+        hooks.restorePlaylist(*this, [this, n = *number] { OnOutFileLoad(n); });
+        return;
+    }
+    OnOutFileLoad(*number);
 }
 
 }  // namespace tavora

@@ -109,11 +109,12 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
     targets.loadPls = [this](const std::string& path) { LoadListFile(path, true); };
     SetHandOffTargets(std::move(targets));
 
-    ControllerHooks::get().restorePlaylist = [](CTavoraPlayerDlg& dlg) {
+    ControllerHooks::get().restorePlaylist = [](CTavoraPlayerDlg& dlg, std::function<void()> then) {
         const bool beginPlay = dlg.state().beginPlay != 0;
-        dlg.jobs_->Start("RegistryLoad", [&dlg, beginPlay](const std::atomic<bool>&) {
+        dlg.jobs_->Start("RegistryLoad", [&dlg, beginPlay, then = std::move(then)](const std::atomic<bool>&) {
             const RegistryLoadResult result = LoadPlaylistFromRegistry(dlg.playlist(), beginPlay);
             if (result.playRow >= 0) dlg.PostMessage(msg::Command, cmd::PlayListSelect);
+            if (then) QMetaObject::invokeMethod(&dlg, then, Qt::QueuedConnection);
         });
     };
     // The list is saved once every worker has stopped adding to it.

@@ -1,5 +1,11 @@
 #include "HandOffArgument.h"
 
+#include "FolderScanner.h"
+#include "PlaylistEntry.h"
+#include "Registry.h"
+#include "RegistryKeys.h"
+#include "store/RegistryStore.h"
+
 namespace tavora {
 
 HandOffArgument ParseHandOffArgument(std::string_view text) {
@@ -19,6 +25,18 @@ HandOffArgument ParseHandOffArgument(std::string_view text) {
         return arg;
     }
     return {};
+}
+
+std::string ReadHandOffArgument(int number) {
+    const auto value = store::GetValue(store::Hive::LocalMachine, keys::kOutFile, std::to_string(number));
+    if (!value || value->type != store::ValueType::String) return kMissingString;
+    return value->text;
+}
+
+std::string UnsupportedArgumentMessage(const HandOffArgument& arg) {
+    if (arg.kind != HandOffSwitch::Add && arg.kind != HandOffSwitch::Start) return {};
+    if (!IsArchiveExtension(ExtensionOf(arg.operand))) return {};
+    return "archives are not supported yet: \"" + arg.operand + "\" was not added to the playlist.";
 }
 
 }  // namespace tavora

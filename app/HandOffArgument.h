@@ -21,4 +21,12 @@ HandOffArgument ParseHandOffArgument(std::string_view text);
 // A "-pls" operand is kept to 259 characters (the size of a path buffer).
 inline constexpr size_t kPlsPathLimit = 259;
 
+// The command line handed over under `number` (a value of the OutFile key), whole:
+// unlike a saved setting it has no length limit. "ERROR" when there is none.
+std::string ReadHandOffArgument(int number);
+
+// Archives cannot be played yet: for "-s" or "-add" with a ZIP, RAR or ALZ file, the
+// message to show on stderr; empty for everything else.
+std::string UnsupportedArgumentMessage(const HandOffArgument& arg);
+
 }  // namespace tavora

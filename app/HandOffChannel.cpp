@@ -1,21 +1,54 @@
 #include "HandOffChannel.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QThread>
 
+#include <errno.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "instance/SingleInstanceLock.h"
 
 namespace tavora {
 
+namespace {
+std::mutex folderMutex;
+std::string chosenFolder;
+}  // namespace
+
+void SetHandOffFolder(const std::string& folder) {
+    std::lock_guard lock(folderMutex);
+    chosenFolder = folder;
+}
+
 QString HandOffSocketPath() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime) return QString::fromLocal8Bit(runtime) + "/" + kHandOffName;
-    return QStringLiteral("/tmp/%1-%2").arg(QString::fromLatin1(kHandOffName)).arg(getuid());
+    std::string folder;
+    {
+        std::lock_guard lock(folderMutex);
+        folder = chosenFolder;
+    }
+    if (folder.empty()) {
+        // Not set by the start-up: where the single-instance lock would be first tried.
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        folder = runtime && *runtime ? std::string(runtime) : platform::PrivateTempFolder();
+        if (folder.empty()) folder = "/tmp";
+    }
+    return QFile::decodeName(QByteArray::fromStdString(folder)) + "/" + kHandOffName;
 }
 
 HandOffServer::HandOffServer(Handler handler, QObject* parent)
@@ -29,7 +62,12 @@ HandOffServer::~HandOffServer() { server_->close(); }
 bool HandOffServer::listen() {
     const QString path = HandOffSocketPath();
     QLocalServer::removeServer(path);
-    return server_->listen(path);
+    if (server_->listen(path)) return true;
+    // Later launches would wait for this player in vain: say why.
+    std::fprintf(stderr, "tavoraplayer: cannot serve the hand-off socket %s: %s; later launches cannot hand "
+                         "their files over.\n",
+                 QFile::encodeName(path).constData(), server_->errorString().toLocal8Bit().constData());
+    return false;
 }
 
 bool HandOffServer::isListening() const { return server_->isListening(); }
@@ -71,47 +109,100 @@ void HandOffServer::serve(QLocalSocket* socket) {
 
 namespace {
 
-bool ConnectWithin(QLocalSocket& socket, const QElapsedTimer& clock, std::chrono::milliseconds wait) {
-    const QString path = HandOffSocketPath();
+using Clock = std::chrono::steady_clock;
+
+int RemainingMs(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(std::min<long long>(left, INT32_MAX)) : 0;
+}
+
+// A socket connected to the running player, or -1 once `deadline` has passed. Plain
+// POSIX: a later launch has no event loop, and Qt's sockets want one (their time-outs
+// are timers, which a thread without an event dispatcher cannot start).
+int ConnectBefore(Clock::time_point deadline) {
+    const QByteArray path = QFile::encodeName(HandOffSocketPath());
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    if (static_cast<size_t>(path.size()) >= sizeof(addr.sun_path)) {
+        std::fprintf(stderr, "%s: the hand-off socket path is too long: %s\n", program_invocation_short_name,
+                     path.constData());
+        return -1;
+    }
+    std::memcpy(addr.sun_path, path.constData(), static_cast<size_t>(path.size()));
     for (;;) {
-        socket.connectToServer(path);
-        if (socket.waitForConnected(1000)) return true;
-        socket.abort();
-        if (clock.elapsed() >= wait.count()) return false;
-        QThread::msleep(10);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) return -1;
+        // A player whose backlog is full makes connect() wait: only until the deadline.
+        const int ms = std::max(RemainingMs(deadline), 1);
+        timeval tv{ms / 1000, (ms % 1000) * 1000};
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) return fd;
+        ::close(fd);
+        if (Clock::now() >= deadline) return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+bool SendAll(int fd, const std::string& text, Clock::time_point deadline) {
+    size_t sent = 0;
+    while (sent < text.size()) {
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, RemainingMs(deadline)) <= 0) return false;
+        const ssize_t n = ::send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+        if (n < 0 && errno != EINTR && errno != EAGAIN) return false;
+        if (n > 0) sent += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// The reply line, without its end; nothing when none came before the deadline.
+std::optional<std::string> ReadLine(int fd, Clock::time_point deadline) {
+    std::string line;
+    char buffer[64];
+    for (;;) {
+        if (const size_t end = line.find('\n'); end != std::string::npos) return line.substr(0, end);
+        if (line.size() > 256) return std::nullopt;
+        pollfd p{fd, POLLIN, 0};
+        const int ready = ::poll(&p, 1, RemainingMs(deadline));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) return std::nullopt;
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return std::nullopt;
+        line.append(buffer, static_cast<size_t>(n));
     }
 }
 
 }  // namespace
 
+std::optional<intptr_t> ParseHandOffReply(std::string_view line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
+    long long value = 0;
+    const auto [end, ec] = std::from_chars(line.data(), line.data() + line.size(), value);
+    if (line.empty() || ec != std::errc() || end != line.data() + line.size()) return std::nullopt;
+    return static_cast<intptr_t>(value);
+}
+
 bool WaitForHandOffServer(std::chrono::milliseconds wait) {
-    QElapsedTimer clock;
-    clock.start();
-    QLocalSocket socket;
-    const bool connected = ConnectWithin(socket, clock, wait);
-    socket.abort();
-    return connected;
+    const int fd = ConnectBefore(Clock::now() + wait);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
 }
 
 std::optional<intptr_t> SendHandOff(unsigned message, uintptr_t wParam, intptr_t lParam,
                                     std::chrono::milliseconds wait) {
-    QElapsedTimer clock;
-    clock.start();
-    QLocalSocket socket;
-    if (!ConnectWithin(socket, clock, wait)) return std::nullopt;
-    socket.write(QByteArray::number(message) + ' ' + QByteArray::number(static_cast<qulonglong>(wParam)) +
-                 ' ' + QByteArray::number(static_cast<qlonglong>(lParam)) + '\n');
-    if (!socket.waitForBytesWritten(static_cast<int>(wait.count()))) return std::nullopt;
-    QElapsedTimer replyClock;
-    replyClock.start();
-    while (!socket.canReadLine()) {
-        const qint64 left = wait.count() - replyClock.elapsed();
-        if (left <= 0 || !socket.waitForReadyRead(static_cast<int>(left))) return std::nullopt;
+    const int fd = ConnectBefore(Clock::now() + wait);
+    if (fd < 0) return std::nullopt;
+    const std::string request = std::to_string(message) + ' ' + std::to_string(wParam) + ' ' +
+                                std::to_string(static_cast<long long>(lParam)) + '\n';
+    std::optional<intptr_t> result;
+    if (SendAll(fd, request, Clock::now() + wait)) {
+        // The reply comes once the player has handled the message.
+        if (const auto line = ReadLine(fd, Clock::now() + wait)) result = ParseHandOffReply(*line);
     }
-    bool ok = false;
-    const qlonglong result = socket.readLine().trimmed().toLongLong(&ok);
-    if (!ok) return std::nullopt;
-    return static_cast<intptr_t>(result);
+    ::close(fd);
+    return result;
 }
 
 }  // namespace tavora

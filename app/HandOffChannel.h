@@ -9,7 +9,8 @@
 // reply per request, "<result>\n".
 //
 // Threading: HandOffServer lives on the UI thread and calls its handler there.
-// SendHandOff blocks its caller and needs no event loop.
+// SendHandOff and WaitForHandOffServer block their caller and use no Qt objects, so
+// they work on any thread and without an application object.
 
 #include <QObject>
 #include <QString>
@@ -18,6 +19,8 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 
 class QLocalServer;
 class QLocalSocket;
@@ -35,8 +38,14 @@ struct HandOffRequest {
 // One request line without its line end; nullopt when it is not three decimal numbers.
 std::optional<HandOffRequest> ParseHandOffRequest(const QByteArray& line);
 
-// Where the socket lives: $XDG_RUNTIME_DIR/TavoraPlayer List, else a per-user name in /tmp.
+// One reply line (without its end): a decimal number; nothing when it is not one.
+std::optional<intptr_t> ParseHandOffReply(std::string_view line);
+
+// Where the socket lives: "TavoraPlayer List" in the folder of the single-instance
+// lock (SetHandOffFolder, done at start-up), by default $XDG_RUNTIME_DIR or the
+// user's private temporary folder.
 QString HandOffSocketPath();
+void SetHandOffFolder(const std::string& folder);
 
 class HandOffServer : public QObject {
     Q_OBJECT

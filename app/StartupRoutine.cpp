@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QMessageBox>
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
+#include "HandOffArgument.h"
 #include "HandOffChannel.h"
 #include "Messages.h"
 #include "Registry.h"
@@ -15,6 +18,7 @@
 #include "StartupHooks.h"
 #include "TavoraPlayerDlg.h"
 #include "instance/SingleInstanceLock.h"
+#include "store/RegistryStore.h"
 
 namespace tavora {
 
@@ -49,8 +53,25 @@ void CTavoraPlayerApp::ApplyAssociationSettings() {
 
 int CTavoraPlayerApp::Run(int& argc, char** argv) {
     ApplyAssociationSettings();
+    // Archives cannot be played yet: say so instead of dropping the file silently.
+    const std::string unsupported = UnsupportedArgumentMessage(ParseHandOffArgument(commandLine_));
     platform::SingleInstanceLock lock(kHandOffName);
-    if (!lock.acquired()) return HandOver();
+    if (lock.state() == platform::SingleInstanceLock::State::HeldByOther) {
+        SetHandOffFolder(lock.folder());
+        if (!unsupported.empty()) {
+            std::fprintf(stderr, "tavoraplayer: %s\n", unsupported.c_str());
+            return 1;
+        }
+        return HandOver();
+    }
+    // Acquired, or no lock could be made anywhere (then this player runs alone, as
+    // the lock has said on stderr).
+    if (!lock.folder().empty()) SetHandOffFolder(lock.folder());
+    if (!unsupported.empty()) {
+        // Started as if without it, so the saved playlist is restored as usual.
+        std::fprintf(stderr, "tavoraplayer: %s\n", unsupported.c_str());
+        commandLine_.clear();
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TavoraPlayer"));
@@ -65,9 +86,22 @@ int CTavoraPlayerApp::Run(int& argc, char** argv) {
     ShutdownSignals onSignals([c = controller.get()] { c->SendCommand(32781); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, controller.get(),
                      [c = controller.get()] { c->SendMessage(msg::Close); });
+    ShowStoreNotice();
     controller->RunModal();
     controller.reset();
     return 0;
+}
+
+void CTavoraPlayerApp::ShowStoreNotice() {
+    // A damaged settings store was replaced while this process started (it said so on
+    // stderr already): tell the user once, without holding up the start.
+    const std::string notice = store::StoreStartupNotice();
+    if (notice.empty()) return;
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("타보라 플레이어"), QString::fromStdString(notice),
+                                QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
 }
 
 namespace {
@@ -95,17 +129,19 @@ int CTavoraPlayerApp::HandOver() {
                      static_cast<long long>(wait.count() / 1000), commandLine_.c_str());
         return 1;
     }
-    int number;
+    std::optional<int> number;
     {
         RegistryBatch batch;
         number = IncrementRegDword(keys::kOutFile, keys::kCount);
-        WriteRegString(keys::kOutFile, std::to_string(number), commandLine_);
+        if (number) WriteRegString(keys::kOutFile, std::to_string(*number), commandLine_);
+        if (!number || !batch.Commit()) {
+            std::fprintf(stderr,
+                         "tavoraplayer: the settings store %s could not be written; \"%s\" was not handed over.\n",
+                         store::DatabasePath().c_str(), commandLine_.c_str());
+            return 1;
+        }
     }
-    int argc = 1;
-    char name[] = "tavoraplayer";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);  // the socket needs an application object
-    const auto reply = SendHandOff(msg::OutFileArrived, static_cast<uintptr_t>(number), 0, wait);
+    const auto reply = SendHandOff(msg::OutFileArrived, static_cast<uintptr_t>(*number), 0, wait);
     if (!reply) {
         std::fprintf(stderr,
                      "tavoraplayer: the running player did not take \"%s\" within %lld s.\n",

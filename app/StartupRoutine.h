@@ -21,6 +21,7 @@ public:
 
 private:
     int HandOver();
+    void ShowStoreNotice();
     void ApplyAssociationSettings();
 
     std::string programPath_;

@@ -163,7 +163,7 @@ void CTavoraPlayerDlg::OnTimer(int id) {
 
 void CTavoraPlayerDlg::OnOutFileLoad(int number) {
     const int startOpen = ReadRegDwordOr(keys::kControl, "StartOpen", 1);
-    const std::string text = ReadRegString(keys::kOutFile, std::to_string(number));
+    const std::string text = ReadHandOffArgument(number);
     const HandOffArgument arg = ParseHandOffArgument(text);
     qCInfo(lcHandOff).noquote() << "argument" << number << QString::fromUtf8(text.c_str());
     auto call = [](const std::function<void(const std::string&)>& f, const std::string& path) {

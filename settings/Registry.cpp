@@ -80,10 +80,11 @@ void WriteClassesString(std::string_view key, std::string_view value, std::strin
 
 void DeleteClassesKey(std::string_view key) { store::DeleteKey(Hive::ClassesRoot, key); }
 
-int IncrementRegDword(std::string_view key, std::string_view value) {
+std::optional<int> IncrementRegDword(std::string_view key, std::string_view value) {
     auto next = store::IncrementDword(Hive::LocalMachine, key, value,
                                       static_cast<uint32_t>(kMissingDword));
-    return next ? static_cast<int>(*next) : kMissingDword;
+    if (!next) return std::nullopt;
+    return static_cast<int>(*next);
 }
 
 struct RegistryBatch::Impl {

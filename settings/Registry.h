@@ -10,6 +10,7 @@
 // Key paths are below the hive, e.g. "SOFTWARE\TavoraPlayer\Setting\Control".
 // Safe to call from any thread.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,12 +39,16 @@ std::string ReadClassesString(std::string_view key, std::string_view value);
 void WriteClassesString(std::string_view key, std::string_view value, std::string_view text);
 void DeleteClassesKey(std::string_view key);
 
-// Adds one to a DWORD atomically across processes and returns the new number. A
-// missing value counts as the missing-value mark, as a plain read-add-write would.
-int IncrementRegDword(std::string_view key, std::string_view value);
+// Adds one to a DWORD atomically across processes and returns the new number; nothing
+// when the store could not be written (locked, read-only, full), and then the value is
+// unchanged. A missing value counts as the missing-value mark, as a plain
+// read-add-write would.
+std::optional<int> IncrementRegDword(std::string_view key, std::string_view value);
 
 // Makes every registry write of this thread in its scope one transaction: after a
-// crash the store holds either all of them or none. Commit() ends it early.
+// crash the store holds either all of them or none. The end of the scope commits;
+// Commit() ends it early and tells whether the writes were stored. A batch that could
+// not begin, or in which a write failed, stores nothing.
 class RegistryBatch {
 public:
     RegistryBatch();

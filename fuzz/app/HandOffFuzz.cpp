@@ -17,5 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (arg.kind == tavora::HandOffSwitch::None && !arg.operand.empty()) __builtin_trap();
     if (arg.kind == tavora::HandOffSwitch::Pls && arg.operand.size() > tavora::kPlsPathLimit) __builtin_trap();
     if (arg.operand.size() > size) __builtin_trap();
+    if (tavora::ParseHandOffReply(std::string_view(text, size)) && size == 0) __builtin_trap();
+    (void)tavora::UnsupportedArgumentMessage(arg);
     return 0;
 }

@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include "StoreConnection.h"
+#include "StoreState.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -16,105 +19,73 @@
 namespace tavora::store {
 namespace {
 
-constexpr int kBusyTimeoutMs = 15000;
+using detail::Connection;
+using detail::StateFor;
+using detail::StoreState;
 
-const char* const kSchema =
-    "CREATE TABLE IF NOT EXISTS keys("
-    "  hive INTEGER NOT NULL, path TEXT NOT NULL COLLATE NOCASE,"
-    "  PRIMARY KEY(hive, path)) WITHOUT ROWID;"
-    "CREATE TABLE IF NOT EXISTS vals("
-    "  hive INTEGER NOT NULL, path TEXT NOT NULL COLLATE NOCASE,"
-    "  name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL,"
-    "  num INTEGER, txt TEXT,"
-    "  PRIMARY KEY(hive, path, name)) WITHOUT ROWID;"
-    "PRAGMA user_version = 1;";
-
-// One open database for one thread, with its prepared statements.
-class Connection {
-public:
-    explicit Connection(const std::string& path) {
-        std::error_code ec;
-        auto parent = std::filesystem::path(path).parent_path();
-        if (!parent.empty()) std::filesystem::create_directories(parent, ec);
-        if (sqlite3_open_v2(path.c_str(), &db_,
-                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                            nullptr) != SQLITE_OK) {
-            sqlite3_close(db_);
-            db_ = nullptr;
-            return;
-        }
-        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-        // Switching to WAL needs a moment of exclusive access; when another process
-        // is doing the same at the same time SQLite may answer BUSY without waiting.
-        for (int attempt = 0; attempt < 200; ++attempt) {
-            if (Exec("PRAGMA journal_mode=WAL;") && Exec("PRAGMA synchronous=NORMAL;") &&
-                Exec(kSchema)) {
-                ready_ = true;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        }
-    }
-    ~Connection() {
-        for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
-        if (db_) sqlite3_close(db_);
-    }
-
-    bool ready() const { return ready_; }
-
-    bool Exec(const char* sql) {
-        return db_ && sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-
-    // A reset statement for `sql` (a string literal: the pointer is the cache key).
-    sqlite3_stmt* Prepare(const char* sql) {
-        if (!ready_) return nullptr;
-        auto it = statements_.find(sql);
-        if (it != statements_.end()) {
-            sqlite3_reset(it->second);
-            sqlite3_clear_bindings(it->second);
-            return it->second;
-        }
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
-            return nullptr;
-        statements_.emplace(sql, stmt);
-        return stmt;
-    }
-
-    int depth = 0;  // nesting of Transaction scopes on this thread
-
-    // Keys this connection has created or seen created, in lower case, so that the
-    // create-on-open of every read does not cost a write. A key deleted by another
-    // process stays in here; that only means a later read does not create it again,
-    // while a later write still stores its value (which makes the key exist).
-    std::set<std::string> knownKeys;
-    std::set<std::string> pendingKeys;  // created in the open transaction
-
-private:
-    sqlite3* db_ = nullptr;
-    bool ready_ = false;
-    std::map<const char*, sqlite3_stmt*> statements_;
+// The transaction of this thread. While it is open every write goes into it; once it
+// has failed (it could not begin, a statement failed, or its connection was replaced)
+// nothing more is written until the outermost scope ends, so a batch is stored whole
+// or not at all and never falls back to writing value by value.
+struct ThreadTransaction {
+    int depth = 0;
+    bool failed = false;
+    uint64_t serial = 0;  // the connection it runs on
 };
+thread_local ThreadTransaction tlTx;
 
 Connection* ThisThreadConnection() {
     thread_local std::map<std::string, std::unique_ptr<Connection>> connections;
     const std::string path = DatabasePath();
+    StoreState& state = StateFor(path);
     auto& slot = connections[path];
-    if (!slot || !slot->ready()) slot = std::make_unique<Connection>(path);
-    return slot->ready() ? slot.get() : nullptr;
+    if (slot && slot->ready() && slot->generation() == state.generation()) return slot.get();
+    // A transaction open on the connection being closed ends with it.
+    if (slot && tlTx.depth > 0 && slot->serial() == tlTx.serial) tlTx.failed = true;
+    slot.reset();
+    // When opening finds the file damaged it is replaced, and the fresh one opened.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!state.MayOpen()) return nullptr;
+        if (state.corrupt() && !state.ReplaceCorrupt(0)) return nullptr;
+        slot = std::make_unique<Connection>(state);
+        if (slot->ready()) return slot.get();
+        // Moved aside while this connection still holds the file: closing it then cannot
+        // delete anything of the fresh store (SQLite removes -wal and -shm by name).
+        const bool corrupt = state.corrupt();
+        if (corrupt) state.ReplaceCorrupt(1);
+        slot.reset();
+        if (!corrupt) return nullptr;
+    }
+    return nullptr;
+}
+
+// The connection to write with, or nullptr when a write now would break the open batch.
+Connection* WriteConnection() {
+    Connection* c = ThisThreadConnection();
+    if (tlTx.depth == 0) return c;
+    if (tlTx.failed || !c || c->serial() != tlTx.serial) {
+        tlTx.failed = true;
+        return nullptr;
+    }
+    return c;
+}
+
+// Runs a write statement; a failure inside a transaction fails the whole transaction.
+bool WriteDone(Connection* c, sqlite3_stmt* stmt) {
+    if (!stmt) {
+        if (tlTx.depth > 0) tlTx.failed = true;
+        return false;
+    }
+    const int rc = c->Step(stmt);
+    sqlite3_reset(stmt);
+    const bool done = rc == SQLITE_DONE;
+    if (!done && tlTx.depth > 0) tlTx.failed = true;
+    if (done && tlTx.depth == 0) c->state().NoteWriteSucceeded();
+    return done;
 }
 
 void BindText(sqlite3_stmt* stmt, int index, std::string_view text) {
     sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
-
-// Runs a statement that returns no rows; true when it completed.
-bool StepDone(sqlite3_stmt* stmt) {
-    if (!stmt) return false;
-    const int rc = sqlite3_step(stmt);
-    sqlite3_reset(stmt);
-    return rc == SQLITE_DONE;
 }
 
 std::string KnownKeyName(Hive hive, const std::string& key) {
@@ -123,16 +94,30 @@ std::string KnownKeyName(Hive hive, const std::string& key) {
     return name;
 }
 
-bool EnsureKey(Connection* c, Hive hive, const std::string& key) {
+bool EnsureKey(Hive hive, const std::string& key) {
+    Connection* c = ThisThreadConnection();
+    if (!c) return false;
     const std::string known = KnownKeyName(hive, key);
     if (c->knownKeys.count(known) || c->pendingKeys.count(known)) return true;
-    sqlite3_stmt* stmt = c->Prepare("INSERT OR IGNORE INTO keys(hive, path) VALUES(?1, ?2)");
+    // A key that is there costs no write (and so never waits for another writer).
+    sqlite3_stmt* stmt = c->Prepare("SELECT 1 FROM keys WHERE hive=?1 AND path=?2");
     if (!stmt) return false;
     sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
     BindText(stmt, 2, key);
-    if (!StepDone(stmt)) return false;
+    const bool present = c->Step(stmt) == SQLITE_ROW;
+    sqlite3_reset(stmt);
+    if (!present) {
+        c = WriteConnection();
+        if (!c) return false;
+        stmt = c->Prepare("INSERT OR IGNORE INTO keys(hive, path) VALUES(?1, ?2)");
+        if (stmt) {
+            sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
+            BindText(stmt, 2, key);
+        }
+        if (!WriteDone(c, stmt)) return false;
+    }
     // Inside a transaction the key is only known for sure once it commits.
-    (c->depth == 0 ? c->knownKeys : c->pendingKeys).insert(known);
+    (tlTx.depth == 0 ? c->knownKeys : c->pendingKeys).insert(known);
     return true;
 }
 
@@ -180,10 +165,7 @@ std::string NormalizeKey(std::string_view key) {
     return out;
 }
 
-bool CreateKey(Hive hive, std::string_view key) {
-    Connection* c = ThisThreadConnection();
-    return c && EnsureKey(c, hive, NormalizeKey(key));
-}
+bool CreateKey(Hive hive, std::string_view key) { return EnsureKey(hive, NormalizeKey(key)); }
 
 bool KeyExists(Hive hive, std::string_view key) {
     Connection* c = ThisThreadConnection();
@@ -197,7 +179,7 @@ bool KeyExists(Hive hive, std::string_view key) {
     if (!stmt) return false;
     sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
     BindText(stmt, 2, k);
-    const bool found = sqlite3_step(stmt) == SQLITE_ROW;
+    const bool found = c->Step(stmt) == SQLITE_ROW;
     sqlite3_reset(stmt);
     return found;
 }
@@ -212,7 +194,7 @@ std::optional<Value> GetValue(Hive hive, std::string_view key, std::string_view 
     BindText(stmt, 2, NormalizeKey(key));
     BindText(stmt, 3, name);
     std::optional<Value> result;
-    if (sqlite3_step(stmt) == SQLITE_ROW) result = ValueFromRow(stmt);
+    if (c->Step(stmt) == SQLITE_ROW) result = ValueFromRow(stmt);
     sqlite3_reset(stmt);
     return result;
 }
@@ -220,10 +202,10 @@ std::optional<Value> GetValue(Hive hive, std::string_view key, std::string_view 
 namespace {
 bool SetValue(Hive hive, std::string_view key, std::string_view name, ValueType type, uint32_t number,
               std::string_view text) {
-    Connection* c = ThisThreadConnection();
-    if (!c) return false;
     const std::string k = NormalizeKey(key);
-    if (!EnsureKey(c, hive, k)) return false;
+    if (!EnsureKey(hive, k)) return false;
+    Connection* c = WriteConnection();
+    if (!c) return false;
     // The stored spelling of a name is the first one written, as in the registry.
     sqlite3_stmt* stmt = c->Prepare(
         "INSERT INTO vals(hive, path, name, type, num, txt) VALUES(?1, ?2, ?3, ?4, ?5, ?6)"
@@ -241,7 +223,7 @@ bool SetValue(Hive hive, std::string_view key, std::string_view name, ValueType 
         sqlite3_bind_null(stmt, 5);
         BindText(stmt, 6, text);
     }
-    return StepDone(stmt);
+    return WriteDone(c, stmt);
 }
 }  // namespace
 
@@ -254,31 +236,33 @@ bool SetString(Hive hive, std::string_view key, std::string_view name, std::stri
 }
 
 bool DeleteValue(Hive hive, std::string_view key, std::string_view name) {
-    Connection* c = ThisThreadConnection();
+    Connection* c = WriteConnection();
     if (!c) return false;
     sqlite3_stmt* stmt = c->Prepare("DELETE FROM vals WHERE hive=?1 AND path=?2 AND name=?3");
-    if (!stmt) return false;
-    sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
-    BindText(stmt, 2, NormalizeKey(key));
-    BindText(stmt, 3, name);
-    return StepDone(stmt);
+    if (stmt) {
+        sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
+        BindText(stmt, 2, NormalizeKey(key));
+        BindText(stmt, 3, name);
+    }
+    return WriteDone(c, stmt);
 }
 
 bool DeleteKey(Hive hive, std::string_view key) {
     const std::string k = NormalizeKey(key);
     if (k.empty()) return false;  // never wipe a whole hive
-    Connection* c = ThisThreadConnection();
+    Transaction tx;
+    Connection* c = WriteConnection();
     if (!c) return false;
     c->knownKeys.clear();
-    Transaction tx;
     for (const char* sql :
          {"DELETE FROM vals WHERE hive=?1 AND (path=?2 OR substr(path,1,length(?2)+1)=?2||'\\')",
           "DELETE FROM keys WHERE hive=?1 AND (path=?2 OR substr(path,1,length(?2)+1)=?2||'\\')"}) {
         sqlite3_stmt* stmt = c->Prepare(sql);
-        if (!stmt) return false;
-        sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
-        BindText(stmt, 2, k);
-        if (!StepDone(stmt)) return false;
+        if (stmt) {
+            sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
+            BindText(stmt, 2, k);
+        }
+        if (!WriteDone(c, stmt)) return false;
     }
     return tx.Commit();
 }
@@ -286,6 +270,7 @@ bool DeleteKey(Hive hive, std::string_view key) {
 std::optional<uint32_t> IncrementDword(Hive hive, std::string_view key, std::string_view name,
                                        uint32_t missing, uint32_t delta) {
     Transaction tx;  // BEGIN IMMEDIATE: the write lock is taken before the read
+    if (!tx.ok()) return std::nullopt;
     auto current = GetValue(hive, key, name);
     const uint32_t base =
         current && current->type == ValueType::Dword ? current->dword : missing;
@@ -303,7 +288,7 @@ std::vector<Value> ListValues(Hive hive, std::string_view key) {
     if (!stmt) return values;
     sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
     BindText(stmt, 2, NormalizeKey(key));
-    while (sqlite3_step(stmt) == SQLITE_ROW) values.push_back(ValueFromRow(stmt));
+    while (c->Step(stmt) == SQLITE_ROW) values.push_back(ValueFromRow(stmt));
     sqlite3_reset(stmt);
     return values;
 }
@@ -316,7 +301,7 @@ std::vector<std::string> ListAllKeys(Hive hive) {
         "SELECT path FROM keys WHERE hive=?1 UNION SELECT path FROM vals WHERE hive=?1 ORDER BY 1");
     if (!stmt) return keys;
     sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    while (c->Step(stmt) == SQLITE_ROW) {
         std::string path = ColumnText(stmt, 0);
         // Ancestors are keys too, even when only a descendant was stored.
         for (size_t pos = path.find('\\'); pos != std::string::npos; pos = path.find('\\', pos + 1))
@@ -348,47 +333,59 @@ std::vector<std::string> ListSubkeys(Hive hive, std::string_view key) {
     return children;
 }
 
-Transaction::Transaction() {
+StoreCheck CheckStore() {
     Connection* c = ThisThreadConnection();
-    if (!c) return;
-    if (c->depth == 0) {
-        // BEGIN IMMEDIATE waits on the busy timeout; retry a few times beyond it.
-        bool begun = false;
-        for (int attempt = 0; attempt < 4 && !begun; ++attempt) begun = c->Exec("BEGIN IMMEDIATE");
-        if (!begun) return;
-        outermost_ = true;
+    StoreState& state = StateFor(DatabasePath());
+    if (state.corrupt()) return {StoreCondition::Corrupt, state.corruptDetail()};
+    if (!c) return {StoreCondition::Unavailable, "it cannot be opened or is locked by another program"};
+    if (c->readOnly()) return {StoreCondition::ReadOnly, "it cannot be written"};
+    return {StoreCondition::Healthy, ""};
+}
+
+Transaction::Transaction() {
+    if (tlTx.depth++ > 0) return;  // joins the open transaction
+    outermost_ = true;
+    tlTx.failed = false;
+    tlTx.serial = 0;
+    // BEGIN IMMEDIATE takes the write lock now, waiting for it within the store's limit.
+    Connection* c = ThisThreadConnection();
+    if (!c || c->readOnly() || !c->Exec("BEGIN IMMEDIATE")) {
+        tlTx.failed = true;
+        return;
     }
-    ++c->depth;
+    tlTx.serial = c->serial();
 }
 
 Transaction::~Transaction() {
-    if (done_) return;
-    Connection* c = ThisThreadConnection();
-    if (!c || c->depth == 0) return;
-    --c->depth;
-    if (outermost_) {
-        c->Exec("ROLLBACK");
-        c->pendingKeys.clear();
-    }
+    if (!done_) End(false);
 }
 
+bool Transaction::ok() const { return !done_ && tlTx.depth > 0 && !tlTx.failed; }
+
 bool Transaction::Commit() {
-    if (done_) return true;
-    Connection* c = ThisThreadConnection();
-    if (!c || c->depth == 0) return false;
+    if (done_) return committed_;
+    return End(true);
+}
+
+bool Transaction::End(bool commit) {
     done_ = true;
-    --c->depth;
-    if (!outermost_) return true;
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        if (c->Exec("COMMIT")) {
-            c->knownKeys.merge(c->pendingKeys);
+    if (tlTx.depth > 0) --tlTx.depth;
+    if (!outermost_) return committed_ = !tlTx.failed;
+    if (tlTx.serial != 0) {
+        Connection* c = ThisThreadConnection();
+        if (c && c->serial() == tlTx.serial) {
+            if (commit && !tlTx.failed && c->Exec("COMMIT")) {
+                committed_ = true;
+                c->knownKeys.merge(c->pendingKeys);
+                c->state().NoteWriteSucceeded();
+            } else {
+                c->Exec("ROLLBACK");
+            }
             c->pendingKeys.clear();
-            return true;
         }
     }
-    c->Exec("ROLLBACK");
-    c->pendingKeys.clear();
-    return false;
+    tlTx = {};
+    return committed_;
 }
 
 }  // namespace tavora::store

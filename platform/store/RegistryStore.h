@@ -3,8 +3,15 @@
 //
 // Threading: every function may be called from any thread and from several
 // processes at once. Each thread keeps its own connection to the database; the
-// database runs in WAL mode with a busy timeout, so readers never block writers
-// and concurrent writers wait for each other instead of failing.
+// database runs in WAL mode, so readers never block writers, and concurrent writers
+// wait for each other for a bounded time (about two seconds) instead of failing at
+// once. A store another program keeps locked longer makes accesses fail, and for a
+// while after that they fail without waiting: nothing here waits without limit.
+//
+// Trouble with the file is handled here, once, and told on stderr: a damaged file is
+// moved aside as "<name>.corrupt-YYYYMMDD-HHMMSS" (with its -wal and -shm) and a fresh
+// store is made (see StoreStartupNotice()); a file or folder that cannot be written is
+// read as far as possible; a failed write is reported once.
 //
 // Keys are paths of names separated by "\" below one of two hives. Key paths and
 // value names compare case-insensitively (ASCII), as the Windows registry does.
@@ -55,6 +62,22 @@ std::vector<Value> ListValues(Hive hive, std::string_view key);
 std::vector<std::string> ListSubkeys(Hive hive, std::string_view key);  // direct children, stored case
 std::vector<std::string> ListAllKeys(Hive hive);                        // every key, sorted
 
+enum class StoreCondition { Healthy, ReadOnly, Corrupt, Unavailable };
+struct StoreCheck {
+    StoreCondition condition = StoreCondition::Healthy;
+    std::string detail;  // what is wrong, in English, for messages
+};
+// Opens the store of this process (when not open yet) and tells how it is.
+StoreCheck CheckStore();
+
+// On (the default): a damaged store is moved aside and replaced. Off (the store tool):
+// it is left as it is and CheckStore() reports it as Corrupt.
+void SetRepairCorruptStore(bool repair);
+
+// The text to show the user at start-up when this process replaced a damaged store
+// ("설정 파일이 손상되어 새로 만들었습니다.\n손상된 파일: <where it went>"); empty otherwise.
+std::string StoreStartupNotice();
+
 // Groups every store call of this thread into one transaction until Commit() or the
 // end of the scope (which rolls back unless committed). A crash in between leaves
 // the store as it was before. Nesting is allowed; only the outermost scope commits.
@@ -65,10 +88,14 @@ public:
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
     bool Commit();
+    // False once the transaction failed: later writes in it are refused.
+    bool ok() const;
 
 private:
+    bool End(bool commit);
     bool outermost_ = false;
     bool done_ = false;
+    bool committed_ = false;
 };
 
 }  // namespace tavora::store

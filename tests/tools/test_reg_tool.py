@@ -56,6 +56,21 @@ class RegToolTest(unittest.TestCase):
         self.assertIn("[HKEY_CLASSES_ROOT\\.mp3]\n@=\"tavora.mp3\"", out)
         self.assertIn(r'"Install_Dir"="C:\\odd \"path\""', out)
 
+    def test_a_damaged_store_is_reported_as_damaged_and_left_alone(self):
+        store = self.env["TAVORA_REGISTRY"]
+        garbage = b"this is no settings store\n" * 400
+        with open(store, "wb") as f:
+            f.write(garbage)
+        for args in (["query", KEY, "/v", "VolumeValue"], ["export"],
+                     ["add", KEY, "/v", "Mute", "/t", "REG_DWORD", "/d", "1"]):
+            result = self.reg(*args)
+            self.assertNotEqual(result.returncode, 0, args)
+            self.assertIn("corrupt", result.stderr, args)
+            self.assertNotIn("unable to find", result.stderr, args)
+        with open(store, "rb") as f:
+            self.assertEqual(f.read(), garbage)
+        self.assertEqual(sorted(os.listdir(self.dir.name)), ["registry.db"])
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -122,6 +122,32 @@ int Export(std::optional<KeyName> only) {
     return 0;
 }
 
+// A damaged or unreadable store is said so, rather than reported as a missing key.
+int CheckStoreOrSay() {
+    const auto check = tavora::store::CheckStore();
+    switch (check.condition) {
+    case tavora::store::StoreCondition::Corrupt:
+        std::fprintf(stderr, "ERROR: the settings store %s is corrupt (%s); the player moves it aside and "
+                             "makes a new one when it starts.\n",
+                     tavora::store::DatabasePath().c_str(), check.detail.c_str());
+        return 3;
+    case tavora::store::StoreCondition::Unavailable:
+        std::fprintf(stderr, "ERROR: the settings store %s cannot be used: %s.\n",
+                     tavora::store::DatabasePath().c_str(), check.detail.c_str());
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+int Run(const std::string& op, const std::optional<KeyName>& key, const char* valueName, const char* type,
+        const char* data, bool recursive);
+
+int CouldNotWrite() {
+    std::fprintf(stderr, "ERROR: could not write %s\n", tavora::store::DatabasePath().c_str());
+    return 1;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: tavora-reg query KEY [/v NAME] [/s]\n"
@@ -137,6 +163,8 @@ int Usage() {
 
 int main(int argc, char** argv) {
     if (argc < 2) return Usage();
+    // Looking at a damaged store must not change it: it is reported, not replaced.
+    tavora::store::SetRepairCorruptStore(false);
     const std::string op = argv[1];
     std::optional<KeyName> key;
     const char* valueName = nullptr;
@@ -168,11 +196,22 @@ int main(int argc, char** argv) {
         }
     }
     if (defaultValue) valueName = "";
+    if (const int failed = CheckStoreOrSay()) return failed;
+    const int result = Run(op, key, valueName, type, data, recursive);
+    // Damage found only while working still makes the answer wrong.
+    if (const int failed = CheckStoreOrSay()) return failed;
+    return result;
+}
+
+namespace {
+
+int Run(const std::string& op, const std::optional<KeyName>& key, const char* valueName, const char* type,
+        const char* data, bool recursive) {
     if (op == "export") return Export(key);
     if (!key) return Usage();
     if (op == "query") return Query(*key, valueName, recursive);
     if (op == "add") {
-        if (!valueName) return tavora::store::CreateKey(key->hive, key->path) ? 0 : 1;
+        if (!valueName) return tavora::store::CreateKey(key->hive, key->path) ? 0 : CouldNotWrite();
         bool ok;
         if (!strcasecmp(type, "REG_DWORD")) {
             const char* text = data ? data : "0";
@@ -189,10 +228,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "ERROR: Unsupported type %s (REG_DWORD or REG_SZ)\n", type);
             return 1;
         }
-        if (!ok) {
-            std::fprintf(stderr, "ERROR: could not write %s\n", tavora::store::DatabasePath().c_str());
-            return 1;
-        }
+        if (!ok) return CouldNotWrite();
         std::printf("The operation completed successfully.\n");
         return 0;
     }
@@ -202,16 +238,18 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "ERROR: The system was unable to find the specified registry key or value.\n");
                 return 1;
             }
-            tavora::store::DeleteValue(key->hive, key->path, valueName);
+            if (!tavora::store::DeleteValue(key->hive, key->path, valueName)) return CouldNotWrite();
         } else {
             if (!tavora::store::KeyExists(key->hive, key->path)) {
                 std::fprintf(stderr, "ERROR: The system was unable to find the specified registry key or value.\n");
                 return 1;
             }
-            tavora::store::DeleteKey(key->hive, key->path);
+            if (!tavora::store::DeleteKey(key->hive, key->path)) return CouldNotWrite();
         }
         std::printf("The operation completed successfully.\n");
         return 0;
     }
     return Usage();
 }
+
+}  // namespace
