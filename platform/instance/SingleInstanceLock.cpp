@@ -69,8 +69,24 @@ std::string SingleInstanceLock::LockFileName(std::string_view name) {
 
 SingleInstanceLock::SingleInstanceLock(std::string_view name) {
     const std::string file = LockFileName(name);
-    for (const std::string& folder : CandidateFolders())
-        if (TryFolder(folder, file)) return;
+    const std::vector<std::string> folders = CandidateFolders();
+    for (size_t i = 0; i < folders.size(); ++i) {
+        if (!TryFolder(folders[i], file)) continue;
+        if (state_ == State::Acquired) {
+            // A player that started while an earlier folder was unusable holds its lock
+            // further down the list (a runtime folder can appear later): that one counts.
+            for (size_t j = i + 1; j < folders.size(); ++j) {
+                if (!HeldByAnother(folders[j] + "/" + file)) continue;
+                ::close(fd_);
+                fd_ = -1;
+                state_ = State::HeldByOther;
+                folder_ = folders[j];
+                path_ = folders[j] + "/" + file;
+                break;
+            }
+        }
+        return;
+    }
     std::fprintf(stderr,
                  "%s: no single-instance lock could be made; running as the only player without one "
                  "(a later launch starts another player instead of handing over).\n",
@@ -106,6 +122,14 @@ bool SingleInstanceLock::TryFolder(const std::string& folder, const std::string&
         [[maybe_unused]] auto written = ::write(fd_, pid.data(), pid.size());
     }
     return true;
+}
+
+bool SingleInstanceLock::HeldByAnother(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
 }
 
 SingleInstanceLock::~SingleInstanceLock() {

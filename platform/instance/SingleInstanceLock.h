@@ -8,7 +8,9 @@
 //   2. $TMPDIR/TavoraPlayer-<uid> (/tmp when TMPDIR is unset; made private to the user),
 //   3. the settings store's folder.
 // Every launch walks the same list, so a later launch finds the first one's lock (and
-// its hand-off socket, which lives beside it). A folder where the file cannot be made
+// its hand-off socket, which lives beside it); a lock held further down the list wins
+// over one just taken in an earlier folder, which may have become usable since the
+// running player started. A folder where the file cannot be made
 // is named on stderr with the reason; when none works the player runs as the only
 // instance and says so.
 
@@ -45,6 +47,7 @@ public:
 private:
     // One folder: true when the question is settled there (acquired or held by another).
     bool TryFolder(const std::string& folder, const std::string& file);
+    static bool HeldByAnother(const std::string& path);
 
     State state_ = State::Unavailable;
     std::string folder_;

@@ -82,12 +82,17 @@ TEST(SingleInstanceLockTest, ARuntimeFolderThatCannotHoldTheLockIsNamedAndTheNex
     EXPECT_NE(err.find("No such file or directory"), std::string::npos) << err;
     EXPECT_EQ((fs::status(places.privateTemp()).permissions() & fs::perms::all), fs::perms::owner_all);
 
-    // A later launch in the same session finds the first one there.
+    // A later launch in the same session finds the first one there, even once the
+    // runtime folder exists (made by someone else meanwhile).
     testing::internal::CaptureStderr();
     SingleInstanceLock second(kName);
+    fs::create_directories(gone);
+    SingleInstanceLock third(kName);
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(second.state(), SingleInstanceLock::State::HeldByOther);
     EXPECT_EQ(second.folder(), first.folder());
+    EXPECT_EQ(third.state(), SingleInstanceLock::State::HeldByOther);
+    EXPECT_EQ(third.folder(), first.folder());
 }
 
 TEST(SingleInstanceLockTest, ATemporaryFolderOpenToOthersIsPassedOverForTheStoreFolder) {

@@ -133,7 +133,10 @@ class HandOffTest(unittest.TestCase):
         self.assertEqual(self.stored_paths(), ["/music/new.mp3"])
 
     def test_an_unusable_runtime_folder_is_named_and_the_hand_off_still_works(self):
-        gone = os.path.join(self.s.dir, "no-runtime")
+        # A runtime folder below a plain file: nobody can make it, not even root.
+        with open(os.path.join(self.s.dir, "plain"), "w") as f:
+            f.write("x")
+        gone = os.path.join(self.s.dir, "plain", "runtime")
         tmp = os.path.join(self.s.dir, "tmp")
         os.makedirs(tmp)
         self.s.env["XDG_RUNTIME_DIR"] = gone
@@ -143,7 +146,7 @@ class HandOffTest(unittest.TestCase):
         self.s.start()
         self.s.wait_ready()
         self.assertIn(os.path.join(gone, "TavoraPlayer_List.lock"), self.s.read_log())
-        self.assertIn("No such file or directory", self.s.read_log())
+        self.assertIn("Not a directory", self.s.read_log())
         p = self.s.launch("-add/music/handed.mp3")
         out, err = p.communicate(timeout=60)
         self.assertEqual(p.returncode, 0, err.decode())
