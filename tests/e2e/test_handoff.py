@@ -3,6 +3,7 @@ import fcntl
 import os
 import re
 import signal
+import sqlite3
 import subprocess
 import time
 import unittest
@@ -165,6 +166,16 @@ class HandOffTest(unittest.TestCase):
         self.assertIn(os.path.join(self.s.dir, aside[0]), self.s.read_log())
         self.assertEqual(self.s.stop(signal.SIGTERM), 0)
         self.assertEqual(self.s.dword(OUTFILE, "count"), 0)
+
+    def test_a_store_locked_by_another_program_holds_up_start_and_exit_only_briefly(self):
+        db = sqlite3.connect(self.s.env["TAVORA_REGISTRY"], isolation_level=None)
+        self.addCleanup(db.close)
+        for sql in ("PRAGMA locking_mode=EXCLUSIVE", "BEGIN EXCLUSIVE", "CREATE TABLE held(x)", "COMMIT"):
+            db.execute(sql)  # in exclusive locking mode the lock stays until the connection closes
+        self.s.start()
+        self.s.wait_ready(timeout=120)
+        self.assertEqual(self.s.stop(signal.SIGTERM, timeout=120), 0)
+        self.assertEqual(self.s.read_log().count("is locked by another program"), 1, self.s.read_log())
 
 
 if __name__ == "__main__":
