@@ -52,10 +52,13 @@ void CTavoraPlayerApp::ApplyAssociationSettings() {
 }
 
 int CTavoraPlayerApp::Run(int& argc, char** argv) {
+    platform::SingleInstanceLock lock(kHandOffName);
+    // Only the first instance replaces a damaged store: a later launch must not move
+    // the file away under the running player.
+    store::SetRepairCorruptStore(lock.state() != platform::SingleInstanceLock::State::HeldByOther);
     ApplyAssociationSettings();
     // Archives cannot be played yet: say so instead of dropping the file silently.
     const std::string unsupported = UnsupportedArgumentMessage(ParseHandOffArgument(commandLine_));
-    platform::SingleInstanceLock lock(kHandOffName);
     if (lock.state() == platform::SingleInstanceLock::State::HeldByOther) {
         SetHandOffFolder(lock.folder());
         if (!unsupported.empty()) {
@@ -135,9 +138,10 @@ int CTavoraPlayerApp::HandOver() {
         number = IncrementRegDword(keys::kOutFile, keys::kCount);
         if (number) WriteRegString(keys::kOutFile, std::to_string(*number), commandLine_);
         if (!number || !batch.Commit()) {
+            const std::string why = store::CheckStore().detail;
             std::fprintf(stderr,
-                         "tavoraplayer: the settings store %s could not be written; \"%s\" was not handed over.\n",
-                         store::DatabasePath().c_str(), commandLine_.c_str());
+                         "tavoraplayer: the settings store %s could not be written%s%s; \"%s\" was not handed over.\n",
+                         store::DatabasePath().c_str(), why.empty() ? "" : ": ", why.c_str(), commandLine_.c_str());
             return 1;
         }
     }
