@@ -2,7 +2,8 @@
 // The registry access functions every part of the player uses for its settings.
 //
 // Each call opens its key (creating it when missing), does its one job and closes it
-// again; errors are never reported. A DWORD that cannot be read comes back as the
+// again; errors do not reach the caller (the store tells the user once, on stderr, what
+// went wrong with its file). A DWORD that cannot be read comes back as the
 // missing-value mark kMissingDword, a string as the text "ERROR": callers replace
 // them by their defaults (the ...Or helpers do exactly that). A stored DWORD of
 // -11550 and a stored text "ERROR" therefore read as missing.
