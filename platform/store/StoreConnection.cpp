@@ -179,9 +179,13 @@ int Connection::Note(int rc) {
         state_.WarnOnce(Warning::ReadOnly, "the settings store " + state_.path() +
                                                " cannot be written; changes are not saved.");
         break;
+    case SQLITE_CANTOPEN:
+        // A read-only file whose log index cannot be made is read another way (see the
+        // constructor) and has its own warning.
+        if (readOnly_) break;
+        [[fallthrough]];
     case SQLITE_FULL:
     case SQLITE_IOERR:
-    case SQLITE_CANTOPEN:
     case SQLITE_PERM:
         state_.WarnOnce(Warning::WriteFailed, "could not use the settings store " + state_.path() + ": " +
                                                   (db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc)) +

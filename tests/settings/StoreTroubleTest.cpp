@@ -267,4 +267,5 @@ TEST(StoreTroubleTest, AStoreInAReadOnlyFolderIsStillRead) {
     ASSERT_TRUE(readOnly);
     EXPECT_EQ(volume, 40);
     EXPECT_EQ(Occurrences(err, "cannot be written"), 1) << err;
+    EXPECT_EQ(Occurrences(err, "settings store"), 1) << err;  // and nothing else
 }
