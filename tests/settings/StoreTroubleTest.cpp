@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Registry.h"
@@ -193,6 +194,40 @@ TEST(StoreTroubleTest, DamagedPagesAreFoundWhenTheStoreIsFirstOpened) {
     EXPECT_EQ(Occurrences(err, "was damaged"), 1) << err;
     WriteRegString(kName, "5", "again");
     EXPECT_EQ(ReadRegString(kName, "5"), "again");
+}
+
+TEST(StoreTroubleTest, DamageAStatementMeetsLaterIsReplacedOnceNoConnectionUsesTheFile) {
+    test::TempRegistry reg;
+    for (int i = 0; i < 500; ++i) WriteRegString(kName, std::to_string(i), "row " + std::to_string(i));
+    {
+        OtherProgram other(reg.path());
+        other.Exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    }
+    // The file is damaged in place while this thread's connection has it open.
+    const std::string garbage(static_cast<size_t>(fs::file_size(reg.path())), '\x5a');
+    {
+        std::fstream file(reg.path(), std::ios::in | std::ios::out | std::ios::binary);
+        file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
+    }
+    testing::internal::CaptureStderr();
+    // A worker's first statement meets the damage; the file stays where it is while
+    // another connection (this thread's) still has it open.
+    std::string seenByWorker;
+    std::thread worker([&] { seenByWorker = ReadRegString(kName, "7"); });
+    worker.join();
+    const size_t asideWhileOpen = AsideFiles(reg.dir()).size();
+    // This thread's next access lets go of the damaged file, which is then moved aside.
+    const std::string seenAfter = ReadRegString(kName, "7");
+    WriteRegString(kName, "7", "fresh");
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(seenByWorker, "ERROR");
+    EXPECT_EQ(asideWhileOpen, 0u);
+    EXPECT_EQ(seenAfter, "ERROR");
+    EXPECT_EQ(ReadRegString(kName, "7"), "fresh");
+    const auto aside = AsideFiles(reg.dir());
+    ASSERT_EQ(aside.size(), 1u) << err;
+    EXPECT_EQ(ReadFile(aside[0]), garbage);
+    EXPECT_EQ(Occurrences(err, "was damaged"), 1) << err;
 }
 
 TEST(StoreTroubleTest, ADamagedStoreIsOnlyReportedWhenRepairIsOff) {
