@@ -30,6 +30,10 @@ QString ResolveCaseInsensitively(const QString& path) {
 
 }  // namespace
 
+bool FitsSkinLimits(QSize size) {
+    return size.width() > 0 && size.height() > 0 && size.width() <= kMaxSkinExtent && size.height() <= kMaxSkinExtent;
+}
+
 void MapStandardGreys(QImage& image) {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
     const QPalette palette = QGuiApplication::palette();
@@ -58,7 +62,13 @@ bool LoadBitmapFromSkin(QImage& bitmap, const std::string& skinFolder, const std
         ResolveCaseInsensitively(QString::fromStdString(skinFolder) + QStringLiteral("/image/") + relative);
     QImageReader reader(path, "bmp");
     reader.setDecideFormatFromContent(false);
+    // The header says how large the picture is: refuse a giant before its pixels are
+    // allocated, and let the reader itself refuse anything past the same budget.
+    const QSize declared = reader.size();
+    if (declared.isValid() && !FitsSkinLimits(declared)) return false;
+    reader.setAllocationLimit(kMaxSkinBitmapMegabytes);
     QImage image = reader.read();
+    if (!FitsSkinLimits(image.size())) return false;
     if (image.isNull()) return false;
     image = image.convertToFormat(QImage::Format_RGB32);
     MapStandardGreys(image);

@@ -7,7 +7,9 @@
 // A bitmap name is taken relative to the folder's "image" subfolder and may name a
 // subfolder of its own ("\" is read as "/"). Files must be BMP files; the three
 // standard greys of a bitmap take the desktop palette's 3-D colours, so that old
-// skins that rely on it blend with the desktop.
+// skins that rely on it blend with the desktop. A bitmap wider or taller than
+// kMaxSkinExtent (SkinReader.h) is refused without reading its pixels: no screen shows
+// it, and a forged header must not cost gigabytes.
 //
 // GUI thread only.
 
@@ -16,8 +18,15 @@
 #include <string>
 
 #include "SkinElement.h"
+#include "SkinReader.h"
 
 namespace tavora {
+
+// What one decoded bitmap may cost: kMaxSkinExtent squared at 32 bits per pixel.
+inline constexpr int kMaxSkinBitmapMegabytes = kMaxSkinExtent / 1024 * kMaxSkinExtent / 1024 * 4;
+
+// Whether a picture of this size may be loaded (1..kMaxSkinExtent each way).
+bool FitsSkinLimits(QSize size);
 
 extern std::string CurrentSkinFolder;
 extern std::string CurrentSkinFile;

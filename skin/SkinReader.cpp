@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -141,15 +142,18 @@ std::string SkinReader::Attribute(const char* name) const { return node_.attribu
 
 int SkinReader::Number(const char* name) const { return SkinNumber(node_.attribute(name).value()); }
 
+int SkinReader::Position(const char* name) const {
+    return std::clamp(Number(name), -kMaxSkinExtent, kMaxSkinExtent);
+}
+
+int SkinReader::Size(const char* name) const { return std::clamp(Number(name), 0, kMaxSkinExtent); }
+
 void SkinReader::ReadRect(SkinElement& element) const {
-    const int x = Number("X");
-    const int y = Number("Y");
-    const int width = Number("Width");
-    const int height = Number("Height");
-    auto saturated = [](int64_t v) {
-        return static_cast<int>(v > INT_MAX ? INT_MAX : (v < INT_MIN ? INT_MIN : v));
-    };
-    element.rect = {x, y, saturated(int64_t{x} + width), saturated(int64_t{y} + height)};
+    const int x = Position("X");
+    const int y = Position("Y");
+    const int width = Size("Width");
+    const int height = Size("Height");
+    element.rect = {x, y, x + width, y + height};
     element.Width = width;
     element.Height = height;
 }
@@ -213,10 +217,10 @@ bool SkinReader::ReadFontName(std::string_view collection, std::string_view id, 
 
 bool SkinReader::ReadFont(std::string_view collection, std::string_view id, SkinFont& font) {
     if (!Select(collection, "font", id)) return false;
-    font.X = Number("X");
-    font.Y = Number("Y");
-    font.FontSize = Number("FontSize");
-    font.FontHeight = Number("FontHeight");
+    font.X = Position("X");
+    font.Y = Position("Y");
+    font.FontSize = std::clamp(Number("FontSize"), -kMaxSkinFontSize, kMaxSkinFontSize);
+    font.FontHeight = Position("FontHeight");
     return true;
 }
 

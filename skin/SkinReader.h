@@ -9,7 +9,13 @@
 //
 // Numbers are read the way C's atoi reads them: leading blanks, an optional sign,
 // digits; anything after the digits is ignored and text without digits is 0. Values
-// beyond the 32-bit range saturate, and rectangle edges are computed without overflow.
+// beyond the 32-bit range saturate.
+//
+// Sizes and positions are then limited to what a screen can show: sizes to
+// 0..kMaxSkinExtent, positions (X, Y, the font's offsets) to -kMaxSkinExtent..
+// kMaxSkinExtent, font sizes to +-kMaxSkinFontSize. A skin asking for a window of two
+// billion pixels would otherwise cost gigabytes of window buffer and freeze the player;
+// a negative size is as meaningless as a zero one and reads as 0.
 //
 // Hostile files are expected: a file that cannot be parsed, an ID that breaks the
 // XPath text (a quote), huge numbers. None of them throws out of this class.
@@ -27,6 +33,12 @@
 namespace tavora {
 
 inline constexpr const char* kSkinFileName = "TavoraSkin.xml";
+
+// Largest width, height or distance a skin may give, in pixels (larger screens than this
+// are rare, and a skin is drawn at one pixel per pixel).
+inline constexpr int kMaxSkinExtent = 4096;
+// Largest font size, in either sign (a font request's cell or character height).
+inline constexpr int kMaxSkinFontSize = 256;
 
 // atoi on a std::string_view, saturating at the 32-bit limits.
 int SkinNumber(std::string_view text);
@@ -69,6 +81,9 @@ private:
     bool Select(std::string_view collection, std::string_view kind, std::string_view id);
     std::string Attribute(const char* name) const;
     int Number(const char* name) const;
+    // Number limited to the screen (see the top of this file).
+    int Position(const char* name) const;
+    int Size(const char* name) const;
     void ReadRect(SkinElement& element) const;
 
     std::unique_ptr<pugi::xml_document> document_;

@@ -1,6 +1,7 @@
 #include "SkinSelection.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "InstallFolder.h"
@@ -9,11 +10,69 @@
 #include "SkinBitmap.h"
 #include "SkinClient.h"
 #include "SkinReader.h"
+#include "SkinUsability.h"
 
 namespace tavora {
 
 namespace {
+
 bool g_skinsMissing = false;
+
+SkinNotice& Notice() {
+    static SkinNotice notice;
+    return notice;
+}
+
+std::string FolderName(const std::string& folder) { return std::filesystem::path(folder).filename().string(); }
+
+std::string Fill(const char* format, const std::string& text) {
+    std::string out = format;
+    if (const size_t at = out.find("%s"); at != std::string::npos) out.replace(at, 2, text);
+    return out;
+}
+
+void Tell(const std::string& text) {
+    if (Notice()) Notice()(text);
+    else std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+// Replaces list entry `index` when it is unusable. Returns the notice to give (empty
+// when the skin is fine); `index` then names the replacement, or stays when none is
+// usable, in which case `noneUsable` is set.
+std::string ReplaceUnusable(const SkinList& list, int& index, bool& noneUsable) {
+    noneUsable = false;
+    if (index < 0 || index >= static_cast<int>(list.skins.size())) return {};
+    const InstalledSkin& chosen = list.skins[static_cast<size_t>(index)];
+    const SkinCheck check = CheckSkinUsable(chosen.folder);
+    if (check.usable) return {};
+    const std::string what = FolderName(chosen.folder) + ": " + check.reason;
+    const int fallback = FindFallbackSkin(list, index);
+    if (fallback < 0) {
+        noneUsable = true;
+        return Fill(kNoUsableSkinText, what);
+    }
+    index = fallback;
+    SelectedSkinName = list.skins[static_cast<size_t>(fallback)].name;
+    WriteRegString(keys::kSkin, kSelectSkinNameValue, SelectedSkinName);
+    DeleteRegKey(keys::kSize);
+    return Fill(kSkinFallbackText, what);
+}
+
+}  // namespace
+
+void SetSkinNotice(SkinNotice notice) { Notice() = std::move(notice); }
+
+int FindFallbackSkin(const SkinList& list, int skip) {
+    const int count = static_cast<int>(list.skins.size());
+    for (int i = count - 1; i >= 0; --i)
+        if (i != skip && list.skins[static_cast<size_t>(i)].name == kDefaultSkinName &&
+            CheckSkinUsable(list.skins[static_cast<size_t>(i)].folder).usable)
+            return i;
+    for (int i = 0; i < count; ++i)
+        if (i != skip && list.skins[static_cast<size_t>(i)].name != kDefaultSkinName &&
+            CheckSkinUsable(list.skins[static_cast<size_t>(i)].folder).usable)
+            return i;
+    return -1;
 }
 
 bool SkinsMissing() { return g_skinsMissing; }
@@ -97,6 +156,17 @@ StartupSkinChoice ChooseStartupSkin(const SkinCommandSink& send) {
         if (send) send(kCommandAutoUpdateSkin);
     }
 
+    bool noneUsable = false;
+    const int picked = choice.index;
+    choice.notice = ReplaceUnusable(choice.list, choice.index, noneUsable);
+    choice.replaced = choice.index != picked;
+    if (noneUsable && !choice.skinsMissing) {
+        choice.skinsMissing = true;
+        SetSkinsMissing(true);
+        if (send) send(kCommandAutoUpdateSkin);
+    }
+    if (!choice.notice.empty()) Tell(choice.notice);
+
     if (choice.index >= 0 && choice.index < static_cast<int>(skins.size())) {
         CurrentSkinFolder = skins[static_cast<size_t>(choice.index)].folder;
         CurrentSkinFile = CurrentSkinFolder + "/" + kSkinFileName;
@@ -109,9 +179,28 @@ StartupSkinChoice ChooseStartupSkin(const SkinCommandSink& send) {
     return choice;
 }
 
-void ReloadAllSkins() {
+std::string ReloadAllSkins() {
+    std::string notice;
+    // The skins are only listed when there is something to replace.
+    if (!CurrentSkinFolder.empty() && !CheckSkinUsable(CurrentSkinFolder).usable) {
+        const std::filesystem::path folder(CurrentSkinFolder);
+        SkinList list = EnumerateSkins(folder.parent_path().string(), SelectedSkinName);
+        int index = -1;
+        for (size_t i = 0; i < list.skins.size(); ++i)
+            if (list.skins[i].folder == CurrentSkinFolder) index = static_cast<int>(i);
+        if (index < 0) {
+            // Not below a skins root we can list: nothing to fall back to but itself.
+            list.skins.push_back({SelectedSkinName, CurrentSkinFolder});
+            index = static_cast<int>(list.skins.size()) - 1;
+        }
+        bool noneUsable = false;
+        notice = ReplaceUnusable(list, index, noneUsable);
+        CurrentSkinFolder = list.skins[static_cast<size_t>(index)].folder;
+        if (!notice.empty()) Tell(notice);
+    }
     CurrentSkinFile = CurrentSkinFolder.empty() ? std::string() : CurrentSkinFolder + "/" + kSkinFileName;
     for (SkinClient* client : SkinClient::LiveClients()) client->ReloadSkin();
+    return notice;
 }
 
 bool ApplySkinChoice(const SkinList& list, int chosenIndex, int currentIndex, const SkinCommandSink& send) {

@@ -13,6 +13,15 @@
 // skin. When the skins root had to be created or holds no skin, the skins-missing
 // flag is raised and the controller is asked to fetch the skins (command 32874).
 //
+// Unusable skins (SkinUsability.h): when the chosen skin cannot be used, the last
+// usable skin named "oXu(Default)", or else the first usable one, takes its place; it
+// becomes the stored choice ("SelectSkinName") and the stored window sizes go, since
+// the user's skin is of no use any more. The user is told once, through the skin
+// notice. When no installed skin is usable the choice stays, the skins are fetched as
+// if none were installed, and the main window keeps a plain size of its own. A skin
+// change (ReloadAllSkins) follows the same rule, so no window ever reads an unusable
+// skin while a usable one is installed.
+//
 // GUI thread only (the current-skin texts are process-wide, see SkinBitmap.h).
 
 #include <functional>
@@ -26,6 +35,9 @@ inline constexpr const char* kSelectSkinNameValue = "SelectSkinName";
 inline constexpr int kMaxListedSkins = 260;
 inline constexpr int kCommandUpdateSkin = 32869;
 inline constexpr int kCommandAutoUpdateSkin = 32874;
+// The notices; %s is "<skin folder name>: <reason>".
+inline constexpr const char* kSkinFallbackText = "스킨을 사용할 수 없어 기본 스킨으로 바꿨습니다.\n%s";
+inline constexpr const char* kNoUsableSkinText = "사용할 수 있는 스킨이 없습니다.\n%s";
 
 struct InstalledSkin {
     std::string name;    // display name ("" when the file or element is missing)
@@ -43,16 +55,28 @@ SkinList EnumerateSkins(const std::string& skinsRoot, const std::string& selecte
 // Sends an internal command to the controller (the controller's dispatch).
 using SkinCommandSink = std::function<void(int command)>;
 
+// Tells the user that a skin was replaced (the main window shows a message box).
+// Without one the text goes to the standard error stream.
+using SkinNotice = std::function<void(const std::string& text)>;
+void SetSkinNotice(SkinNotice notice);
+
+// The entry to use instead of an unusable one: the last usable skin named
+// "oXu(Default)", else the first usable one; -1 when none is. `skip` is not tried.
+int FindFallbackSkin(const SkinList& list, int skip);
+
 struct StartupSkinChoice {
     SkinList list;
     int index = -1;             // chosen entry, -1 when nothing is installed
     bool nameMatched = false;   // the stored name was found (window sizes kept)
     bool skinsMissing = false;  // the skins must be fetched
+    bool replaced = false;      // the chosen skin was unusable and another took its place
+    std::string notice;         // what the user was told, empty when nothing
 };
 
 // Runs the start-up choice: sets SelectedSkinName, CurrentSkinFolder and
 // CurrentSkinFile, deletes "\Setting\Size" when the stored name did not match, and
-// on missing skins raises SkinsMissing() and sends 32874 through `send` (when set).
+// on missing skins raises SkinsMissing() and sends 32874 through `send` (when set);
+// replaces an unusable skin as described above.
 StartupSkinChoice ChooseStartupSkin(const SkinCommandSink& send);
 
 // The flag the update module reads: no skin was installed at start-up.
@@ -62,8 +86,9 @@ void SetSkinsMissing(bool missing);
 // The skin-reload command (32869), the part that belongs to the skin system:
 // CurrentSkinFile follows CurrentSkinFolder, then every registered skin client
 // (main window, playlist window, list control, equaliser window) reloads. The
-// controller re-lays the windows out afterwards.
-void ReloadAllSkins();
+// controller re-lays the windows out afterwards. An unusable skin is replaced first
+// (see above); returns the notice given, empty when none.
+std::string ReloadAllSkins();
 
 // The skin page's OK: when the chosen entry differs from the current one, makes it
 // current (CurrentSkinFolder, SelectedSkinName) and sends 32869. Returns whether it did.

@@ -18,6 +18,7 @@
 #include "SkinFonts.h"
 #include "SkinReader.h"
 #include "SkinSelection.h"
+#include "SkinUsability.h"
 #include "StreamPlayback.h"
 #include "TavoraPlayerDlg.h"
 
@@ -73,8 +74,12 @@ MainWindow::~MainWindow() { StopTimers(); }
 
 void MainWindow::LoadSkin() {
     SkinReader reader;
-    // A skin that does not parse leaves the window as it was.
-    if (!reader.Open(CurrentSkinFile)) return;
+    // A skin that does not parse leaves the window as it was; a window that has no size
+    // from a skin yet takes a plain one, so that the player never starts invisible.
+    if (!reader.Open(CurrentSkinFile)) {
+        if (minimumSize() != maximumSize()) setFixedSize(kFallbackMainWidth, kFallbackMainHeight);
+        return;
+    }
     SkinElementSet fresh;
     LoadSkinElementSet(reader, CurrentSkinFolder, fresh);
     // Assign in place: buttons and sliders point at these elements.
@@ -86,7 +91,10 @@ void MainWindow::LoadSkin() {
     stateDigits_ = Digits(skin_, "ID_LCD_STATE_NUMBER");
 
     const SkinElement& background = skin_["ID_PLAYER_IMAIN"];
-    setFixedSize(std::max(background.Width, 1), std::max(background.Height, 1));
+    if (background.Width >= kMinMainWindowSide && background.Height >= kMinMainWindowSide)
+        setFixedSize(background.Width, background.Height);
+    else
+        setFixedSize(kFallbackMainWidth, kFallbackMainHeight);
 
     // The sliders' lengths are the ranges of the volume and the position.
     PlaybackState& s = dlg_.state();

@@ -1,10 +1,13 @@
 #include "MainWindowInstall.h"
 
 #include <QPointer>
+#include <QTimer>
 
 #include "Commands.h"
 #include "ControllerHooks.h"
 #include "MainWindow.h"
+#include "MessageBox.h"
+#include "SkinSelection.h"
 #include "StreamPlayback.h"
 #include "TavoraPlayerDlg.h"
 
@@ -12,6 +15,15 @@ namespace tavora {
 
 void InstallMainWindow() {
     ControllerHooks::get().createMainWindow = [](CTavoraPlayerDlg& dlg) {
+        // A replaced skin is told once the windows are up, not in the middle of creating them.
+        const QPointer<CTavoraPlayerDlg> owner(&dlg);
+        SetSkinNotice([owner](const std::string& text) {
+            QTimer::singleShot(0, owner, [owner, text] {
+                if (owner)
+                    ShowMessageBox(owner, QString::fromStdString(text), QStringLiteral("타보라 플레이어"),
+                                   MessageIcon::Warning);
+            });
+        });
         auto* window = new MainWindow(dlg);
         dlg.SetMainWindow(window);
         const QPointer<MainWindow> w(window);

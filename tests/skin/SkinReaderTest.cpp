@@ -89,13 +89,11 @@ TEST_F(SkinReaderTest, NumbersWithUnitsBlanksAndLetters) {
     EXPECT_TRUE(e.defaultImage.empty());
 }
 
-TEST_F(SkinReaderTest, HugeValuesSaturateWithoutOverflow) {
+TEST_F(SkinReaderTest, HugeValuesAreHeldToTheScreen) {
     SkinElement e;
     ASSERT_TRUE(reader.ReadGround("MainControl/ImageCollection", "ID_HUGE", e));
-    EXPECT_EQ(e.rect.left, INT_MAX);
-    EXPECT_EQ(e.rect.right, INT_MAX);
-    EXPECT_EQ(e.rect.top, INT_MIN);
-    EXPECT_EQ(e.rect.bottom, INT_MIN + 5);
+    EXPECT_EQ(e.rect, (SkinRect{kMaxSkinExtent, -kMaxSkinExtent, 2 * kMaxSkinExtent, -kMaxSkinExtent + 5}));
+    EXPECT_EQ(e.Width, kMaxSkinExtent);
     EXPECT_EQ(e.LineUp, 4);
 }
 

@@ -19,11 +19,17 @@ protected:
         // A stored window size, to see whether the choice keeps it.
         WriteRegDword(keys::kSize, "Main.Size.Left", 120);
         SetSkinsMissing(false);
+        SetSkinNotice([this](const std::string& text) { notices.push_back(text); });
     }
-    void AddSkin(const std::string& folder, const std::string& name) {
-        test::WriteSkinFolder(install.path() / "skin" / folder, name);
+    void TearDown() override { SetSkinNotice({}); }
+    std::filesystem::path Skin(const std::string& folder) { return install.path() / "skin" / folder; }
+    void AddSkin(const std::string& folder, const std::string& name) { test::WriteSkinFolder(Skin(folder), name); }
+    // A skin whose main window would have no size.
+    void AddBrokenSkin(const std::string& folder, const std::string& name) {
+        test::WriteSkinFolder(Skin(folder), name, test::MainGround("0", "-5"));
     }
     void Select(const std::string& name) { WriteRegString(keys::kSkin, kSelectSkinNameValue, name); }
+    std::string Stored() { return ReadRegStringOr(keys::kSkin, kSelectSkinNameValue, "(none)"); }
     bool SizesKept() { return ReadRegDword(keys::kSize, "Main.Size.Left") == 120; }
     StartupSkinChoice Choose() {
         return ChooseStartupSkin([this](int command) { sent.push_back(command); });
@@ -32,6 +38,7 @@ protected:
     test::TempRegistry registry;
     test::TempFolder install;
     std::vector<int> sent;
+    std::vector<std::string> notices;
 };
 
 TEST_F(StartupChoiceTest, NoStoredNamePicksTheDefaultSkinAndKeepsSizes) {
@@ -133,6 +140,82 @@ TEST_F(StartupChoiceTest, TheShippedSkinsAreFoundByTheirNames) {
     EXPECT_EQ(CurrentSkinFolder, install.str() + "/skin/Nimbus");
     EXPECT_TRUE(SizesKept());
     EXPECT_TRUE(sent.empty());
+}
+
+// --- Unusable skins --------------------------------------------------------------
+
+TEST_F(StartupChoiceTest, AnUnusableChosenSkinGivesWayToTheDefaultAndTheUserIsToldOnce) {
+    Select("Mine");
+    AddSkin("a-default", kDefaultSkinName);
+    AddBrokenSkin("b-mine", "Mine");
+    AddSkin("c-other", "Other");
+    const StartupSkinChoice choice = Choose();
+    EXPECT_TRUE(choice.replaced);
+    EXPECT_EQ(choice.index, 0);
+    EXPECT_EQ(CurrentSkinFolder, Skin("a-default").string());
+    EXPECT_EQ(CurrentSkinFile, Skin("a-default").string() + "/TavoraSkin.xml");
+    EXPECT_EQ(SelectedSkinName, kDefaultSkinName);
+    EXPECT_EQ(Stored(), kDefaultSkinName);  // the user's skin is of no use: the fallback is kept
+    EXPECT_FALSE(SizesKept());
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].rfind("스킨을 사용할 수 없어 기본 스킨으로 바꿨습니다.\nb-mine: ", 0), 0u) << notices[0];
+    EXPECT_EQ(choice.notice, notices[0]);
+    EXPECT_TRUE(sent.empty());
+    EXPECT_FALSE(SkinsMissing());
+}
+
+TEST_F(StartupChoiceTest, AUsableChosenSkinIsKeptAndNothingIsStoredOrSaid) {
+    Select("Mine");
+    AddSkin("a-default", kDefaultSkinName);
+    AddSkin("b-mine", "Mine");
+    const StartupSkinChoice choice = Choose();
+    EXPECT_FALSE(choice.replaced);
+    EXPECT_EQ(CurrentSkinFolder, Skin("b-mine").string());
+    EXPECT_EQ(Stored(), "Mine");
+    EXPECT_TRUE(SizesKept());
+    EXPECT_TRUE(notices.empty());
+}
+
+TEST_F(StartupChoiceTest, WithoutAUsableDefaultAnyUsableSkinIsTaken) {
+    Select("Mine");
+    AddBrokenSkin("a-default", kDefaultSkinName);
+    AddBrokenSkin("b-mine", "Mine");
+    AddSkin("c-other", "Other");
+    const StartupSkinChoice choice = Choose();
+    EXPECT_EQ(CurrentSkinFolder, Skin("c-other").string());
+    EXPECT_EQ(Stored(), "Other");
+    EXPECT_EQ(notices.size(), 1u);
+}
+
+TEST_F(StartupChoiceTest, WhenNoSkinIsUsableTheSkinsAreFetchedAndTheChoiceStays) {
+    Select("Mine");
+    AddBrokenSkin("a-default", kDefaultSkinName);
+    test::WriteText(Skin("b-mine") / "TavoraSkin.xml", "<TavoraSkin><Default><General><SkinName ID=\"ID_SKIN_NAME\" Name=\"Mine\"/>");
+    const StartupSkinChoice choice = Choose();
+    EXPECT_FALSE(choice.replaced);
+    EXPECT_TRUE(choice.skinsMissing);
+    EXPECT_TRUE(SkinsMissing());
+    EXPECT_EQ(sent, (std::vector<int>{kCommandAutoUpdateSkin}));
+    EXPECT_EQ(Stored(), "Mine");  // nothing better to store
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].rfind("사용할 수 있는 스킨이 없습니다.\n", 0), 0u) << notices[0];
+}
+
+TEST_F(StartupChoiceTest, ASkinChangeToAnUnusableSkinFallsBackAsWell) {
+    AddSkin("a-default", kDefaultSkinName);
+    AddBrokenSkin("b-broken", "Broken");
+    CurrentSkinFolder = Skin("b-broken").string();
+    SelectedSkinName = "Broken";
+    const std::string notice = ReloadAllSkins();
+    EXPECT_EQ(CurrentSkinFolder, Skin("a-default").string());
+    EXPECT_EQ(CurrentSkinFile, Skin("a-default").string() + "/TavoraSkin.xml");
+    EXPECT_EQ(SelectedSkinName, kDefaultSkinName);
+    EXPECT_EQ(notices, std::vector<std::string>{notice});
+    EXPECT_FALSE(notice.empty());
+
+    CurrentSkinFolder = Skin("a-default").string();
+    EXPECT_TRUE(ReloadAllSkins().empty());
+    EXPECT_EQ(notices.size(), 1u);
 }
 
 TEST(SkinListTest, FoldersWithoutAReadableNameAreListedWithAnEmptyName) {

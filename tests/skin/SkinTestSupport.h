@@ -58,11 +58,21 @@ inline void WriteBmp(const std::filesystem::path& skin, const std::string& name,
     image.save(QString::fromStdString(file.string()), "BMP");
 }
 
-// A skin folder whose description names itself.
-inline void WriteSkinFolder(const std::filesystem::path& folder, const std::string& displayName) {
-    WriteText(folder / "TavoraSkin.xml",
-              "<TavoraSkin><Default><General><SkinName ID=\"ID_SKIN_NAME\" Name=\"" + displayName +
-                  "\"/></General></Default></TavoraSkin>");
+// The main window's background element with the given size texts and bitmap.
+inline std::string MainGround(const std::string& width, const std::string& height,
+                              const std::string& image = "main.bmp") {
+    return "<MainControl><ImageCollection><Ground ID=\"ID_PLAYER_IMAIN\" GroundImage=\"" + image +
+           "\" X=\"0\" Y=\"0\" Width=\"" + width + "\" Height=\"" + height +
+           "\" LineUp=\"1\"/></ImageCollection></MainControl>";
+}
+
+// A skin folder whose description names itself; `body` goes into the description after
+// the name. By default the skin is just usable: a 40 x 20 main window background.
+inline void WriteSkinFolder(const std::filesystem::path& folder, const std::string& displayName,
+                            const std::string& body = MainGround("40", "20")) {
+    WriteText(folder / "TavoraSkin.xml", "<TavoraSkin><Default><General><SkinName ID=\"ID_SKIN_NAME\" Name=\"" +
+                                             displayName + "\"/></General></Default>" + body + "</TavoraSkin>");
+    WriteBmp(folder, "main.bmp", 40, 20, QColor(40, 80, 120));
 }
 
 // Where the build put the generated skins.
