@@ -3,6 +3,7 @@
 #include "Mp3TagReader.h"
 #include "OggTagReader.h"
 #include "PlayerSettings.h"
+#include "TagMessages.h"
 #include "WmaTagReader.h"
 
 namespace tavora {
@@ -70,11 +71,19 @@ TagRecord ReadWmaFields(const std::string& path) { return WithTitle(ReadWmaTags(
 TagRecord ReadOggFields(const std::string& path) { return WithTitle(ReadOggTags(path), path); }
 
 TagRecord ReadTitleFields(const std::string& path, const TitleSettings& settings) {
-    switch (TagSourceForPath(path)) {
-    case TagSource::Mp3: return ReadMp3Fields(path, settings.preferId3v2);
-    case TagSource::Wma: return ReadWmaFields(path);
-    case TagSource::Ogg: return ReadOggFields(path);
-    case TagSource::None: break;
+    // A reader that gives up on a broken file (id3lib throws, a forged size exhausts
+    // memory) costs that file its tags, never the title pass that asked.
+    try {
+        switch (TagSourceForPath(path)) {
+        case TagSource::Mp3: return ReadMp3Fields(path, settings.preferId3v2);
+        case TagSource::Wma: return ReadWmaFields(path);
+        case TagSource::Ogg: return ReadOggFields(path);
+        case TagSource::None: break;
+        }
+    } catch (const std::exception& e) {
+        LogTagFailure(std::string("tag reader gave up: ") + e.what(), path);
+    } catch (...) {
+        LogTagFailure("tag reader gave up", path);
     }
     return WithTitle({}, path);
 }

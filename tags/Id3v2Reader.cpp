@@ -17,6 +17,8 @@ namespace {
 
 using Bytes = std::span<const uint8_t>;
 
+constexpr size_t kMaxTextFrameBytes = 1 << 20;
+
 uint32_t BigEndian(Bytes b, size_t n) {
     uint32_t v = 0;
     for (size_t i = 0; i < n; ++i) v = (v << 8) | b[i];
@@ -202,7 +204,9 @@ public:
             const std::string_view id(reinterpret_cast<const char*>(header.data()), idSize);
             const size_t payloadAt = pos + headerSize;
             pos += headerSize + size;
-            if (!WantedFrame(id, version_)) continue;
+            // A text frame of megabytes is forged or broken: only 1023 bytes of it could
+            // be shown, and reading it would cost what its size claims.
+            if (!WantedFrame(id, version_) || size > kMaxTextFrameBytes) continue;
             std::vector<uint8_t> raw(size);
             if (!body_.read(payloadAt, size, raw.data())) break;
             const std::optional<std::vector<uint8_t>> data = frameData(raw, version_ == 2 ? 0 : header[9]);

@@ -6,8 +6,8 @@
 
 #include <vorbis/vorbisfile.h>
 
-#include "TagMessages.h"
 #include "RegularFile.h"
+#include "TagMessages.h"
 #include "TextDecoding.h"
 
 namespace tavora {
@@ -49,7 +49,7 @@ TagRecord ReadOggTags(const std::string& path) {
     TagRecord record;
     std::FILE* file = OpenRegularFile(path);
     if (!file) {
-        ReportTagMessage("  실패 ");
+        ReportTagMessage("  실패 ", path);
         return record;
     }
     // A partial open reads the headers only, which is all the comments need.
@@ -57,7 +57,7 @@ TagRecord ReadOggTags(const std::string& path) {
     const ov_callbacks callbacks{ReadFile, SeekFile, CloseFile, TellFile};
     if (ov_test_callbacks(file, &vf, nullptr, 0, callbacks) != 0) {
         std::fclose(file);  // a failed open leaves the file to its owner
-        ReportTagMessage("OGG File open failed");
+        ReportTagMessage("OGG File open failed", path);
         return record;
     }
     if (const vorbis_comment* vc = ov_comment(&vf, -1)) {

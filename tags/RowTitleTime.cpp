@@ -1,12 +1,19 @@
 #include "RowTitleTime.h"
 
+#include "TagMessages.h"
 #include "TrackLength.h"
 
 namespace tavora {
 
 std::optional<RowTitleTime> ReadRowTitleAndTime(const std::string& path, const TitleSettings& settings) {
     if (path.find("://") != std::string::npos) return std::nullopt;
-    const std::optional<double> seconds = ReadTrackLength(path);
+    std::optional<double> seconds;
+    try {
+        seconds = ReadTrackLength(path);
+    } catch (const std::exception& e) {
+        // One broken file must not end the pass over the rest of the list.
+        LogTagFailure(std::string("length probe gave up: ") + e.what(), path);
+    }
     if (!seconds) return std::nullopt;
     return RowTitleTime{ReadDisplayTitle(path, settings), FormatTrackTime(*seconds)};
 }

@@ -1,10 +1,14 @@
 #include "TagMessages.h"
 
-#include <cstdio>
+#include <QLoggingCategory>
+#include <QString>
+
 #include <mutex>
 
 namespace tavora {
 namespace {
+
+Q_LOGGING_CATEGORY(lcTags, "tavora.tags", QtInfoMsg)
 
 std::mutex& SinkMutex() {
     static std::mutex mutex;
@@ -16,6 +20,10 @@ TagMessageSink& Sink() {
     return sink;
 }
 
+void Log(const std::string& what, const std::string& path) {
+    qCWarning(lcTags).noquote() << QString::fromStdString(path) + QStringLiteral(": ") + QString::fromStdString(what);
+}
+
 }  // namespace
 
 void SetTagMessageSink(TagMessageSink sink) {
@@ -23,14 +31,16 @@ void SetTagMessageSink(TagMessageSink sink) {
     Sink() = std::move(sink);
 }
 
-void ReportTagMessage(const std::string& message) {
+void ReportTagMessage(const std::string& message, const std::string& path) {
+    Log(message, path);
     TagMessageSink sink;
     {
         std::lock_guard lock(SinkMutex());
         sink = Sink();
     }
     if (sink) sink(message);
-    else std::fprintf(stderr, "%s\n", message.c_str());
 }
+
+void LogTagFailure(const std::string& what, const std::string& path) { Log(what, path); }
 
 }  // namespace tavora

@@ -1,9 +1,14 @@
 #pragma once
 // Where the tag readers send the messages that tell the user a file could not be read
-// ("OGG File open failed", the WMA "Open" failure ...). The readers run on worker threads,
-// so they never show a window themselves: the controller installs a sink at start-up that
-// shows a message box on the user-interface thread. Without a sink the messages go to the
-// standard error stream.
+// ("OGG File open failed", the WMA "Open" failure ...), and their other failures.
+//
+// Every failure is logged in the category "tavora.tags" with the file's path, so that
+// a row without a tag title can be explained (QT_LOGGING_RULES="tavora.tags=false"
+// silences it; by default it goes to the standard error stream).
+//
+// The readers run on worker threads, so they never show a window themselves: a sink may
+// be installed that receives the user messages (a message box on the user-interface
+// thread, or a test's collector).
 //
 // Threading: SetTagMessageSink may be called from any thread; the sink is called on the
 // reader's thread and must be thread-safe.
@@ -15,9 +20,14 @@ namespace tavora {
 
 using TagMessageSink = std::function<void(const std::string& message)>;
 
-// Replaces the sink; an empty function restores the standard error stream.
+// Replaces the sink; an empty function leaves the log alone.
 void SetTagMessageSink(TagMessageSink sink);
 
-void ReportTagMessage(const std::string& message);
+// A message meant for the user about the file at `path`: logged and given to the sink.
+void ReportTagMessage(const std::string& message, const std::string& path);
+
+// A failure the user is not shown (a reader that gave up, a file that is no regular
+// file): logged only.
+void LogTagFailure(const std::string& what, const std::string& path);
 
 }  // namespace tavora

@@ -14,12 +14,13 @@
 #include <taglib/wavfile.h>
 #include <vorbis/vorbisfile.h>
 
+#include "CdTrackLength.h"
 #include "RegularFile.h"
 
 namespace tavora {
 namespace {
 
-enum class Container { Ogg, Wave, Asf, Mpeg, Unknown };
+enum class Container { Ogg, Wave, Asf, Mpeg, CdTrack, Unknown };
 
 bool HasMpegExtension(const std::string& path) {
     const size_t dot = path.rfind('.');
@@ -38,6 +39,7 @@ Container Sniff(const std::string& path) {
     if (n >= 12 && std::memcmp(head.data(), "RIFF", 4) == 0 && std::memcmp(head.data() + 8, "WAVE", 4) == 0)
         return Container::Wave;
     if (n >= 8 && std::memcmp(head.data(), kAsfGuid, 8) == 0) return Container::Asf;
+    if (LooksLikeCdaRecord(head.data(), n)) return Container::CdTrack;
     if (n >= 3 && std::memcmp(head.data(), "ID3", 3) == 0) return Container::Mpeg;
     if (n >= 2 && head[0] == 0xFF && (head[1] & 0xE0) == 0xE0) return Container::Mpeg;
     return HasMpegExtension(path) ? Container::Mpeg : Container::Unknown;
@@ -118,6 +120,10 @@ std::optional<AudioProbe> ProbeAudioFile(const std::string& path) {
     case Container::Wave: return ProbeWithTagLib<TagLib::RIFF::WAV::File>(path);
     case Container::Asf: return ProbeWithTagLib<TagLib::ASF::File>(path);
     case Container::Mpeg: return ProbeMpeg(path);
+    case Container::CdTrack:
+        // Red Book audio: always 44.1 kHz stereo.
+        if (const auto seconds = ReadCdTrackLength(path)) return AudioProbe{*seconds, 44100, 2};
+        return std::nullopt;
     case Container::Unknown: break;
     }
     return std::nullopt;

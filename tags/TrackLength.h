@@ -1,7 +1,8 @@
 #pragma once
 // Length and format of local audio files, read straight from the decoders: MPEG audio
 // through mpg123 with a full frame scan (exact, also for VBR files without a header),
-// Ogg Vorbis through libvorbisfile, WMA/ASF and WAV through TagLib's audio properties.
+// Ogg Vorbis through libvorbisfile, WMA/ASF and WAV through TagLib's audio properties,
+// audio-CD tracks named by ".cda" records from the disc's table of contents.
 // The format is recognised by the file's content; MPEG audio, which has no reliable
 // signature, is tried for ID3-tagged files, files starting with a frame sync and files
 // named .mp1/.mp2/.mp3 in any case.

@@ -35,10 +35,10 @@ std::string Attribute(const TagLib::ASF::Tag& tag, const char* name) {
     return list.isEmpty() ? std::string() : AttributeText(list.front());
 }
 
-void ReportOpenFailure(unsigned code) {
+void ReportOpenFailure(unsigned code, const std::string& path) {
     char message[96];
     std::snprintf(message, sizeof message, "Open메소드를 실행할 수 없습니다.: 0x%08x", code);
-    ReportTagMessage(message);
+    ReportTagMessage(message, path);
 }
 
 }  // namespace
@@ -46,21 +46,21 @@ void ReportOpenFailure(unsigned code) {
 TagRecord ReadWmaTags(const std::string& path) {
     TagRecord record;
     if (access(path.c_str(), R_OK) != 0) {
-        ReportOpenFailure(kFileNotFound);
+        ReportOpenFailure(kFileNotFound, path);
         return record;
     }
     // TagLib would open the name itself, and a FIFO would block it; anything that is
     // there but no regular file fails like a file that is not Windows Media.
     const int fd = OpenRegularFileFd(path);
     if (fd < 0) {
-        ReportOpenFailure(kFailed);
+        ReportOpenFailure(kFailed, path);
         return record;
     }
     TagLib::FileStream stream(fd, true);
     TagLib::ASF::File file(&stream, false);
     const TagLib::ASF::Tag* tag = file.isValid() ? file.tag() : nullptr;
     if (!tag) {
-        ReportOpenFailure(kFailed);
+        ReportOpenFailure(kFailed, path);
         return record;
     }
     // "Title" and "Author" live in the content description; some writers put them among

@@ -1,7 +1,10 @@
 // Writes arbitrary bytes to a file and reads it through every tag reader and decoder probe,
 // under each of the names that choose a reader: id3lib, TagLib, libvorbisfile and mpg123
-// must all come back without a crash on a hostile file.
+// must all come back without a crash on a hostile file (".cda" records included).
+#include <QLoggingCategory>
+
 #include <cstddef>
+#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -20,7 +23,11 @@ std::string Folder() {
         char templ[] = "/tmp/tavora-tagfuzz-XXXXXX";
         const char* made = mkdtemp(templ);
         tavora::SetTagMessageSink([](const std::string&) {});
+        // Every rejected input would be logged.
+        QLoggingCategory::setFilterRules(QStringLiteral("tavora.tags=false"));
         const std::string dir = made ? made : "/tmp";
+        // ".cda" records are looked up on this (absent) disc image, not on a real drive.
+        setenv("TAVORA_CD_DEVICE", (dir + "/no-disc.cue").c_str(), 1);
         // One file under the three names that choose a reader, written once per input.
         for (const char* name : {"/input.mp3", "/input.ogg", "/input.wma"}) symlink("input.bin", (dir + name).c_str());
         return dir;
