@@ -16,6 +16,8 @@
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "SkinBitmap.h"
+#include "SkinSelection.h"
+#include "SkinUsability.h"
 #include "SkinTestSupport.h"
 #include "StreamPlayback.h"
 #include "TavoraPlayerDlg.h"
@@ -427,4 +429,48 @@ TEST_F(MainWindowTest, AnotherSkinKeepsTheLevelHeard) {
     window_->ReloadSkin();
     EXPECT_EQ(window_->size(), before);
     EXPECT_FALSE(window_->ComposeWindow().isNull());
+}
+
+TEST(MainWindowSkinTest, StartsOnAUsableSkinOrAtAPlainSizeButNeverInvisible) {
+    test::App();
+    test::TempRegistry reg;
+    const std::filesystem::path runtime = reg.dir() / "runtime";
+    std::filesystem::create_directories(runtime);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    test::TempFolder install;
+    const std::filesystem::path skins = install.path() / "skin";
+    WriteRegString(keys::kRoot, keys::kInstallDir, install.str());
+    WriteRegString(keys::kSkin, kSelectSkinNameValue, "Mine");
+    test::WriteSkinFolder(skins / "Mine", "Mine", test::MainGround("0", "0"));
+    std::filesystem::create_directory_symlink(test::GeneratedSkin("Default"), skins / "Default");
+    std::vector<std::string> notices;
+    SetSkinNotice([&notices](const std::string& text) { notices.push_back(text); });
+    CTavoraPlayerDlg dlg("");
+    auto start = [&] {
+        CurrentSkinFolder.clear();
+        CurrentSkinFile.clear();
+        notices.clear();
+        return std::make_unique<MainWindow>(dlg);
+    };
+
+    // The user's skin would give a window of no size: the shipped default takes over.
+    auto window = start();
+    EXPECT_EQ(CurrentSkinFolder, (skins / "Default").string());
+    const SkinElement& background = window->element("ID_PLAYER_IMAIN");
+    EXPECT_GE(background.Width, 100);
+    EXPECT_EQ(window->size(), QSize(background.Width, background.Height));
+    EXPECT_EQ(notices.size(), 1u);
+    window.reset();
+
+    // Nothing usable is installed: a plain window, still there to be moved and closed.
+    std::filesystem::remove(skins / "Default");
+    window = start();
+    EXPECT_EQ(window->size(), QSize(kFallbackMainWidth, kFallbackMainHeight));
+    EXPECT_EQ(notices.size(), 1u);
+    window.reset();
+    test::WriteText(skins / "Mine" / "TavoraSkin.xml", "\x01\x02 not a skin");
+    window = start();
+    EXPECT_EQ(window->size(), QSize(kFallbackMainWidth, kFallbackMainHeight));
+    window.reset();
+    SetSkinNotice({});
 }
