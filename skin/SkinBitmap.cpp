@@ -1,10 +1,15 @@
 #include "SkinBitmap.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QPalette>
+
+#include <unistd.h>
+
+#include "RegularFile.h"
 
 namespace tavora {
 
@@ -60,7 +65,15 @@ bool LoadBitmapFromSkin(QImage& bitmap, const std::string& skinFolder, const std
     relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
     const QString path =
         ResolveCaseInsensitively(QString::fromStdString(skinFolder) + QStringLiteral("/image/") + relative);
-    QImageReader reader(path, "bmp");
+    // Only regular files: opening a FIFO named like a bitmap would block the window.
+    const int fd = OpenRegularFileFd(QFile::encodeName(path).toStdString());
+    if (fd < 0) return false;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    QImageReader reader(&file, "bmp");
     reader.setDecideFormatFromContent(false);
     // The header says how large the picture is: refuse a giant before its pixels are
     // allocated, and let the reader itself refuse anything past the same budget.

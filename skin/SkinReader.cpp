@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
+#include <memory>
+
+#include "RegularFile.h"
 
 namespace tavora {
 
@@ -15,7 +17,7 @@ namespace {
 
 // Larger description files are refused rather than parsed: real ones are a few
 // dozen kilobytes.
-constexpr std::streamoff kMaxSkinFileBytes = 16 * 1024 * 1024;
+constexpr off_t kMaxSkinFileBytes = 16 * 1024 * 1024;
 
 bool IsValidUtf8(std::string_view text) {
     size_t i = 0;
@@ -96,14 +98,13 @@ bool SkinReader::Open(const std::string& path) {
     document_.reset();
     node_ = {};
     loaded_ = false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || size > kMaxSkinFileBytes) return false;
-    in.seekg(0, std::ios::beg);
+    // Regular files only: a FIFO would block the read until a writer came.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenRegularFile(path), &std::fclose);
+    if (!file || fseeko(file.get(), 0, SEEK_END) != 0) return false;
+    const off_t size = ftello(file.get());
+    if (size < 0 || size > kMaxSkinFileBytes || fseeko(file.get(), 0, SEEK_SET) != 0) return false;
     std::string content(static_cast<size_t>(size), '\0');
-    if (!in.read(content.data(), size)) return false;
+    if (std::fread(content.data(), 1, content.size(), file.get()) != content.size()) return false;
     return OpenBuffer(content);
 }
 
