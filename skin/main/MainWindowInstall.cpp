@@ -20,7 +20,7 @@ void InstallMainWindow() {
         SetSkinNotice([owner](const std::string& text) {
             QTimer::singleShot(0, owner, [owner, text] {
                 if (owner)
-                    ShowMessageBox(owner, QString::fromStdString(text), QStringLiteral("타보라 플레이어"),
+                    ShowMessageBox(owner, QString::fromStdString(text), QStringLiteral("스킨 변경"),
                                    MessageIcon::Warning);
             });
         });
