@@ -17,35 +17,51 @@ void BackgroundJobs::Reap() {
     }
 }
 
+std::mutex& BackgroundJobs::KindLock(const std::string& kind) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return kindLocks_[kind];  // std::map never moves its elements
+}
+
 void BackgroundJobs::Start(const std::string& kind, Job job) {
     std::lock_guard<std::mutex> guard(mutex_);
     if (stop_) return;
     Reap();
-    std::mutex& kindLock = kindLocks_[kind];
+    std::mutex* kindLock = kind.empty() ? nullptr : &kindLocks_[kind];
     Running& slot = running_.emplace_back();
-    slot.thread = std::thread([this, &kindLock, &slot, job = std::move(job)] {
+    slot.thread = std::thread([this, kindLock, &slot, job = std::move(job)] {
         {
-            std::lock_guard<std::mutex> one(kindLock);
+            std::unique_lock<std::mutex> one;
+            if (kindLock) one = std::unique_lock<std::mutex>(*kindLock);
             if (!stop_) job(stop_);
         }
         slot.done = true;
     });
 }
 
-void BackgroundJobs::StopAll(const std::function<void()>& pump) {
-    std::list<Running> jobs;
-    {
-        std::lock_guard<std::mutex> guard(mutex_);
-        stop_ = true;
-        jobs.swap(running_);
-    }
-    for (Running& r : jobs) {
-        while (pump && !r.done) {
-            pump();
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+void BackgroundJobs::Cancel() { stop_ = true; }
+
+void BackgroundJobs::Join(const std::function<void()>& pump) {
+    // Jobs may start jobs (a scan starts its title pass): join until none is left.
+    for (;;) {
+        std::list<Running> jobs;
+        {
+            std::lock_guard<std::mutex> guard(mutex_);
+            jobs.swap(running_);
         }
-        if (r.thread.joinable()) r.thread.join();
+        if (jobs.empty()) return;
+        for (Running& r : jobs) {
+            while (pump && !r.done) {
+                pump();
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            if (r.thread.joinable()) r.thread.join();
+        }
     }
+}
+
+void BackgroundJobs::StopAll(const std::function<void()>& pump) {
+    Cancel();
+    Join(pump);
 }
 
 void BackgroundJobs::WaitIdle() {

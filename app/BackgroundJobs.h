@@ -1,13 +1,21 @@
 #pragma once
 // The controller's worker threads: each job runs on a thread of its own, started for
-// it and ending with it (registry restore, list loads, title passes, scans). Jobs of
-// one kind share a lock so that two runs of the same job never interleave.
+// it and ending with it (registry restore, list loads, title passes, scans, address
+// opens). Jobs of one kind share one lock, held for the job's whole run, so that two
+// runs of the same job never interleave; a job of another kind that does the same
+// work as part of its own (an "Add" job that reads an M3U list) takes that kind's
+// lock through KindLock() for that part.
 //
-// At shutdown StopAll() raises every job's stop flag and waits for them, so no worker
-// outlives the objects it uses. Jobs must check the flag between steps.
+// Life cycle: Start() runs a job; Cancel() raises the stop flag every job sees (jobs
+// check it between rows and around blocking calls, and no job starts after it);
+// Join() waits until the jobs have ended. StopAll() is Cancel() then Join(), the
+// shutdown phase "stop and join jobs". Join() takes a `pump` that keeps the UI
+// thread's queue moving, so a job that waits for the UI thread (SendMessage) is
+// released rather than deadlocked.
 //
-// Threading: Start and StopAll from the UI thread; jobs run on their own threads and
-// talk to the UI only through the controller's SendMessage/PostMessage.
+// Threading: Start, Cancel, Join and StopAll from the UI thread (Start also from a
+// job); jobs run on their own threads and talk to the UI only through the
+// controller's SendMessage/PostMessage.
 
 #include <atomic>
 #include <functional>
@@ -25,9 +33,17 @@ public:
 
     ~BackgroundJobs();
 
-    // Runs `job` on a new thread, holding the lock named `kind` for its whole run.
+    // Runs `job` on a new thread, holding the lock named `kind` for its whole run (an
+    // empty kind: no lock; the job takes the locks it needs itself). Nothing happens
+    // once Cancel() has been called.
     void Start(const std::string& kind, Job job);
-    // `pump` runs while waiting, so a job blocked on a message to the UI thread can end.
+    // The lock of `kind`, for a job that does that kind's work as part of its own.
+    std::mutex& KindLock(const std::string& kind);
+    // Raises the stop flag; returns at once.
+    void Cancel();
+    bool Cancelled() const { return stop_; }
+    // Waits for every job started so far; `pump` runs while waiting.
+    void Join(const std::function<void()>& pump = {});
     void StopAll(const std::function<void()>& pump = {});
     // Waits until every job started so far has ended (tests).
     void WaitIdle();

@@ -21,10 +21,12 @@
 #include "PlaylistEntry.h"
 #include "PlaylistFiles.h"
 #include "PlaylistModel.h"
+#include "PlaylistJobs.h"
 #include "PlsLoader.h"
-#include "RowRefresh.h"
 #include "RowTitleTime.h"
+#include "InternetStream.h"
 #include "StreamPlayback.h"
+#include "StreamProbe.h"
 #include "TavoraPlayerDlg.h"
 #include "TrackLength.h"
 
@@ -36,19 +38,6 @@ const char* const kObjectName = "tavora.addingCommands";
 
 bool IsM3uFile(const std::string& path) { return ExtensionIs(ExtensionOf(path), "m3u"); }
 bool IsPlsSource(const std::string& path) { return ExtensionIs(ExtensionOf(path), "pls"); }
-
-// The title-and-time pass from `firstRow` to the last row.
-void RetitleRows(PlaylistModel& model, int firstRow, const std::atomic<bool>* stop) {
-    const TitleSettings settings = LoadTitleSettings();
-    RefreshRows(
-        model, firstRow,
-        [&settings](const std::string& path) -> std::optional<RowText> {
-            auto row = ReadRowTitleAndTime(path, settings);
-            if (!row) return std::nullopt;
-            return RowText{row->title, row->time};
-        },
-        stop);
-}
 
 class AddingCommands : public QObject {
 public:
@@ -91,11 +80,6 @@ public:
     }
 
 private:
-    struct FolderRequest {
-        std::string folder;
-        bool play = false;
-    };
-
     // Runs a dialog unless one of ours is already up; nothing once the controller has
     // been closed while the dialog ran.
     template <typename Dialog>
@@ -129,28 +113,14 @@ private:
         return [this](const std::string& path) { ArchiveFound(path); };
     }
 
-    void StartRetitle(int firstRow) {
-        if (firstRow < 0) return;
-        dlg_.jobs().Start("TitleTimeRefresh", [this, firstRow](const std::atomic<bool>& stop) {
-            RetitleRows(model_, firstRow, &stop);
-            if (!stop) dlg_.PostMessage(msg::Command, cmd::InvalidateList);
-        });
-    }
+    void StartRetitle(int firstRow) { dlg_.playlistJobs().StartTitlePass(firstRow); }
 
     void ListToFront() { dlg_.PostMessage(msg::Command, cmd::SetForeGroundList); }
 
     // Plays `row` (as it is now) from its start; not once the player is closing.
     void PlayRow(int row) {
         if (dlg_.isDestroyed()) return;
-        std::string path;
-        {
-            EntryGuard guard = model_.LockEntries();
-            if (row < 0 || row > model_.LastIndexLocked(guard)) return;
-            path = model_.GetEntryFieldLocked(guard, row, kColumnPath);
-            model_.SetSelectedIndexLocked(guard, row);
-            model_.SetCurrentIndexLocked(guard, row);
-        }
-        dlg_.playback().OpenAndPlay(path);
+        dlg_.playback().PlayRow(row);
     }
 
     // --- Files ---------------------------------------------------------------------
@@ -198,12 +168,11 @@ private:
         for (const std::string& file : files) anySong = anySong || !IsM3uFile(file);
         dlg_.jobs().Start("Add", [this, files = std::move(files), anySong](const std::atomic<bool>& stop) {
             const int first = model_.GetCount();
-            const TitleSettings settings = LoadTitleSettings();
             int firstAdded = -1;
             for (const std::string& file : files) {
                 if (IsM3uFile(file)) {
-                    M3uLoader(model_, M3uServices(settings, &stop))
-                        .LoadM3u(anySong ? M3uLoadMode::CommandLine : M3uLoadMode::Dropped, file, &playFirstAdded_);
+                    dlg_.playlistJobs().LoadM3uWithin(anySong ? M3uLoadMode::CommandLine : M3uLoadMode::Dropped, file,
+                                                      &playFirstAdded_, stop);
                     continue;
                 }
                 const int row = AddFileQuick(model_, file, ArchiveHandler());
@@ -223,9 +192,9 @@ private:
             ArchiveFound(path);
             return;
         }
-        const std::optional<ProbedStream> probe = dlg_.ProbeStream(path);
+        const std::optional<ProbedStream> probe = dlg_.streamProbe().Probe(path);
         if (!probe) return;
-        if (dlg_.audio().Bass().BASS_StreamFree) dlg_.audio().Bass().BASS_StreamFree(probe->handle);
+        dlg_.streamProbe().Free(probe->handle);
         const std::string title = ReadDisplayTitle(path, LoadTitleSettings());
         int row;
         {
@@ -257,26 +226,16 @@ private:
     // Folders are scanned one at a time in the order they were asked for; each scan
     // is followed by the title-and-time pass over its rows.
     void QueueScan(std::string folder, bool play) {
-        {
-            std::lock_guard<std::mutex> guard(queueLock_);
-            folderQueue_.push_back({std::move(folder), play});
-        }
-        dlg_.jobs().Start("FolderScan", [this](const std::atomic<bool>& stop) {
-            FolderRequest request;
-            {
-                std::lock_guard<std::mutex> guard(queueLock_);
-                if (folderQueue_.empty()) return;
-                request = std::move(folderQueue_.front());
-                folderQueue_.pop_front();
-            }
-            model_.GetCount();
-            const FolderScanResult result = ScanFolder(model_, request.folder, ArchiveHandler(), &stop);
-            if (stop || result.firstRow < 0) return;
-            OnUiThread([this, result, play = request.play] {
-                if (play) PlayRow(result.firstRow);
-                StartRetitle(result.firstRow);
-            });
-        });
+        dlg_.playlistJobs().StartFolderScan(
+            std::move(folder),
+            [this, play](const FolderScanResult& result) {
+                if (result.firstRow < 0) return;
+                OnUiThread([this, result, play] {
+                    if (play) PlayRow(result.firstRow);
+                    StartRetitle(result.firstRow);
+                });
+            },
+            ArchiveHandler());
     }
 
     // --- Addresses -----------------------------------------------------------------
@@ -298,28 +257,32 @@ private:
             LoadPlsList(*address, play);
             return;
         }
-        dlg_.jobs().Start("UrlAdd", [this, address = *address, play](const std::atomic<bool>& stop) {
+        if (play) {
+            // Opened off the UI thread like every address played; the row is added
+            // only when it opens.
+            dlg_.playback().PlayAddress(*address, [this, address = *address] {
+                const int row = model_.AddEntry(AddressTitle(address), kTimeUrl, address);
+                model_.SetSelectedIndex(row);
+                model_.SetCurrentIndex(row);
+                dlg_.PostMessage(msg::Command, cmd::InvalidateList);
+                return row;
+            }, StreamPlayback::AddressStart::KeepPlaying);
+            return;
+        }
+        dlg_.jobs().Start("UrlAdd", [this, address = *address](const std::atomic<bool>&) {
             const uint32_t stream = OpenAddressStream(address);
             if (!stream) return;  // an address that does not open is not added
+            dlg_.streamProbe().Free(stream);
             // Kept even when the player is closing meanwhile: the list is saved after this.
-            const int row = model_.AddEntry(AddressTitle(address), kTimeUrl, address);
-            if (play && !stop) {
-                OnUiThread([this, row, stream] { PlayAddressStream(row, stream); });
-            } else {
-                FreeStream(stream);
-            }
+            model_.AddEntry(AddressTitle(address), kTimeUrl, address);
             dlg_.PostMessage(msg::Command, cmd::InvalidateList);
         });
     }
 
     void LoadPlsList(const std::string& source, bool play) {
-        dlg_.jobs().Start("PlsLoad", [this, source, play](const std::atomic<bool>& stop) {
-            const PlsLoadResult result = LoadPls(model_, source);
-            dlg_.PostMessage(msg::Command, cmd::InvalidateList);
-            if (stop || !play || result.rowsAdded == 0 || !result.firstIsUrl) return;
-            const std::string address = model_.GetEntryField(result.firstRow, kColumnPath);
-            if (const uint32_t stream = OpenAddressStream(address))
-                OnUiThread([this, row = result.firstRow, stream] { PlayAddressStream(row, stream); });
+        dlg_.playlistJobs().StartPlsLoad(source, [this, play](const PlsLoadResult& result) {
+            if (!play || result.rowsAdded == 0 || !result.firstIsUrl) return;
+            OnUiThread([this, row = result.firstRow] { PlayRow(row); });
         });
     }
 
@@ -327,28 +290,7 @@ private:
     uint32_t OpenAddressStream(const std::string& address) {
         const BassFunctions& b = dlg_.audio().Bass();
         if (!b.BASS_StreamCreateURL) return 0;
-        return b.BASS_StreamCreateURL(address.c_str(), 0, StreamPlayback::kUrlFlags, nullptr, nullptr);
-    }
-
-    void FreeStream(uint32_t stream) {
-        if (dlg_.audio().Bass().BASS_StreamFree) dlg_.audio().Bass().BASS_StreamFree(stream);
-    }
-
-    // The opened address stream replaces the playing one (UI thread).
-    void PlayAddressStream(int row, uint32_t stream) {
-        if (dlg_.isDestroyed()) {
-            FreeStream(stream);
-            return;
-        }
-        StreamPlayback& playback = dlg_.playback();
-        playback.StopPlayback();
-        dlg_.state().channelHandle = stream;
-        {
-            EntryGuard guard = model_.LockEntries();
-            model_.SetSelectedIndexLocked(guard, row);
-            model_.SetCurrentIndexLocked(guard, row);
-        }
-        playback.StartUrlStream();
+        return b.BASS_StreamCreateURL(address.c_str(), 0, InternetStream::kUrlFlags, nullptr, nullptr);
     }
 
     // --- Playlist files ------------------------------------------------------------
@@ -363,28 +305,9 @@ private:
     // Dialog mode replaces the list; dropped mode appends and, when playFirstAdded is
     // set, plays the first row it adds; command-line mode appends.
     void LoadM3u(M3uLoadMode mode, const std::string& path) {
-        dlg_.jobs().Start("M3uLoad", [this, mode, path](const std::atomic<bool>& stop) {
-            const TitleSettings settings = LoadTitleSettings();
-            M3uLoader(model_, M3uServices(settings, &stop)).LoadM3u(mode, path, &playFirstAdded_);
-            dlg_.PostMessage(msg::Command, cmd::InvalidateList);
+        dlg_.playlistJobs().StartM3uLoad(mode, path, &playFirstAdded_, [this, mode](const M3uLoadResult&) {
             if (mode == M3uLoadMode::Dialog) ListToFront();
         });
-    }
-
-    // What the list loader needs of the engine and the tag reader (`settings` must
-    // outlive the load).
-    M3uLoadServices M3uServices(const TitleSettings& settings, const std::atomic<bool>* stop) {
-        M3uLoadServices services;
-        services.stop = stop;
-        services.probeStream = [this](const std::string& p) { return dlg_.ProbeStream(p); };
-        services.freeStream = [this](uint32_t handle) { FreeStream(handle); };
-        services.displayTitle = [&settings](const std::string& p) { return ReadDisplayTitle(p, settings); };
-        services.playFirstRow = [this](int row, const ProbedStream& probe) {
-            // The row is opened again for playing, on the UI thread.
-            FreeStream(probe.handle);
-            OnUiThread([this, row] { PlayRow(row); });
-        };
-        return services;
     }
 
     CTavoraPlayerDlg& dlg_;
@@ -395,8 +318,6 @@ private:
     std::atomic<bool> playFirstAdded_{false};
     // Addresses are played once added ("Open Url") or only added ("List Add Url").
     std::atomic<bool> playAddress_{false};
-    std::mutex queueLock_;
-    std::deque<FolderRequest> folderQueue_;
     std::mutex archiveLock_;
     std::function<void(const std::string&)> archiveReader_;
 };

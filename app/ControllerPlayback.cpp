@@ -1,8 +1,11 @@
 // The controller's playback: loading the engine, its version and output, and the
 // commands and timers that drive the current stream.
+#include <QCoreApplication>
 #include <QLoggingCategory>
+#include <QThread>
 
 #include "AudioLibrary.h"
+#include "BackgroundJobs.h"
 #include "Commands.h"
 #include "DisplayTitle.h"
 #include "ControllerHooks.h"
@@ -33,8 +36,15 @@ void CTavoraPlayerDlg::RegisterPlaybackCommands() {
     p.views().titleForPath = [](const std::string& path) { return ReadDisplayTitle(path, LoadTitleSettings()); };
     RegisterTimer(3, [&p] { p.OnPositionTimer(); });
     RegisterTimer(5, [&p] { p.OnStreamHeadersTimer(); });
-    // A deleted row whose extracted file is playing frees the stream first.
+    // A deleted row whose extracted file is playing frees the stream first. The delete
+    // commands run on the UI thread itself: a queued call that waits for this thread
+    // would wait for ever, so the stream is stopped directly there; a worker (a list
+    // load replacing the list) waits until the UI thread has stopped it.
     playlist_->SetCurrentStreamReleaser([this] {
+        if (QThread::currentThread() == thread()) {
+            playback_->StopPlayback();
+            return;
+        }
         QMetaObject::invokeMethod(this, [this] { playback_->StopPlayback(); }, Qt::BlockingQueuedConnection);
     });
     InstallEngineSteps();
@@ -59,6 +69,9 @@ void CTavoraPlayerDlg::InstallEngineSteps() {
     };
     hooks.initOutput = [](CTavoraPlayerDlg& dlg) { dlg.playback().InitOutput(); };
     AddShutdownStep([this] {
+        // No job may call into the engine once it is gone: the jobs stop first (list
+        // loads probe streams), then the address opens are waited for.
+        if (jobs_) jobs_->StopAll([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); });
         playback_->FreeOutput();
         audio_->UnloadAll();
     });

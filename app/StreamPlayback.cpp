@@ -5,97 +5,72 @@
 #include <cstdio>
 
 #include "AudioLibrary.h"
-#include "Messages.h"
+#include "InternetStream.h"
 #include "MessageBox.h"
 #include "PlaybackRules.h"
 #include "PlaylistEntry.h"
 #include "PlaylistModel.h"
+#include "StreamProbe.h"
 #include "TavoraPlayerDlg.h"
 #include "TrackAdvance.h"
+#include "TrackLength.h"
 
 namespace tavora {
 
-namespace {
-constexpr int kPan = -101;  // keep the pan as it is
-
-std::string TimeText(double seconds) {
-    const long whole = seconds > 0 ? static_cast<long>(seconds) : 0;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02ld:%02ld", whole / 60, whole % 60);
-    return text;
-}
-}  // namespace
-
 StreamPlayback::StreamPlayback(CTavoraPlayerDlg& dlg, AudioLibrary& library, PlaylistModel& model)
-    : dlg_(dlg), library_(library), model_(model), state_(dlg.state()) {}
+    : dlg_(dlg),
+      library_(library),
+      model_(model),
+      state_(dlg.state()),
+      session_(library, dlg.state()),
+      effects_(session_),
+      internet_(std::make_unique<InternetStream>(library, session_)) {}
+
+StreamPlayback::~StreamPlayback() = default;
 
 bool StreamPlayback::EngineReady() const { return library_.Bass().BASS_ChannelPlay != nullptr; }
 
 bool StreamPlayback::InitOutput() {
-    const BassFunctions& b = library_.Bass();
-    if (!b.BASS_Init) return false;
-    if (!b.BASS_Init(1, 44100, 0, reinterpret_cast<void*>(dlg_.winId()), nullptr)) {
-        ShowError("Can't initialize digital sound system");
+    if (!library_.Bass().BASS_Init) return false;
+    if (!session_.InitOutput(reinterpret_cast<void*>(dlg_.winId()))) {
+        ShowError("Can't initialize digital sound system", session_.LastError());
         return false;
     }
-    outputReady_ = true;
     return true;
 }
 
 void StreamPlayback::FreeOutput() {
+    internet_->Join();
     FreeStream();
-    if (outputReady_ && library_.Bass().BASS_Free) library_.Bass().BASS_Free();
-    outputReady_ = false;
+    session_.FreeOutput();
 }
 
-void StreamPlayback::ShowError(const std::string& message) {
-    const int code = library_.Bass().BASS_ErrorGetCode ? library_.Bass().BASS_ErrorGetCode() : 0;
+void StreamPlayback::ShowError(const std::string& message, int code) {
     char text[200];
     std::snprintf(text, sizeof text, "%s\n( error code: %d )", message.c_str(), code);
     ShowMessageBox(&dlg_, QString::fromUtf8(text), QStringLiteral("Error"), MessageIcon::Error);
 }
 
-HSTREAM StreamPlayback::OpenAddress(const std::string& path) const {
-    const BassFunctions& b = library_.Bass();
-    if (!b.BASS_StreamCreateURL || !IsStreamAddress(path)) return 0;
-    return b.BASS_StreamCreateURL(path.c_str(), 0, kUrlFlags, nullptr, nullptr);
-}
-
-HSTREAM StreamPlayback::OpenDecodeStream(const std::string& path, bool tryAddress) const {
-    const BassFunctions& b = library_.Bass();
-    if (!EngineReady() || path.empty()) return 0;
-    HSTREAM h = 0;
-    // Only an address can open as one; a local path is never sent to the network code.
-    if (tryAddress && b.BASS_StreamCreateURL && IsStreamAddress(path))
-        h = b.BASS_StreamCreateURL(path.c_str(), 0, kDecodeFlags, nullptr, nullptr);
-    if (!h && b.BASS_StreamCreateFile) h = b.BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, kDecodeFlags);
-    if (!h && b.BASS_WMA_StreamCreateFile) h = b.BASS_WMA_StreamCreateFile(FALSE, path.c_str(), 0, 0, kDecodeFlags);
-    if (!h && b.BASS_CD_StreamCreateFile) h = b.BASS_CD_StreamCreateFile(path.c_str(), kCdFlags);
-    return h;
-}
-
 void StreamPlayback::FadeOut(bool always) {
-    const BassFunctions& b = library_.Bass();
-    if (!state_.channelHandle || !EngineReady()) return;
     if (!always && !state_.crossFade) return;
-    // A paused or stopped channel has nothing left to fade.
-    if (b.BASS_ChannelIsActive(state_.channelHandle) != BASS_ACTIVE_PLAYING) return;
-    b.BASS_ChannelSlideAttributes(state_.channelHandle, -1, 0, kPan, kFadeMs);
-    QThread::msleep(kFadeMs);
+    session_.FadeOut();
 }
 
 void StreamPlayback::FreeStream() {
+    // Whatever was being opened or buffered for the old stream is no longer wanted.
+    internet_->Cancel();
+    internet_->StopBuffering();
     lastTickPosition_ = kNoPosition;
-    if (state_.channelHandle && library_.Bass().BASS_StreamFree) library_.Bass().BASS_StreamFree(state_.channelHandle);
-    state_.channelHandle = 0;
-    equalizerInstalled_ = false;
-    reverbFx_ = 0;
+    effects_.Forget();
+    session_.Free();
 }
 
 void StreamPlayback::ApplyChannelVolume() {
-    if (!state_.channelHandle || !EngineReady()) return;
-    library_.Bass().BASS_ChannelSetAttributes(
-        state_.channelHandle, 0, ChannelVolumePercent(state_.volume, state_.volumeMax, state_.mute), kPan);
+    session_.SetVolumePercent(ChannelVolumePercent(state_.volume, state_.volumeMax, state_.mute));
+}
+
+void StreamPlayback::InstallEffects() {
+    if (state_.equalizerOn) effects_.InstallEqualizer();
 }
 
 void StreamPlayback::StartTimers() {
@@ -106,73 +81,73 @@ void StreamPlayback::StartTimers() {
 }
 
 void StreamPlayback::FillChannelInfo() {
-    const BassFunctions& b = library_.Bass();
-    BASS_CHANNELINFO info{};
-    if (b.BASS_ChannelGetInfo(state_.channelHandle, &info)) {
-        state_.channelInfo.freq = info.freq;
-        state_.channelInfo.chans = info.chans;
-        state_.channelInfo.flags = info.flags;
-    }
-    const QWORD length = b.BASS_StreamGetLength(state_.channelHandle);
-    state_.lengthSeconds =
-        length == static_cast<QWORD>(-1) ? 0 : static_cast<unsigned>(b.BASS_ChannelBytes2Seconds(state_.channelHandle, length));
+    const BASS_CHANNELINFO info = session_.Info();
+    state_.channelInfo.freq = info.freq;
+    state_.channelInfo.chans = info.chans;
+    state_.channelInfo.flags = info.flags;
+    state_.lengthSeconds = static_cast<unsigned>(session_.LengthSeconds());
 }
 
 void StreamPlayback::SetTitle(const std::string& title) { dlg_.SetTitleText(title); }
 
+void StreamPlayback::EnterStopped() {
+    state_.isPlaying = state_.isPaused = state_.isUrlStream = 0;
+    dlg_.KillTimer(4);
+    dlg_.KillTimer(5);
+    if (views_.refreshMain) views_.refreshMain();
+}
+
 void StreamPlayback::OpenAndPlay(const std::string& path) {
     FadeOut(false);
     FreeStream();
-    state_.channelHandle = OpenDecodeStream(path, true);
-    if (!state_.channelHandle) {
+    const HSTREAM h = dlg_.streamProbe().OpenDecode(path, false);
+    if (!h) {
         PlayNext();
         return;
     }
+    session_.Adopt(h);
     if (views_.ensureRowVisible) views_.ensureRowVisible(model_.CurrentIndex());
-    StartStream();
+    if (StartStream() == StartResult::NotOpened) PlayNext();
 }
 
-void StreamPlayback::StartStream() {
-    const BassFunctions& b = library_.Bass();
+StreamPlayback::StartResult StreamPlayback::StartStream() {
     const int row = model_.CurrentIndex();
     const std::string path = model_.GetEntryField(row, kColumnPath);
-    std::string time = model_.GetEntryField(row, kColumnTime);
+    const std::string time = model_.GetEntryField(row, kColumnTime);
     if (time == kTimeArchive) {
         // A song taken out of an archive is measured when it first plays.
-        const HSTREAM probe = OpenDecodeStream(path, true);
-        if (!probe) {
-            PlayNext();
-            return;
+        const StreamProbe& probe = dlg_.streamProbe();
+        const HSTREAM measure = probe.OpenDecode(path, false);
+        if (!measure) {
+            FreeStream();
+            return StartResult::NotOpened;
         }
-        time = TimeText(b.BASS_ChannelBytes2Seconds(probe, b.BASS_StreamGetLength(probe)));
         const std::string title = views_.titleForPath ? views_.titleForPath(path)
                                                       : model_.GetEntryField(row, kColumnTitle);
-        model_.UpdateEntry(row, path, title, time);
+        model_.UpdateEntry(row, path, title, FormatTrackTime(static_cast<double>(probe.LengthSeconds(measure))));
         if (views_.repaintList) views_.repaintList();
-        b.BASS_StreamFree(probe);
+        probe.Free(measure);
     }
     model_.MarkCurrentRow(row);
     dlg_.KillTimer(5);
-    if (time != kTimeUrl) {
-        const HSTREAM tempo = b.BASS_FX_TempoCreate ? b.BASS_FX_TempoCreate(state_.channelHandle, kTempoFlags) : 0;
-        if (!tempo) {
-            ShowError("Couldn't create a resampled stream!");
-            FreeStream();
-            return;
-        }
-        state_.channelHandle = tempo;
+    int error = 0;
+    if (!session_.WrapInTempo(&error)) {
+        // The source is freed with the failed wrap: nothing plays, and the error is
+        // shown once, not again for every row an advance would try next.
+        effects_.Forget();
+        EnterStopped();
+        ShowError("Couldn't create a resampled stream!", error);
+        return StartResult::Failed;
     }
     ApplyChannelVolume();
-    if (state_.equalizerOn) {
-        InstallEqualizer();
-        ApplyStoredGains();
-    }
+    InstallEffects();
     if (state_.reverseMode) {
         CreateReverse();
-        return;
+        return state_.isPlaying ? StartResult::Started : StartResult::Failed;
     }
-    b.BASS_ChannelPlay(state_.channelHandle, TRUE);
+    session_.Play(true);
     BeginPlaying(row);
+    return StartResult::Started;
 }
 
 void StreamPlayback::BeginPlaying(int row) {
@@ -188,30 +163,25 @@ void StreamPlayback::BeginPlaying(int row) {
 void StreamPlayback::StopPlayback() {
     FadeOut(false);
     FreeStream();
-    state_.isPlaying = state_.isPaused = state_.isUrlStream = 0;
-    dlg_.KillTimer(4);
-    dlg_.KillTimer(5);
-    if (views_.refreshMain) views_.refreshMain();
+    EnterStopped();
 }
 
 void StreamPlayback::PlayPauseResume() {
-    const BassFunctions& b = library_.Bass();
-    if (state_.isPlaying && state_.channelHandle) {
+    if (state_.isPlaying && session_.HasStream()) {
         // A short fade so the pause does not click.
         for (int v = state_.volume - 1; v >= 0; --v) {
-            b.BASS_ChannelSetAttributes(state_.channelHandle, 0,
-                                        ChannelVolumePercent(v, state_.volumeMax, state_.mute), kPan);
+            session_.SetVolumePercent(ChannelVolumePercent(v, state_.volumeMax, state_.mute));
             QThread::msleep(10);
         }
-        b.BASS_ChannelStop(state_.channelHandle);
+        session_.Pause();
         state_.isPaused = 1;
         state_.isPlaying = 0;
         if (views_.refreshMain) views_.refreshMain();
         return;
     }
-    if (state_.isPaused && state_.channelHandle) {
+    if (state_.isPaused && session_.HasStream()) {
         ApplyChannelVolume();
-        b.BASS_ChannelPlay(state_.channelHandle, FALSE);
+        session_.Play(false);
         state_.isPlaying = 1;
         state_.isPaused = 0;
         StartTimers();
@@ -223,48 +193,122 @@ void StreamPlayback::PlayPauseResume() {
     }
     int row = model_.SelectedIndex();
     if (row < 0 || row >= model_.RowCount()) row = 0;
-    model_.SetSelectedIndex(row);
-    model_.SetCurrentIndex(row);
+    PlayRow(row);
+}
+
+void StreamPlayback::PlayRow(int row) {
+    std::string path;
+    {
+        EntryGuard guard = model_.LockEntries();
+        if (row < 0 || row > model_.LastIndexLocked(guard)) return;
+        path = model_.GetEntryFieldLocked(guard, row, kColumnPath);
+        model_.SetSelectedIndexLocked(guard, row);
+        model_.SetCurrentIndexLocked(guard, row);
+    }
+    PlayPath(row, path);
+}
+
+void StreamPlayback::PlayPath(int row, const std::string& path) {
+    if (!IsStreamAddress(path)) {
+        OpenAndPlay(path);
+        return;
+    }
+    PlayAddress(path, [this, row, path] {
+        // The row still holds the address, or it moved: then nothing is marked.
+        if (model_.GetEntryField(row, kColumnPath) != path) return -1;
+        model_.SetCurrentIndex(row);
+        return row;
+    });
+}
+
+bool StreamPlayback::OpeningAddress() const { return internet_->Opening(); }
+
+void StreamPlayback::PlayAddress(const std::string& address, std::function<int()> rowToPlay, AddressStart start) {
+    if (ClassifyOpenedAddress(address) == OpenedAddressUse::PlsPlaylist) {
+        if (views_.loadPls) views_.loadPls(address);
+        return;
+    }
+    if (start == AddressStart::StopFirst) {
+        FadeOut(false);
+        FreeStream();
+        EnterStopped();
+        // The buffering state shows while the address opens.
+        SetTitle("버퍼링... 0%");
+    }
+    internet_->Open(address, [this, rowToPlay = std::move(rowToPlay), start](HSTREAM stream) {
+        AddressOpened(stream, rowToPlay, start);
+    });
+}
+
+void StreamPlayback::AddressOpened(HSTREAM stream, const std::function<int()>& rowToPlay, AddressStart start) {
+    const int row = stream && rowToPlay ? rowToPlay() : -1;
+    if (!stream || row < 0) {
+        // An address that does not open plays nothing and shows no message.
+        dlg_.streamProbe().Free(stream);
+        if (start == AddressStart::StopFirst) {
+            SetTitle(std::string());
+            EnterStopped();
+        }
+        return;
+    }
+    if (start == AddressStart::KeepPlaying) {
+        FadeOut(false);
+        FreeStream();
+    }
+    session_.Adopt(stream);
+    StartUrlStream(row);
+}
+
+void StreamPlayback::StartUrlStream(int row) {
+    model_.MarkCurrentRow(row);
+    if (views_.ensureRowVisible) views_.ensureRowVisible(row);
+    dlg_.KillTimer(3);
+    dlg_.KillTimer(5);
+    ApplyChannelVolume();
+    InstallEffects();
+    state_.isUrlStream = 1;
+    internet_->StartBuffering(
+        [this](unsigned percent) {
+            SetTitle("버퍼링... " + std::to_string(percent) + "%");
+            if (views_.refreshMain) views_.refreshMain();
+        },
+        [this, row] { BeginUrlPlaying(row); });
+}
+
+void StreamPlayback::BeginUrlPlaying(int row) {
     const std::string path = model_.GetEntryField(row, kColumnPath);
-    if (StartAddressIfItOpens(path, row)) return;
-    OpenAndPlay(path);
-}
-
-double StreamPlayback::PositionSeconds() const {
-    const BassFunctions& b = library_.Bass();
-    if (!state_.channelHandle || !b.BASS_ChannelGetPosition) return 0;
-    const QWORD pos = b.BASS_ChannelGetPosition(state_.channelHandle);
-    return pos == static_cast<QWORD>(-1) ? 0 : b.BASS_ChannelBytes2Seconds(state_.channelHandle, pos);
-}
-
-double StreamPlayback::LengthSeconds() const {
-    const BassFunctions& b = library_.Bass();
-    if (!state_.channelHandle || !b.BASS_StreamGetLength) return 0;
-    const QWORD len = b.BASS_StreamGetLength(state_.channelHandle);
-    return len == static_cast<QWORD>(-1) ? 0 : b.BASS_ChannelBytes2Seconds(state_.channelHandle, len);
+    const std::string title = views_.titleForPath ? views_.titleForPath(path) : std::string(FileNameOf(path));
+    session_.Play(false);
+    SetTitle(title);
+    state_.isUrlStream = 1;
+    state_.isPlaying = 1;
+    state_.isPaused = 0;
+    state_.positionUnits = 0;
+    state_.bitrateText.clear();
+    FillChannelInfo();
+    state_.lengthSeconds = 0;
+    dlg_.SetTimer(3, 90);
+    dlg_.SetTimer(4, 90);
+    dlg_.SetTimer(5, 1000);
+    if (views_.startMainTimers) views_.startMainTimers();
+    if (views_.refreshMain) views_.refreshMain();
 }
 
 void StreamPlayback::Seek(int direction) {
-    if (!(state_.isPlaying || state_.isPaused) || !state_.channelHandle || state_.isUrlStream) return;
-    const BassFunctions& b = library_.Bass();
+    if (!(state_.isPlaying || state_.isPaused) || !session_.HasStream() || state_.isUrlStream) return;
     const long target = SeekTargetSeconds(static_cast<long>(PositionSeconds()), direction, state_.lengthSeconds);
     if (views_.positionTooltip) views_.positionTooltip(SeekTooltip(target));
-    const QWORD pos = (state_.channelInfo.flags & BASS_POS_SECONDS)
-                          ? BASS_POS_SECONDS_FORM(target)
-                          : b.BASS_ChannelSeconds2Bytes(state_.channelHandle, static_cast<float>(target));
-    b.BASS_ChannelSetPosition(state_.channelHandle, pos);
+    session_.SeekSeconds(static_cast<double>(target), (state_.channelInfo.flags & BASS_POS_SECONDS) != 0);
     lastTickPosition_ = kNoPosition;
     if (views_.refreshMain) views_.refreshMain();
 }
 
 void StreamPlayback::SeekToSeconds(double seconds) {
-    if (!(state_.isPlaying || state_.isPaused) || !state_.channelHandle || state_.isUrlStream) return;
-    const BassFunctions& b = library_.Bass();
+    if (!(state_.isPlaying || state_.isPaused) || !session_.HasStream() || state_.isUrlStream) return;
     const double length = LengthSeconds();
     if (seconds > length) seconds = length;
     if (seconds < 0) seconds = 0;
-    b.BASS_ChannelSetPosition(state_.channelHandle,
-                              b.BASS_ChannelSeconds2Bytes(state_.channelHandle, static_cast<float>(seconds)));
+    session_.SeekSeconds(seconds, false);
     lastTickPosition_ = kNoPosition;
     if (views_.refreshMain) views_.refreshMain();
 }
@@ -282,6 +326,26 @@ void StreamPlayback::SetMute(bool muted) {
     state_.mute = muted ? 1 : 0;
     ApplyChannelVolume();
     if (views_.refreshMain) views_.refreshMain();
+}
+
+void StreamPlayback::CreateReverse() {
+    if (state_.isPlaying) FadeOut(false);
+    FreeStream();
+    const int row = model_.CurrentIndex();
+    std::string error;
+    int code = 0;
+    const HSTREAM reversed = effects_.BuildReversed(model_.GetEntryField(row, kColumnPath), error, code);
+    if (!reversed) {
+        EnterStopped();
+        ShowError(error, code);
+        return;
+    }
+    session_.Adopt(reversed);
+    effects_.AddReverb();
+    ApplyChannelVolume();
+    InstallEffects();
+    session_.Play(false);
+    BeginPlaying(row);
 }
 
 }  // namespace tavora

@@ -1,26 +1,36 @@
 #pragma once
-// The one current stream: opening a path with whichever engine module accepts it,
-// wrapping it for tempo, pitch and the equaliser, starting, pausing, seeking, fading
-// and stopping it, internet streams with their buffering wait and stream titles, and
-// the track advance that picks the next row.
+// The controller's playback: turns playlist rows into sound and carries out the
+// playback commands and timers. It is a facade over the parts that do the work:
+//  - PlaybackSession: the one playing stream (the only owner of the channel handle);
+//  - EffectsChain: equaliser, tempo and pitch, reverse;
+//  - InternetStream: address opens off the UI thread, buffering, station texts;
+//  - StreamProbe (the controller's): decode-only opens of local files to measure them.
+// The track advance (which row next, passing over rows that do not open) is in
+// StreamAdvance.cpp on top of the playlist's TrackAdvance.
 //
-// Fades block the calling (UI) thread: a 500 ms volume slide and a 500 ms wait before
-// a stream is replaced or stopped, and 10 ms steps when pausing. That is deliberate:
-// nothing else may touch the stream meanwhile.
+// Every network open runs on a worker: a row that is an address shows the buffering
+// state at once and starts when its open finishes, if no newer command (another row,
+// Stop) came meanwhile. Local files open on the UI thread, as do the fades (a 500 ms
+// slide and a 500 ms wait before a stream is replaced or stopped, 10 ms steps when
+// pausing): nothing else may touch the stream meanwhile.
 //
 // Threading: UI thread only (commands and controller timers).
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "EffectsChain.h"
+#include "PlaybackSession.h"
 #include "tavora/bass_api.h"
 
 namespace tavora {
 
 class AudioLibrary;
 class CTavoraPlayerDlg;
+class InternetStream;
 class PlaylistModel;
 struct PlaybackState;
 
@@ -39,27 +49,38 @@ struct PlaybackViews {
 
 class StreamPlayback {
 public:
-    static constexpr DWORD kUrlFlags = BASS_STREAM_META | BASS_STREAM_STATUS;  // 0xC00000
-    static constexpr DWORD kDecodeFlags = BASS_STREAM_DECODE;                   // 0x200000
-    static constexpr DWORD kCdFlags = BASS_STREAM_DECODE | BASS_CD_OPEN;        // 0x210000
-    static constexpr DWORD kTempoFlags = BASS_FX_FREESOURCE | BASS_SAMPLE_LOOP;  // 0x10004
-    static constexpr int kFadeMs = 500;
-    static constexpr int kBandCount = 10;
+    static constexpr int kFadeMs = PlaybackSession::kFadeMs;
+    static constexpr int kBandCount = EffectsChain::kBandCount;
 
     StreamPlayback(CTavoraPlayerDlg& dlg, AudioLibrary& library, PlaylistModel& model);
+    ~StreamPlayback();
 
     void SetViews(PlaybackViews views) { views_ = std::move(views); }
     PlaybackViews& views() { return views_; }
 
     // Sound output on device 1; false (after the error message) when it cannot start.
     bool InitOutput();
+    // Ends the address opens (waiting for the engine to return from them), then frees
+    // the stream and the output.
     void FreeOutput();
-    // "%s\n( error code: %d )" with the engine's last error code, caption "Error".
-    void ShowError(const std::string& message);
+    // "%s\n( error code: %d )" with the engine's error code, caption "Error".
+    void ShowError(const std::string& message, int code);
 
+    // Plays a local path as the row at currentIndex.
     void OpenAndPlay(const std::string& path);
-    void StartStream();
     void StopPlayback();
+    // Makes `row` the selected and current row and plays it (a file at once, an
+    // address once it has opened).
+    void PlayRow(int row);
+    // Opens `address` on a worker and, when it opens and is still wanted, plays it:
+    // `rowToPlay` then gives the row (it may add it first); -1 frees the stream. A row
+    // of the list stops what plays at once and shows the buffering state
+    // (AddressStart::StopFirst); a new address from the address dialog leaves it
+    // playing until the address has opened, so one that does not open changes nothing.
+    enum class AddressStart { StopFirst, KeepPlaying };
+    void PlayAddress(const std::string& address, std::function<int()> rowToPlay,
+                     AddressStart start = AddressStart::StopFirst);
+    bool OpeningAddress() const;
 
     // Play / pause / resume (the Play command).
     void PlayPauseResume();
@@ -80,38 +101,38 @@ public:
     void PlaySelectedEntry();  // "Play List Select"
     void OnPositionTimer();    // every 90 ms while playing
 
-    // Internet streams.
-    void StartUrlStream();
-    void OnStreamHeadersTimer();  // every second while an internet stream plays
+    // Internet streams: every second while one plays.
+    void OnStreamHeadersTimer();
 
     // Effects.
-    void InstallEqualizer();
-    void RemoveEqualizer();
-    void ApplyStoredGains();
-    void SetBandGain(int band, int gainDb);
-    void SetTempoPitch(float tempo, float pitch);
+    EffectsChain& effects() { return effects_; }
     void CreateReverse();
-    std::array<int, kBandCount>& storedGains() { return gains_; }
-
-    // Opens a path as a decoding-only stream with the first module that takes it: an
-    // address, an ordinary file, a Windows Media file, a CD track. 0 when none does.
-    // Safe on any thread (the list loaders probe with it).
-    HSTREAM OpenDecodeStream(const std::string& path, bool tryAddress) const;
 
     // The engine's current position and length of the channel in seconds (0 when none).
-    double PositionSeconds() const;
-    double LengthSeconds() const;
+    double PositionSeconds() const { return session_.PositionSeconds(); }
+    double LengthSeconds() const { return session_.LengthSeconds(); }
+
+    PlaybackSession& session() { return session_; }
+    InternetStream& internet() { return *internet_; }
 
 private:
-    HSTREAM OpenAddress(const std::string& path) const;
+    enum class StartResult { Started, NotOpened, Failed };
+    // Starts the stream the session holds as the row at currentIndex.
+    StartResult StartStream();
     // The state of a stream that has just started playing the row.
     void BeginPlaying(int row);
+    // Nothing plays: flags cleared, timers of the stream stopped.
+    void EnterStopped();
     void FadeOut(bool always);
     void FreeStream();
     void StartTimers();
     void FillChannelInfo();
-    bool PlayChoiceRow(int row, const std::string& path, const std::string& time, bool endOfTrack);
-    bool StartAddressIfItOpens(const std::string& path, int row);
+    void InstallEffects();
+    bool PlayChoiceRow(int row, const std::string& path, bool fade, bool slideAlways);
+    void PlayPath(int row, const std::string& path);
+    void AddressOpened(HSTREAM stream, const std::function<int()>& rowToPlay, AddressStart start);
+    void StartUrlStream(int row);
+    void BeginUrlPlaying(int row);
     void SetTitle(const std::string& title);
     bool EngineReady() const;
 
@@ -120,10 +141,9 @@ private:
     PlaylistModel& model_;
     PlaybackState& state_;
     PlaybackViews views_;
-    std::array<int, kBandCount> gains_{};
-    bool equalizerInstalled_ = false;
-    bool outputReady_ = false;
-    HFX reverbFx_ = 0;
+    PlaybackSession session_;
+    EffectsChain effects_;
+    std::unique_ptr<InternetStream> internet_;
     // The position seen by the last tick of the position timer; forgotten whenever the
     // position jumps on purpose (a new stream, a seek).
     static constexpr QWORD kNoPosition = ~QWORD{0};

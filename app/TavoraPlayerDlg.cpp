@@ -18,8 +18,10 @@
 #include "BackgroundJobs.h"
 #include "Commands.h"
 #include "ControllerAdding.h"
+#include "PlaylistJobs.h"
 #include "PlaylistModel.h"
 #include "StreamPlayback.h"
+#include "StreamProbe.h"
 #include "HandOffArgument.h"
 #include "HandOffChannel.h"
 #include "Messages.h"
@@ -61,6 +63,7 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     audio_ = std::make_unique<AudioLibrary>();
     playlist_ = std::make_unique<PlaylistModel>();
+    probe_ = std::make_unique<StreamProbe>(*audio_);
     playback_ = std::make_unique<StreamPlayback>(*this, *audio_, *playlist_);
     RegisterBuiltinCommands();
     RegisterPlaybackCommands();

@@ -37,11 +37,12 @@ namespace tavora {
 
 class AudioLibrary;
 class BackgroundJobs;
-struct ProbedStream;
 class HandOffServer;
+class PlaylistJobs;
 class PlaylistModel;
 class ProgramInfoWindow;
 class StreamPlayback;
+class StreamProbe;
 
 // What the hand-off switches do with their operand. The playlist fills these in;
 // until it has, handed-over arguments are only recorded.
@@ -131,13 +132,12 @@ private:
     void RegisterPlaylistCommands();
     void RegisterSkinCommands();
     void InstallEngineSteps();
-    void StartTitlePass(int firstRow);
-    void LoadListFile(const std::string& path, bool isPls);
 
 public:
-    // Opens a path as a decoding-only stream to measure it (any thread).
-    std::optional<ProbedStream> ProbeStream(const std::string& path);
+    // Opens paths decode-only to measure them (any thread).
+    const StreamProbe& streamProbe() const { return *probe_; }
     BackgroundJobs& jobs() { return *jobs_; }
+    PlaylistJobs& playlistJobs() { return *listJobs_; }
 
 private:
     void ApplyAlwaysTop();
@@ -153,7 +153,9 @@ private:
     std::unique_ptr<AudioLibrary> audio_;
     std::unique_ptr<PlaylistModel> playlist_;
     std::unique_ptr<StreamPlayback> playback_;
-    std::unique_ptr<BackgroundJobs> jobs_;
+    std::unique_ptr<StreamProbe> probe_;
+    std::unique_ptr<PlaylistJobs> listJobs_;
+    std::unique_ptr<BackgroundJobs> jobs_;  // destroyed first: it joins the jobs using the above
     HandOffTargets handOffTargets_;
     std::map<int, CommandHandler> commands_;
     std::map<int, TimerHandler> timerHandlers_;

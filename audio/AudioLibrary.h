@@ -64,6 +64,9 @@ public:
     bool VersionMatches() const;
 
     const BassFunctions& Bass() const { return bass_; }
+    // Replaces the table (tests put a failing entry in place of a real one). UI thread,
+    // while no worker uses the engine.
+    void ReplaceBass(const BassFunctions& table) { bass_ = table; }
     // A symbol of a loaded module (archive and band modules), nullptr otherwise.
     void* Symbol(const std::string& fileName, const char* name) const;
 

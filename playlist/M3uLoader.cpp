@@ -12,7 +12,8 @@
 
 namespace tavora {
 
-M3uLoader::M3uLoader(PlaylistModel& model, M3uLoadServices services) : model_(model), services_(std::move(services)) {}
+M3uLoader::M3uLoader(PlaylistModel& model, M3uLoadServices services, std::mutex& m3uLoadLock)
+    : model_(model), services_(std::move(services)), m3uLoadLock_(m3uLoadLock) {}
 
 M3uLoadResult M3uLoader::LoadM3u(M3uLoadMode mode, const std::string& listPath, std::atomic<bool>* playFirstAdded) {
     const bool replace = mode == M3uLoadMode::Dialog;

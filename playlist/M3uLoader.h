@@ -7,10 +7,10 @@
 // others become rows with the probed length and the title the tag reader gives. An
 // internet address becomes a stream row (title after its last "/", time "URL").
 //
-// Threading: the loads run on worker threads started by the controller; M3uLoadLock
-// (one per loader object) keeps two loads from interleaving; rows are added one at a
-// time, so the list fills while the file is read. The services are called on the
-// loading thread.
+// Threading: the loads run on worker threads started by the controller. M3uLoadLock is
+// given by the caller and shared by every loader of the player (whichever command
+// started the load), so two loads never interleave; rows are added one at a time, so
+// the list fills while the file is read. The services are called on the loading thread.
 
 #include <atomic>
 #include <cstdint>
@@ -58,7 +58,9 @@ enum class M3uLoadMode {
 
 class M3uLoader {
 public:
-    M3uLoader(PlaylistModel& model, M3uLoadServices services);
+    // `m3uLoadLock` is held for each whole load; every loader of one playlist must be
+    // given the same lock.
+    M3uLoader(PlaylistModel& model, M3uLoadServices services, std::mutex& m3uLoadLock);
 
     // In Dropped mode, if `playFirstAdded` is set when the first row is added, it is
     // cleared and that row is played (playFirstRow); the other modes ignore it.
@@ -66,10 +68,9 @@ public:
                           std::atomic<bool>* playFirstAdded = nullptr);
 
 private:
-
     PlaylistModel& model_;
     M3uLoadServices services_;
-    std::mutex m3uLoadLock_;
+    std::mutex& m3uLoadLock_;
 };
 
 }  // namespace tavora

@@ -251,6 +251,16 @@ bool PlaylistModel::UpdateEntry(int row, std::string_view expectedPath, std::str
     return true;
 }
 
+bool PlaylistModel::UpdateTitle(int row, std::string_view expectedPath, std::string_view title) {
+    EntryGuard guard(*this);
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return false;
+    Row& r = rows_[static_cast<size_t>(row)];
+    if (r.path != expectedPath) return false;
+    r.title.assign(title);
+    guard.events_.push_back({EntryGuard::Event::Changed, row, 1, {}});
+    return true;
+}
+
 // --- Reading -------------------------------------------------------------------------
 
 int PlaylistModel::RowCount() const {

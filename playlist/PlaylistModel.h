@@ -109,6 +109,8 @@ public:
     // Replaces title and time of `row` if it still holds `expectedPath`: a worker that
     // read the song's tags must not write into a row that a deletion has shifted there.
     bool UpdateEntry(int row, std::string_view expectedPath, std::string_view title, std::string_view time);
+    // The same for the title alone; the time stays as it is.
+    bool UpdateTitle(int row, std::string_view expectedPath, std::string_view title);
 
     // --- Reading ----------------------------------------------------------------
     int RowCount() const;

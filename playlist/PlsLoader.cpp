@@ -57,7 +57,14 @@ std::string PlsDownloadFolder() {
     return templates.toStdString() + "/TavoraPlayer";
 }
 
-std::optional<std::string> DownloadPls(const std::string& address) {
+namespace {
+// Ends a download once the player is closing.
+int StopWhenAsked(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return stop && static_cast<const std::atomic<bool>*>(stop)->load() ? 1 : 0;
+}
+}  // namespace
+
+std::optional<std::string> DownloadPls(const std::string& address, const std::atomic<bool>* stop) {
     static std::once_flag curlReady;
     std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
@@ -94,6 +101,9 @@ std::optional<std::string> DownloadPls(const std::string& address) {
         curl_easy_setopt(curl, CURLOPT_TIMEOUT, 60L);
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(curl, CURLOPT_USERAGENT, "TavoraPlayer");
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, StopWhenAsked);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(stop));
         rc = curl_easy_perform(curl);
         curl_easy_cleanup(curl);
     }
@@ -110,12 +120,12 @@ std::optional<std::string> DownloadPls(const std::string& address) {
     return target;
 }
 
-PlsLoadResult LoadPls(PlaylistModel& model, const std::string& source) {
+PlsLoadResult LoadPls(PlaylistModel& model, const std::string& source, const std::atomic<bool>* stop) {
     PlsLoadResult result;
     std::string listPath = source;
     const bool downloaded = IsDownloadablePls(source);
     if (downloaded) {
-        auto local = DownloadPls(source);
+        auto local = DownloadPls(source, stop);
         if (!local) return result;
         listPath = *local;
     }

@@ -7,8 +7,10 @@
 // local path; Next and Back pass over those rows, a double click still plays them).
 //
 // Threading: runs on a worker thread; the download blocks that thread (with time and
-// size limits). Takes no lock of its own; rows are added in one step.
+// size limits, and ends early when `stop` is raised). Takes no lock of its own; rows
+// are added in one step.
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,9 +35,9 @@ bool IsDownloadablePls(std::string_view source);
 std::string PlsDownloadFolder();
 
 // Fetches `address` into PlsDownloadFolder() under the name after its last "/";
-// returns the local file, nullopt when the download failed.
-std::optional<std::string> DownloadPls(const std::string& address);
+// returns the local file, nullopt when the download failed or was stopped.
+std::optional<std::string> DownloadPls(const std::string& address, const std::atomic<bool>* stop = nullptr);
 
-PlsLoadResult LoadPls(PlaylistModel& model, const std::string& source);
+PlsLoadResult LoadPls(PlaylistModel& model, const std::string& source, const std::atomic<bool>* stop = nullptr);
 
 }  // namespace tavora

@@ -16,7 +16,10 @@ int RefreshRows(PlaylistModel& model, int firstRow,
         const std::string path = model.GetEntryField(row, kColumnPath);
         if (path.empty()) continue;
         const std::optional<RowText> text = read(path);
-        if (text && model.UpdateEntry(row, path, text->title, text->time)) ++changed;
+        if (!text) continue;
+        const bool updated = text->time ? model.UpdateEntry(row, path, text->title, *text->time)
+                                        : model.UpdateTitle(row, path, text->title);
+        if (updated) ++changed;
     }
     return changed;
 }

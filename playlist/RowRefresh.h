@@ -19,7 +19,8 @@ class PlaylistModel;
 
 struct RowText {
     std::string title;
-    std::string time;
+    // nullopt: the row keeps its time (re-titling reads no lengths).
+    std::optional<std::string> time;
 };
 
 // Reads rows `firstRow`..last (the last row as it is when the pass gets there); a row

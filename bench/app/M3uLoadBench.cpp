@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include <mutex>
 
 #include <unistd.h>
 
@@ -74,7 +75,8 @@ void BM_LoadM3uOfRealFiles(benchmark::State& state) {
     services.displayTitle = [&](const std::string& path) { return tavora::ReadDisplayTitle(path, settings); };
     for (auto _ : state) {
         tavora::PlaylistModel model;
-        tavora::M3uLoader loader(model, services);
+        std::mutex m3uLoadLock;
+        tavora::M3uLoader loader(model, services, m3uLoadLock);
         const auto result = loader.LoadM3u(tavora::M3uLoadMode::CommandLine, scratch.list);
         if (result.rowsAdded != 10000) {
             std::fprintf(stderr, "%d of 10000 entries added\n", result.rowsAdded);

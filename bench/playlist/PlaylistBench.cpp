@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include <mutex>
 
 #include <benchmark/benchmark.h>
 
@@ -129,7 +130,8 @@ void BM_LoadM3u10kLines(benchmark::State& state) {
     };
     for (auto _ : state) {
         PlaylistModel model;
-        M3uLoader loader(model, services);
+        std::mutex m3uLoadLock;
+        M3uLoader loader(model, services, m3uLoadLock);
         if (loader.LoadM3u(M3uLoadMode::CommandLine, list).rowsAdded != 5000) state.SkipWithError("rows lost");
     }
     state.SetItemsProcessed(state.iterations() * 10000);

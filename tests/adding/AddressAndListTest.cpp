@@ -11,6 +11,7 @@
 #include "AddressDialog.h"
 #include "Commands.h"
 #include "DialogFilters.h"
+#include "Messages.h"
 #include "PlaylistEntry.h"
 
 namespace tavora::test {
@@ -266,6 +267,40 @@ TEST_F(AddressAndListTest, DroppedM3uAppendsAndPlaysItsFirstRowAfterAFileDialog)
     Settle();
     EXPECT_EQ(model().RowCount(), 6);
     EXPECT_EQ(model().CurrentIndex(), 4);
+}
+
+// Lists opened with "Open Total" and a list handed over by "-list" load at the same
+// time through their own commands; one M3U lock for all of them keeps every list's
+// rows together.
+TEST_F(AddressAndListTest, ListsFromOpenTotalAndTheListSwitchNeverInterleave) {
+    const std::string tone = media_.makeAudio("tone.wav", "wav", 0.2);
+    const int kRows = 60;
+    std::vector<std::string> lists;
+    for (const char* name : {"a", "b", "c"}) {
+        std::vector<std::string> lines = {"#EXTM3U"};
+        for (int i = 0; i < kRows; ++i) {
+            const std::string song = media_.path(std::string(name) + "/" + std::to_string(i) + ".wav");
+            std::filesystem::create_directories(std::filesystem::path(song).parent_path());
+            std::filesystem::copy_file(tone, song);
+            lines.push_back(song);
+        }
+        lists.push_back(media_.path(std::string(name) + ".m3u"));
+        ASSERT_TRUE(WriteM3uLines(lists.back(), lines));
+    }
+    dialogs_->songFiles.push_back({lists[0], lists[1]});
+    dlg_->SendCommand(cmd::OpenTotal);
+    WriteRegString(keys::kOutFile, "7", "-list" + lists[2]);
+    dlg_->SendMessage(msg::OutFileLoad, 7);
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 3 * kRows; }, 120000));
+    Settle();
+    // Which list each row came from, in row order: one block per list (c may come
+    // before, between or after the two lists of the Open Total, which load in order).
+    std::string order;
+    for (const auto& e : model().Entries()) {
+        const char list = e.path[media_.dirPath().size() + 1];
+        if (order.empty() || order.back() != list) order.push_back(list);
+    }
+    EXPECT_TRUE(order == "abc" || order == "acb" || order == "cab") << order;
 }
 
 }  // namespace

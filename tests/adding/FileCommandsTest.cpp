@@ -199,3 +199,22 @@ TEST_F(FileCommandsTest, ArchivesGoToTheArchiveReader) {
 
 }  // namespace
 }  // namespace tavora::test
+
+namespace tavora::test {
+namespace {
+
+// "Sort Tag" re-titles every row by the title settings; the times stay as they are
+// (they are saved with the list at exit).
+TEST_F(FileCommandsTest, SortTagRetitlesAllRowsAndKeepsTheirTimes) {
+    const std::string song = MakeTaggedSong(media_, "tagged.mp3", "mp3", "Tag Title", 2);
+    model().AddEntry("stale title", "00:02", song);
+    model().AddEntry("radio", "URL", "http://127.0.0.1:9/live");
+    model().AddEntry("not measured", "", media_.makeAudio("plain.wav", "wav", 1));
+    dlg_->SendCommand(cmd::SortTag);
+    ASSERT_TRUE(WaitFor([&] { return model().GetEntryField(0, kColumnTitle) == "Tag Title"; }));
+    Settle();
+    EXPECT_EQ(TitlesAndTimes(model()), (Rows{{"Tag Title", "00:02"}, {"radio", "URL"}, {"plain", ""}}));
+}
+
+}  // namespace
+}  // namespace tavora::test

@@ -1,75 +1,12 @@
 // The controller playing real files through the engine modules (null output, paced in
 // real time): the Play command's cases, passing over files that do not open, the end
 // of a track under the repeat modes, seeking and muting.
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QTest>
-
-#include <cstdlib>
-#include <filesystem>
-
 #include "AudioLibrary.h"
 #include "Commands.h"
-#include "MessageBox.h"
-#include "PlaylistEntry.h"
-#include "PlaylistModel.h"
-#include "Registry.h"
-#include "RegistryKeys.h"
+#include "PlaybackTestSupport.h"
 #include "StreamPlayback.h"
-#include "TavoraPlayerDlg.h"
-#include "../support/TempRegistry.h"
 
 using namespace tavora;
-
-namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "playback_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-class PlaybackControllerTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        App();
-        const auto runtime = reg_.dir() / "runtime";
-        std::filesystem::create_directories(runtime);
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        setenv("TAVORA_AUDIO_OUTPUT", "null", 1);
-        WriteRegString(keys::kRoot, keys::kInstallDir, std::getenv("TAVORA_BINARY_DIR"));
-        WriteRegDword(keys::kControl, "CrossFade", 0);
-        SetMessageBoxHandler([this](const QString& text, const QString&, MessageIcon) {
-            messages_.push_back(text.toStdString());
-        });
-        dlg_ = std::make_unique<CTavoraPlayerDlg>("");
-        dlg_->OnInitDialog();
-        ASSERT_TRUE(messages_.empty()) << messages_.front();
-    }
-    void TearDown() override {
-        dlg_.reset();
-        SetMessageBoxHandler({});
-    }
-
-    std::string Tone(const std::string& name, double seconds) {
-        const std::string path = (reg_.dir() / name).string();
-        const std::string cmd = "sox -q -n -r 44100 -c 2 -b 16 '" + path + "' synth " + std::to_string(seconds) +
-                                " sine 440 vol 0.3";
-        EXPECT_EQ(std::system(cmd.c_str()), 0);
-        return path;
-    }
-    void Add(const std::string& path) { dlg_->playlist().AddEntry(std::string(FileNameOf(path)), "", path); }
-    PlaybackState& state() { return dlg_->state(); }
-
-    test::TempRegistry reg_;
-    std::vector<std::string> messages_;
-    std::unique_ptr<CTavoraPlayerDlg> dlg_;
-};
-
-}  // namespace
 
 TEST_F(PlaybackControllerTest, PlayWithAnEmptyListOpensTheFileDialog) {
     int dialogs = 0;

@@ -11,49 +11,10 @@
 #include <thread>
 
 #include "AudioTestSupport.h"
+#include "../support/IcyTestServers.h"
 
 namespace tavora::test {
 namespace {
-
-class IcyServer {
-public:
-    IcyServer() {
-        const char* scripts = TAVORA_ICY_SCRIPTS_DIR;
-        if (!MediaFolder::Run("(command -v icecast2 && command -v ezstream)")) return;
-        scripts_ = scripts;
-        const std::string command = "ICY_SONG_SECONDS=6 bash '" + scripts_ + "/start-icy-server.sh' 2>/dev/null";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) return;
-        char line[1024];
-        while (std::fgets(line, sizeof line, pipe)) {
-            std::string text(line);
-            if (text.rfind("export ", 0) != 0) continue;
-            const size_t eq = text.find('=');
-            // The values are shell-quoted with printf %q: backslashes escape characters.
-            std::string value;
-            for (size_t i = eq + 1; i < text.size() && text[i] != '\n'; ++i) {
-                if (text[i] == '\\' && i + 1 < text.size()) ++i;
-                value.push_back(text[i]);
-            }
-            vars_[text.substr(7, eq - 7)] = value;
-        }
-        running_ = pclose(pipe) == 0 && vars_.count("ICY_MP3_URL");
-    }
-    ~IcyServer() {
-        if (vars_.count("ICY_RUNDIR"))
-            MediaFolder::Run("bash '" + scripts_ + "/stop-icy-server.sh' '" + vars_["ICY_RUNDIR"] + "'");
-    }
-    bool running() const { return running_; }
-    std::string operator[](const std::string& name) const {
-        auto it = vars_.find(name);
-        return it == vars_.end() ? std::string() : it->second;
-    }
-
-private:
-    std::string scripts_;
-    std::map<std::string, std::string> vars_;
-    bool running_ = false;
-};
 
 std::vector<std::string> TagList(const char* tags) {
     std::vector<std::string> lines;

@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include <mutex>
 
 #include <gtest/gtest.h>
 
@@ -93,7 +94,8 @@ TEST(M3uLoading, ALoadStopsAddingOnceThePlayerCloses) {
         stop = true;  // the player closes while the first entry is read
         return probe(p);
     };
-    M3uLoader loader(model, services);
+    std::mutex m3uLoadLock;
+    M3uLoader loader(model, services, m3uLoadLock);
     EXPECT_EQ(loader.LoadM3u(M3uLoadMode::CommandLine, list).rowsAdded, 1);
     EXPECT_EQ(model.RowCount(), 1);
 }
@@ -109,7 +111,8 @@ TEST(M3uLoading, RowsTakeTitleAndLengthFromTheSongs) {
                                                             "\n/nowhere/x.mp3\r../music/노래.ogg\n\rsub/c.wav");
     PlaylistModel model;
     FakeEngine engine;
-    M3uLoader loader(model, engine.Services());
+    std::mutex m3uLoadLock;
+    M3uLoader loader(model, engine.Services(), m3uLoadLock);
     const auto result = loader.LoadM3u(M3uLoadMode::CommandLine, list);
     EXPECT_TRUE(result.opened);
     EXPECT_EQ(result.rowsAdded, 3);
@@ -129,7 +132,8 @@ TEST(M3uLoading, StreamAddressesComeBackAsStreamRows) {
     FakeEngine engine;
     M3uLoadServices services = engine.Services();
     services.probeStream = [](const std::string&) -> std::optional<ProbedStream> { return ProbedStream{7, -1}; };
-    M3uLoader loader(model, services);
+    std::mutex m3uLoadLock;
+    M3uLoader loader(model, services, m3uLoadLock);
     loader.LoadM3u(M3uLoadMode::CommandLine, tmp.Write("r.m3u", "#EXTM3U\r\n#EXTINF:0,Radio\r\nhttp://127.0.0.1:8000/live\r\n"));
     ASSERT_EQ(model.RowCount(), 1);
     EXPECT_EQ(model.GetEntryField(0, kColumnTitle), "live");
@@ -141,7 +145,8 @@ TEST(M3uLoading, ReplacingKeepsTheListWhenTheFileCannotBeOpened) {
     PlaylistModel model;
     model.AddEntry("old", "01:00", "/old.mp3");
     FakeEngine engine;
-    M3uLoader loader(model, engine.Services());
+    std::mutex m3uLoadLock;
+    M3uLoader loader(model, engine.Services(), m3uLoadLock);
     EXPECT_FALSE(loader.LoadM3u(M3uLoadMode::Dialog, (tmp.dir / "none.m3u").string()).opened);
     EXPECT_EQ(model.RowCount(), 1);
 
@@ -158,7 +163,8 @@ TEST(M3uLoading, DroppedListPlaysItsFirstRowOnce) {
     PlaylistModel model;
     model.AddEntry("before", "", "/b.mp3");
     FakeEngine engine;
-    M3uLoader loader(model, engine.Services());
+    std::mutex m3uLoadLock;
+    M3uLoader loader(model, engine.Services(), m3uLoadLock);
     std::atomic<bool> playFirst{true};
     loader.LoadM3u(M3uLoadMode::Dropped, list, &playFirst);
     EXPECT_EQ(engine.playedRow, 1);
@@ -186,9 +192,11 @@ TEST(M3uLoading, TwoLoadsNeverInterleave) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));  // let the other loader run
         return ProbedStream{1, 60};
     };
-    M3uLoader loader(model, services);
-    std::thread t1([&] { loader.LoadM3u(M3uLoadMode::CommandLine, listA); });
-    std::thread t2([&] { loader.LoadM3u(M3uLoadMode::CommandLine, listB); });
+    // Two loader objects, as two commands make them: only the shared lock keeps them apart.
+    std::mutex m3uLoadLock;
+    M3uLoader loaderA(model, services, m3uLoadLock), loaderB(model, services, m3uLoadLock);
+    std::thread t1([&] { loaderA.LoadM3u(M3uLoadMode::CommandLine, listA); });
+    std::thread t2([&] { loaderB.LoadM3u(M3uLoadMode::CommandLine, listB); });
     t1.join();
     t2.join();
     ASSERT_EQ(model.RowCount(), 40);

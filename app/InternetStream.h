@@ -1,0 +1,89 @@
+#pragma once
+// Internet streams on the program side: opening an address off the UI thread, the
+// buffering wait before playback, and the once-a-second reading of the station's
+// headers and stream title (controller timer 5).
+//
+// Opening. Open() starts the engine's address open on a thread of its own and returns
+// at once; the UI thread keeps answering. The open is bounded twice: by the engine's own
+// network deadline and by kOpenLimitMs here, after which the open counts as failed. Only
+// the newest open counts: a later Open() or Cancel() (a newer command, Stop) makes the
+// one before stale, and a stale open's stream is freed as soon as it arrives. The result
+// of the current open is handed to `opened` on the UI thread.
+//
+// Buffering. After the stream has been adopted by the session, StartBuffering() polls
+// its download every kBufferPollMs and calls `ready` once three quarters of the buffer
+// are there, the download is complete, the size is unknown (radio) or kBufferingLimitMs
+// have passed; the window title shows "버퍼링... N%" meanwhile.
+//
+// Threading: UI thread, except the open threads, which only call the engine's create
+// and free functions. Join() waits for them (shutdown, before the engine is unloaded).
+
+#include <QObject>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "tavora/bass_api.h"
+
+namespace tavora {
+
+class AudioLibrary;
+class PlaybackSession;
+
+class InternetStream : public QObject {
+public:
+    static constexpr DWORD kUrlFlags = BASS_STREAM_META | BASS_STREAM_STATUS;  // 0xC00000
+    static constexpr int kOpenLimitMs = 30000;
+    static constexpr int kBufferingLimitMs = 15000;
+    static constexpr int kBufferPollMs = 50;
+
+    InternetStream(const AudioLibrary& library, PlaybackSession& session, QObject* parent = nullptr);
+    ~InternetStream() override;
+
+    // `opened` runs on the UI thread with the stream (0 when the open failed or took
+    // too long), only if this open is still the current one; it then owns the stream.
+    void Open(const std::string& address, std::function<void(HSTREAM stream)> opened);
+    void Cancel();
+    bool Opening() const { return opening_; }
+    // Cancels and waits until every open thread has returned from the engine.
+    void Join();
+    // Opens still running in the engine (stale ones included).
+    int OpensInFlight() const { return inFlight_; }
+
+    // `progress(percent)` after each poll that keeps waiting, `ready()` once.
+    void StartBuffering(std::function<void(unsigned percent)> progress, std::function<void()> ready);
+    void StopBuffering();
+    bool Buffering() const { return bufferTimer_.isActive(); }
+
+private:
+    struct OpenThread {
+        std::thread thread;
+        std::atomic<bool> done{false};
+    };
+    void Deliver(uint64_t generation, HSTREAM stream);
+    void FreeStream(HSTREAM stream) const;
+    void Reap();
+    void PollBuffer();
+
+    const AudioLibrary& library_;
+    PlaybackSession& session_;
+    std::mutex mutex_;
+    std::list<OpenThread> threads_;
+    std::atomic<uint64_t> generation_{0};
+    std::atomic<int> inFlight_{0};
+    bool opening_ = false;
+    std::function<void(HSTREAM)> opened_;
+    QTimer openLimit_;
+    QTimer bufferTimer_;
+    qint64 bufferStart_ = 0;
+    std::function<void(unsigned)> progress_;
+    std::function<void()> ready_;
+};
+
+}  // namespace tavora

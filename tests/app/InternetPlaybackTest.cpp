@@ -1,0 +1,128 @@
+// Internet streams through the controller: every address is opened off the UI thread,
+// a stalled open keeps the player answering and ends with Stop, and a stream row
+// reached by Next really plays (the engine reports a playing channel whose position
+// moves) with its station texts.
+#include <atomic>
+#include <thread>
+
+#include "AudioLibrary.h"
+#include "Commands.h"
+#include "../support/IcyTestServers.h"
+#include "InternetStream.h"
+#include "Messages.h"
+#include "PlaybackTestSupport.h"
+#include "StreamPlayback.h"
+
+using namespace tavora;
+
+namespace {
+constexpr int kNetworkWaitMs = 60000;  // an upper bound for the slowest machine, not a timing
+}
+
+TEST_F(PlaybackControllerTest, StalledAddressOpenKeepsTheUiAnsweringAndStopEndsIt) {
+    test::SilentServer silent;
+    Add(Tone("a.wav", 30));
+    dlg_->playlist().AddEntry("stall", "URL", silent.url("stall.mp3"));
+    dlg_->SendCommand(cmd::Play);
+    ASSERT_TRUE(state().isPlaying);
+
+    dlg_->SendCommand(cmd::Next);  // returns while the address is still opening
+    ASSERT_TRUE(dlg_->playback().OpeningAddress());
+    EXPECT_FALSE(state().isPlaying);
+    EXPECT_EQ(state().channelHandle, 0u);  // the song was stopped for the stream
+    EXPECT_EQ(dlg_->windowTitle(), QStringLiteral("버퍼링... 0%"));
+
+    // A message from another thread makes the round trip through the UI thread.
+    std::atomic<bool> answered{false};
+    std::thread other([&] {
+        dlg_->SendMessage(msg::Command, cmd::InsertItem);
+        answered = true;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answered.load(); }, kNetworkWaitMs));
+    other.join();
+    EXPECT_TRUE(dlg_->playback().OpeningAddress());  // the round trip did not wait for the open
+
+    dlg_->SendCommand(cmd::Stop);
+    EXPECT_FALSE(dlg_->playback().OpeningAddress());
+    EXPECT_FALSE(state().isPlaying);
+    // When the engine gives up on the server, the stale open's result is dropped.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().internet().OpensInFlight() == 0; }, kNetworkWaitMs));
+    QTest::qWait(50);
+    EXPECT_EQ(state().channelHandle, 0u);
+    EXPECT_FALSE(state().isUrlStream);
+}
+
+TEST_F(PlaybackControllerTest, ANewerCommandWinsOverAnOpenInProgress) {
+    test::SilentServer silent;
+    Add(Tone("a.wav", 30));
+    dlg_->playlist().AddEntry("stall", "URL", silent.url("stall.mp3"));
+    dlg_->playlist().SetSelectedIndex(1);
+    dlg_->SendCommand(cmd::PlayListSelect);
+    ASSERT_TRUE(dlg_->playback().OpeningAddress());
+    // Back to the song while the address is still opening: the song plays, and the
+    // stalled open can no longer take over.
+    dlg_->SendCommand(cmd::Back);
+    EXPECT_FALSE(dlg_->playback().OpeningAddress());
+    EXPECT_TRUE(state().isPlaying);
+    const uint32_t song = state().channelHandle;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().internet().OpensInFlight() == 0; }, kNetworkWaitMs));
+    QTest::qWait(50);
+    EXPECT_EQ(state().channelHandle, song);
+    EXPECT_FALSE(state().isUrlStream);
+    EXPECT_EQ(dlg_->playlist().CurrentIndex(), 0);
+}
+
+TEST_F(PlaybackControllerTest, ClosingDuringAStalledOpenEnds) {
+    test::SilentServer silent;
+    dlg_->playlist().AddEntry("stall", "URL", silent.url("stall.mp3"));
+    dlg_->SendCommand(cmd::Play);
+    ASSERT_TRUE(dlg_->playback().OpeningAddress());
+    // The shutdown waits for the engine to return from the open before it unloads the
+    // modules: a crash or a hang here is the failure.
+    dlg_.reset();
+}
+
+TEST_F(PlaybackControllerTest, StreamRowReachedByNextPlaysWithItsStationTexts) {
+    test::IcyServer icy;
+    if (!icy.running()) GTEST_SKIP() << "no Icecast test server (icecast2/ezstream) on this machine";
+    const std::string radio = icy["ICY_MP3_URL"];
+    Add(Tone("a.wav", 30));
+    dlg_->playlist().AddEntry("live.mp3", "URL", radio);
+    dlg_->SendCommand(cmd::Play);
+    ASSERT_TRUE(state().isPlaying);
+
+    dlg_->SendCommand(cmd::Next);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state().isPlaying && state().isUrlStream; }, kNetworkWaitMs));
+    EXPECT_EQ(dlg_->playlist().CurrentIndex(), 1);
+    EXPECT_EQ(dlg_->playlist().MarkedRow(), 1);
+    // Heard, not just "playing": the engine's channel plays and its position moves.
+    const BassFunctions& b = dlg_->audio().Bass();
+    EXPECT_EQ(b.BASS_ChannelIsActive(state().channelHandle), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
+    BASS_CHANNELINFO info{};
+    ASSERT_TRUE(b.BASS_ChannelGetInfo(state().channelHandle, &info));
+    EXPECT_EQ(info.flags & BASS_STREAM_DECODE, 0u);  // a playable stream, not a decode-only one
+    const double start = dlg_->playback().PositionSeconds();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().PositionSeconds() > start + 0.5; }, kNetworkWaitMs));
+
+    // The headers timer brings the bit rate and then a song title, also into the row.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return state().bitrateText == "128"; }, kNetworkWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return state().titleText.find(" - Song ") != std::string::npos; },
+                                kNetworkWaitMs));
+    EXPECT_EQ(dlg_->playlist().GetEntryField(1, kColumnTitle), state().titleText);
+
+    dlg_->SendCommand(cmd::Stop);
+    EXPECT_FALSE(state().isPlaying);
+    EXPECT_EQ(state().channelHandle, 0u);
+}
+
+TEST_F(PlaybackControllerTest, StartUpCommandLineWithAnAddressPlaysIt) {
+    test::IcyServer icy;
+    if (!icy.running()) GTEST_SKIP() << "no Icecast test server (icecast2/ezstream) on this machine";
+    dlg_.reset();
+    dlg_ = std::make_unique<CTavoraPlayerDlg>("-s" + icy["ICY_MP3_URL"]);
+    dlg_->OnInitDialog();
+    EXPECT_TRUE(dlg_->playback().OpeningAddress() || state().isUrlStream);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state().isPlaying && state().isUrlStream; }, kNetworkWaitMs));
+    EXPECT_EQ(dlg_->audio().Bass().BASS_ChannelIsActive(state().channelHandle),
+              static_cast<DWORD>(BASS_ACTIVE_PLAYING));
+}

@@ -1,0 +1,79 @@
+#pragma once
+// Servers on the loopback interface for the internet-stream tests: the Icecast rig of
+// scripts/icy (live MP3 with station name and stream titles), and a server that takes
+// connections and never answers them.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+namespace tavora::test {
+
+class IcyServer {
+public:
+    IcyServer() {
+        if (std::system("command -v icecast2 >/dev/null && command -v ezstream >/dev/null") != 0) return;
+        scripts_ = TAVORA_ICY_SCRIPTS_DIR;
+        const std::string command = "ICY_SONG_SECONDS=6 bash '" + scripts_ + "/start-icy-server.sh' 2>/dev/null";
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe) return;
+        char line[1024];
+        while (std::fgets(line, sizeof line, pipe)) {
+            std::string text(line);
+            if (text.rfind("export ", 0) != 0) continue;
+            const size_t eq = text.find('=');
+            // The values are shell-quoted with printf %q: backslashes escape characters.
+            std::string value;
+            for (size_t i = eq + 1; i < text.size() && text[i] != '\n'; ++i) {
+                if (text[i] == '\\' && i + 1 < text.size()) ++i;
+                value.push_back(text[i]);
+            }
+            vars_[text.substr(7, eq - 7)] = value;
+        }
+        running_ = pclose(pipe) == 0 && vars_.count("ICY_MP3_URL");
+    }
+    ~IcyServer() {
+        if (vars_.count("ICY_RUNDIR"))
+            std::system(("bash '" + scripts_ + "/stop-icy-server.sh' '" + vars_["ICY_RUNDIR"] + "' >/dev/null 2>&1").c_str());
+    }
+    bool running() const { return running_; }
+    std::string operator[](const std::string& name) const {
+        auto it = vars_.find(name);
+        return it == vars_.end() ? std::string() : it->second;
+    }
+
+private:
+    std::string scripts_;
+    std::map<std::string, std::string> vars_;
+    bool running_ = false;
+};
+
+// Listens on 127.0.0.1: the kernel completes the connections, nobody ever reads or
+// answers them.
+class SilentServer {
+public:
+    SilentServer() {
+        fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        listen(fd_, 16);
+        socklen_t len = sizeof addr;
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+        port_ = ntohs(addr.sin_port);
+    }
+    ~SilentServer() { close(fd_); }
+    std::string url(const std::string& name) const { return "http://127.0.0.1:" + std::to_string(port_) + "/" + name; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+}  // namespace tavora::test
