@@ -1,0 +1,77 @@
+// The life cycle of the controller's jobs: one lock per kind, also for work done
+// inside a job of another kind; cancel and join; jobs that wait for the UI thread
+// are released while the UI thread joins them.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QObject>
+#include <QTest>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "BackgroundJobs.h"
+#include "PlaybackTestSupport.h"
+
+using namespace tavora;
+
+namespace {
+void Pump() { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); }
+}  // namespace
+
+TEST(BackgroundJobsTest, OneKindNeverOverlapsItselfNorItsWorkInsideOtherJobs) {
+    BackgroundJobs jobs;
+    std::atomic<int> inside{0}, most{0};
+    auto work = [&] {
+        const int now = ++inside;
+        most = std::max(most.load(), now);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        --inside;
+    };
+    for (int i = 0; i < 3; ++i) jobs.Start("M3uLoad", [&](const std::atomic<bool>&) { work(); });
+    for (int i = 0; i < 3; ++i)
+        jobs.Start("Add", [&](const std::atomic<bool>&) {
+            std::lock_guard<std::mutex> lists(jobs.KindLock("M3uLoad"));
+            work();
+        });
+    jobs.WaitIdle();
+    EXPECT_EQ(most.load(), 1);
+}
+
+TEST(BackgroundJobsTest, CancelStopsRunningJobsAndStartsNoMore) {
+    BackgroundJobs jobs;
+    std::atomic<bool> running{false}, sawStop{false}, lateRan{false};
+    jobs.Start("Scan", [&](const std::atomic<bool>& stop) {
+        running = true;
+        while (!stop) std::this_thread::yield();  // a row loop checking the flag
+        sawStop = true;
+        // A job started by a stopping job (a scan's title pass) does not run.
+        jobs.Start("TitleTimeRefresh", [&](const std::atomic<bool>&) { lateRan = true; });
+    });
+    while (!running) std::this_thread::yield();
+    jobs.Cancel();
+    EXPECT_TRUE(jobs.Cancelled());
+    jobs.Join();
+    EXPECT_TRUE(sawStop);
+    EXPECT_FALSE(lateRan);
+    jobs.Start("Scan", [&](const std::atomic<bool>&) { lateRan = true; });
+    jobs.Join();
+    EXPECT_FALSE(lateRan);
+}
+
+TEST(BackgroundJobsTest, AJobWaitingForTheUiThreadIsReleasedByTheJoin) {
+    App();
+    QObject uiObject;  // lives on this (the UI) thread
+    BackgroundJobs jobs;
+    std::atomic<bool> started{false}, answered{false};
+    jobs.Start("M3uLoad", [&](const std::atomic<bool>&) {
+        started = true;
+        // As a list load that replaces the list waits for the playing stream to stop.
+        QMetaObject::invokeMethod(&uiObject, [&] { answered = true; }, Qt::BlockingQueuedConnection);
+    });
+    while (!started) std::this_thread::yield();
+    jobs.StopAll(Pump);
+    EXPECT_TRUE(answered);
+}
