@@ -3,7 +3,6 @@
 #include <QObject>
 
 #include <atomic>
-#include <deque>
 #include <mutex>
 #include <optional>
 #include <vector>

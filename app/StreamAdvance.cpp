@@ -27,7 +27,11 @@ AdvanceModes ModesOf(const PlaybackState& s) { return AdvanceModesFromFlags(s.re
 
 bool StreamPlayback::PlayChoiceRow(int row, const std::string& path, bool fade, bool slideAlways) {
     if (IsStreamAddress(path)) {
-        if (slideAlways) FadeOut(true);
+        // One fade: the old stream is gone before the address open begins.
+        if (fade || slideAlways) {
+            FadeOut(slideAlways);
+            FreeStream();
+        }
         PlayPath(row, path);
         return true;
     }
