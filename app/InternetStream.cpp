@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include "AudioLibrary.h"
+#include "IcyTitleParser.h"
 #include "PlaybackSession.h"
 
 namespace tavora {
@@ -129,6 +130,17 @@ void InternetStream::PollBuffer() {
         return;
     }
     if (progress_) progress_(percent);
+}
+
+InternetStream::StationTexts InternetStream::ReadStationTexts(const std::string& currentTitle) const {
+    StationTexts texts{currentTitle, std::nullopt};
+    const IcyHeaders headers = ParseIcyHeaders(session_.Tags(BASS_TAG_ICY));
+    // The station name is added once, not on every tick.
+    if (headers.name) texts.title = WithStationName(texts.title, *headers.name);
+    texts.bitrate = headers.bitrate;
+    if (const char* meta = session_.Tags(BASS_TAG_META))
+        if (std::optional<std::string> song = ParseStreamTitle(meta)) texts.title = *song;
+    return texts;
 }
 
 }  // namespace tavora

@@ -15,6 +15,9 @@
 // are there, the download is complete, the size is unknown (radio) or kBufferingLimitMs
 // have passed; the window title shows "버퍼링... N%" meanwhile.
 //
+// Station texts. ReadStationTexts() reads the header lines and the stream-title block
+// of the playing stream (IcyTitleParser) for controller timer 5.
+//
 // Threading: UI thread, except the open threads, which only call the engine's create
 // and free functions. Join() waits for them (shutdown, before the engine is unloaded).
 
@@ -26,6 +29,7 @@
 #include <functional>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -55,6 +59,15 @@ public:
     void Join();
     // Opens still running in the engine (stale ones included).
     int OpensInFlight() const { return inFlight_; }
+
+    // The station texts of the playing stream for the once-a-second tick: the window
+    // title after the station name and the latest song title, and the bit rate (empty
+    // when the server sent none).
+    struct StationTexts {
+        std::string title;
+        std::optional<std::string> bitrate;
+    };
+    StationTexts ReadStationTexts(const std::string& currentTitle) const;
 
     // `progress(percent)` after each poll that keeps waiting, `ready()` once.
     void StartBuffering(std::function<void(unsigned percent)> progress, std::function<void()> ready);

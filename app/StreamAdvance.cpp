@@ -1,4 +1,4 @@
-// Track advance and internet-stream station texts on top of the current stream.
+// Track advance and the internet-stream tick on top of the current stream.
 //
 // The choice of the next row (repeat and shuffle rules, rows marked "---", the end of
 // the list) is the playlist's TrackAdvance; here the choice is carried out: fade the
@@ -6,9 +6,6 @@
 // in the same direction at most once per row, so a list of broken files ends instead
 // of looping. An address row is handed to the address open on a worker and counts as
 // taken: the advance ends there.
-#include <cstring>
-
-#include "IcyTitleParser.h"
 #include "InternetStream.h"
 #include "PlaylistEntry.h"
 #include "PlaylistModel.h"
@@ -120,14 +117,9 @@ void StreamPlayback::OnStreamHeadersTimer() {
         SetTitle(state_.titleText);
         return;
     }
-    std::string title = state_.titleText;
-    const IcyHeaders headers = ParseIcyHeaders(session_.Tags(BASS_TAG_ICY));
-    // The station name is added once, not on every tick.
-    if (headers.name) title = WithStationName(title, *headers.name);
-    if (headers.bitrate) state_.bitrateText = *headers.bitrate;
-    if (const char* meta = session_.Tags(BASS_TAG_META))
-        if (std::optional<std::string> song = ParseStreamTitle(meta)) title = *song;
-    state_.titleText = title;
+    const InternetStream::StationTexts texts = internet_->ReadStationTexts(state_.titleText);
+    if (texts.bitrate) state_.bitrateText = *texts.bitrate;
+    state_.titleText = texts.title;
     if (views_.refreshMain) views_.refreshMain();
     const int row = model_.CurrentIndex();
     model_.UpdateTitle(row, model_.GetEntryField(row, kColumnPath), state_.titleText);
