@@ -29,30 +29,16 @@ void InternetStream::FreeStream(HSTREAM stream) const {
     if (stream && library_.Bass().BASS_StreamFree) library_.Bass().BASS_StreamFree(stream);
 }
 
-void InternetStream::Reap() {
-    std::lock_guard<std::mutex> guard(mutex_);
-    for (auto it = threads_.begin(); it != threads_.end();) {
-        if (it->done) {
-            it->thread.join();
-            it = threads_.erase(it);
-        } else {
-            ++it;
-        }
-    }
-}
-
 void InternetStream::Open(const std::string& address, std::function<void(HSTREAM stream)> opened) {
     Cancel();
-    Reap();
+    if (opens_.Cancelled()) return;  // the player is closing
     const uint64_t generation = ++generation_;
     opening_ = true;
     opened_ = std::move(opened);
     openLimit_.start(kOpenLimitMs);
     const PFN_BASS_StreamCreateURL create = library_.Bass().BASS_StreamCreateURL;
-    std::lock_guard<std::mutex> guard(mutex_);
-    OpenThread& slot = threads_.emplace_back();
     ++inFlight_;
-    slot.thread = std::thread([this, &slot, generation, create, address] {
+    opens_.Start({}, [this, generation, create, address](const std::atomic<bool>&) {
         const HSTREAM stream = create ? create(address.c_str(), 0, kUrlFlags, nullptr, nullptr) : 0;
         if (generation != generation_) {
             FreeStream(stream);  // nobody waits for it any more
@@ -61,7 +47,6 @@ void InternetStream::Open(const std::string& address, std::function<void(HSTREAM
                 this, [this, generation, stream] { Deliver(generation, stream); }, Qt::QueuedConnection);
         }
         --inFlight_;
-        slot.done = true;
     });
 }
 
@@ -87,13 +72,7 @@ void InternetStream::Cancel() {
 
 void InternetStream::Join() {
     Cancel();
-    std::list<OpenThread> threads;
-    {
-        std::lock_guard<std::mutex> guard(mutex_);
-        threads.swap(threads_);
-    }
-    for (OpenThread& t : threads)
-        if (t.thread.joinable()) t.thread.join();
+    opens_.StopAll();
 }
 
 void InternetStream::StartBuffering(std::function<void(unsigned)> progress, std::function<void()> ready) {

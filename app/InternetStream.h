@@ -27,12 +27,10 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <list>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
+#include "BackgroundJobs.h"
 #include "tavora/bass_api.h"
 
 namespace tavora {
@@ -55,7 +53,8 @@ public:
     void Open(const std::string& address, std::function<void(HSTREAM stream)> opened);
     void Cancel();
     bool Opening() const { return opening_; }
-    // Cancels and waits until every open thread has returned from the engine.
+    // Cancels and waits until every open thread has returned from the engine; no open
+    // starts afterwards (shutdown).
     void Join();
     // Opens still running in the engine (stale ones included).
     int OpensInFlight() const { return inFlight_; }
@@ -75,19 +74,13 @@ public:
     bool Buffering() const { return bufferTimer_.isActive(); }
 
 private:
-    struct OpenThread {
-        std::thread thread;
-        std::atomic<bool> done{false};
-    };
     void Deliver(uint64_t generation, HSTREAM stream);
     void FreeStream(HSTREAM stream) const;
-    void Reap();
     void PollBuffer();
 
     const AudioLibrary& library_;
     PlaybackSession& session_;
-    std::mutex mutex_;
-    std::list<OpenThread> threads_;
+    BackgroundJobs opens_;  // one job per open, of no kind: opens never wait for each other
     std::atomic<uint64_t> generation_{0};
     std::atomic<int> inFlight_{0};
     bool opening_ = false;
