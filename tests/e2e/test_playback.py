@@ -1,6 +1,8 @@
 """The installed player plays files handed to it, and what it plays is what a user
 would hear: checked in the recording of its wav: output."""
 import os
+import shlex
+import shutil
 import signal
 import subprocess
 import tempfile
@@ -17,6 +19,25 @@ PLAY, STOP, VOLUME_UP = 32773, 32777, 32791
 def make_tone(path, seconds, freq=440, amplitude=0.5):
     subprocess.run(["sox", "-q", "-n", "-r", "44100", "-c", "2", "-b", "16", path, "synth", str(seconds),
                     "sine", str(freq), "vol", str(amplitude)], check=True)
+
+
+def start_icy_server():
+    """The loopback Icecast rig of scripts/icy: its variables, or None without icecast2."""
+    if not (shutil.which("icecast2") and shutil.which("ezstream")):
+        return None
+    scripts = os.path.join(os.environ["TAVORA_SOURCE_DIR"], "scripts", "icy")
+    out = subprocess.run(["bash", os.path.join(scripts, "start-icy-server.sh")], capture_output=True, text=True,
+                         env={**os.environ, "ICY_SONG_SECONDS": "6"})
+    if out.returncode != 0:
+        return None
+    env = {}
+    for line in out.stdout.splitlines():
+        if line.startswith("export ") and "=" in line:
+            name, value = line[7:].split("=", 1)
+            env[name] = shlex.split(value)[0] if value else ""
+    env["stop"] = lambda: subprocess.run(["bash", os.path.join(scripts, "stop-icy-server.sh"), env["ICY_RUNDIR"]],
+                                         capture_output=True)
+    return env
 
 
 class PlaybackTest(unittest.TestCase):
@@ -124,6 +145,32 @@ class PlaybackTest(unittest.TestCase):
         before = rms(heard[int((span[0] + 0.3) * rate):int((span[0] + 1.0) * rate)])
         after = rms(heard[int((span[1] - 1.0) * rate):int((span[1] - 0.3) * rate)])
         self.assertAlmostEqual(after / before, 80 / 50, delta=0.08)
+
+    def test_a_handed_radio_address_is_heard(self):
+        icy = start_icy_server()
+        if icy is None:
+            self.skipTest("no Icecast test server (icecast2/ezstream) on this machine")
+        self.addCleanup(icy["stop"])
+        s, wav = self.session(cross_fade=0)
+        s.start("-s" + icy["ICY_MP3_URL"])
+        s.wait_ready()
+        # The player answers while the address opens off its UI thread.
+        self.assertEqual(s.command(32865), 0)  # "InsertItem": no action
+        # Four seconds of output recorded (the wav: output is paced in real time),
+        # whatever was playing meanwhile.
+        deadline = time.time() + 60
+        while time.time() < deadline and os.path.getsize(wav) < 44 + 4 * 44100 * 4:
+            time.sleep(0.2)
+        rate, heard = self.finish(s, wav)
+        span = sounding_span(rate, heard)
+        self.assertIsNotNone(span, "the radio was not heard")
+        # The station's songs are tones of 440 and 660 Hz; half a second in the middle
+        # of what was heard is one of them (MP3 coding blurs it a little).
+        centre = (span[0] + span[1]) / 2
+        middle = heard[int((centre - 0.25) * rate):int((centre + 0.25) * rate)]
+        self.assertGreater(span[1] - span[0], 1.0, "heard for more than a moment")
+        self.assertGreater(rms(middle), 0.01)
+        self.assertTrue(any(abs(frequency(rate, middle) - f) < 30 for f in (440, 660)), frequency(rate, middle))
 
 
 if __name__ == "__main__":
