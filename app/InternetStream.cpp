@@ -35,7 +35,7 @@ void InternetStream::Open(const std::string& address, std::function<void(HSTREAM
     const uint64_t generation = ++generation_;
     opening_ = true;
     opened_ = std::move(opened);
-    openLimit_.start(kOpenLimitMs);
+    openLimit_.start(openLimitMs_);
     const PFN_BASS_StreamCreateURL create = library_.Bass().BASS_StreamCreateURL;
     ++inFlight_;
     opens_.Start({}, [this, generation, create, address](const std::atomic<bool>&) {

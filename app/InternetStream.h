@@ -41,7 +41,7 @@ class PlaybackSession;
 class InternetStream : public QObject {
 public:
     static constexpr DWORD kUrlFlags = BASS_STREAM_META | BASS_STREAM_STATUS;  // 0xC00000
-    static constexpr int kOpenLimitMs = 30000;
+    static constexpr int kOpenLimitMs = 30000;  // the program's own bound on one open
     static constexpr int kBufferingLimitMs = 15000;
     static constexpr int kBufferPollMs = 50;
 
@@ -53,6 +53,8 @@ public:
     void Open(const std::string& address, std::function<void(HSTREAM stream)> opened);
     void Cancel();
     bool Opening() const { return opening_; }
+    // Another bound than kOpenLimitMs for the opens that follow (tests).
+    void SetOpenLimitMs(int ms) { openLimitMs_ = ms; }
     // Cancels and waits until every open thread has returned from the engine; no open
     // starts afterwards (shutdown).
     void Join();
@@ -84,6 +86,7 @@ private:
     std::atomic<uint64_t> generation_{0};
     std::atomic<int> inFlight_{0};
     bool opening_ = false;
+    int openLimitMs_ = kOpenLimitMs;
     std::function<void(HSTREAM)> opened_;
     QTimer openLimit_;
     QTimer bufferTimer_;

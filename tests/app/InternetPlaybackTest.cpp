@@ -3,6 +3,8 @@
 // reached by Next really plays (the engine reports a playing channel whose position
 // moves) with its station texts.
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "AudioLibrary.h"
@@ -125,4 +127,59 @@ TEST_F(PlaybackControllerTest, StartUpCommandLineWithAnAddressPlaysIt) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return state().isPlaying && state().isUrlStream; }, kNetworkWaitMs));
     EXPECT_EQ(dlg_->audio().Bass().BASS_ChannelIsActive(state().channelHandle),
               static_cast<DWORD>(BASS_ACTIVE_PLAYING));
+}
+
+namespace {
+// An address open that hangs in the engine until the test lets it go, then returns a
+// real (file) stream, so the test can see what becomes of a late result.
+std::mutex g_gateLock;
+std::condition_variable g_gate;
+bool g_gateOpen = false;
+std::string g_lateFile;
+PFN_BASS_StreamCreateFile g_createFile = nullptr;
+std::atomic<HSTREAM> g_lateStream{0};
+HSTREAM HangingOpen(const char*, DWORD, DWORD, DOWNLOADPROC*, void*) {
+    std::unique_lock<std::mutex> lock(g_gateLock);
+    g_gate.wait(lock, [] { return g_gateOpen; });
+    g_lateStream = g_createFile(FALSE, g_lateFile.c_str(), 0, 0, 0);
+    return g_lateStream;
+}
+void OpenGate() {
+    {
+        std::lock_guard<std::mutex> lock(g_gateLock);
+        g_gateOpen = true;
+    }
+    g_gate.notify_all();
+}
+// Lets a hanging open go however the test ends, so the controller can be closed.
+struct GateOpener {
+    ~GateOpener() { OpenGate(); }
+};
+}  // namespace
+
+TEST_F(PlaybackControllerTest, AnOpenPastTheProgramsBoundFailsAndItsLateStreamIsFreed) {
+    g_lateFile = Tone("late.wav", 2);
+    const GateOpener atTheEnd;
+    BassFunctions table = dlg_->audio().Bass();
+    const BassFunctions real = table;
+    g_createFile = real.BASS_StreamCreateFile;
+    table.BASS_StreamCreateURL = &HangingOpen;
+    dlg_->audio().ReplaceBass(table);
+    dlg_->playback().internet().SetOpenLimitMs(100);
+    dlg_->playlist().AddEntry("hangs", "URL", "http://127.0.0.1:9/hangs.mp3");
+    dlg_->SendCommand(cmd::Play);
+    ASSERT_TRUE(dlg_->playback().OpeningAddress());
+    // The program gives up by its own bound while the engine still hangs.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg_->playback().OpeningAddress(); }, kNetworkWaitMs));
+    EXPECT_FALSE(state().isPlaying);
+    EXPECT_EQ(dlg_->playback().internet().OpensInFlight(), 1);
+    OpenGate();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().internet().OpensInFlight() == 0; }, kNetworkWaitMs));
+    QTest::qWait(50);
+    ASSERT_NE(g_lateStream.load(), 0u);
+    BASS_CHANNELINFO info{};
+    EXPECT_FALSE(real.BASS_ChannelGetInfo(g_lateStream, &info));  // freed, not adopted
+    EXPECT_EQ(state().channelHandle, 0u);
+    EXPECT_FALSE(state().isPlaying);
+    dlg_->audio().ReplaceBass(real);
 }
