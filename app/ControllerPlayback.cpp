@@ -9,6 +9,7 @@
 #include "Commands.h"
 #include "DisplayTitle.h"
 #include "ControllerHooks.h"
+#include "InternetStream.h"
 #include "MessageBox.h"
 #include "PlaylistModel.h"
 #include "StreamPlayback.h"
@@ -69,9 +70,18 @@ void CTavoraPlayerDlg::InstallEngineSteps() {
     };
     hooks.initOutput = [](CTavoraPlayerDlg& dlg) { dlg.playback().InitOutput(); };
     AddShutdownStep([this] {
-        // No job may call into the engine once it is gone: the jobs stop first (list
-        // loads probe streams), then the address opens are waited for.
-        if (jobs_) jobs_->StopAll([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); });
+        // No job may call into the engine once it is gone: the jobs stop first (a list
+        // load probing an address is ended by cancelling the engine's pending opens,
+        // again on every wait step so that one begun meanwhile ends too), then the
+        // playback's own address opens.
+        if (jobs_) {
+            jobs_->Cancel();
+            playback_->internet().CancelEngineOpens();
+            jobs_->Join([this] {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+                playback_->internet().CancelEngineOpens();
+            });
+        }
         playback_->FreeOutput();
         audio_->UnloadAll();
     });

@@ -23,7 +23,11 @@ InternetStream::InternetStream(const AudioLibrary& library, PlaybackSession& ses
     connect(&bufferTimer_, &QTimer::timeout, this, [this] { PollBuffer(); });
 }
 
-InternetStream::~InternetStream() { Join(); }
+InternetStream::~InternetStream() {
+    // Normally Shutdown() has run; the engine may be gone now, so only wait.
+    Cancel();
+    opens_.StopAll();
+}
 
 void InternetStream::FreeStream(HSTREAM stream) const {
     if (stream && library_.Bass().BASS_StreamFree) library_.Bass().BASS_StreamFree(stream);
@@ -70,9 +74,15 @@ void InternetStream::Cancel() {
     openLimit_.stop();
 }
 
-void InternetStream::Join() {
+void InternetStream::CancelEngineOpens() const {
+    if (library_.Bass().BASS_CancelPendingOpens) library_.Bass().BASS_CancelPendingOpens();
+}
+
+void InternetStream::Shutdown() {
     Cancel();
-    opens_.StopAll();
+    opens_.Cancel();
+    CancelEngineOpens();
+    opens_.Join([this] { CancelEngineOpens(); });
 }
 
 void InternetStream::StartBuffering(std::function<void(unsigned)> progress, std::function<void()> ready) {

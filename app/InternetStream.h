@@ -19,7 +19,7 @@
 // of the playing stream (IcyTitleParser) for controller timer 5.
 //
 // Threading: UI thread, except the open threads, which only call the engine's create
-// and free functions. Join() waits for them (shutdown, before the engine is unloaded).
+// and free functions. Shutdown() ends and waits for them before the engine goes.
 
 #include <QObject>
 #include <QTimer>
@@ -55,9 +55,14 @@ public:
     bool Opening() const { return opening_; }
     // Another bound than kOpenLimitMs for the opens that follow (tests).
     void SetOpenLimitMs(int ms) { openLimitMs_ = ms; }
-    // Cancels and waits until every open thread has returned from the engine; no open
-    // starts afterwards (shutdown).
-    void Join();
+    // Shutdown: no open starts any more, the engine's pending opens are ended (again
+    // and again while waiting, so one that began meanwhile ends too), and every open
+    // thread has returned from the engine when this returns. Call it while the engine
+    // is still loaded.
+    void Shutdown();
+    // Ends every address open the engine has pending, for whatever caller (the engine
+    // lets it fail at once); nothing without the entry point.
+    void CancelEngineOpens() const;
     // Opens still running in the engine (stale ones included).
     int OpensInFlight() const { return inFlight_; }
 

@@ -40,7 +40,7 @@ bool StreamPlayback::InitOutput() {
 }
 
 void StreamPlayback::FreeOutput() {
-    internet_->Join();
+    internet_->Shutdown();
     FreeStream();
     session_.FreeOutput();
 }

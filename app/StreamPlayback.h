@@ -60,8 +60,8 @@ public:
 
     // Sound output on device 1; false (after the error message) when it cannot start.
     bool InitOutput();
-    // Ends the address opens (waiting for the engine to return from them), then frees
-    // the stream and the output.
+    // Ends the address opens (the engine's pending opens are cancelled), then frees the
+    // stream and the output.
     void FreeOutput();
     // "%s\n( error code: %d )" with the engine's error code, caption "Error".
     void ShowError(const std::string& message, int code);
