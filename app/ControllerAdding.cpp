@@ -268,11 +268,12 @@ private:
             }, StreamPlayback::AddressStart::KeepPlaying);
             return;
         }
-        dlg_.jobs().Start("UrlAdd", [this, address = *address](const std::atomic<bool>&) {
+        dlg_.jobs().Start("UrlAdd", [this, address = *address](const std::atomic<bool>& stop) {
             const uint32_t stream = OpenAddressStream(address);
-            if (!stream) return;  // an address that does not open is not added
+            // An address that does not open is not added; but one whose check was cut
+            // short by closing the player is kept as typed (the list is saved after this).
+            if (!stream && !stop) return;
             dlg_.streamProbe().Free(stream);
-            // Kept even when the player is closing meanwhile: the list is saved after this.
             model_.AddEntry(AddressTitle(address), kTimeUrl, address);
             dlg_.PostMessage(msg::Command, cmd::InvalidateList);
         });
