@@ -18,7 +18,7 @@ TEST(IcyTitleParser, StreamTitleIsTheQuotedTextOfItsField) {
 
 TEST(IcyTitleParser, QuotesAndSemicolonsInsideTheTitleStay) {
     EXPECT_EQ(ParseStreamTitle("StreamTitle='Rock 'n' Roll';StreamUrl='';"), "Rock 'n' Roll");
-    EXPECT_EQ(ParseStreamTitle("StreamTitle='Live; Part 2 - Band';"), "Live; Part 2 - Band");
+    EXPECT_EQ(ParseStreamTitle("StreamTitle='Live; Take 2 - Band';"), "Live; Take 2 - Band");
     EXPECT_EQ(ParseStreamTitle("StreamTitle='Don't Stop';"), "Don't Stop");
     // Korean titles pass through byte for byte.
     EXPECT_EQ(ParseStreamTitle("StreamTitle='한국 가수 - 노래';"), "한국 가수 - 노래");
