@@ -266,7 +266,8 @@ void StreamPlayback::StartUrlStream(int row) {
     dlg_.KillTimer(5);
     ApplyChannelVolume();
     InstallEffects();
-    state_.isUrlStream = 1;
+    // isUrlStream is set with isPlaying once the buffer is filled: the windows see an
+    // internet stream only when it plays.
     internet_->StartBuffering(
         [this](unsigned percent) {
             SetTitle("버퍼링... " + std::to_string(percent) + "%");
