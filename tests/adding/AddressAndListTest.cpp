@@ -89,8 +89,11 @@ private:
 };
 
 TEST(QtAddingDialogsTest, FileDialogsOfferThePlayersFiltersAndReturnTheChoice) {
-    App();
     MediaFolder media;
+    // The file dialog keeps its history and view in the user's Qt settings: a fresh
+    // folder, so what other runs left there cannot change the answers.
+    setenv("XDG_CONFIG_HOME", media.path("config").c_str(), 1);
+    App();
     const std::string a = media.writeBytes("a.mp3", {1});
     const std::string b = media.writeBytes("b.OGG", {1});
     auto dialogs = MakeQtAddingDialogs();
