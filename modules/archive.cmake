@@ -1,0 +1,41 @@
+# The archive modules "UnZip.so", "UnRar.so" and "UnAlzipper.so" (C interface in
+# include/tavora/archive_api.h), installed beside the audio modules in "system".
+# unpack/ holds what they share: entry names, confined extraction, libarchive glue.
+
+pkg_check_modules(LIBARCHIVE REQUIRED IMPORTED_TARGET libarchive)
+pkg_check_modules(UNARR REQUIRED IMPORTED_TARGET libunarr)
+find_package(ZLIB REQUIRED)
+find_package(BZip2 REQUIRED)
+
+add_library(tavora_archive_headers INTERFACE)
+target_include_directories(tavora_archive_headers INTERFACE ${CMAKE_CURRENT_SOURCE_DIR}/include)
+
+add_library(tavora_unpack STATIC unpack/EntryName.cpp unpack/SafeFile.cpp)
+target_include_directories(tavora_unpack PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/unpack)
+target_link_libraries(tavora_unpack PUBLIC tavora_archive_headers)
+set_target_properties(tavora_unpack PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+
+add_library(tavora_unpack_libarchive STATIC unpack/Libarchive.cpp)
+target_link_libraries(tavora_unpack_libarchive PUBLIC tavora_unpack PkgConfig::LIBARCHIVE)
+set_target_properties(tavora_unpack_libarchive PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+
+function(tavora_archive_module target name)
+  add_library(${target} SHARED ${ARGN})
+  set_target_properties(${target} PROPERTIES
+    PREFIX "" OUTPUT_NAME ${name}
+    LIBRARY_OUTPUT_DIRECTORY ${TAVORA_MODULES_DIR}
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  target_link_libraries(${target} PUBLIC tavora_archive_headers)
+  install(TARGETS ${target} LIBRARY DESTINATION ${TAVORA_DATA_DIR}/system)
+endfunction()
+
+tavora_archive_module(tavora_unzip UnZip zip/ZipApi.cpp)
+target_link_libraries(tavora_unzip PRIVATE tavora_unpack_libarchive)
+
+add_library(tavora_unrar_core STATIC rar/RarLog.cpp rar/RarVolumes.cpp rar/Rar4Headers.cpp rar/RarDecoder.cpp)
+target_include_directories(tavora_unrar_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/rar)
+target_link_libraries(tavora_unrar_core PUBLIC tavora_unpack_libarchive PkgConfig::UNARR)
+set_target_properties(tavora_unrar_core PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+tavora_archive_module(tavora_unrar UnRar rar/RarApi.cpp)
+target_link_libraries(tavora_unrar PRIVATE tavora_unrar_core)
