@@ -5,7 +5,6 @@
 pkg_check_modules(LIBARCHIVE REQUIRED IMPORTED_TARGET libarchive)
 pkg_check_modules(UNARR REQUIRED IMPORTED_TARGET libunarr)
 find_package(ZLIB REQUIRED)
-find_package(BZip2 REQUIRED)
 
 add_library(tavora_archive_headers INTERFACE)
 target_include_directories(tavora_archive_headers INTERFACE ${CMAKE_CURRENT_SOURCE_DIR}/include)
@@ -39,3 +38,10 @@ target_link_libraries(tavora_unrar_core PUBLIC tavora_unpack_libarchive PkgConfi
 set_target_properties(tavora_unrar_core PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 tavora_archive_module(tavora_unrar UnRar rar/RarApi.cpp)
 target_link_libraries(tavora_unrar PRIVATE tavora_unrar_core)
+
+add_library(tavora_alz_core STATIC alz/AlzVolumes.cpp alz/AlzHeaders.cpp alz/ZipCrypto.cpp alz/AlzBzip2.cpp alz/AlzDecoder.cpp)
+target_include_directories(tavora_alz_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/alz)
+target_link_libraries(tavora_alz_core PUBLIC tavora_unpack ZLIB::ZLIB)
+set_target_properties(tavora_alz_core PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+tavora_archive_module(tavora_unalzipper UnAlzipper alz/AlzApi.cpp)
+target_link_libraries(tavora_unalzipper PRIVATE tavora_alz_core)

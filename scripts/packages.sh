@@ -10,7 +10,7 @@ TAVORA_BUILD_PACKAGES=(
   libmpg123-dev libvorbis-dev libogg-dev
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
   libcurl4-openssl-dev libsoundtouch-dev libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev
-  libpulse-dev libid3-3.8.3-dev libtag1-dev libpugixml-dev libarchive-dev libunarr-dev libbz2-dev zlib1g-dev
+  libpulse-dev libid3-3.8.3-dev libtag1-dev libpugixml-dev libarchive-dev libunarr-dev zlib1g-dev
   libx11-dev libxcb1-dev
 )
 TAVORA_RUN_PACKAGES=(

@@ -101,6 +101,9 @@ TAVORA_ARCHIVE_EXPORT TavoraAlz* UnAlzOpen(const char* archivePath);
 TAVORA_ARCHIVE_EXPORT int UnAlzGetFileList(TavoraAlz* alz, TavoraArchiveEntryFn fn, void* context);
 /* Selects the entry listed with this position; nonzero when it is an entry. */
 TAVORA_ARCHIVE_EXPORT int UnAlzSetCurrentFile(TavoraAlz* alz, uint64_t position);
+/* The password for encrypted entries (ZipCrypto); none is set at first, and an
+ * encrypted entry then fails to extract. */
+TAVORA_ARCHIVE_EXPORT void UnAlzSetPassword(TavoraAlz* alz, const char* password);
 /* Extracts the selected entry below destFolder; nonzero on success. */
 TAVORA_ARCHIVE_EXPORT int UnAlzExtractCurrentFile(TavoraAlz* alz, const char* destFolder);
 /* The last extracted entry's file name (without folders) and its full path; "" before
@@ -124,6 +127,7 @@ typedef const char* (*PFN_UnRar_logpath)(void);
 typedef TavoraAlz* (*PFN_UnAlzOpen)(const char*);
 typedef int (*PFN_UnAlzGetFileList)(TavoraAlz*, TavoraArchiveEntryFn, void*);
 typedef int (*PFN_UnAlzSetCurrentFile)(TavoraAlz*, uint64_t);
+typedef void (*PFN_UnAlzSetPassword)(TavoraAlz*, const char*);
 typedef int (*PFN_UnAlzExtractCurrentFile)(TavoraAlz*, const char*);
 typedef const char* (*PFN_GetszDestFileName)(TavoraAlz*);
 typedef const char* (*PFN_GetszDestPathFileName)(TavoraAlz*);
