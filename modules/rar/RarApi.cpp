@@ -65,7 +65,7 @@ int UnRar_list(const char* archivePath, TavoraArchiveEntryFn fn, void* context) 
     for (;;) {
         const int r = archive_read_next_header(a.get(), &entry);
         if (r == ARCHIVE_EOF) break;
-        if (r < ARCHIVE_WARN) return count == 0 ? -1 : count;
+        if (r != ARCHIVE_OK && r != ARCHIVE_WARN) return count == 0 ? -1 : count;
         const std::string name = unpack::EntryName(entry);
         TavoraArchiveEntry info{};
         unpack::DescribeEntry(entry, name, static_cast<uint64_t>(count), &info);

@@ -162,7 +162,7 @@ DecodeResult DecodeEntry(const std::string& name, const std::string& archivePath
             TAVORA_RAR_LOG("File >" + name + "< not found in the archive");
             return DecodeResult::Failed;
         }
-        if (r < ARCHIVE_WARN) {
+        if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
             LogLibarchiveFailure(archive_error_string(a.get()) ? archive_error_string(a.get()) : "damaged archive");
             return DecodeResult::Failed;
         }

@@ -64,7 +64,7 @@ bool CopyEntryData(archive* a, ByteSink& sink, std::string* error) {
     for (;;) {
         const int r = archive_read_data_block(a, &block, &size, &offset);
         if (r == ARCHIVE_EOF) return true;
-        if (r < ARCHIVE_WARN) {
+        if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
             *error = archive_error_string(a) ? archive_error_string(a) : "damaged data";
             return false;
         }

@@ -36,7 +36,7 @@ bool ReadNext(TavoraZip* zip) {
     if (!zip->listing) return false;
     archive_entry* entry = nullptr;
     const int r = archive_read_next_header(zip->listing.get(), &entry);
-    if (r < ARCHIVE_WARN) {
+    if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
         if (r != ARCHIVE_EOF) Report(zip->path, ErrorText(zip->listing.get()));
         zip->listing.reset();
         return false;
@@ -130,7 +130,7 @@ int Unzip(TavoraZip* zip) {
     for (;;) {
         const int r = archive_read_next_header(a.get(), &entry);
         if (r == ARCHIVE_EOF) break;
-        if (r < ARCHIVE_WARN) {
+        if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
             Report(zip->path, ErrorText(a.get()));
             break;
         }
