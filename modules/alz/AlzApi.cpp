@@ -33,6 +33,11 @@ void Report(const TavoraAlz* alz, const std::string& message) {
 bool ExtractFile(TavoraAlz* alz, const alz::AlzEntry& entry, const std::string& destFolder) {
     unpack::SafeFile file;
     std::string error;
+    // What can be refused without decoding is refused before any folder is made.
+    if (!alz::CanDecode(entry, alz->password, &error)) {
+        Report(alz, entry.name + ": " + error);
+        return false;
+    }
     if (!file.Open(destFolder, entry.name, entry.size, true)) {
         Report(alz, entry.name + ": " + file.Error());
         return false;
@@ -127,7 +132,8 @@ int UnAlzExtractCurrentFile(TavoraAlz* alz, const char* destFolder) {
             return 0;
         }
         alz->destName = parts->back();
-        alz->destPath = std::string(destFolder) + "/" + entry.name;
+        alz->destPath = destFolder;
+        for (const auto& part : *parts) alz->destPath += "/" + part;
         return 1;
     }
     return ExtractFile(alz, entry, destFolder);

@@ -109,27 +109,40 @@ bool Bzip2(PackedReader& in, CheckedOutput& out, std::string* error) {
     return ok;
 }
 
+std::optional<ZipCrypto> CheckedCipher(const AlzEntry& entry, const std::string& password, std::string* error) {
+    if (password.empty()) {
+        *error = "encrypted; no password given";
+        return std::nullopt;
+    }
+    ZipCrypto cipher(password);
+    if (!PasswordMatches(cipher, entry.cryptHeader, entry.crc)) {
+        *error = "wrong password";
+        return std::nullopt;
+    }
+    return cipher;
+}
+
 }  // namespace
 
-bool DecodeAlzEntry(VolumeSet& stream, const AlzEntry& entry, const std::string& password, unpack::ByteSink& sink,
-                    std::string* error) {
-    std::optional<ZipCrypto> cipher;
-    if (entry.IsEncrypted()) {
-        if (password.empty()) {
-            *error = "encrypted; no password given";
-            return false;
-        }
-        cipher.emplace(password);
-        if (!PasswordMatches(*cipher, entry.cryptHeader, entry.crc)) {
-            *error = "wrong password";
-            return false;
-        }
-    }
+bool CanDecode(const AlzEntry& entry, const std::string& password, std::string* error) {
     if (entry.flags & 0x08) {
         *error = "unsupported entry flags";
         return false;
     }
+    if (!entry.HasSizes()) return true;
+    if (entry.method > 2) {
+        *error = "unknown compression method " + std::to_string(entry.method);
+        return false;
+    }
+    return !entry.IsEncrypted() || CheckedCipher(entry, password, error).has_value();
+}
+
+bool DecodeAlzEntry(VolumeSet& stream, const AlzEntry& entry, const std::string& password, unpack::ByteSink& sink,
+                    std::string* error) {
+    if (!CanDecode(entry, password, error)) return false;
     if (!entry.HasSizes()) return true;  // an empty file
+    std::optional<ZipCrypto> cipher;
+    if (entry.IsEncrypted()) cipher = CheckedCipher(entry, password, error);
     PackedReader in(stream, entry, std::move(cipher));
     CheckedOutput out{sink};
     bool ok = false;

@@ -11,6 +11,10 @@
 
 namespace tavora::alz {
 
+// Checks what needs no decoding: the method, the flags, and for an encrypted entry the
+// password's check byte. False with *error.
+bool CanDecode(const AlzEntry& entry, const std::string& password, std::string* error);
+
 // False with *error; an encrypted entry needs the password ("" fails).
 bool DecodeAlzEntry(VolumeSet& stream, const AlzEntry& entry, const std::string& password,
                     unpack::ByteSink& sink, std::string* error);
