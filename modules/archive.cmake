@@ -19,14 +19,8 @@ target_link_libraries(tavora_unpack_libarchive PUBLIC tavora_unpack PkgConfig::L
 set_target_properties(tavora_unpack_libarchive PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 
 function(tavora_archive_module target name)
-  add_library(${target} SHARED ${ARGN})
-  set_target_properties(${target} PROPERTIES
-    PREFIX "" OUTPUT_NAME ${name}
-    LIBRARY_OUTPUT_DIRECTORY ${TAVORA_MODULES_DIR}
-    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
-  target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  tavora_system_module(${target} ${name} ${ARGN})
   target_link_libraries(${target} PUBLIC tavora_archive_headers)
-  install(TARGETS ${target} LIBRARY DESTINATION ${TAVORA_DATA_DIR}/system)
 endfunction()
 
 tavora_archive_module(tavora_unzip UnZip zip/ZipApi.cpp)

@@ -49,28 +49,20 @@ def main():
                 declared[info.raw_name or name.encode()] = e["declare"]
     if declared:
         blob = bytearray(open(out, "rb").read())
-        pos = 0
-        while True:
-            pos = blob.find(b"PK\x03\x04", pos)
-            if pos < 0:
-                break
-            n = struct.unpack_from("<H", blob, pos + 26)[0]
-            name = bytes(blob[pos + 30:pos + 30 + n])
-            if name in declared:
-                struct.pack_into("<I", blob, pos + 22, declared[name])
-            pos += 4
-        pos = 0
-        while True:
-            pos = blob.find(b"PK\x01\x02", pos)
-            if pos < 0:
-                break
-            n = struct.unpack_from("<H", blob, pos + 28)[0]
-            name = bytes(blob[pos + 46:pos + 46 + n])
-            if name in declared:
-                struct.pack_into("<I", blob, pos + 24, declared[name])
-            pos += 4
+        # Local headers: size at 22, name length at 26, name at 30; central ones: 24, 28, 46.
+        patch_sizes(blob, b"PK\x03\x04", 22, 26, 30, declared)
+        patch_sizes(blob, b"PK\x01\x02", 24, 28, 46, declared)
         open(out, "wb").write(bytes(blob))
 
+
+def patch_sizes(blob, signature, size_at, length_at, name_at, declared):
+    pos = blob.find(signature)
+    while pos >= 0:
+        n = struct.unpack_from("<H", blob, pos + length_at)[0]
+        name = bytes(blob[pos + name_at:pos + name_at + n])
+        if name in declared:
+            struct.pack_into("<I", blob, pos + size_at, declared[name])
+        pos = blob.find(signature, pos + 4)
 
 if __name__ == "__main__":
     main()
