@@ -6,6 +6,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -55,7 +56,7 @@ int OpenFolders(const std::string& destFolder, const std::vector<std::string>& p
 std::string RandomSuffix() {
     unsigned char bytes[6];
     if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
-        static unsigned counter = 0;
+        static std::atomic<unsigned> counter{0};
         const unsigned v = static_cast<unsigned>(getpid()) * 2654435761u + ++counter;
         std::memcpy(bytes, &v, 4);
         bytes[4] = bytes[5] = 0;
@@ -121,11 +122,17 @@ bool SafeFile::Open(const std::string& destFolder, std::string_view name, uint64
     dirFd_ = OpenFolders(destFolder, *parts, parts->size() - 1, &error_);
     if (dirFd_ < 0) return false;
     struct statvfs fs {};
-    if (sizeKnown && fstatvfs(dirFd_, &fs) == 0 &&
-        static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize < declaredSize) {
-        error_ = "not enough free space for " + std::to_string(declaredSize) + " bytes";
-        Discard();
-        return false;
+    if (fstatvfs(dirFd_, &fs) == 0) {
+        const uint64_t space = static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
+        if (sizeKnown && space < declaredSize) {
+            error_ = "not enough free space for " + std::to_string(declaredSize) + " bytes";
+            Discard();
+            return false;
+        }
+        // Without a declared size the free space is the bound: a full disk helps no one.
+        if (!sizeKnown) declared_ = space;
+    } else if (!sizeKnown) {
+        declared_ = UINT64_MAX;
     }
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         tempName_ = ".tavora-part-" + RandomSuffix();
@@ -143,8 +150,9 @@ bool SafeFile::Open(const std::string& destFolder, std::string_view name, uint64
 
 bool SafeFile::Write(const void* data, size_t size) {
     if (fd_ < 0) return false;
-    if (sizeKnown_ && size > declared_ - written_) {
-        error_ = "more data than the entry declares (" + std::to_string(declared_) + " bytes)";
+    if (size > declared_ - written_) {
+        error_ = sizeKnown_ ? "more data than the entry declares (" + std::to_string(declared_) + " bytes)"
+                            : "more data than the free space";
         return false;
     }
     const auto* p = static_cast<const char*>(data);

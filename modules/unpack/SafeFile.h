@@ -24,7 +24,8 @@ public:
     SafeFile& operator=(const SafeFile&) = delete;
 
     // Creates the entry's folders and its temporary file. declaredSize bounds the output
-    // (when sizeKnown) and is checked against the free space first. False with Error().
+    // (when sizeKnown) and is checked against the free space first; without it the free
+    // space is the bound. False with Error().
     bool Open(const std::string& destFolder, std::string_view name, uint64_t declaredSize, bool sizeKnown);
     bool Write(const void* data, size_t size) override;
     // Checks the length (when known), syncs and renames into place.
