@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "EntryName.h"
@@ -58,6 +59,9 @@ struct UnarrCloser {
 // by its text or by its place and size.
 bool DecodeWithUnarr(const std::string& path, const std::string& name, uint64_t ordinal, uint64_t size,
                      ByteSink& sink) {
+    // libunarr converts entry times with gmtime()'s shared buffer: one session at a time.
+    static std::mutex unarrMutex;
+    std::lock_guard<std::mutex> lock(unarrMutex);
     std::unique_ptr<ar_stream, UnarrCloser> stream(ar_open_file(path.c_str()));
     if (!stream) {
         TAVORA_RAR_LOG("Not a RAR file");

@@ -5,8 +5,9 @@
  * Threads: every call may be made from any thread. A handle (TavoraZip, TavoraAlz) is
  * used by one thread at a time; different handles, and the handle-free RAR calls, may
  * run on several threads at once. Nothing here touches process-wide state except
- * UnRar.so's debug log, which serialises its own writes. Callbacks run on the calling
- * thread, before the call returns.
+ * UnRar.so's debug log, which serialises its own writes, and its decoding of RAR 1.5-4
+ * entries, which runs one at a time (libunarr uses gmtime's shared buffer). Callbacks
+ * run on the calling thread, before the call returns.
  *
  * Names: every name handed out is UTF-8 with "/" between folders. Names an archive
  * stores in a legacy code page (ZIP without the UTF-8 flag, RAR 1.5-4 without Unicode
