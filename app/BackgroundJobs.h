@@ -18,6 +18,7 @@
 // controller's SendMessage/PostMessage.
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <list>
 #include <map>
@@ -45,6 +46,9 @@ public:
     // Waits for every job started so far; `pump` runs while waiting.
     void Join(const std::function<void()>& pump = {});
     void StopAll(const std::function<void()>& pump = {});
+    // The same, waiting at most `limit` in all (a job stuck in a network call cannot be
+    // interrupted). Returns how many jobs are still running; they are left running.
+    size_t StopAllWithin(const std::function<void()>& pump, std::chrono::milliseconds limit);
     // Waits until every job started so far has ended (tests).
     void WaitIdle();
 

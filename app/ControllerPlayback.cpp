@@ -8,9 +8,9 @@
 #include "BackgroundJobs.h"
 #include "Commands.h"
 #include "DisplayTitle.h"
-#include "ControllerHooks.h"
 #include "InternetStream.h"
 #include "MessageBox.h"
+#include "Messages.h"
 #include "PlaylistModel.h"
 #include "StreamPlayback.h"
 #include "TavoraPlayerDlg.h"
@@ -35,8 +35,8 @@ void CTavoraPlayerDlg::RegisterPlaybackCommands() {
     RegisterCommand(CreateReverse, [&p] { p.CreateReverse(); });
     // A row's title by its extension: tag titles for MP3, WMA/ASF and OGG files.
     p.views().titleForPath = [](const std::string& path) { return ReadDisplayTitle(path, LoadTitleSettings()); };
-    RegisterTimer(3, [&p] { p.OnPositionTimer(); });
-    RegisterTimer(5, [&p] { p.OnStreamHeadersTimer(); });
+    RegisterTimer(timer::kPosition, [&p] { p.OnPositionTimer(); });
+    RegisterTimer(timer::kStreamHeaders, [&p] { p.OnStreamHeadersTimer(); });
     // A deleted row whose extracted file is playing frees the stream first. The delete
     // commands run on the UI thread itself: a queued call that waits for this thread
     // would wait for ever, so the stream is stopped directly there; a worker (a list
@@ -52,7 +52,7 @@ void CTavoraPlayerDlg::RegisterPlaybackCommands() {
 }
 
 void CTavoraPlayerDlg::InstallEngineSteps() {
-    ControllerHooks& hooks = ControllerHooks::get();
+    ControllerHooks& hooks = hooks_;
     hooks.loadLibraries = [](CTavoraPlayerDlg& dlg) {
         dlg.audio().Load();
         if (!dlg.audio().MissingFiles().empty()) {
@@ -69,19 +69,15 @@ void CTavoraPlayerDlg::InstallEngineSteps() {
         return false;
     };
     hooks.initOutput = [](CTavoraPlayerDlg& dlg) { dlg.playback().InitOutput(); };
-    AddShutdownStep([this] {
-        // No job may call into the engine once it is gone: the jobs stop first (a list
-        // load probing an address is ended by cancelling the engine's pending opens,
-        // again on every wait step so that one begun meanwhile ends too), then the
-        // playback's own address opens.
-        if (jobs_) {
-            jobs_->Cancel();
-            playback_->internet().CancelEngineOpens();
-            jobs_->Join([this] {
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-                playback_->internet().CancelEngineOpens();
-            });
-        }
+    // The stream goes silent at once (no fade at exit); output and modules are freed
+    // only once no worker can be inside the engine any more.
+    AddShutdownStep(ShutdownPhase::StopPlayback, [this] {
+        const BassFunctions& b = audio_->Bass();
+        if (state_.channelHandle && b.BASS_ChannelStop) b.BASS_ChannelStop(state_.channelHandle);
+        state_.isPlaying = state_.isPaused = 0;
+    });
+    AddShutdownStep(ShutdownPhase::FreeEngine, [this] {
+        if (workersAbandoned_) return;  // a worker may still be inside the engine
         playback_->FreeOutput();
         audio_->UnloadAll();
     });

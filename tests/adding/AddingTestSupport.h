@@ -29,7 +29,7 @@
 #include "AddingDialogs.h"
 #include "BackgroundJobs.h"
 #include "ControllerAdding.h"
-#include "DroppedPath.h"
+#include "DroppedKind.h"
 #include "MediaFiles.h"
 #include "MessageBox.h"
 #include "PlaylistModel.h"
@@ -110,6 +110,15 @@ inline bool WriteM3uLines(const std::string& path, const std::vector<std::string
     return static_cast<bool>(out);
 }
 
+// 127.0.0.1 at `port` (0: any free port).
+inline sockaddr_in LoopbackAddress(int port = 0) {
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return addr;
+}
+
 // python3's http.server on 127.0.0.1 serving `folder`, for the length of a test.
 class LoopbackWebServer {
 public:
@@ -143,9 +152,7 @@ public:
 private:
     static int FreePort() {
         const int s = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in addr = LoopbackAddress();
         bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
         socklen_t len = sizeof addr;
         getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
@@ -154,10 +161,7 @@ private:
     }
     bool Answers() const {
         const int s = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<uint16_t>(port_));
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in addr = LoopbackAddress(port_);
         const bool ok = connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
         close(s);
         return ok;
@@ -183,7 +187,6 @@ protected:
         SetMessageBoxHandler([this](const QString& text, const QString& caption, MessageIcon) {
             messages_.push_back((caption + ": " + text).toStdString());
         });
-        DroppedPath::get().Clear();
         dlg_ = std::make_unique<CTavoraPlayerDlg>("");
         dlg_->OnInitDialog();
         dialogs_ = std::make_shared<ScriptedDialogs>();

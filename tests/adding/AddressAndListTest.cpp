@@ -200,8 +200,7 @@ TEST_F(AddressAndListTest, PlsAddressIsReadAsAListAndItsFirstStreamPlays) {
     const std::string local = media_.path("dropped.pls");
     std::ofstream(local) << "[playlist]\nFile1=http://127.0.0.1:1/a.mp3\nFile2=song.mp3\n";
     ASSERT_EQ(ClassifyDropped(local, false), DroppedKind::Address);
-    DroppedPath::get().Put(DroppedKind::Address, local);
-    dlg_->SendCommand(DroppedCommand(DroppedKind::Address));
+    dlg_->SendCommand(DroppedCommand(DroppedKind::Address), CommandData::Path(local));
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 4; }));
     EXPECT_EQ(model().GetEntryField(2, kColumnTime), "URL");
     EXPECT_EQ(model().GetEntryField(3, kColumnPath), media_.path("song.mp3"));
@@ -250,8 +249,7 @@ TEST_F(AddressAndListTest, DroppedM3uAppendsAndPlaysItsFirstRowAfterAFileDialog)
     ASSERT_EQ(ClassifyDropped(list, false), DroppedKind::M3uList);
 
     model().AddEntry("earlier", "00:10", "/elsewhere/earlier.mp3");
-    DroppedPath::get().Put(DroppedKind::M3uList, list);
-    dlg_->SendCommand(DroppedCommand(DroppedKind::M3uList));
+    dlg_->SendCommand(DroppedCommand(DroppedKind::M3uList), CommandData::Path(list));
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 3; }));
     Settle();
     EXPECT_EQ(model().GetEntryField(1, kColumnTitle), "A");  // the song's own tag, not the #EXTINF title
@@ -263,8 +261,7 @@ TEST_F(AddressAndListTest, DroppedM3uAppendsAndPlaysItsFirstRowAfterAFileDialog)
     dialogs_->songFiles.push_back({a});
     dlg_->SendCommand(cmd::Open);
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 4; }));
-    DroppedPath::get().Put(DroppedKind::M3uList, list);
-    dlg_->SendCommand(cmd::OutFileLoadPlayTemp);
+    dlg_->SendCommand(cmd::OutFileLoadPlayTemp, CommandData::Path(list));
     ASSERT_TRUE(WaitFor([&] { return state().isPlaying == 1; }));
     EXPECT_EQ(model().CurrentIndex(), 4);
     Settle();

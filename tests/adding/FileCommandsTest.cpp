@@ -84,9 +84,8 @@ TEST_F(FileCommandsTest, FolderCommandsScanThenTitleAndOpenFolderPlayPlaysTheBat
     // scans nothing.
     dlg_->SendCommand(cmd::Stop);
     MakeTaggedSong(media_, "dropped/z.ogg", "ogg", "Song Z", 1);
-    DroppedPath::get().Put(DroppedKind::Folder, media_.path("dropped"));
-    dlg_->SendCommand(cmd::OpenFolderDrag);
-    dlg_->SendCommand(cmd::OpenFolderPlay);  // no folder queued: cancelled
+    dlg_->SendCommand(cmd::OpenFolderDrag, CommandData::Path(media_.path("dropped")));
+    dlg_->SendCommand(cmd::OpenFolderPlay);  // no folder chosen: cancelled
     ASSERT_TRUE(WaitForTimes(6));
     Settle();
     EXPECT_EQ(model().GetEntryField(5, kColumnTitle), "Song Z");
@@ -165,10 +164,9 @@ TEST_F(FileCommandsTest, DroppedFileIsTitledAndMeasuredBeforeTheCommandReturns) 
     model().AddEntry("earlier", "00:10", "/elsewhere/earlier.mp3");
     dlg_->SendCommand(cmd::ListGetCount);
     EXPECT_EQ(ClassifyDropped(song, false), DroppedKind::File);
-    DroppedPath::get().Put(DroppedKind::File, song);
-    dlg_->SendCommand(DroppedCommand(DroppedKind::File));
+    dlg_->SendCommand(DroppedCommand(DroppedKind::File), CommandData::Path(song));
     EXPECT_EQ(TitlesAndTimes(model()), (Rows{{"earlier", "00:10"}, {"끌어 놓은 노래", "00:02"}}));
-    // Nothing queued: the command does nothing.
+    // No path: the command does nothing.
     dlg_->SendCommand(cmd::OpenFileDrag);
     EXPECT_EQ(model().RowCount(), 2);
     EXPECT_EQ(state().isPlaying, 0);
@@ -188,8 +186,7 @@ TEST_F(FileCommandsTest, ArchivesGoToTheArchiveReader) {
     const std::string zip = media_.writeBytes("songs.zip", {'P', 'K', 3, 4});
     std::filesystem::create_directories(media_.path("folder"));
     const std::string rar = media_.writeBytes("folder/more.RAR", {'R', 'a', 'r', '!'});
-    DroppedPath::get().Put(DroppedKind::File, zip);
-    dlg_->SendCommand(cmd::OpenFileDrag);
+    dlg_->SendCommand(cmd::OpenFileDrag, CommandData::Path(zip));
     dialogs_->folders.push_back(media_.path("folder"));
     dlg_->SendCommand(cmd::OpenFolder);
     ASSERT_TRUE(WaitFor([&] { return found().size() == 2; }));

@@ -1,8 +1,13 @@
 // The controller playing real files through the engine modules (null output, paced in
 // real time): the Play command's cases, passing over files that do not open, the end
 // of a track under the repeat modes, seeking and muting.
+#include <QSignalSpy>
+
+#include <thread>
+
 #include "AudioLibrary.h"
 #include "Commands.h"
+#include "PlayerEvents.h"
 #include "PlaybackTestSupport.h"
 #include "StreamPlayback.h"
 
@@ -111,4 +116,23 @@ TEST_F(PlaybackControllerTest, MuteSilencesEveryNewTrackUntilUnmuted) {
     dlg_->playback().SetMute(false);
     b.BASS_ChannelGetAttributes(state().channelHandle, nullptr, &volume, nullptr);
     EXPECT_EQ(volume, 56u);  // 28 of a 50-unit slider
+}
+
+TEST_F(PlaybackControllerTest, TheTitleFollowsThePlayingRowWhenItIsRetitled) {
+    const std::string path = Tone("a.wav", 30);
+    Add(path);
+    Add(Tone("b.wav", 3));
+    QSignalSpy titles(&dlg_->events(), &PlayerEvents::titleChanged);
+    dlg_->SendCommand(cmd::Play);
+    ASSERT_EQ(state().isPlaying, 1);
+    EXPECT_EQ(state().titleText, "a.wav");
+    // The title pass re-titles rows from their tags on a worker thread.
+    std::thread([&] { dlg_->playlist().UpdateEntry(0, path, "태그 제목", "00:30"); }).join();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return state().titleText == "태그 제목"; }, 5000));
+    EXPECT_EQ(dlg_->windowTitle(), QStringLiteral("태그 제목"));
+    EXPECT_EQ(titles.last().at(0).toString(), QStringLiteral("태그 제목"));
+    // Another row's new title leaves it alone.
+    std::thread([&] { dlg_->playlist().UpdateEntry(1, dlg_->playlist().GetEntryField(1, kColumnPath), "B", ""); }).join();
+    QTest::qWait(100);
+    EXPECT_EQ(state().titleText, "태그 제목");
 }

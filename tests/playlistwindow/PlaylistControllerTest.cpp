@@ -11,7 +11,7 @@
 #include "PlaylistWindowTestSupport.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
-#include "StreamPlayback.h"
+#include "PlayerEvents.h"
 #include "TavoraPlayerDlg.h"
 #include "TempRegistry.h"
 
@@ -55,10 +55,10 @@ TEST_F(PlaylistControllerTest, DeleteAndSelectAllCommandsUseTheListsSelection) {
 
 TEST_F(PlaylistControllerTest, PlaybackScrollsTheListToTheRow) {
     PlaylistListCtrl* list = window->list();
-    dlg->playback().views().ensureRowVisible(35);
+    emit dlg->events().playingRowChanged(35);
     EXPECT_LE(list->topRow(), 35);
     EXPECT_GT(list->topRow() + list->rowsPerPage(), 35);
-    dlg->playback().views().ensureRowVisible(0);
+    emit dlg->events().playingRowChanged(0);
     EXPECT_EQ(list->topRow(), 0);
 }
 

@@ -13,7 +13,7 @@
 #include <fstream>
 
 #include "Commands.h"
-#include "DroppedPath.h"
+#include "DroppedKind.h"
 #include "PlaylistListCtrl.h"
 #include "PlaylistScrollBar.h"
 #include "PlaylistWindowTestSupport.h"
@@ -26,7 +26,7 @@ protected:
     void SetUp() override {
         test::App();
         list = std::make_unique<PlaylistListCtrl>(model);
-        list->SetCommandSink(log.Sink());
+        list->SetCommandSink(&log);
         list->resize(300, 160);  // ten rows
         list->LayoutColumns(true);
     }
@@ -139,21 +139,18 @@ TEST_F(ListCtrlTest, DroppedFolderAndFilesBecomeCommandsInOrder) {
     const fs::path dir = fs::temp_directory_path() / ("tavora-drop-" + std::to_string(getpid()));
     fs::create_directories(dir / "Album");
     for (const char* name : {"one.mp3", "two.ogg"}) std::ofstream(dir / name) << "x";
-    DroppedPath::get().Clear();
     list->AddDroppedNames({QUrl::fromLocalFile(QString::fromStdString((dir / "Album").string())),
                            QUrl::fromLocalFile(QString::fromStdString((dir / "one.mp3").string())),
                            QUrl::fromLocalFile(QString::fromStdString((dir / "two.ogg").string()))});
     EXPECT_EQ(log.sent, (std::vector<int>{cmd::ListGetCount, cmd::OpenFolderDrag, cmd::OpenFileDrag,
                                           cmd::OpenFileDrag}));
-    EXPECT_EQ(DroppedPath::get().Take(DroppedKind::Folder), (dir / "Album").string());
-    EXPECT_EQ(DroppedPath::get().Take(DroppedKind::File), (dir / "one.mp3").string());
-    EXPECT_EQ(DroppedPath::get().Take(DroppedKind::File), (dir / "two.ogg").string());
-    EXPECT_FALSE(DroppedPath::get().Take(DroppedKind::File));
+    // Each name travels with its own command.
+    EXPECT_EQ(log.paths, (std::vector<std::string>{"", (dir / "Album").string(), (dir / "one.mp3").string(),
+                                                   (dir / "two.ogg").string()}));
     fs::remove_all(dir);
 }
 
 TEST_F(ListCtrlTest, DroppedListsAndOverlongNamesAreHandledByKind) {
-    DroppedPath::get().Clear();
     const std::string longName = "/tmp/" + std::string(1100, 'x') + ".mp3";
     list->AddDroppedNames({QUrl::fromLocalFile("/tmp/a.m3u"), QUrl::fromLocalFile("/tmp/b.pls"),
                            QUrl::fromLocalFile("/tmp/c.M3u"), QUrl::fromLocalFile(QString::fromStdString(longName)),
@@ -161,7 +158,7 @@ TEST_F(ListCtrlTest, DroppedListsAndOverlongNamesAreHandledByKind) {
     // Mixed-case extensions are plain files; the overlong name and the address are skipped.
     EXPECT_EQ(log.sent, (std::vector<int>{cmd::ListGetCount, cmd::OutFileLoadPlayTemp, cmd::CreateUrl,
                                           cmd::OpenFileDrag}));
-    DroppedPath::get().Clear();
+    EXPECT_EQ(log.paths, (std::vector<std::string>{"", "/tmp/a.m3u", "/tmp/b.pls", "/tmp/c.M3u"}));
 }
 
 TEST_F(ListCtrlTest, DoubleClickPlaysTheRowAndNothingBelowTheLastRow) {

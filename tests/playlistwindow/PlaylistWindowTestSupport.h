@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CommandSink.h"
 #include "PlaylistModel.h"
 #include "SkinBitmap.h"
 
@@ -43,11 +44,15 @@ inline std::vector<std::string> Titles(const PlaylistModel& model) {
     return titles;
 }
 
-struct CommandLog {
+// Records the commands sent and the paths they carry.
+struct CommandLog : CommandSink {
     std::vector<int> sent;
-    auto Sink() {
-        return [this](int command) { sent.push_back(command); };
+    std::vector<std::string> paths;
+    void Send(cmd::Command command, CommandData data) override {
+        sent.push_back(command);
+        paths.push_back(data.path);
     }
+    void Post(cmd::Command command, CommandData data) override { Send(command, std::move(data)); }
 };
 
 }  // namespace tavora::test
