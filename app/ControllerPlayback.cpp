@@ -2,7 +2,6 @@
 // commands and timers that drive the current stream.
 #include <QCoreApplication>
 #include <QLoggingCategory>
-#include <QThread>
 
 #include "AudioLibrary.h"
 #include "BackgroundJobs.h"
@@ -14,10 +13,16 @@
 #include "PlaylistModel.h"
 #include "StreamPlayback.h"
 #include "TavoraPlayerDlg.h"
+#include "UiThread.h"
 
 Q_LOGGING_CATEGORY(lcEngine, "tavora.engine", QtInfoMsg)
 
 namespace tavora {
+
+namespace {
+// How long a worker deleting the playing row waits for the stream to stop.
+constexpr std::chrono::seconds kReleaseWait{5};
+}  // namespace
 
 void CTavoraPlayerDlg::RegisterPlaybackCommands() {
     using namespace cmd;
@@ -38,15 +43,11 @@ void CTavoraPlayerDlg::RegisterPlaybackCommands() {
     RegisterTimer(timer::kPosition, [&p] { p.OnPositionTimer(); });
     RegisterTimer(timer::kStreamHeaders, [&p] { p.OnStreamHeadersTimer(); });
     // A deleted row whose extracted file is playing frees the stream first. The delete
-    // commands run on the UI thread itself: a queued call that waits for this thread
-    // would wait for ever, so the stream is stopped directly there; a worker (a list
-    // load replacing the list) waits until the UI thread has stopped it.
+    // commands run on the UI thread itself, where the stream is stopped directly; a
+    // worker (a list load replacing the list) waits, within a bound, until the UI
+    // thread has stopped it.
     playlist_->SetCurrentStreamReleaser([this] {
-        if (QThread::currentThread() == thread()) {
-            playback_->StopPlayback();
-            return;
-        }
-        QMetaObject::invokeMethod(this, [this] { playback_->StopPlayback(); }, Qt::BlockingQueuedConnection);
+        RunOnUiThreadAndWait(this, [this] { playback_->StopPlayback(); }, kReleaseWait);
     });
     InstallEngineSteps();
 }
