@@ -75,7 +75,7 @@ public:
     QMenu* contextMenu() const { return menu_; }
 
     // Files and folders dropped from a file manager: "List GetCount" once, then each
-    // local name by its kind (DroppedPath.h) with the command that adds it.
+    // local name by its kind (DroppedKind.h) with the command that adds it, the name as its path.
     void AddDroppedNames(const QList<QUrl>& urls);
 
     // Stops listening to the model and shows an empty list; for an owner that destroys
