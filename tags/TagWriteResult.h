@@ -1,0 +1,16 @@
+#pragma once
+// What a tag writer reports back to the dialog that called it.
+
+#include <string>
+
+namespace tavora {
+
+struct TagWriteResult {
+    bool written = false;     // the file now holds the new tag
+    std::string userMessage;  // the text to show the user when not written (may be empty)
+    std::string detail;       // the underlying reason, for the log
+
+    explicit operator bool() const { return written; }
+};
+
+}  // namespace tavora

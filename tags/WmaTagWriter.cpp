@@ -1,0 +1,77 @@
+#include "WmaTagWriter.h"
+
+#include <array>
+
+#include <taglib/asffile.h>
+#include <taglib/asftag.h>
+
+#include "AudioRegion.h"
+#include "Mp3TagWriter.h"
+#include "ReplacementFile.h"
+#include "TagMessages.h"
+
+namespace tavora {
+namespace {
+
+constexpr const char* kOpenFailed = "Open메소드를 실행할 수 없습니다.: 0x80004005";
+constexpr const char* kWriteFailedText = "파일정보 쓰기 실패";
+
+struct Attribute {
+    WmaField field;
+    const char* name;
+    std::string TagRecord::*value;
+};
+
+// "Title", "Author" and "Description" live in the content description object, which
+// TagLib edits through the tag's own setters; the rest are extended attributes.
+constexpr std::array kExtended = {
+    Attribute{kWmaAlbum, "WM/AlbumTitle", &TagRecord::album},
+    Attribute{kWmaTrack, "WM/Track", &TagRecord::track},
+    Attribute{kWmaYear, "WM/Year", &TagRecord::year},
+    Attribute{kWmaGenre, "WM/GenreID", &TagRecord::genre},
+    Attribute{kWmaGenre, "WM/Genre", &TagRecord::genre},
+};
+
+TagLib::String Text(const std::string& utf8) { return TagLib::String(utf8, TagLib::String::UTF8); }
+
+void Apply(TagLib::ASF::Tag& tag, const TagRecord& values, WmaFieldSet changed) {
+    if (changed & kWmaTitle) tag.setTitle(Text(values.title));
+    if (changed & kWmaArtist) tag.setArtist(Text(values.artist));
+    if (changed & kWmaComment) tag.setComment(Text(values.comment));
+    for (const Attribute& a : kExtended) {
+        if (!(changed & a.field)) continue;
+        const std::string& value = values.*a.value;
+        if (value.empty()) tag.removeItem(a.name);
+        else tag.setAttribute(a.name, TagLib::ASF::Attribute(Text(value)));
+    }
+}
+
+TagWriteResult Failure(const std::string& message, const std::string& detail, const std::string& path) {
+    LogTagFailure(message + " (" + detail + ")", path);
+    return {false, message, detail};
+}
+
+}  // namespace
+
+TagWriteResult WriteWmaTags(const std::string& path, const TagRecord& values, WmaFieldSet changed) {
+    std::string why;
+    if (!IsWritableTagTarget(path, &why)) return Failure(kWriteFailedText, why, path);
+    ReplacementFile replacement(path, kTagTempSuffix);
+    if (!replacement.ok()) return Failure(kWriteFailedText, replacement.error(), path);
+    if (!replacement.copyTarget() || !replacement.closeStream())
+        return Failure(kWriteFailedText, replacement.error(), path);
+    {
+        TagLib::ASF::File file(replacement.tempPath().c_str(), false);
+        if (!file.isValid() || !file.tag()) return Failure(kOpenFailed, "not an ASF file", path);
+        Apply(*file.tag(), values, changed);
+        if (!file.save()) return Failure(kWriteFailedText, "TagLib could not save", path);
+    }
+    const auto before = AsfAudioRegion(replacement.targetPath());
+    const auto after = AsfAudioRegion(replacement.tempPath());
+    if (!before || !after || !SameRegionBytes(replacement.targetPath(), *before, replacement.tempPath(), *after))
+        return Failure(kWriteFailedText, "the audio of the edited copy differs (write failed)", path);
+    if (!replacement.commit()) return Failure(kWriteFailedText, replacement.error(), path);
+    return {true, {}, {}};
+}
+
+}  // namespace tavora
