@@ -22,7 +22,9 @@
 // computed one (a stream that ends on a partial block, or starts late), and the page is
 // flushed right after that packet so the stored position lands on a page of its own.
 //
-// The first stream ends with its end-of-stream page. Everything after it, the further
+// The first stream ends with its end-of-stream page (the new last page carries that mark
+// only when the old one did: a file cut short stays unterminated, so that decoders do not
+// trim its last page). Everything after it, the further
 // links of a chained file included, is copied byte for byte: pages unchanged, and also any
 // bytes between or after pages that are not pages at all (a torn last page, trailing
 // junk), which are reported as corrupt but not dropped. A page of the first stream's
@@ -154,7 +156,7 @@ bool VorbisCommentEditor::fetchAudioPacket(ogg_packet* packet) {
             heldPageBytes_.insert(heldPageBytes_.end(), page.body, page.body + page.body_len);
             return false;
         }
-        if (ogg_page_eos(&page)) endOfInput_ = true;
+        if (ogg_page_eos(&page)) endOfInput_ = firstStreamEnded_ = true;
         ogg_stream_pagein(&stream_, &page);
     }
 }
@@ -264,7 +266,9 @@ bool VorbisCommentEditor::rewrite(VcWriteFn write, void* out) {
         ogg_stream_packetin(&output, &packet);
     }
 
-    output.e_o_s = 1;
+    // The last page is marked as the end of the stream when the input's was: a file cut
+    // short must not claim an end, or decoders trim its last page's samples.
+    if (firstStreamEnded_) output.e_o_s = 1;
     while (good && ogg_stream_flush(&output, &page)) good = writePage(page);
     if (good && extraPage_) good = writeBytes(heldPageBytes_.data(), heldPageBytes_.size());
     if (good) good = copyTail();
