@@ -37,7 +37,12 @@ TagLib::String Text(const std::string& utf8) { return TagLib::String(utf8, TagLi
 void Apply(TagLib::ASF::Tag& tag, const TagRecord& values, WmaFieldSet changed) {
     if (changed & kWmaTitle) tag.setTitle(Text(values.title));
     if (changed & kWmaArtist) tag.setArtist(Text(values.artist));
-    if (changed & kWmaComment) tag.setComment(Text(values.comment));
+    if (changed & kWmaComment) {
+        // Some writers (ffmpeg) store the description as an extended attribute too; the
+        // old text must not survive there.
+        tag.removeItem("Description");
+        tag.setComment(Text(values.comment));
+    }
     for (const Attribute& a : kExtended) {
         if (!(changed & a.field)) continue;
         const std::string& value = values.*a.value;
