@@ -41,7 +41,8 @@ std::optional<ByteRegion> Mp3AudioRegion(const std::string& path) {
     }
     uint64_t end = *size;
     std::array<char, 3> tag{};
-    if (end >= start + 128 && ReadAt(file.get(), end - 128, tag.data(), tag.size()) && std::memcmp(tag.data(), "TAG", 3) == 0)
+    if (end >= start + 128 && ReadAt(file.get(), end - 128, tag.data(), tag.size()) &&
+        std::memcmp(tag.data(), "TAG", 3) == 0)
         end -= 128;
     return ByteRegion{start, end - start};
 }

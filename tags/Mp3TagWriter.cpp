@@ -15,7 +15,6 @@
 #include "AudioRegion.h"
 #include "Cp949Field.h"
 #include "ReplacementFile.h"
-#include "TagMessages.h"
 #include "TextDecoding.h"
 
 namespace tavora {
@@ -128,11 +127,6 @@ void WriteV2(TagLib::ID3v2::Tag& tag, const Mp3TagValues& values) {
     if (!values.genreText.empty()) SetTextFrame(tag, "TCON", values.genreText);
 }
 
-TagWriteResult Failure(const std::string& detail, const std::string& path) {
-    LogTagFailure(std::string(kWriteFailedText) + " (" + detail + ")", path);
-    return {false, kWriteFailedText, detail};
-}
-
 }  // namespace
 
 void InstallId3v1TextHandler() {
@@ -144,26 +138,28 @@ void InstallId3v1TextHandler() {
 TagWriteResult WriteMp3Tag(const std::string& path, const Mp3TagValues& values) {
     InstallId3v1TextHandler();
     std::string why;
-    if (!IsWritableTagTarget(path, &why)) return Failure(why, path);
+    if (!IsWritableTagTarget(path, &why)) return TagWriteFailure(kWriteFailedText, why, path);
     ReplacementFile replacement(path, kTagTempSuffix);
-    if (!replacement.ok()) return Failure(replacement.error(), path);
-    if (!replacement.copyTarget() || !replacement.closeStream()) return Failure(replacement.error(), path);
+    if (!replacement.ok()) return TagWriteFailure(kWriteFailedText, replacement.error(), path);
+    if (!replacement.copyTarget() || !replacement.closeStream())
+        return TagWriteFailure(kWriteFailedText, replacement.error(), path);
     {
         TagLib::MPEG::File file(replacement.tempPath().c_str(), false);
-        if (!file.isValid() || file.readOnly()) return Failure("not an MPEG file", path);
+        if (!file.isValid() || file.readOnly())
+            return TagWriteFailure(kWriteFailedText, "not an MPEG file", path);
         const TagLib::ID3v2::Tag* old = file.ID3v2Tag(false);
         const bool keepV4 = old && file.hasID3v2Tag() && old->header()->majorVersion() == 4;
         WriteV2(*file.ID3v2Tag(true), values);
         WriteV1(*file.ID3v1Tag(true), values);
         if (!file.save(TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2, TagLib::File::StripNone,
                        keepV4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3, TagLib::File::DoNotDuplicate))
-            return Failure("TagLib could not save", path);
+            return TagWriteFailure(kWriteFailedText, "TagLib could not save", path);
     }
     const auto before = Mp3AudioRegion(replacement.targetPath());
     const auto after = Mp3AudioRegion(replacement.tempPath());
     if (!before || !after || !SameRegionBytes(replacement.targetPath(), *before, replacement.tempPath(), *after))
-        return Failure("the audio of the edited copy differs (write failed)", path);
-    if (!replacement.commit()) return Failure(replacement.error(), path);
+        return TagWriteFailure(kWriteFailedText, "the audio of the edited copy differs (write failed)", path);
+    if (!replacement.commit()) return TagWriteFailure(kWriteFailedText, replacement.error(), path);
     return {true, {}, {}};
 }
 

@@ -11,7 +11,6 @@
 
 #include "RegularFile.h"
 #include "ReplacementFile.h"
-#include "TagMessages.h"
 #include "TextDecoding.h"
 #include "VorbisCommentEditor.h"
 
@@ -50,27 +49,22 @@ void AddComment(vorbis_comment* block, const char* key, std::string_view value) 
     vorbis_comment_add_tag(block, key, utf8->c_str());
 }
 
-TagWriteResult Failure(const std::string& message, const std::string& detail, const std::string& path) {
-    LogTagFailure(detail.empty() ? message : message + " (" + detail + ")", path);
-    return {false, message, detail};
-}
-
 }  // namespace
 
 TagWriteResult WriteOggTag(const std::string& path, const TagRecord& fields) {
     std::string why;
-    if (!IsWritableTagTarget(path, &why)) return Failure("  실패 ", why, path);
+    if (!IsWritableTagTarget(path, &why)) return TagWriteFailure("  실패 ", why, path);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> input(OpenRegularFile(path), &std::fclose);
-    if (!input) return Failure("  실패 ", "cannot open", path);
+    if (!input) return TagWriteFailure("  실패 ", "cannot open", path);
 
     VorbisCommentEditor editor;
     if (!editor.open(ReadStdio, input.get())) {
         std::fprintf(stderr, "%s\n", editor.lastError().c_str());
-        return Failure("vcedit_open ERROR", editor.lastError(), path);
+        return TagWriteFailure("vcedit_open ERROR", editor.lastError(), path);
     }
     // Opened only now: a file that is not Ogg Vorbis leaves no temporary file at all.
     ReplacementFile replacement(path, kOggTempSuffix);
-    if (!replacement.ok()) return Failure("  실패 ", replacement.error(), path);
+    if (!replacement.ok()) return TagWriteFailure("  실패 ", replacement.error(), path);
 
     vorbis_comment* block = editor.commentBlock();
     vorbis_comment_clear(block);
@@ -79,14 +73,14 @@ TagWriteResult WriteOggTag(const std::string& path, const TagRecord& fields) {
 
     if (!editor.rewrite(WriteStdio, replacement.stream())) {
         std::fprintf(stderr, "%s\n", editor.lastError().c_str());
-        return Failure(editor.lastError(), replacement.error(), path);
+        return TagWriteFailure(editor.lastError(), replacement.error(), path);
     }
     if (!editor.lastError().empty()) std::fprintf(stderr, "%s\n", editor.lastError().c_str());
     if (!replacement.commit()) {
         if (replacement.error().rfind("rename", 0) == 0)
             std::fprintf(stderr, "Error renaming %s to %s\n", replacement.tempPath().c_str(),
                          replacement.targetPath().c_str());
-        return Failure(vcedit_message::kWriteFailed, replacement.error(), path);
+        return TagWriteFailure(vcedit_message::kWriteFailed, replacement.error(), path);
     }
     return {true, {}, {}};
 }

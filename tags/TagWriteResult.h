@@ -7,10 +7,13 @@ namespace tavora {
 
 struct TagWriteResult {
     bool written = false;     // the file now holds the new tag
-    std::string userMessage;  // the text to show the user when not written (may be empty)
+    std::string userMessage;  // the text to show the user when not written
     std::string detail;       // the underlying reason, for the log
 
     explicit operator bool() const { return written; }
 };
+
+// A failed write of the file at path: logged (category "tavora.tags") and returned.
+TagWriteResult TagWriteFailure(const std::string& userMessage, const std::string& detail, const std::string& path);
 
 }  // namespace tavora

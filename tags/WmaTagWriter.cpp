@@ -8,7 +8,6 @@
 #include "AudioRegion.h"
 #include "Mp3TagWriter.h"
 #include "ReplacementFile.h"
-#include "TagMessages.h"
 
 namespace tavora {
 namespace {
@@ -51,31 +50,26 @@ void Apply(TagLib::ASF::Tag& tag, const TagRecord& values, WmaFieldSet changed) 
     }
 }
 
-TagWriteResult Failure(const std::string& message, const std::string& detail, const std::string& path) {
-    LogTagFailure(message + " (" + detail + ")", path);
-    return {false, message, detail};
-}
-
 }  // namespace
 
 TagWriteResult WriteWmaTags(const std::string& path, const TagRecord& values, WmaFieldSet changed) {
     std::string why;
-    if (!IsWritableTagTarget(path, &why)) return Failure(kWriteFailedText, why, path);
+    if (!IsWritableTagTarget(path, &why)) return TagWriteFailure(kWriteFailedText, why, path);
     ReplacementFile replacement(path, kTagTempSuffix);
-    if (!replacement.ok()) return Failure(kWriteFailedText, replacement.error(), path);
+    if (!replacement.ok()) return TagWriteFailure(kWriteFailedText, replacement.error(), path);
     if (!replacement.copyTarget() || !replacement.closeStream())
-        return Failure(kWriteFailedText, replacement.error(), path);
+        return TagWriteFailure(kWriteFailedText, replacement.error(), path);
     {
         TagLib::ASF::File file(replacement.tempPath().c_str(), false);
-        if (!file.isValid() || !file.tag()) return Failure(kOpenFailed, "not an ASF file", path);
+        if (!file.isValid() || !file.tag()) return TagWriteFailure(kOpenFailed, "not an ASF file", path);
         Apply(*file.tag(), values, changed);
-        if (!file.save()) return Failure(kWriteFailedText, "TagLib could not save", path);
+        if (!file.save()) return TagWriteFailure(kWriteFailedText, "TagLib could not save", path);
     }
     const auto before = AsfAudioRegion(replacement.targetPath());
     const auto after = AsfAudioRegion(replacement.tempPath());
     if (!before || !after || !SameRegionBytes(replacement.targetPath(), *before, replacement.tempPath(), *after))
-        return Failure(kWriteFailedText, "the audio of the edited copy differs (write failed)", path);
-    if (!replacement.commit()) return Failure(kWriteFailedText, replacement.error(), path);
+        return TagWriteFailure(kWriteFailedText, "the audio of the edited copy differs (write failed)", path);
+    if (!replacement.commit()) return TagWriteFailure(kWriteFailedText, replacement.error(), path);
     return {true, {}, {}};
 }
 

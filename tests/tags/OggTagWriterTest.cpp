@@ -108,6 +108,7 @@ TEST_F(OggTagWriting, EmptyFieldsWriteNoComment) {
     TagRecord some;
     some.artist = "가수";
     some.genre = "Rock\n";  // the newline of a multi-line edit is not kept
+    some.album = "\xFF\xFE";  // neither UTF-8 nor CP949: skipped, the others still written
     ASSERT_TRUE(WriteOggTag(path, some).written);
     EXPECT_EQ(comments(path), "ARTIST=가수\nGENRE=Rock\n");
 
@@ -199,6 +200,23 @@ TEST_F(OggTagWriting, FilesThatAreNotOggVorbisAreLeftAlone) {
         EXPECT_EQ(result.detail, c.reason) << c.name;
         expectUntouched(path, c.bytes, entries);
     }
+}
+
+// Two Vorbis streams multiplexed page by page (ffmpeg, two audio streams): re-paging the
+// first would tear the second apart, so the file is refused and left alone.
+TEST_F(OggTagWriting, MultiplexedStreamsAreRefused) {
+    const std::string path = media.path("two.ogg");
+    ASSERT_EQ(RunTool({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=frequency=330:duration=3", "-f", "lavfi",
+                       "-i", "sine=frequency=550:duration=3", "-map", "0:a", "-map", "1:a", "-c:a", "libvorbis", "-f",
+                       "ogg", path}),
+              0);
+    const auto before = FileBytes(path);
+    const auto entries = FolderEntries(media.dirPath());
+    const TagWriteResult result = WriteOggTag(path, KoreanFields());
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(result.userMessage, "vcedit_open ERROR");
+    EXPECT_EQ(result.detail, "Input has interleaved logical streams; it is not rewritten.");
+    expectUntouched(path, before, entries);
 }
 
 TEST_F(OggTagWriting, ReadOnlyFileIsNotWritten) {
