@@ -34,7 +34,7 @@
 // Memory stays bounded by the read chunk and libogg's page buffers.
 #include "VorbisCommentEditor.h"
 
-#include <cstring>
+#include <string_view>
 
 namespace tavora {
 namespace {

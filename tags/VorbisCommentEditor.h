@@ -90,7 +90,6 @@ private:
     bool endOfInput_ = false;
     bool firstStreamEnded_ = false;  // its end-of-stream page was read
     bool extraPage_ = false;
-    ogg_page heldPage_{};
     std::vector<unsigned char> heldPageBytes_;
     std::string lastError_;
 };
