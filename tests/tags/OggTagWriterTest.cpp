@@ -219,6 +219,17 @@ TEST_F(OggTagWriting, MultiplexedStreamsAreRefused) {
     expectUntouched(path, before, entries);
 }
 
+// Saving through a symbolic link replaces the file it names; the link stays a link.
+TEST_F(OggTagWriting, LinkStaysALinkToTheNewFile) {
+    const std::string real = taggedOgg("real.ogg", 1);
+    const std::string link = media.path("link.ogg");
+    std::filesystem::create_symlink("real.ogg", link);
+    ASSERT_TRUE(WriteOggTag(link, KoreanFields()).written);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadOggTags(real), KoreanFields());
+    EXPECT_EQ(FolderEntries(media.dirPath()), (std::set<std::string>{"link.ogg", "real.ogg"}));
+}
+
 TEST_F(OggTagWriting, ReadOnlyFileIsNotWritten) {
     const std::string path = taggedOgg("song.ogg", 1);
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
