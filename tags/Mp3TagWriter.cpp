@@ -12,18 +12,14 @@
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
 
-#include "AudioRegion.h"
 #include "Cp949Field.h"
-#include "ReplacementFile.h"
+#include "TagCopyEdit.h"
 #include "TextDecoding.h"
 
 namespace tavora {
 namespace {
 
 using TagLib::String;
-
-// The editor's save failure text.
-constexpr const char* kWriteFailedText = "파일정보 쓰기 실패";
 
 // ID3v1 field widths; the comment gives two bytes to the track number (ID3v1.1).
 constexpr size_t kV1TextWidth = 30;
@@ -137,30 +133,18 @@ void InstallId3v1TextHandler() {
 
 TagWriteResult WriteMp3Tag(const std::string& path, const Mp3TagValues& values) {
     InstallId3v1TextHandler();
-    std::string why;
-    if (!IsWritableTagTarget(path, &why)) return TagWriteFailure(kWriteFailedText, why, path);
-    ReplacementFile replacement(path, kTagTempSuffix);
-    if (!replacement.ok()) return TagWriteFailure(kWriteFailedText, replacement.error(), path);
-    if (!replacement.copyTarget() || !replacement.closeStream())
-        return TagWriteFailure(kWriteFailedText, replacement.error(), path);
-    {
-        TagLib::MPEG::File file(replacement.tempPath().c_str(), false);
-        if (!file.isValid() || file.readOnly())
-            return TagWriteFailure(kWriteFailedText, "not an MPEG file", path);
+    return EditTagCopy(path, Mp3AudioRegion, [&](const std::string& copy) -> TagWriteResult {
+        TagLib::MPEG::File file(copy.c_str(), false);
+        if (!file.isValid() || file.readOnly()) return TagWriteFailure(kTagWriteFailedText, "not an MPEG file", path);
         const TagLib::ID3v2::Tag* old = file.ID3v2Tag(false);
         const bool keepV4 = old && file.hasID3v2Tag() && old->header()->majorVersion() == 4;
         WriteV2(*file.ID3v2Tag(true), values);
         WriteV1(*file.ID3v1Tag(true), values);
         if (!file.save(TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2, TagLib::File::StripNone,
                        keepV4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3, TagLib::File::DoNotDuplicate))
-            return TagWriteFailure(kWriteFailedText, "TagLib could not save", path);
-    }
-    const auto before = Mp3AudioRegion(replacement.targetPath());
-    const auto after = Mp3AudioRegion(replacement.tempPath());
-    if (!before || !after || !SameRegionBytes(replacement.targetPath(), *before, replacement.tempPath(), *after))
-        return TagWriteFailure(kWriteFailedText, "the audio of the edited copy differs (write failed)", path);
-    if (!replacement.commit()) return TagWriteFailure(kWriteFailedText, replacement.error(), path);
-    return {true, {}, {}};
+            return TagWriteFailure(kTagWriteFailedText, "TagLib could not save", path);
+        return {true, {}, {}};
+    });
 }
 
 }  // namespace tavora

@@ -23,12 +23,11 @@
 
 #include <string>
 
+#include "TagCopyEdit.h"
 #include "TagRecord.h"
 #include "TagWriteResult.h"
 
 namespace tavora {
-
-inline constexpr const char* kTagTempSuffix = ".tagtemp";
 
 struct Mp3TagValues {
     TagRecord v1;  // title, artist, album, track, year, comment (the rest is ignored)

@@ -5,15 +5,12 @@
 #include <taglib/asffile.h>
 #include <taglib/asftag.h>
 
-#include "AudioRegion.h"
-#include "Mp3TagWriter.h"
-#include "ReplacementFile.h"
+#include "TagCopyEdit.h"
 
 namespace tavora {
 namespace {
 
 constexpr const char* kOpenFailed = "Open메소드를 실행할 수 없습니다.: 0x80004005";
-constexpr const char* kWriteFailedText = "파일정보 쓰기 실패";
 
 struct Attribute {
     WmaField field;
@@ -53,24 +50,13 @@ void Apply(TagLib::ASF::Tag& tag, const TagRecord& values, WmaFieldSet changed) 
 }  // namespace
 
 TagWriteResult WriteWmaTags(const std::string& path, const TagRecord& values, WmaFieldSet changed) {
-    std::string why;
-    if (!IsWritableTagTarget(path, &why)) return TagWriteFailure(kWriteFailedText, why, path);
-    ReplacementFile replacement(path, kTagTempSuffix);
-    if (!replacement.ok()) return TagWriteFailure(kWriteFailedText, replacement.error(), path);
-    if (!replacement.copyTarget() || !replacement.closeStream())
-        return TagWriteFailure(kWriteFailedText, replacement.error(), path);
-    {
-        TagLib::ASF::File file(replacement.tempPath().c_str(), false);
+    return EditTagCopy(path, AsfAudioRegion, [&](const std::string& copy) -> TagWriteResult {
+        TagLib::ASF::File file(copy.c_str(), false);
         if (!file.isValid() || !file.tag()) return TagWriteFailure(kOpenFailed, "not an ASF file", path);
         Apply(*file.tag(), values, changed);
-        if (!file.save()) return TagWriteFailure(kWriteFailedText, "TagLib could not save", path);
-    }
-    const auto before = AsfAudioRegion(replacement.targetPath());
-    const auto after = AsfAudioRegion(replacement.tempPath());
-    if (!before || !after || !SameRegionBytes(replacement.targetPath(), *before, replacement.tempPath(), *after))
-        return TagWriteFailure(kWriteFailedText, "the audio of the edited copy differs (write failed)", path);
-    if (!replacement.commit()) return TagWriteFailure(kWriteFailedText, replacement.error(), path);
-    return {true, {}, {}};
+        if (!file.save()) return TagWriteFailure(kTagWriteFailedText, "TagLib could not save", path);
+        return {true, {}, {}};
+    });
 }
 
 }  // namespace tavora
