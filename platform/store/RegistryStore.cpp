@@ -209,16 +209,20 @@ bool WriteValue(Connection* c, Hive hive, const std::string& k, std::string_view
         " ON CONFLICT(hive, path, name) DO UPDATE SET type=excluded.type, num=excluded.num,"
         " txt=excluded.txt");
     if (stmt) {
+        // The texts outlive the statement's one step, so SQLite need not copy them.
+        const auto bindStatic = [stmt](int index, std::string_view text) {
+            sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+        };
         sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
-        sqlite3_bind_text(stmt, 2, k.data(), static_cast<int>(k.size()), SQLITE_STATIC);
-        BindText(stmt, 3, name);
+        bindStatic(2, k);
+        bindStatic(3, name);
         sqlite3_bind_int(stmt, 4, static_cast<int>(type));
         if (type == ValueType::Dword) {
             sqlite3_bind_int64(stmt, 5, number);
             sqlite3_bind_null(stmt, 6);
         } else {
             sqlite3_bind_null(stmt, 5);
-            BindText(stmt, 6, text);
+            bindStatic(6, text);
         }
     }
     return WriteDone(c, stmt);
