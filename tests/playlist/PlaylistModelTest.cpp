@@ -198,7 +198,7 @@ TEST(PlaylistModelGuards, AGuardOfAnotherModelIsCaughtInEveryBuild) {
 // deletes the files, freeing the playing stream first when it is one of them.
 TEST(PlaylistModelFiles, DeletingExtractedRowsRemovesTheirFiles) {
     test::TempFolder tmp;
-    const auto install = tmp.dir / "install";
+    const auto install = tmp.path() / "install";
     const std::string playing = tmp.Write("install/Temp/a.mp3");
     const std::string other = tmp.Write("install/Temp/b.mp3");
     const std::string outside = tmp.Write("keep.mp3");
