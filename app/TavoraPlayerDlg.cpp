@@ -216,6 +216,9 @@ void CTavoraPlayerDlg::OnDestroy() {
     if (destroyed_) return;
     destroyed_ = true;
     for (int id = 1; id <= 5; ++id) KillTimer(id);
+    // The workers go first: one may be inside the engine (opening an address, reading a
+    // song), which the steps below free and unload.
+    if (jobs_) jobs_->StopAll([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); });
     // Subsystems free what they hold (engine output, windows, tray icon, band, libraries)
     // in the order they registered.
     for (auto& step : shutdownSteps_)

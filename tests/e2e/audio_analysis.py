@@ -57,9 +57,11 @@ def heard_seconds(path, threshold=0.01):
     return span[1] - span[0] if span else 0.0
 
 
-def quiet_after_sound(path, seconds, threshold=0.01):
-    """True once the recording holds sound followed by `seconds` of quiet."""
+def quiet_after_sound(path, seconds, threshold=0.01, since=0.0):
+    """True once the recording holds sound after `since` seconds followed by `seconds`
+    of quiet."""
     rate, samples = read_recording(path)
+    samples = samples[int(since * rate):]
     span = sounding_span(rate, samples, threshold)
     return bool(span) and len(samples) / rate - span[1] >= seconds
 

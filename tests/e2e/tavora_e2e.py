@@ -130,6 +130,14 @@ class PlayerSession:
         except AssertionError:
             raise AssertionError(f"no visible window titled {title}:\n{self.read_log()}") from None
 
+    def wait_focus(self, wid, timeout=60):
+        """Waits until the window `wid` has the keyboard focus: keys sent after that reach
+        it (X delivers the focus change and the keys in order)."""
+        def focused():
+            return subprocess.run(["xdotool", "getwindowfocus"], env=self.env, capture_output=True, text=True,
+                                  timeout=30).stdout.strip() == wid
+        wait_until(focused, timeout, f"the keyboard focus on window {wid}")
+
     def wait_log(self, text, timeout=60):
         """Waits until the player's log holds `text`."""
         wait_until(lambda: text in self.read_log(), timeout, f"{text!r} in the player's log")

@@ -106,6 +106,7 @@ class AddingHandOffTest(unittest.TestCase):
         done.start()
         dialog = [self.s.wait_window("주소 열기")]
         subprocess.run(["xdotool", "windowactivate", "--sync", dialog[0]], env=self.s.env, timeout=10)
+        self.s.wait_focus(dialog[0])
         # Typed without a scheme: "http://" is put in front.
         subprocess.run(["xdotool", "type", "--delay", "20", f"127.0.0.1:{port}/song.mp3"], env=self.s.env,
                        timeout=30)

@@ -39,8 +39,9 @@ class MainWindowTest(unittest.TestCase):
         self.addCleanup(self.s.close)
         self.out = os.path.join(self.s.dir, "heard.wav")
         self.s.env["TAVORA_AUDIO_OUTPUT"] = "wav:" + self.out
-        # A rising sweep, 300 Hz to 1100 Hz over 40 s (20 Hz a second): its pitch says
-        # where in the file the player is.
+        # A rising sweep, 300 Hz to 1100 Hz over 40 s (sox sweeps exponentially: the pitch
+        # rises by the same ratio, 1.38, every 10 s): its pitch says where in the file the
+        # player is.
         self.tone = os.path.join(self.s.dir, "tone.wav")
         subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", self.tone, "synth", "40",
                         "sine", "300-1100", "vol", "0.5"], check=True)
@@ -59,12 +60,8 @@ class MainWindowTest(unittest.TestCase):
     def main_window(self):
         return self.s.wait_window("TavoraPlayer Main")
 
-    def open_menus(self):
-        """The player's visible pop-up menus (tool tips, also pop-ups, do not count)."""
-        def is_menu(w):
-            return "POPUP_MENU" in subprocess.run(["xprop", "-id", w, "_NET_WM_WINDOW_TYPE"], env=self.s.env,
-                                                  capture_output=True, text=True, timeout=30).stdout
-        return [w for w in visible_windows(self.s.env, pid=self.s.player.pid) if is_menu(w)]
+    def player_windows(self):
+        return set(visible_windows(self.s.env, pid=self.s.player.pid))
 
     def wait_recorded(self, seconds, what):
         """Waits until the recording has grown by `seconds` (the engine's own clock)."""
@@ -126,18 +123,19 @@ class MainWindowTest(unittest.TestCase):
 
         # Right-click on the logo; the menu opens with nothing chosen, so the
         # eleventh item down is "한곡 반복".
+        before = self.player_windows()
         self.click(wid, *self.centre("ID_PLAYER_ROGO"), button="3")
-        wait_until(self.open_menus, what="the menu open")
+        menu = wait_until(lambda: self.player_windows() - before, what="the menu open")
         self.screenshot("root", "menu.png")
         for _ in range(11):
             self.xdo("key", "Down")
         self.xdo("key", "Return")
-        wait_until(lambda: not self.open_menus(), what="the menu closed")
+        wait_until(lambda: not menu & self.player_windows(), what="the menu closed")
 
         # Space pauses for a while and resumes; then 10 s forward, 10 s back. The
         # recording must hold enough of each for the analysis below.
         self.click(wid, *self.centre("ID_PLAYER_ROGO"))  # focus the window
-        wait_until(lambda: self.xdo("getactivewindow").strip() == wid, what="the main window active")
+        s.wait_focus(wid)
         self.xdo("key", "space")
         self.wait_recorded(1.5, "the pause")
         self.xdo("key", "space")
@@ -205,11 +203,12 @@ class MainWindowTest(unittest.TestCase):
         first, last = pitches.index(sounding[0]), len(pitches) - 1 - pitches[::-1].index(sounding[-1])
         gaps = [i for i in range(first, last) if pitches[i] is None]
         self.assertGreaterEqual(len(gaps) * window, 0.75, "Space paused")
-        # The seeks: one jump up by about 200 Hz (10 s of sweep) and one down, seen
-        # across three windows so a jump inside a window still counts whole.
-        steps = [b - a for a, b in zip(pitches, pitches[3:]) if a and b]
-        self.assertTrue(any(150 <= d <= 260 for d in steps), f"no forward seek in {steps}")
-        self.assertTrue(any(-260 <= d <= -150 for d in steps), f"no backward seek in {steps}")
+        # The seeks: one jump up by 10 s of sweep (a pitch ratio of 1.38, wherever in the
+        # file it happens) and one down, seen across three windows so a jump inside a
+        # window still counts whole.
+        steps = [b / a for a, b in zip(pitches, pitches[3:]) if a and b]
+        self.assertTrue(any(1.3 <= r <= 1.5 for r in steps), f"no forward seek in {steps}")
+        self.assertTrue(any(1 / 1.5 <= r <= 1 / 1.3 for r in steps), f"no backward seek in {steps}")
 
 
 if __name__ == "__main__":

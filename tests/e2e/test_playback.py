@@ -121,7 +121,9 @@ class PlaybackTest(unittest.TestCase):
         paused_at = recorded_seconds(wav)
         wait_until(lambda: recorded_seconds(wav) >= paused_at + 1.0, what="a second of pause")
         s.command(PLAY)  # resume
-        wait_until(lambda: quiet_after_sound(wav, 0.3), what="the rest of both tones", interval=0.3)
+        resumed_at = recorded_seconds(wav)
+        wait_until(lambda: quiet_after_sound(wav, 0.3, since=resumed_at), what="the rest of both tones",
+                   interval=0.3)
         rate, heard = self.finish(s, wav)
         levels = windows_rms(rate, heard, 0.05)
         loud = [i for i, v in enumerate(levels) if v > 0.01]
