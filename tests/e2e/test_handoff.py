@@ -21,11 +21,8 @@ class HandOffTest(unittest.TestCase):
         self.s = PlayerSession()
         self.addCleanup(self.s.close)
 
-    def wait_for_log(self, text, timeout=30):
-        deadline = time.time() + timeout
-        while text not in self.s.read_log() and time.time() < deadline:
-            time.sleep(0.05)
-        self.assertIn(text, self.s.read_log())
+    def wait_for_log(self, text):
+        self.s.wait_log(text)
 
     def save_playlist(self, paths):
         self.s.reg("add", "HKLM\\" + PLAYLIST + "\\Count", "/v", "ListCount", "/t", "REG_DWORD", "/d", str(len(paths)))

@@ -117,12 +117,7 @@ TEST(OutputTest, LostSoundServerKeepsTimeAndIsReconnected) {
     const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
     ASSERT_TRUE(BASS_ChannelPlay(stream, TRUE));
     auto seconds = [&] { return BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream)); };
-    auto waitFor = [](auto condition) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!condition() && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return condition();
-    };
+    auto waitFor = [](auto condition) { return WaitUntil(condition); };
     ASSERT_TRUE(waitFor([&] { return seconds() > 0.2; }));
 
     pulse.reset();  // the server quits
