@@ -32,7 +32,9 @@ void BackgroundJobs::Start(const std::string& kind, Job job) {
         {
             std::unique_lock<std::mutex> one;
             if (kindLock) one = std::unique_lock<std::mutex>(*kindLock);
-            if (!stop_) job(stop_);
+            // A job queued before the stop still runs, with the stop flag raised: skipping it
+            // would lose its work (a restore not yet begun would leave an empty list to save).
+            job(stop_);
         }
         slot.done = true;
     });

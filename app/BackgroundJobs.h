@@ -40,7 +40,7 @@ public:
     void Start(const std::string& kind, Job job);
     // The lock of `kind`, for a job that does that kind's work as part of its own.
     std::mutex& KindLock(const std::string& kind);
-    // Raises the stop flag; returns at once.
+    // Raises the stop flag; returns at once. Jobs already started still run, seeing it.
     void Cancel();
     bool Cancelled() const { return stop_; }
     // Waits for every job started so far; `pump` runs while waiting.

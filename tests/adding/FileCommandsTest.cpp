@@ -3,7 +3,10 @@
 // title-and-time pass; the open commands play what they added.
 #include "AddingTestSupport.h"
 
+#include <atomic>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "AudioLibrary.h"
 #include "Commands.h"
@@ -21,6 +24,26 @@ Rows TitlesAndTimes(const PlaylistModel& model) {
 }
 
 class FileCommandsTest : public AddingTest {};
+
+// A worker still inside the engine when the player closes (opening an address, reading
+// a song) ends before the engine is freed and unloaded under it.
+TEST_F(FileCommandsTest, ClosingLetsWorkersFinishBeforeTheEngineGoes) {
+    const std::string song = MakeTaggedSong(media_, "a.mp3", "mp3", "A", 1);
+    std::atomic<bool> started{false};
+    std::atomic<int> opened{-1};
+    CTavoraPlayerDlg* dlg = dlg_.get();
+    dlg_->jobs().Start("Probe", [&, dlg](const std::atomic<bool>& stop) {
+        started = true;
+        while (!stop) std::this_thread::sleep_for(std::chrono::milliseconds(1));  // closing has begun
+        const BassFunctions& b = dlg->audio().Bass();
+        const HSTREAM stream = b.BASS_StreamCreateFile ? b.BASS_StreamCreateFile(FALSE, song.c_str(), 0, 0, 0) : 0;
+        opened = stream != 0;
+        if (stream) b.BASS_StreamFree(stream);
+    });
+    ASSERT_TRUE(WaitUntil([&] { return started.load(); }));
+    dlg_.reset();
+    EXPECT_EQ(opened, 1) << "the engine was gone before the worker ended";
+}
 
 TEST_F(FileCommandsTest, OpenAddsFileNamesAtOnceThenTagTitlesAndTimes) {
     const std::string first = MakeTaggedSong(media_, "첫째 곡.mp3", "mp3", "첫 노래", 2);

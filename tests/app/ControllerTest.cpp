@@ -23,19 +23,16 @@
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "TavoraPlayerDlg.h"
-#include "../support/TempRegistry.h"
+#include "QtTestSupport.h"
+#include "TempRegistry.h"
 
 using namespace tavora;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "controller_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+using tavora::test::App;
+using tavora::test::WaitUntilWithEvents;
+
 
 struct Recorded {
     std::vector<std::pair<std::string, std::string>> calls;  // (action, path)
@@ -230,12 +227,11 @@ TEST_F(ControllerTest, PositionTimerStopsItselfWhenNothingPlays) {
     dlg.RegisterTimer(timer::kPosition, [&] { ++ticks; });
     dlg.state().isPlaying = 1;
     dlg.SetTimer(timer::kPosition, timer::kPositionPeriodMs);
-    QTest::qWait(250);
-    EXPECT_GE(ticks, 1);
+    EXPECT_TRUE(WaitUntilWithEvents([&] { return ticks >= 1; }));
     dlg.state().isPlaying = 0;
-    QTest::qWait(200);
-    EXPECT_FALSE(dlg.IsTimerActive(timer::kPosition));
+    EXPECT_TRUE(WaitUntilWithEvents([&] { return !dlg.IsTimerActive(timer::kPosition); }));
     const int after = ticks;
+    // A stopped timer must not tick again: this needs time to pass, not a state to come.
     QTest::qWait(200);
     EXPECT_EQ(ticks, after);
 }
@@ -289,10 +285,10 @@ TEST_F(ControllerTest, MessagesFromWorkerThreadsRunOnTheUiThread) {
         dlg.PostMessage(msg::Command, cmd::InvalidateList);
     });
     // The UI thread keeps handling events while the worker waits.
-    while (ranOn == std::thread::id()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return ranOn != std::thread::id(); }));
     worker.join();
     EXPECT_EQ(ranOn, std::this_thread::get_id());
-    QTRY_VERIFY(posted);
+    EXPECT_TRUE(WaitUntilWithEvents([&] { return posted; }));
 }
 
 TEST_F(ControllerTest, ProgramInfoWindowClickClosesAndStaysOne) {

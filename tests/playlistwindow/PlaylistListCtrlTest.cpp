@@ -98,12 +98,13 @@ TEST_F(ListCtrlTest, DraggingNearTheBottomEdgeScrollsEveryTick) {
     ASSERT_TRUE(list->dragging());
     QTest::mouseMove(list.get(), QPoint(50, 155));  // within 20 pixels of the bottom
     EXPECT_EQ(list->autoScroll(), 1);
-    QTest::qWait(350);  // the 100 ms timer
+    // The 100 ms timer scrolls a row each tick.
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return list->topRow() >= 2; }));
     const int top = list->topRow();
-    EXPECT_GE(top, 2);
     QTest::mouseMove(list.get(), QPoint(50, 80));
     EXPECT_EQ(list->autoScroll(), 0);
-    QTest::qWait(150);
+    // Away from the edge the scrolling stops: this needs ticks to pass, not a state to come.
+    QTest::qWait(250);
     EXPECT_EQ(list->topRow(), top);
     // Dropped on the row under the cursor, counted from the scrolled top.
     QTest::mouseRelease(list.get(), Qt::LeftButton, {}, QPoint(50, 80));
@@ -216,8 +217,7 @@ TEST_F(ListCtrlTest, TooltipShowsTheRowsTitleCutTo79Characters) {
     EXPECT_EQ(QToolTip::text(), QString::fromStdString(longTitle).left(79));
     QHelpEvent below(QEvent::ToolTip, RowPoint(5), list->mapToGlobal(RowPoint(5)));
     QApplication::sendEvent(list.get(), &below);
-    QTest::qWait(500);  // tips fade out
-    EXPECT_FALSE(QToolTip::isVisible());
+    EXPECT_TRUE(test::WaitUntilWithEvents([] { return !QToolTip::isVisible(); })) << "tips fade out";
 }
 
 TEST_F(ListCtrlTest, PaintsFixedColoursAndGreyWhenEmpty) {

@@ -150,14 +150,13 @@ TEST_F(PlaylistWindowTest, FrameStartsAMoveButTheInnerAreaDoesNot) {
 TEST_F(PlaylistWindowTest, MovingNearTheMainWindowDocksBelowIt) {
     window->show();
     window->move(103, 223);  // 7 pixels below, 3 to the right
-    QCoreApplication::processEvents();
-    EXPECT_EQ(window->pos(), QPoint(100, 216));
+    // The platform reports the move back through the event loop.
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return window->pos() == QPoint(100, 216); })) << "docked";
     EXPECT_EQ(window->dockState(), 14);
     EXPECT_TRUE(events.playlistDocked());
     QSignalSpy docking(&events, &PlayerEvents::dockingChanged);
     window->move(700, 700);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(window->pos(), QPoint(700, 700));
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return window->pos() == QPoint(700, 700); }));
     EXPECT_EQ(window->dockState(), 12);
     EXPECT_FALSE(events.playlistDocked());
     ASSERT_EQ(docking.count(), 1);
@@ -167,7 +166,7 @@ TEST_F(PlaylistWindowTest, MovingNearTheMainWindowDocksBelowIt) {
 TEST_F(PlaylistWindowTest, SpaceAndAcceleratorsSendCommands) {
     window->show();
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get(), static_cast<int>(test::kStateTimeout.count())));
     window->list()->setFocus();
     QTest::keyClick(window->list(), Qt::Key_Space);
     QTest::keyClick(window->list(), Qt::Key_Delete);

@@ -9,17 +9,11 @@
 
 #include "CommandSink.h"
 #include "PlaylistModel.h"
+#include "QtTestSupport.h"
 #include "SkinBitmap.h"
 
 namespace tavora::test {
 
-inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "playlistwindow_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 inline void UseDefaultSkin() {
     CurrentSkinFolder = std::string(TAVORA_GENERATED_SKINS_DIR) + "/Default";

@@ -9,7 +9,7 @@
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "store/RegistryStore.h"
-#include "../support/TempRegistry.h"
+#include "TempRegistry.h"
 
 using namespace tavora;
 
