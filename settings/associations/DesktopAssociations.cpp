@@ -133,6 +133,29 @@ std::string QuotedExecArgument(const std::string& path) {
     return value;
 }
 
+std::string DesktopIdOf(const FileTypeInfo& type) {
+    if (type.enqueue) return kDesktopId;
+    return std::string("tavoraplayer-") + (type.extension + 1) + ".desktop";
+}
+
+std::string ListEntryText(const std::string& programPath, const FileTypeInfo& type) {
+    std::string mimeList;
+    for (std::string& m : MimeTypesOf(type.type)) mimeList += m + ";";
+    const std::string ext = type.extension + 1;
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=TavoraPlayer (" + ext + ")\n"
+           "Name[ko]=타보라 플레이어 (" + ext + ")\n"
+           "Comment=Load the playlist into TavoraPlayer\n"
+           "Comment[ko]=재생목록을 타보라 플레이어에 불러옵니다\n"
+           "Icon=" + std::string(kProgramIconName) + "\n"
+           "Exec=" + QuotedExecArgument(programPath) + " " + type.openSwitch + "%f\n"
+           "Terminal=false\n"
+           "NoDisplay=true\n"
+           "Categories=AudioVideo;Audio;Player;\n"
+           "MimeType=" + mimeList + "\n";
+}
+
 std::string DesktopEntryText(const std::string& programPath, const std::vector<std::string>& mimeTypes) {
     const std::string program = QuotedExecArgument(programPath);
     std::string mimeList;
@@ -181,34 +204,42 @@ std::vector<std::string> DesktopEntryMimeTypes(const std::string& entryText) {
 void ApplyDesktopAssociations(const ConnectFlags& flags, const std::string& programPath,
                               const DesktopFolders& folders) {
     if (folders.dataHome.empty() || QuotedExecArgument(programPath).empty()) return;
-    const fs::path entryPath = fs::path(folders.dataHome) / "applications" / kDesktopId;
+    const fs::path applications = fs::path(folders.dataHome) / "applications";
+    const fs::path songEntry = applications / kDesktopId;
 
-    // The types registered before stay registered.
+    // The types registered before stay registered: songs by the song entry's list,
+    // playlists by their entries.
     std::set<FileType> types;
-    const std::vector<std::string> before = DesktopEntryMimeTypes(ReadText(entryPath));
+    const std::vector<std::string> before = DesktopEntryMimeTypes(ReadText(songEntry));
     for (const FileTypeInfo& t : FileTypes()) {
         const std::vector<std::string> own = MimeTypesOf(t.type);
-        const bool wasThere = std::any_of(own.begin(), own.end(), [&](const std::string& m) {
-            return std::find(before.begin(), before.end(), m) != before.end();
-        });
+        const bool wasThere = t.enqueue ? std::any_of(own.begin(), own.end(),
+                                                      [&](const std::string& m) {
+                                                          return std::find(before.begin(), before.end(), m) !=
+                                                                 before.end();
+                                                      })
+                                        : fs::exists(applications / DesktopIdOf(t));
         if (flags[static_cast<size_t>(t.type)] || wasThere) types.insert(t.type);
     }
-    std::vector<std::string> mimeTypes;
+    std::vector<std::string> songTypes;
     for (FileType type : types)
-        for (std::string& m : MimeTypesOf(type)) mimeTypes.push_back(std::move(m));
+        if (InfoOf(type).enqueue)
+            for (std::string& m : MimeTypesOf(type)) songTypes.push_back(std::move(m));
 
     InstallIcons(flags, folders.dataHome);
     WriteText(fs::path(folders.dataHome) / "mime" / "packages" / "tavoraplayer.xml", MimePackageText(types));
-    WriteText(entryPath, DesktopEntryText(programPath, mimeTypes));
+    WriteText(songEntry, DesktopEntryText(programPath, songTypes));
+    for (const FileTypeInfo& t : FileTypes())
+        if (!t.enqueue && flags[static_cast<size_t>(t.type)])
+            WriteText(applications / DesktopIdOf(t), ListEntryText(programPath, t));
 
     if (folders.configHome.empty()) return;
-    std::vector<std::string> defaults;
-    for (const FileTypeInfo& t : FileTypes())
-        if (flags[static_cast<size_t>(t.type)])
-            for (std::string& m : MimeTypesOf(t.type)) defaults.push_back(std::move(m));
-    if (defaults.empty()) return;
     const fs::path list = fs::path(folders.configHome) / "mimeapps.list";
-    WriteText(list, WithDefaultApplication(ReadText(list), kDesktopId, defaults));
+    std::string text = ReadText(list);
+    const std::string original = text;
+    for (const FileTypeInfo& t : FileTypes())
+        if (flags[static_cast<size_t>(t.type)]) text = WithDefaultApplication(text, DesktopIdOf(t), MimeTypesOf(t.type));
+    if (text != original) WriteText(list, text);
 }
 
 std::vector<std::vector<std::string>> DatabaseRefreshCommands(const DesktopFolders& folders) {

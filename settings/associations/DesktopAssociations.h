@@ -1,10 +1,13 @@
 #pragma once
 // The associations as the Linux desktop knows them, written below the user's XDG
-// folders: the player's desktop entry "tavoraplayer.desktop" (its "open" command, an
-// "Enqueue" action and the MIME types registered so far), the type icons in the
-// hicolor theme under the player's own names, a MIME package that gives those types
-// the icons (and declares ".cda"), and the player as the default application of the
-// types asked for in mimeapps.list.
+// folders. A desktop entry has one command, so each command gets its own entry, as
+// each program identifier has its own verbs in the store: "tavoraplayer.desktop" opens
+// songs ("-s", with the "Enqueue" action "-add") and is the one shown in menus;
+// "tavoraplayer-m3u.desktop" ("-list") and "tavoraplayer-pls.desktop" ("-pls") open
+// playlists and stay out of menus. Besides: the type icons in the hicolor theme under
+// the player's own names, a MIME package that gives those types the icons (and
+// declares ".cda"), and the entries as the default applications of the types asked
+// for in mimeapps.list.
 //
 // As with the store's keys, nothing is ever taken away: a type registered once stays
 // in the desktop entry and in mimeapps.list when it is no longer asked for.
@@ -27,8 +30,12 @@ struct DesktopFolders {
 // nor $HOME is set (then nothing is written there).
 DesktopFolders UserDesktopFolders();
 
-// The desktop entry's text for the program at `programPath` with these MIME types.
+// The entry that opens files of the type ("tavoraplayer.desktop" for songs).
+std::string DesktopIdOf(const FileTypeInfo& type);
+// The song entry's text for the program at `programPath` with these MIME types.
 std::string DesktopEntryText(const std::string& programPath, const std::vector<std::string>& mimeTypes);
+// The entry's text of a playlist type.
+std::string ListEntryText(const std::string& programPath, const FileTypeInfo& type);
 // The MIME types a desktop entry text lists ("MimeType=").
 std::vector<std::string> DesktopEntryMimeTypes(const std::string& entryText);
 // An Exec argument for a path: quoted, with the characters the desktop entry format

@@ -175,15 +175,25 @@ TEST_F(DesktopFolderTest, RegisteredTypesOpenWithThePlayerAndTheEntryValidates) 
     const std::string program = "/opt/타보라 플레이어/bin/tavoraplayer";
     ApplyDesktopAssociations(All(), program, folders_);
     ASSERT_TRUE(fs::exists(Entry()));
-    for (const char* mime : {"audio/mpeg", "audio/ogg", "audio/x-ms-wma", "audio/x-wav", "application/x-cda",
-                             "audio/x-mpegurl", "audio/x-scpls"}) {
+    const std::pair<const char*, const char*> defaults[] = {
+        {"audio/mpeg", "tavoraplayer.desktop"},          {"audio/ogg", "tavoraplayer.desktop"},
+        {"audio/x-ms-wma", "tavoraplayer.desktop"},      {"audio/x-wav", "tavoraplayer.desktop"},
+        {"application/x-cda", "tavoraplayer.desktop"},   {"audio/x-mpegurl", "tavoraplayer-m3u.desktop"},
+        {"audio/x-scpls", "tavoraplayer-pls.desktop"}};
+    for (const auto& [mime, entry] : defaults) {
         const auto [out, status] = Shell(Env() + "xdg-mime query default " + mime);
         EXPECT_EQ(status, 0) << mime;
-        EXPECT_EQ(out, "tavoraplayer.desktop\n") << mime;
+        EXPECT_EQ(out, std::string(entry) + "\n") << mime;
     }
-    const auto [report, status] = Shell("desktop-file-validate '" + Entry().string() + "'");
-    EXPECT_EQ(status, 0) << report;
-    EXPECT_EQ(report, "");
+    // Each entry passes the desktop's checker; the playlists' ones load lists.
+    for (const char* name : {"tavoraplayer.desktop", "tavoraplayer-m3u.desktop", "tavoraplayer-pls.desktop"}) {
+        const fs::path entry = Entry().parent_path() / name;
+        const auto [report, status] = Shell("desktop-file-validate '" + entry.string() + "'");
+        EXPECT_EQ(status, 0) << report;
+        EXPECT_EQ(report, "") << name;
+    }
+    EXPECT_NE(ReadFile(Entry().parent_path() / "tavoraplayer-pls.desktop").find(" -pls%f\n"), std::string::npos);
+    EXPECT_NE(ReadFile(Entry().parent_path() / "tavoraplayer-m3u.desktop").find(" -list%f\n"), std::string::npos);
     // The type icons are in the user's icon theme under the player's names.
     const fs::path icons = fs::path(folders_.dataHome) / "icons" / "hicolor";
     EXPECT_TRUE(fs::exists(icons / "48x48" / "mimetypes" / "tavoraplayer-mp3.png"));
@@ -196,7 +206,7 @@ TEST_F(DesktopFolderTest, ATypeSwitchedOffStaysInTheEntryAndKeepsItsDefault) {
     ApplyDesktopAssociations(Only(FileType::Wav), "/usr/bin/tavoraplayer", folders_);
     const std::vector<std::string> types = DesktopEntryMimeTypes(ReadFile(Entry()));
     EXPECT_NE(std::find(types.begin(), types.end(), "audio/mpeg"), types.end());
-    EXPECT_NE(std::find(types.begin(), types.end(), "audio/x-scpls"), types.end());
+    EXPECT_TRUE(fs::exists(Entry().parent_path() / "tavoraplayer-pls.desktop"));
     const auto [out, status] = Shell(Env() + "xdg-mime query default audio/mpeg");
     EXPECT_EQ(out, "tavoraplayer.desktop\n");
 }
@@ -213,5 +223,5 @@ TEST_F(DesktopFolderTest, TheDesktopsToolsAcceptWhatWasWritten) {
                                       "' gio info -a standard::content-type '" + track.string() + "'");
     EXPECT_NE(type.find("standard::content-type: application/x-cda"), std::string::npos) << type;
     const std::string cache = ReadFile(fs::path(folders_.dataHome) / "applications" / "mimeinfo.cache");
-    EXPECT_NE(cache.find("audio/x-scpls=tavoraplayer.desktop;"), std::string::npos) << cache;
+    EXPECT_NE(cache.find("audio/x-scpls=tavoraplayer-pls.desktop;"), std::string::npos) << cache;
 }
