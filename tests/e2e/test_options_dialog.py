@@ -1,8 +1,10 @@
 """The options dialog driven with real X events: F4 on the playlist window opens it,
-the keyboard walks its page list (a screenshot of every page is kept in
+clicks in its page list show the pages (a screenshot of every page is kept in
 <build>/e2e-artifacts/options_dialog/), a new title format re-titles the playlist, a
-new skin is applied, OK stores both, and a restart keeps them."""
+new skin is applied, the master volume slider moves the desktop's volume and follows
+it, OK stores the choices, and a restart keeps them."""
 import os
+import re
 import subprocess
 import time
 import unittest
@@ -16,6 +18,7 @@ TAGS = r"SOFTWARE\TavoraPlayer\Setting\TagSortMp3"
 SKIN = r"SOFTWARE\TavoraPlayer\Setting\Skin"
 ARTIFACTS = os.path.join(os.path.dirname(STAGE), "e2e-artifacts", "options_dialog")
 PAGES = ["general", "playlist", "sound", "skin", "filetypes"]
+LIST_X = 100  # a column of the page list right of the item texts
 
 
 def make_song(path, title, artist):
@@ -56,6 +59,28 @@ class OptionsDialogTest(unittest.TestCase):
         with open(path, "rb") as f:
             return f.read()
 
+    def highlight(self, png_path, x):
+        """The rows (first, last) of the page list's highlighted item in column x."""
+        out = subprocess.run(["convert", png_path, "-crop", f"1x10000+{x}+0", "txt:-"], capture_output=True,
+                             text=True, check=True, timeout=30).stdout
+        rows = []
+        for line in out.splitlines()[1:]:
+            m = re.match(r"\s*\d+,(\d+):\s*\((\d+),(\d+),(\d+)", line)
+            if m:
+                y, r, g, b = map(int, m.groups())
+                if b > 150 and r < 120 and g > 100:
+                    rows.append(y)
+        return (rows[0], rows[-1]) if rows else None
+
+    def click_page(self, dialog, page, top, height):
+        self.xdo("mousemove", "--window", dialog, str(LIST_X), str(top + page * height + height // 2))
+        self.xdo("click", "1")
+
+    def sink_volume(self):
+        out = subprocess.run(["pactl", "get-sink-volume", "@DEFAULT_SINK@"], env=self.s.env, capture_output=True,
+                             text=True, timeout=30).stdout
+        return int(re.search(r"(\d+)%", out).group(1))
+
     def stored_titles(self):
         count = self.s.dword(PLAYLIST + "\\Count", "ListCount") or 0
         return [self.s.string(PLAYLIST + "\\Name", str(i)) for i in range(count)]
@@ -77,21 +102,37 @@ class OptionsDialogTest(unittest.TestCase):
         list_before = self.shot(listing, "list-before.png")
         main_before = self.shot(main, "main-before.png")
 
-        # The page list has the focus: each Down shows the next page.
+        # The first item is highlighted: its rows give the list's item height.
         shots = [self.shot(dialog, f"page-{PAGES[0]}.png")]
-        for page in PAGES[1:]:
-            self.key(dialog, "Down")
+        band = self.highlight(os.path.join(ARTIFACTS, f"page-{PAGES[0]}.png"), LIST_X)
+        self.assertIsNotNone(band, "no highlighted page item")
+        top, height = band[0], band[1] - band[0] + 1
+        for number, page in enumerate(PAGES[1:], 1):
+            self.click_page(dialog, number, top, height)
             wait_until(lambda: self.shot(dialog, f"page-{page}.png") != shots[-1], what=f"the {page} page")
             shots.append(self.shot(dialog, f"page-{page}.png"))
+            moved = self.highlight(os.path.join(ARTIFACTS, f"page-{page}.png"), LIST_X)
+            self.assertEqual(moved[0], top + number * height, page)
+
+        # The sound page: the slider follows the desktop's volume, and moves it.
+        volume = self.sink_volume()
+        self.addCleanup(subprocess.run, ["pactl", "set-sink-volume", "@DEFAULT_SINK@", f"{volume}%"], env=self.s.env,
+                        timeout=30)
+        self.click_page(dialog, 2, top, height)
+        subprocess.run(["pactl", "set-sink-volume", "@DEFAULT_SINK@", "20%"], env=self.s.env, check=True, timeout=30)
+        low = self.shot(dialog, "sound-20.png")
+        subprocess.run(["pactl", "set-sink-volume", "@DEFAULT_SINK@", "80%"], env=self.s.env, check=True, timeout=30)
+        wait_until(lambda: self.shot(dialog, "sound-80.png") != low, what="the slider following the volume")
+        self.key(dialog, "Tab", "Page_Down", "Page_Down")
+        wait_until(lambda: self.sink_volume() in (77, 78), what="two pages down on the slider")
 
         # The skin page: the next skin in its list.
-        self.key(dialog, "Up")
-        wait_until(lambda: self.shot(dialog, "back-skin.png") != shots[4], what="the skin page again")
+        self.click_page(dialog, 3, top, height)
+        wait_until(lambda: self.shot(dialog, "back-skin.png") == shots[3], what="the skin page again")
         self.key(dialog, "Tab", "Down")
         # The playlist page: the second format, "가수명 - 곡명".
-        skin_chosen = self.shot(dialog, "skin-chosen.png")
-        self.key(dialog, "shift+Tab", "Up", "Up")
-        wait_until(lambda: self.shot(dialog, "back-playlist.png") != skin_chosen, what="the playlist page again")
+        self.click_page(dialog, 1, top, height)
+        wait_until(lambda: self.shot(dialog, "back-playlist.png") == shots[1], what="the playlist page again")
         self.key(dialog, "Tab", "Right")
         self.key(dialog, "Return")
         wait_until(lambda: not self.xdo("search", "--onlyvisible", "--name", "^환경 설정$").split(),
