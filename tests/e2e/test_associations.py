@@ -10,7 +10,7 @@ import tempfile
 import unittest
 
 from audio_analysis import frequency, heard_seconds, read_recording
-from tavora_e2e import PlayerSession, wait_until
+from tavora_e2e import STAGE, PlayerSession, binary, wait_until
 
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
 PLAYLIST = r"SOFTWARE\TavoraPlayer\PlayList"
@@ -66,6 +66,10 @@ class AssociationsTest(unittest.TestCase):
             self.assertEqual(self.tool("xdg-mime", "query", "default", mime).stdout, handler + "\n", mime)
             report = self.tool("desktop-file-validate", os.path.join(self.data, "applications", handler))
             self.assertEqual((report.returncode, report.stdout), (0, ""), report.stderr)
+        # The pictures the player carries reached the user's icon theme.
+        for icon in ("48x48/mimetypes/tavoraplayer-mp3.png", "256x256/mimetypes/tavoraplayer-pls.png",
+                     "32x32/apps/tavoraplayer.png"):
+            self.assertTrue(os.path.exists(os.path.join(self.data, "icons", "hicolor", icon)), icon)
         query = self.s.reg("query", r"HKCR\tavora.mp3\shell\open\command").stdout
         self.assertIn('tavoraplayer" -s%1', query)
 
@@ -109,6 +113,24 @@ class AssociationsTest(unittest.TestCase):
             self.assertIn(path, stored)
         self.assertNotIn(m3u, stored)
         self.assertNotIn(pls, stored)
+
+    def test_the_install_puts_the_player_in_the_menu(self):
+        entry = os.path.join(STAGE, "share", "applications", "tavoraplayer.desktop")
+        report = self.tool("desktop-file-validate", entry)
+        self.assertEqual((report.returncode, report.stdout), (0, ""), report.stderr)
+        with open(entry, encoding="utf-8") as f:
+            self.assertIn(f'Exec="{binary("tavoraplayer")}" -s%f', f.read())
+        self.assertTrue(os.path.exists(os.path.join(STAGE, "share", "icons", "hicolor", "48x48", "apps",
+                                                    "tavoraplayer.png")))
+        self.assertTrue(os.path.exists(os.path.join(STAGE, "share", "man", "man1", "tavoraplayer.1")))
+        # --help and --version answer without a display and start no player.
+        env = {k: v for k, v in self.s.env.items() if k != "DISPLAY"}
+        for option, start in (("--version", "tavoraplayer "), ("--help", "Usage: tavoraplayer")):
+            out = subprocess.run([binary("tavoraplayer"), option], env=env, capture_output=True, text=True,
+                                 timeout=30)
+            self.assertEqual(out.returncode, 0, out.stderr)
+            self.assertTrue(out.stdout.startswith(start), out.stdout)
+        self.assertFalse(os.path.exists(self.s.socket_path()))
 
     def test_auto_connect_off_registers_nothing_at_start(self):
         self.s.reg("add", CONTROL, "/v", "AutoConnect", "/t", "REG_DWORD", "/d", "0")
