@@ -18,7 +18,7 @@ TAVORA_RUN_PACKAGES=(
 )
 TAVORA_TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev googletest
-  xvfb xauth x11-utils xdotool openbox dbus dbus-x11 trayer imagemagick
+  xvfb xauth x11-utils x11-xserver-utils xdotool openbox dbus dbus-x11 trayer imagemagick
   ffmpeg lame vorbis-tools sox libsox-fmt-all id3v2 python3 python3-mutagen
   icecast2 ezstream curl cdrdao espeak-ng
   zip p7zip-full libarchive-tools

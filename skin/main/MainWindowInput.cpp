@@ -230,7 +230,10 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Escape: Send(cmd::Minimize); return;
     case Qt::Key_Return:
     case Qt::Key_Enter: return;
-    case Qt::Key_Space: Send(cmd::Play); return;
+    case Qt::Key_Space:
+        // Held down, it would pause and resume over and over.
+        if (!event->isAutoRepeat()) Send(cmd::Play);
+        return;
     default: SkinnedWindow::keyPressEvent(event);
     }
 }

@@ -50,6 +50,26 @@ def recorded_seconds(path):
     return (size - 44) / (rate * chans * 2)
 
 
+def tail_level(path, seconds):
+    """RMS level of the last `seconds` of the recording so far (None while shorter)."""
+    try:
+        with open(path, "rb") as f:
+            header = f.read(44)
+            size = f.seek(0, 2)
+            if len(header) < 44:
+                return None
+            chans = int.from_bytes(header[22:24], "little") or 2
+            rate = int.from_bytes(header[24:28], "little") or 44100
+            want = int(seconds * rate) * chans * 2
+            if size - 44 < want:
+                return None
+            f.seek(size - want)
+            data = f.read(want)
+    except OSError:
+        return None
+    return rms(_mono(data, chans))
+
+
 def heard_seconds(path, threshold=0.01):
     """From the first to the last sounding moment of the recording so far (0 before)."""
     rate, samples = read_recording(path)
