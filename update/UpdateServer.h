@@ -10,7 +10,7 @@
 
 namespace tavora {
 
-inline constexpr const char* kDefaultUpdateServer = "http://update.tavoraplayer.org";
+inline constexpr const char* kDefaultUpdateServer = "https://update.tavoraplayer.org";
 inline constexpr const char* kSystemUpdatePath = "/AutoUpdate/system/";
 inline constexpr const char* kSkinUpdatePath = "/AutoUpdate/skin/";
 inline constexpr const char* kSkinInstallerName = "TavoraUpdateSkin";
