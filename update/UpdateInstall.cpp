@@ -50,6 +50,8 @@ void InstallUpdate(CTavoraPlayerDlg& dlg) {
         RunUpdateDialog(std::move(setup), &d);
         if (d.isDestroyed()) return;
         d.audio().RetryMissing();
+        // The band module was only wanted on disk; the band program uses it.
+        d.audio().Unload(kDeskbandModule);
     };
     hooks.startUpdater = [](CTavoraPlayerDlg&) { StartUpdater(); };
     // Skin mode stays once asked for; the window itself runs once per request.
