@@ -83,6 +83,8 @@ bool UpdateJob::Run(const UpdateReport& report) {
         if (item.action == ItemAction::Copy) {
             const std::string staged = item.destination + ".new";
             fs::copy_file(item.downloadTarget, staged, fs::copy_options::overwrite_existing, ec);
+            // The download was made private (0600); a module reads as the installed ones do.
+            if (!ec) fs::permissions(staged, fs::perms(0755), ec);
             if (!ec) fs::rename(staged, item.destination, ec);
             if (ec) {
                 fs::remove(staged, ec);

@@ -101,6 +101,7 @@ TEST_F(UpdateJobTest, OneMissingArchiveModuleIsFetchedAndInstalledAsOneOfOne) {
     EXPECT_EQ(Installed(), std::vector<std::string>{"UnRar.so"});
     EXPECT_EQ(fs::file_size(install_.path() / "system" / "UnRar.so"), fs::file_size(kBuiltModules / kUnRarModule));
     EXPECT_TRUE(fs::exists(install_.path() / "UpdateTemp" / "UnRar.so"));  // downloads stay
+    EXPECT_EQ(fs::status(install_.path() / "system" / "UnRar.so").permissions(), fs::perms(0755));
 }
 
 TEST_F(UpdateJobTest, WithoutTheMainEngineModuleAllFourAreFetchedAndInstalled) {
