@@ -14,6 +14,7 @@
 #include "StartupRoutine.h"
 #include "StreamPlayback.h"
 #include "TavoraPlayerDlg.h"
+#include "UpdateInstall.h"
 
 namespace tavora {
 
@@ -58,6 +59,8 @@ CTavoraPlayerDlg& Application::Assemble() {
     hooks.createMainWindow = [](CTavoraPlayerDlg& d) { CreateMainWindow(d); };
     hooks.createPlaylistWindow = [](CTavoraPlayerDlg& d) { CreatePlaylistWindow(d); };
     InstallOptionsDialog(dlg, programPath_);
+    // Missing modules, the skin installer and the background updater.
+    InstallUpdate(dlg);
     return dlg;
 }
 

@@ -37,6 +37,7 @@ void CTavoraPlayerDlg::OnInitDialog() {
     WriteRegDword(keys::kOutFile, keys::kCount, 0);
     // 3. Engine and helper libraries; 4. the taskbar band; 5. the updater.
     if (hooks.loadLibraries) hooks.loadLibraries(*this);
+    if (destroyed_) return;  // told to exit while fetching what was missing
     if (hooks.findBand) hooks.findBand(*this);
     if (hooks.startUpdater) hooks.startUpdater(*this);
     // 6. The title.

@@ -81,6 +81,13 @@ bool AudioLibrary::ResolveEngine(const std::string& fileName, void* handle) {
     return ok;
 }
 
+std::vector<std::string> AudioLibrary::EntryPointNames(const std::string& fileName) {
+    std::vector<std::string> names;
+    BassFunctions unused;
+    ForEachEntryPoint(fileName, unused, [&](const char* name, auto&) { names.push_back(name); });
+    return names;
+}
+
 bool AudioLibrary::EngineLoaded() const {
     return IsLoaded(kBassModule) && IsLoaded(kBassFxModule) && IsLoaded(kBassCdModule) && IsLoaded(kBassWmaModule);
 }

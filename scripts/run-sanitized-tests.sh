@@ -23,7 +23,7 @@ case "$kind" in
     build="$here/build-tsan"
     # The playlist's loaders and scanners, the controller with its workers, the add
     # commands and the audio modules' playback threads.
-    selection=(-R 'PlaylistConcurrency|PlaylistModelSignals|PlaylistModelObservers|PlaylistLoad|M3uLoading|PlsLoading|FolderScan|TrackAdvance|ControllerTest|PlaybackControllerTest|FileCommandsTest|AddressAndListTest|AddingSongs|PlaybackTest|OutputTest|RadioTest|ChannelLifetimeTest|AudioLibraryTest')
+    selection=(-R 'PlaylistConcurrency|PlaylistModelSignals|PlaylistModelObservers|PlaylistLoad|M3uLoading|PlsLoading|FolderScan|TrackAdvance|ControllerTest|PlaybackControllerTest|FileCommandsTest|AddressAndListTest|AddingSongs|PlaybackTest|OutputTest|RadioTest|ChannelLifetimeTest|AudioLibraryTest|UpdateDialogTest|UpdateJobTest|DownloadFileTest')
     ;;
   *) echo "usage: $0 [asan|tsan] [ctest arguments...]" >&2; exit 2 ;;
 esac

@@ -1,7 +1,9 @@
 // Draws the program's own pictures: the application icon (resource 128, also used
-// for the tray), the program information picture (381 x 213), and the icons of the
+// for the tray), the program information picture (381 x 213), the icons of the
 // file types the player registers (143, 148, 149, 152, 157, 159, 193) with the
-// application icon again, at the icon theme's usual sizes (icons/hicolor/<size>/).
+// application icon again, at the icon theme's usual sizes (icons/hicolor/<size>/),
+// and the download window's background (bitmap 131, 272 x 129) and progress tile
+// (bitmap 129).
 //
 //   tavora-resgen OUTPUT_FOLDER
 //
@@ -222,6 +224,57 @@ QImage InfoPicture() {
     return img;
 }
 
+// Light where the dialog writes its dark blue status text and black counter, with a
+// groove where the progress bar (16, 67, 239 x 9) is drawn.
+QImage UpdateBackground() {
+    QImage img(272, 129, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient bg(0, 0, 0, 129);
+    bg.setColorAt(0, QColor(246, 249, 253));
+    bg.setColorAt(1, QColor(222, 232, 244));
+    p.fillRect(img.rect(), bg);
+    QLinearGradient band(0, 0, 0, 34);
+    band.setColorAt(0, QColor(40, 58, 96));
+    band.setColorAt(1, QColor(18, 26, 46));
+    p.fillRect(QRect(0, 0, 272, 34), band);
+    p.save();
+    p.translate(10, 5);
+    DrawIcon(p, 24);
+    p.restore();
+    QFont title(QStringLiteral("NanumGothic"));
+    title.setPixelSize(13);
+    title.setBold(true);
+    p.setFont(title);
+    p.setPen(QColor(236, 244, 255));
+    p.drawText(QRectF(42, 0, 226, 34), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("필수 파일 다운로드"));
+    // The bar's groove, one pixel outside the bar.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QColor(120, 140, 170));
+    p.setBrush(QColor(250, 252, 255));
+    p.drawRect(QRect(15, 66, 240, 10));
+    QFont small(QStringLiteral("NanumGothic"));
+    small.setPixelSize(11);
+    p.setFont(small);
+    p.setPen(QColor(110, 124, 146));
+    p.drawText(QRectF(16, 86, 240, 30), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+               QStringLiteral("업데이트 서버에서 파일을 받고 있습니다.\n잠시만 기다려 주세요."));
+    return img;
+}
+
+// One column of the progress bar's filling, repeated across its width.
+QImage UpdateTile() {
+    QImage img(6, 7, QImage::Format_RGB32);
+    QPainter p(&img);
+    QLinearGradient fill(0, 0, 0, 7);
+    fill.setColorAt(0, QColor(140, 210, 255));
+    fill.setColorAt(0.5, QColor(50, 140, 235));
+    fill.setColorAt(1, QColor(30, 100, 200));
+    p.fillRect(img.rect(), fill);
+    p.fillRect(QRect(5, 0, 1, 7), QColor(30, 90, 170));
+    return img;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -238,5 +291,7 @@ int main(int argc, char** argv) {
     ok = Icon(32).save(out.filePath(QStringLiteral("icons/icon32.png"))) && ok;
     ok = InfoPicture().save(out.filePath(QStringLiteral("images/info197.png"))) && ok;
     ok = SaveThemeIcons(out) && ok;
+    ok = UpdateBackground().save(out.filePath(QStringLiteral("images/update131.png"))) && ok;
+    ok = UpdateTile().save(out.filePath(QStringLiteral("images/update129.png"))) && ok;
     return ok ? 0 : 1;
 }

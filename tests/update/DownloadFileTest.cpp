@@ -1,0 +1,123 @@
+// Fetching one file: complete files land in place, anything else leaves nothing behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "DownloadFile.h"
+#include "LoopbackWebServer.h"
+#include "RawHttpServer.h"
+#include "TempFolder.h"
+#include "UpdateTestFiles.h"
+
+namespace tavora {
+namespace {
+
+namespace fs = std::filesystem;
+
+
+
+// Only the target itself may be in the folder: no temporary leftovers.
+std::vector<std::string> FilesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    return names;
+}
+
+class DownloadFileTest : public ::testing::Test {
+protected:
+    test::TempFolder served_{"served"};
+    test::TempFolder into_{"into"};
+};
+
+TEST_F(DownloadFileTest, AWholeFileLandsInPlaceWithItsProgress) {
+    const std::string body(300000, 'x');
+    test::WriteFile(served_.path() / "a.so", body);
+    test::LoopbackWebServer server(served_.str());
+    ASSERT_TRUE(server.running());
+    std::vector<int> seen;
+    DownloadOptions options;
+    options.progress = [&](int percent) { seen.push_back(percent); };
+    const DownloadResult result = DownloadFile(server.url("a.so"), (into_.path() / "a.so").string(), options);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.httpStatus, 200);
+    EXPECT_EQ(test::ReadFile(into_.path() / "a.so"), body);
+    EXPECT_EQ(FilesIn(into_.path()), std::vector<std::string>{"a.so"});
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), 100);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+}
+
+TEST_F(DownloadFileTest, AnErrorStatusKeepsThePreviousFile) {
+    test::LoopbackWebServer server(served_.str());
+    test::WriteFile(into_.path() / "a.so", "old");
+    const DownloadResult result = DownloadFile(server.url("a.so"), (into_.path() / "a.so").string());
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.httpStatus, 404);
+    EXPECT_EQ(test::ReadFile(into_.path() / "a.so"), "old");
+    EXPECT_EQ(FilesIn(into_.path()), std::vector<std::string>{"a.so"});
+}
+
+TEST_F(DownloadFileTest, ACutBodyLeavesNothing) {
+    test::RawHttpServer server("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + std::string(100, 'y'),
+                               test::RawHttpServer::After::Close);
+    const DownloadResult result = DownloadFile(server.base() + "/a.so", (into_.path() / "a.so").string());
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(FilesIn(into_.path()).empty());
+}
+
+TEST_F(DownloadFileTest, AStalledServerIsLeftAfterTheStallLimit) {
+    test::RawHttpServer server("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + std::string(100, 'y'),
+                               test::RawHttpServer::After::Hold);
+    DownloadOptions options;
+    options.stallLimit = std::chrono::seconds(1);
+    const DownloadResult result = DownloadFile(server.base() + "/a.so", (into_.path() / "a.so").string(), options);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(FilesIn(into_.path()).empty());
+}
+
+TEST_F(DownloadFileTest, AServerThatNeverAnswersIsLeftToo) {
+    test::RawHttpServer server("", test::RawHttpServer::After::Hold);
+    DownloadOptions options;
+    options.stallLimit = std::chrono::seconds(1);
+    EXPECT_FALSE(DownloadFile(server.base() + "/a.so", (into_.path() / "a.so").string(), options).ok);
+    EXPECT_TRUE(FilesIn(into_.path()).empty());
+}
+
+TEST_F(DownloadFileTest, NoServerMeansFailure) {
+    int port = 0;
+    { test::LoopbackWebServer gone(served_.str()); port = gone.port(); }
+    const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/a.so";
+    EXPECT_FALSE(DownloadFile(address, (into_.path() / "a.so").string()).ok);
+    EXPECT_TRUE(FilesIn(into_.path()).empty());
+}
+
+TEST_F(DownloadFileTest, OtherSchemesAndMissingFoldersAreRefused) {
+    test::WriteFile(served_.path() / "a.so", "secret");
+    EXPECT_FALSE(DownloadFile("file://" + (served_.path() / "a.so").string(), (into_.path() / "a.so").string()).ok);
+    EXPECT_FALSE(DownloadFile("http://127.0.0.1:1/a.so", (into_.path() / "no" / "a.so").string()).ok);
+    EXPECT_TRUE(FilesIn(into_.path()).empty());
+}
+
+TEST_F(DownloadFileTest, ACancelledTransferEnds) {
+    test::RawHttpServer server("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + std::string(100, 'y'),
+                               test::RawHttpServer::After::Hold);
+    std::atomic<bool> cancel{true};
+    DownloadOptions options;
+    options.cancel = &cancel;  // the stall limit is far away: only the cancel ends it
+    options.stallLimit = std::chrono::seconds(3600);
+    EXPECT_FALSE(DownloadFile(server.base() + "/a.so", (into_.path() / "a.so").string(), options).ok);
+    EXPECT_TRUE(FilesIn(into_.path()).empty());
+}
+
+TEST(ProgressPercentTest, IsTruncatedAndZeroWithoutALength) {
+    EXPECT_EQ(ProgressPercent(0, 0), 0);
+    EXPECT_EQ(ProgressPercent(50, 0), 0);
+    EXPECT_EQ(ProgressPercent(1, 3), 33);
+    EXPECT_EQ(ProgressPercent(2, 3), 66);
+    EXPECT_EQ(ProgressPercent(3, 3), 100);
+    EXPECT_EQ(ProgressPercent(int64_t{1} << 40, (int64_t{1} << 40) + 1), 99);
+}
+
+}  // namespace
+}  // namespace tavora
