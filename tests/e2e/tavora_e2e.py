@@ -115,6 +115,15 @@ class PlayerSession:
     def command(self, command_id, timeout=30):
         return self.send(0x0111, command_id, 0, timeout)
 
+    def answer_latency(self, timeout=30):
+        """Seconds a harmless command (repaint the main window) takes to come back."""
+        started = time.monotonic()
+        self.command(32811, timeout)  # Invalidate Main
+        return time.monotonic() - started
+
+    def store_path(self):
+        return self.env["TAVORA_REGISTRY"]
+
     def launch(self, *args, **kw):
         return subprocess.Popen([binary("tavoraplayer"), *args], env=self.env,
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, **kw)
