@@ -80,6 +80,8 @@ class PlayerSession:
         return os.path.join(self.runtime, "TavoraPlayer List")
 
     def start(self, *args):
+        if getattr(self, "log", None):
+            self.log.close()  # a restart: the new run's output replaces the old
         self.log = open(self.log_path, "wb")
         self.player = subprocess.Popen([binary("tavoraplayer"), *args], env=self.env,
                                        stdout=self.log, stderr=subprocess.STDOUT)

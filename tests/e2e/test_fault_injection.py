@@ -13,7 +13,6 @@ import random
 import re
 import shutil
 import signal
-import socket
 import sqlite3
 import subprocess
 import tempfile
@@ -244,11 +243,17 @@ class FaultInjectionTest(unittest.TestCase):
     def assert_answers(self, s, case, when):
         try:
             latency = s.answer_latency(timeout=ANSWER_BOUND)
-        except (socket.timeout, TimeoutError):
-            self.fail(f"{case}: no answer within {ANSWER_BOUND} s {when}\n{s.read_log()[-3000:]}")
         except OSError as e:
-            self.fail(f"{case}: socket gone {when}: {e}\n{s.read_log()[-3000:]}")
+            self.fail(f"{case}: no answer within {ANSWER_BOUND} s {when} ({e})\n{s.read_log()[-3000:]}")
         note(case, "answer " + when, latency)
+
+    def assert_command_answers(self, s, case, command, what):
+        started = time.monotonic()
+        try:
+            s.command(command, timeout=ANSWER_BOUND)
+        except OSError as e:
+            self.fail(f"{case}: {what} not answered within {ANSWER_BOUND} s ({e})\n{s.read_log()[-3000:]}")
+        note(case, what + " answered", time.monotonic() - started)
 
     def assert_sigterm_ends(self, s, case, bound=EXIT_BOUND):
         started = time.monotonic()
@@ -376,21 +381,28 @@ class FaultInjectionTest(unittest.TestCase):
         server = server_class()
         s = PlayerSession()
         try:
-            s.env["TAVORA_NET_OPEN_DEADLINE_MS"] = "3000"
+            # Longer than the answer bound: an open that holds up the commands shows as a
+            # hang, not as a slow answer.
+            s.env["TAVORA_NET_OPEN_DEADLINE_MS"] = "8000"
             if route == "-s":
                 self.start(s, case, "-s" + server.url)
             else:
                 write_playlist(s.store_path(), [("fault local", "01:00", local), (server.url, "URL", server.url)])
                 self.start(s, case)
-                s.command(PLAY, timeout=ANSWER_BOUND)
+                self.assert_command_answers(s, case, PLAY, "Play")
                 self.wait_window_named(s, "fault local", START_BOUND, "window titled with the local song")
-                started = time.monotonic()
-                s.command(NEXT, timeout=ANSWER_BOUND)
-                note(case, "Next answered", time.monotonic() - started)
-            wait_until(lambda: server.accepted, START_BOUND, "connection to the radio server")
-            self.assert_answers(s, case, "during the open")
-            self.assert_answers(s, case, "after the open")
+            # A missed answer is reported after SIGTERM was tried too.
+            missed = []
+            try:
+                if route == "Next":
+                    self.assert_command_answers(s, case, NEXT, "Next to the radio row")
+                wait_until(lambda: server.accepted, START_BOUND, "connection to the radio server")
+                self.assert_answers(s, case, "during the open")
+            except AssertionError as e:
+                missed.append(str(e))
+            # Ended while the open may still be waiting for the server.
             self.assert_sigterm_ends(s, case)
+            self.assertFalse(missed, missed)
         finally:
             server.stop()
             s.close()
@@ -418,7 +430,7 @@ class FaultInjectionTest(unittest.TestCase):
         self.hand_over(s, "-list" + m3u)
         self.assert_answers(s, case, "after -list")
         # Playing from the top passes the three over and reaches the song.
-        s.command(PLAY, timeout=ANSWER_BOUND)
+        self.assert_command_answers(s, case, PLAY, "Play")
         self.assert_answers(s, case, "while playing the list")
         self.wait_window_named(s, "fault good", 30, "window titled with the playable song")
         self.assert_sigterm_ends(s, case)
@@ -449,13 +461,14 @@ class FaultInjectionTest(unittest.TestCase):
         self.hand_over(s, "-add" + added)
         self.assert_answers(s, case, "after the hand-over")
         filler = os.path.join(mount, "filler")
-        with open(filler, "wb") as f:
-            try:
-                while True:
-                    f.write(b"\0" * 4096)
-                    f.flush()
-            except OSError:
+        fd = os.open(filler, os.O_WRONLY | os.O_CREAT, 0o600)
+        try:
+            while os.write(fd, b"\0" * 4096):
                 pass
+        except OSError:
+            pass  # full
+        finally:
+            os.close(fd)
         self.assert_sigterm_ends(s, case)
         os.remove(filler)
         assert_whole_list(self, s.store_path(), [old])
