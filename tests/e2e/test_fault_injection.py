@@ -205,12 +205,16 @@ class SoundServer:
             return
         with open(os.path.join(self.dir, ".lock"), "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
-            with open(os.path.join(self.dir, "log", "pulse.log"), "ab") as log:
-                p = subprocess.Popen(self.argv, env=self.environ, cwd=self.cwd, stdin=subprocess.DEVNULL,
-                                     stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
+            # Through a shell that leaves it running in the background: the server
+            # belongs to the desktop, not to this test process.
+            log = os.path.join(self.dir, "log", "pulse.log")
+            out = subprocess.run(["sh", "-c", '"$@" </dev/null >>"$0" 2>&1 & echo $!', log, *self.argv],
+                                 env=self.environ, cwd=self.cwd, capture_output=True, text=True,
+                                 start_new_session=True, check=True, timeout=30).stdout
+            pid = int(out)
             with open(self.pids) as f:
                 lines = [line for line in f if line.split()[0] != "pulse"]
-            lines.append(f"pulse {p.pid} {self._starttime(p.pid)}\n")
+            lines.append(f"pulse {pid} {self._starttime(pid)}\n")
             with open(self.pids + ".tmp", "w") as f:
                 f.writelines(lines)
             os.replace(self.pids + ".tmp", self.pids)
@@ -538,15 +542,31 @@ class FaultInjectionTest(unittest.TestCase):
         self.soft(self.assert_sigterm_ends, s, case)
         self.soft(self.assert_message, s, case, messages, words)
         self.assert_nothing_missed()
+        return s
+
+    def assert_damaged_store_kept(self, s, damaged):
+        """The damaged file is kept beside the new store, byte for byte."""
+        db = s.store_path()
+        kept = [os.path.join(s.dir, n) for n in os.listdir(s.dir)
+                if n.startswith(os.path.basename(db) + ".") and n not in ("registry.db-wal", "registry.db-shm")]
+        contents = []
+        for path in kept:
+            with open(path, "rb") as f:
+                contents.append(f.read())
+        self.assertIn(damaged, contents, f"the damaged store is not kept (files {kept})")
+        self.assertEqual(read_playlist(db)[1], [], "the new store's playlist")
 
     def test_corrupt_store_random_bytes(self):
+        garbage = random.Random(7).randbytes(64 * 1024)
+
         def damage(db):
             for suffix in ("-wal", "-shm"):
                 if os.path.exists(db + suffix):
                     os.remove(db + suffix)
             with open(db, "wb") as f:
-                f.write(random.Random(7).randbytes(64 * 1024))
-        self.store_case("corrupt store (random bytes)", damage)
+                f.write(garbage)
+        s = self.store_case("corrupt store (random bytes)", damage)
+        self.assert_damaged_store_kept(s, garbage)
 
     def test_corrupt_store_truncated(self):
         def damage(db):
@@ -558,7 +578,11 @@ class FaultInjectionTest(unittest.TestCase):
             con.close()
             with open(db, "r+b") as f:
                 f.truncate(os.path.getsize(db) // 2)
-        self.store_case("corrupt store (truncated)", damage)
+                f.seek(0)
+                damaged.append(f.read())
+        damaged = []
+        s = self.store_case("corrupt store (truncated)", damage)
+        self.assert_damaged_store_kept(s, damaged[0])
 
     def test_unwritable_store(self):
         def damage(db):
@@ -569,7 +593,9 @@ class FaultInjectionTest(unittest.TestCase):
             if r.returncode != 0:
                 self.skipTest("chattr +i is not possible here: " + r.stderr.strip())
             return lambda: subprocess.run(["chattr", "-i", db], check=False)
-        self.store_case("unwritable store (chattr +i)", damage)
+        s = self.store_case("unwritable store (chattr +i)", damage)
+        warnings = [line for line in s.read_log().splitlines() if s.store_path() in line]
+        self.assertEqual(len(warnings), 1, f"one warning about the store: {warnings}")
 
     def test_locked_store(self):
         def damage(db):
