@@ -453,8 +453,9 @@ class FaultInjectionTest(unittest.TestCase):
         self.wait_window_named(s, "fault good", 30, "window titled with the playable song")
         self.assert_sigterm_ends(s, case)
         # Saved at exit: the title pass finished for the real song.
-        titles = [r[0] for r in read_playlist(s.store_path())[1]]
-        self.assertIn("fault good", titles)
+        rows = read_playlist(s.store_path())[1]
+        print(f"  [{case}] stored rows: {[(t, d, os.path.basename(p or '')) for t, d, p in rows]}")
+        self.assertIn("fault good", [r[0] for r in rows])
 
     # -- 5 ------------------------------------------------------------------------
 
