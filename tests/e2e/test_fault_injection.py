@@ -460,24 +460,24 @@ class FaultInjectionTest(unittest.TestCase):
 
     # -- 6 ------------------------------------------------------------------------
 
-    def start_with_message(self, s, case, words):
-        """Starts the player and waits for its main window; a dialog on the way is the
-        message (and is closed with Return, as a user would). Else the message is a log
-        line naming one of words."""
+    def close_new_dialogs(self, s, case, dialogs):
+        """A dialog of the player is its message: noted, and closed with Return as a
+        user would."""
+        for w in player_windows(s):
+            if w not in dialogs and is_dialog(s, w):
+                dialogs.append(w)
+                print(f"  [{case}] message: {xdo(s, 'getwindowname', w).strip()!r}")
+                xdo(s, "key", "--window", w, "Return")
+
+    def start_until_main_window(self, s, case, dialogs):
         started = time.monotonic()
         s.start()
-        dialogs = []
 
         def main_shown():
             if s.player.poll() is not None:
                 self.fail(f"{case}: player ended with {s.player.returncode}\n{s.read_log()[-3000:]}")
-            wids = player_windows(s)
-            for w in wids:
-                if is_dialog(s, w) and w not in dialogs:
-                    dialogs.append(w)
-                    print(f"  [{case}] message: {xdo(s, 'getwindowname', w).strip()!r}")
-                    xdo(s, "key", "--window", w, "Return")
-            return [w for w in wids if titled(xdo(s, "getwindowname", w).strip(), MAIN_TITLE)]
+            self.close_new_dialogs(s, case, dialogs)
+            return [w for w in player_windows(s) if titled(xdo(s, "getwindowname", w).strip(), MAIN_TITLE)]
 
         try:
             wid = wait_until(main_shown, START_BOUND, f"main window ({case})")[0]
@@ -486,15 +486,20 @@ class FaultInjectionTest(unittest.TestCase):
                       f"{s.read_log()[-3000:]}")
         note(case, "main window shown", time.monotonic() - started)
         s.wait_ready(START_BOUND)
-        log = s.read_log()
-        lines = [line for line in log.splitlines() if any(w.lower() in line.lower() for w in words)]
-        for line in lines[:3]:
-            print(f"  [{case}] log: {line}")
-        return wid, dialogs or lines
+        return wid
 
-    def assert_message(self, s, case, messages, words):
-        self.assertTrue(messages, f"{case}: no message (no dialog, no log line naming {words})\n"
-                        f"{s.read_log()[-3000:]}")
+    def assert_message(self, s, case, dialogs, words):
+        """The user is told: a dialog, or else a log line naming one of words."""
+        def told():
+            self.close_new_dialogs(s, case, dialogs)
+            return dialogs or [line for line in s.read_log().splitlines()
+                               if any(w.lower() in line.lower() for w in words)]
+        try:
+            found = wait_until(told, START_BOUND, "message")
+        except AssertionError:
+            self.fail(f"{case}: no message (no dialog, no log line naming {words})\n{s.read_log()[-3000:]}")
+        if found is not dialogs:
+            print(f"  [{case}] log: {found[0]}")
 
     def store_case(self, case, damage):
         s = self.session()
@@ -503,11 +508,11 @@ class FaultInjectionTest(unittest.TestCase):
         undo = damage(db)
         if undo:
             self.addCleanup(undo)
-        words = [os.path.basename(db), "store", "settings"]
-        _, messages = self.soft(self.start_with_message, s, case, words) or (None, [])
+        dialogs = []
+        self.soft(self.start_until_main_window, s, case, dialogs)
+        self.soft(self.assert_message, s, case, dialogs, [os.path.basename(db), "store", "settings"])
         self.soft(self.assert_answers, s, case, "after the start")
         self.soft(self.assert_sigterm_ends, s, case)
-        self.soft(self.assert_message, s, case, messages, words)
         self.assert_nothing_missed()
         return s
 
@@ -598,15 +603,15 @@ class FaultInjectionTest(unittest.TestCase):
         s.reg("add", r"HKLM\SOFTWARE\TavoraPlayer", "/v", "Install_Dir", "/t", "REG_SZ", "/d", install)
         s.reg("add", SKIN, "/v", "SelectSkinName", "/t", "REG_SZ", "/d", selected_name)
 
-        words = ["skin", "Broken"]
-        wid, messages = self.soft(self.start_with_message, s, case, words) or (None, [])
+        dialogs = []
+        wid = self.soft(self.start_until_main_window, s, case, dialogs)
         size = window_size(s, wid) if wid else None
         print(f"  [{case}] main window {size}")
-        self.soft(self.assert_answers, s, case, "after the start")
-        self.soft(self.assert_sigterm_ends, s, case)
         # The broken skin gives way to the default skin, at its size.
         self.soft(self.assertEqual, size, default_main_size(), "main window size")
-        self.soft(self.assert_message, s, case, messages, words)
+        self.soft(self.assert_message, s, case, dialogs, ["skin", "Broken"])
+        self.soft(self.assert_answers, s, case, "after the start")
+        self.soft(self.assert_sigterm_ends, s, case)
         self.assert_nothing_missed()
 
     def default_skin_xml(self, name):
