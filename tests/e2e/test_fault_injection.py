@@ -7,7 +7,6 @@ The bounds asserted here only catch hangs (a slow, loaded machine must pass them
 times measured are printed at the end, to be read against the player's own targets
 (answers within 1 s, starts within 5 s, ends within 5 s of SIGTERM).
 """
-import fcntl
 import os
 import random
 import re
@@ -121,70 +120,52 @@ def is_dialog(s, wid):
     return "_NET_WM_WINDOW_TYPE_DIALOG" in out
 
 
-# ---- the private desktop's sound server ------------------------------------------
+# ---- a sound server of the test's own ----------------------------------------------
 
 class SoundServer:
-    """Stops and starts the desktop's PulseAudio the way start-desktop-env.sh runs it,
-    keeping the desktop's process list right so that stopping the desktop ends it."""
+    """A PulseAudio started as the private desktop starts its own (null sink, socket
+    without authentication), but for one test: restarting it leaves the desktop's
+    server, which later tests use, alone."""
 
-    def __init__(self):
-        self.dir = os.environ["DESKTOP_ENV_DIR"]
-        self.pids = os.path.join(self.dir, "pids")
-        self.argv = self.environ = self.cwd = None
+    def __init__(self, folder):
+        self.folder = folder
+        os.makedirs(os.path.join(folder, "state"), exist_ok=True)
+        self.config = os.path.join(folder, "default.pa")
+        with open(self.config, "w") as f:
+            f.write("load-module module-null-sink sink_name=null_out rate=48000 channels=2\n"
+                    "set-default-sink null_out\n"
+                    f"load-module module-native-protocol-unix socket={folder}/native auth-anonymous=1\n")
+        with open(os.path.join(folder, "client.conf"), "w") as f:
+            f.write("autospawn = no\n")
+        self.client_env = {"PULSE_SERVER": f"unix:{folder}/native",
+                           "PULSE_CLIENTCONFIG": os.path.join(folder, "client.conf")}
+        self.process = None
 
-    def _record(self):
-        with open(self.pids) as f:
-            for line in f:
-                name, pid, start = line.split()
-                if name == "pulse":
-                    return int(pid), start
-        raise RuntimeError("the desktop runs no sound server")
-
-    @staticmethod
-    def _starttime(pid):
-        try:
-            with open(f"/proc/{pid}/stat") as f:
-                fields = f.read().rsplit(") ", 1)[1].split()
-        except (OSError, IndexError):
-            return None
-        return None if fields[0] == "Z" else fields[19]
-
-    def answers(self, env):
-        return subprocess.run(["pactl", "info"], env=env, capture_output=True, timeout=30).returncode == 0
-
-    def stop(self):
-        pid, start = self._record()
-        with open(f"/proc/{pid}/cmdline", "rb") as f:
-            self.argv = [a.decode() for a in f.read().split(b"\0") if a]
-        with open(f"/proc/{pid}/environ", "rb") as f:
-            self.environ = dict(e.decode().split("=", 1) for e in f.read().split(b"\0") if b"=" in e)
-        self.cwd = os.readlink(f"/proc/{pid}/cwd")
-        os.kill(pid, signal.SIGTERM)
-        try:
-            wait_until(lambda: self._starttime(pid) != start, 10, "sound server exit")
-        except AssertionError:
-            os.kill(pid, signal.SIGKILL)
-            wait_until(lambda: self._starttime(pid) != start, 10, "sound server exit after SIGKILL")
+    def answers(self):
+        return subprocess.run(["pactl", "info"], env={**os.environ, **self.client_env},
+                              capture_output=True, timeout=30).returncode == 0
 
     def start(self):
-        if not self.argv or self.answers(self.environ):
-            return
-        with open(os.path.join(self.dir, ".lock"), "w") as lock:
-            fcntl.flock(lock, fcntl.LOCK_EX)
-            # Through a shell that leaves it running in the background: the server
-            # belongs to the desktop, not to this test process.
-            log = os.path.join(self.dir, "log", "pulse.log")
-            out = subprocess.run(["sh", "-c", '"$@" </dev/null >>"$0" 2>&1 & echo $!', log, *self.argv],
-                                 env=self.environ, cwd=self.cwd, capture_output=True, text=True,
-                                 start_new_session=True, check=True, timeout=30).stdout
-            pid = int(out)
-            with open(self.pids) as f:
-                lines = [line for line in f if line.split()[0] != "pulse"]
-            lines.append(f"pulse {pid} {self._starttime(pid)}\n")
-            with open(self.pids + ".tmp", "w") as f:
-                f.writelines(lines)
-            os.replace(self.pids + ".tmp", self.pids)
-        wait_until(lambda: self.answers(self.environ), 20, "answer of the restarted sound server")
+        env = {**os.environ, "HOME": self.folder, "XDG_RUNTIME_DIR": self.folder,
+               "PULSE_RUNTIME_PATH": self.folder, "PULSE_STATE_PATH": os.path.join(self.folder, "state")}
+        with open(os.path.join(self.folder, "pulse.log"), "ab") as log:
+            self.process = subprocess.Popen(
+                ["pulseaudio", "-n", f"--file={self.config}", "--daemonize=no", "--system=false",
+                 "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no", "--realtime=no",
+                 "--high-priority=no", "--log-target=stderr", "--log-level=notice"],
+                env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
+        wait_until(lambda: self.answers() or self.process.poll() is not None, 20, "sound server answer")
+        if self.process.poll() is not None:
+            raise RuntimeError(f"the sound server ended with {self.process.returncode}")
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
 
 
 def sink_inputs_of(s):
@@ -324,8 +305,10 @@ class FaultInjectionTest(unittest.TestCase):
     def test_sound_server_restart_while_playing(self):
         case = "sound server restart"
         s = self.session(audio="pulse")
-        server = SoundServer()
-        self.addCleanup(server.start)
+        server = SoundServer(os.path.join(self.media, "pulse"))
+        self.addCleanup(server.stop)
+        server.start()
+        s.env.update(server.client_env)
         first = make_song(os.path.join(self.media, "fault one.mp3"), "fault one", 20)
         others = [make_song(os.path.join(self.media, f"fault {n}.mp3"), f"fault {n}", 20) for n in ("two", "three")]
         self.start(s, case, "-s" + first)
