@@ -18,6 +18,7 @@
 // controller's SendMessage/PostMessage.
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <list>
 #include <map>
@@ -39,12 +40,15 @@ public:
     void Start(const std::string& kind, Job job);
     // The lock of `kind`, for a job that does that kind's work as part of its own.
     std::mutex& KindLock(const std::string& kind);
-    // Raises the stop flag; returns at once.
+    // Raises the stop flag; returns at once. Jobs already started still run, seeing it.
     void Cancel();
     bool Cancelled() const { return stop_; }
     // Waits for every job started so far; `pump` runs while waiting.
     void Join(const std::function<void()>& pump = {});
     void StopAll(const std::function<void()>& pump = {});
+    // The same, waiting at most `limit` in all (a job stuck in a network call cannot be
+    // interrupted). Returns how many jobs are still running; they are left running.
+    size_t StopAllWithin(const std::function<void()>& pump, std::chrono::milliseconds limit);
     // Waits until every job started so far has ended (tests).
     void WaitIdle();
 

@@ -6,7 +6,7 @@
 namespace tavora::cmd {
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 65> kNames{{
+constexpr std::array<std::pair<int, std::string_view>, 77> kNames{{
     {OpenFolder, "Open Folder"},
     {Play, "Play"},
     {Back, "Back"},
@@ -72,6 +72,18 @@ constexpr std::array<std::pair<int, std::string_view>, 65> kNames{{
     {InvalidateList, "Invalidate List"},
     {UpdateTag, "Update Tag"},
     {AutoUpdateSkin, "Auto Update Skin"},
+    {SetVolume, "Set Volume"},
+    {SetMute, "Set Mute"},
+    {SeekDrag, "Seek Drag"},
+    {SeekTo, "Seek To"},
+    {SetRepeatMode, "Set Repeat Mode"},
+    {SetShuffle, "Set Shuffle"},
+    {SetVolumeRange, "Set Volume Range"},
+    {SetPositionRange, "Set Position Range"},
+    {HandOffAdd, "Hand Off Add"},
+    {HandOffAddAndPlay, "Hand Off Add And Play"},
+    {HandOffLoadM3u, "Hand Off Load M3u"},
+    {HandOffLoadPls, "Hand Off Load Pls"},
 }};
 
 }  // namespace

@@ -1,6 +1,12 @@
 #pragma once
 // The controller's command identifiers. Every button, menu item, key and tray entry
-// ends up as one of these, sent to the controller as a command message.
+// ends up as one of these, sent to the controller through the command sink
+// (CommandSink.h). The numbers 32771..32874 are the ones other programs send through
+// the hand-off socket; the commands from 33000 on carry their data with them and are
+// only sent by the player's own windows.
+//
+// The main window's own menu and accelerator numbers are another space
+// (MainMenuId in skin/main): a scoped enum, so that one cannot be sent for the other.
 
 #include <string_view>
 
@@ -72,6 +78,20 @@ enum Command : int {
     InvalidateList = 32871,
     UpdateTag = 32873,
     AutoUpdateSkin = 32874,
+
+    // Commands with data (CommandData.value / .path).
+    SetVolume = 33000,         // value: volume-slider units; un-mutes
+    SetMute = 33001,           // value: 1 muted, 0 not
+    SeekDrag = 33002,          // value: 1 the position slider is held, 0 let go
+    SeekTo = 33003,            // value: seconds from the start
+    SetRepeatMode = 33004,     // value: 0 none, 1 one, 2 all
+    SetShuffle = 33005,        // value: 1 on (a new order is drawn), 0 off
+    SetVolumeRange = 33006,    // value: the volume slider's length (a skin was loaded)
+    SetPositionRange = 33007,  // value: the position slider's length
+    HandOffAdd = 33010,        // path: "-add", and "-s" when not played
+    HandOffAddAndPlay = 33011, // path: "-s" as the first argument
+    HandOffLoadM3u = 33012,    // path: "-list"
+    HandOffLoadPls = 33013,    // path: "-pls"
 };
 
 // The name of a command as the hidden command menu lists it ("" for unknown ids).

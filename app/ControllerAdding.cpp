@@ -12,7 +12,6 @@
 #include "BackgroundJobs.h"
 #include "Commands.h"
 #include "DisplayTitle.h"
-#include "DroppedPath.h"
 #include "FolderScanner.h"
 #include "M3uLoader.h"
 #include "Messages.h"
@@ -58,20 +57,20 @@ public:
         dlg_.RegisterCommand(OpenTotal, [this] { OpenByDefault(); });
         dlg_.RegisterCommand(OpenFolder, [this] { ChooseFolderAndScan(false); });
         dlg_.RegisterCommand(OpenFolderPlay, [this] { ChooseFolderAndScan(true); });
-        dlg_.RegisterCommand(OpenFolderDrag, [this] {
-            if (auto folder = DroppedPath::get().Take(DroppedKind::Folder)) QueueScan(*folder, false);
+        dlg_.RegisterCommand(OpenFolderDrag, [this](const CommandData& d) {
+            if (!d.path.empty()) QueueScan(d.path, false);
         });
-        dlg_.RegisterCommand(OpenFileDrag, [this] { AddDroppedFile(); });
+        dlg_.RegisterCommand(OpenFileDrag, [this](const CommandData& d) { AddDroppedFile(d.path); });
         dlg_.RegisterCommand(ListAddUrl, [this] { AskAddress(false); });
         dlg_.RegisterCommand(OpenUrl, [this] { AskAddress(true); });
-        dlg_.RegisterCommand(CreateUrl, [this] { CreateUrlFromPending(); });
+        dlg_.RegisterCommand(CreateUrl, [this](const CommandData& d) { CreateUrlFromPending(d.path); });
         dlg_.RegisterCommand(ListSave, [this] { SaveList(); });
         dlg_.RegisterCommand(ListLoad, [this] {
             if (auto path = Ask([&](QWidget* parent) { return dialogs_->ChooseListToLoad(parent); }))
                 LoadM3u(M3uLoadMode::Dialog, *path);
         });
-        dlg_.RegisterCommand(OutFileLoadPlayTemp, [this] {
-            if (auto path = DroppedPath::get().Take(DroppedKind::M3uList)) LoadM3u(M3uLoadMode::Dropped, *path);
+        dlg_.RegisterCommand(OutFileLoadPlayTemp, [this](const CommandData& d) {
+            if (!d.path.empty()) LoadM3u(M3uLoadMode::Dropped, d.path);
         });
         PlaybackViews& views = dlg_.playback().views();
         views.openFileDialog = [this] { OpenChosenFiles(); };
@@ -206,8 +205,8 @@ private:
     }
 
     // "Open File Drag": one row, titled and measured before the command returns.
-    void AddDroppedFile() {
-        const std::optional<std::string> path = DroppedPath::get().Take(DroppedKind::File);
+    void AddDroppedFile(const std::string& dropped) {
+        const std::optional<std::string> path = dropped.empty() ? std::nullopt : std::optional<std::string>(dropped);
         if (!path) return;
         const int row = AddFileQuick(model_, *path, ArchiveHandler());
         if (row < 0) return;
@@ -243,13 +242,12 @@ private:
         playAddress_ = play;
         const std::optional<std::string> address = Ask([&](QWidget* parent) { return dialogs_->AskAddress(parent); });
         if (!address || address->empty()) return;
-        DroppedPath::get().Put(DroppedKind::Address, *address);
-        dlg_.SendCommand(cmd::CreateUrl);
+        dlg_.Send(cmd::CreateUrl, CommandData::Path(*address));
     }
 
     // "Create Url": a list is read as PLS, anything else added as an internet stream.
-    void CreateUrlFromPending() {
-        const std::optional<std::string> address = DroppedPath::get().Take(DroppedKind::Address);
+    void CreateUrlFromPending(const std::string& typed) {
+        const std::optional<std::string> address = typed.empty() ? std::nullopt : std::optional<std::string>(typed);
         if (!address || address->empty()) return;
         const bool play = playAddress_;
         if (IsPlsSource(*address)) {

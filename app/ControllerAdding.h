@@ -10,8 +10,8 @@
 // first new row on. Dialogs run modally on the UI thread; the adding, scanning, list
 // loading and the opening of addresses run on the controller's workers (jobs of one
 // kind never interleave: "Add", "FolderScan", "M3uLoad", "PlsLoad", "UrlAdd",
-// "TitleTimeRefresh"). Paths from drops and the address dialog arrive through
-// DroppedPath.
+// "TitleTimeRefresh"). Paths from drops and the address dialog arrive as the
+// command's data.
 //
 // Threading: call these functions on the UI thread.
 

@@ -1,9 +1,10 @@
 #pragma once
-// The places where subsystems join the controller's initialisation. Each subsystem
-// sets its hooks once, before the controller initialises (its registration function
-// is called from the program's start-up); an unset hook is a step the build lacks.
+// The places where subsystems join the controller's initialisation. The controller
+// owns one set (CTavoraPlayerDlg::hooks()); the engine steps are filled by the
+// controller itself, the window steps by the Application that assembles the player.
+// An unset hook is a step the build lacks.
 //
-// Threading: set before the event loop starts; called on the UI thread.
+// Threading: set before the controller initialises; called on the UI thread.
 
 #include <functional>
 
@@ -29,8 +30,6 @@ struct ControllerHooks {
     // The saved playlist, restored on a worker; `then` (if set) runs on the UI thread
     // once every saved row is in the list.
     std::function<void(CTavoraPlayerDlg&, std::function<void()> then)> restorePlaylist;
-
-    static ControllerHooks& get();
 };
 
 }  // namespace tavora

@@ -3,9 +3,8 @@
 // and output, placement, the three skinned windows, mixer, settings, tray, taskbar
 // options and finally the command line (or the saved playlist).
 //
-// Steps that belong to a subsystem call into it through the hooks it registered
-// (see ControllerHooks.h); a subsystem that is absent from the build simply leaves
-// its step empty.
+// Steps that belong to a subsystem call into it through the controller's hooks (see
+// ControllerHooks.h); a subsystem that is absent from the build leaves its step empty.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
@@ -13,7 +12,7 @@
 
 #include <cstdio>
 
-#include "ControllerHooks.h"
+#include "Commands.h"
 #include "HandOffArgument.h"
 #include "HandOffChannel.h"
 #include "InstallFolder.h"
@@ -31,7 +30,7 @@ const char* const kPlayerTitle = "타보라 플레이어";
 }
 
 void CTavoraPlayerDlg::OnInitDialog() {
-    ControllerHooks& hooks = ControllerHooks::get();
+    ControllerHooks& hooks = hooks_;
     // 1. Icon 128.
     setWindowIcon(QIcon(QStringLiteral(":/res/icons/icon128.png")));
     // 2. No handed-over argument is pending.
@@ -142,31 +141,32 @@ void CTavoraPlayerDlg::ApplyTaskbarOptions() {
         platform::SetSkipTaskbar(this, true);
         return;
     }
-    SendCommand(32843);  // Always Top
+    SendCommand(cmd::AlwaysTop);
     if (!state_.showTaskbar) platform::SetSkipTaskbar(this, false);
 }
 
 void CTavoraPlayerDlg::RunCommandLine() {
-    ControllerHooks& hooks = ControllerHooks::get();
     if (commandLine_.empty()) {
-        if (hooks.restorePlaylist) hooks.restorePlaylist(*this, {});
+        if (hooks_.restorePlaylist) hooks_.restorePlaylist(*this, {});
         return;
     }
     const std::optional<int> number = IncrementRegDword(keys::kOutFile, keys::kCount);
     if (!number) {
         std::fprintf(stderr, "tavoraplayer: the settings store could not be written; \"%s\" was not taken.\n",
                      commandLine_.c_str());
-        if (hooks.restorePlaylist) hooks.restorePlaylist(*this, {});
+        if (hooks_.restorePlaylist) hooks_.restorePlaylist(*this, {});
         return;
     }
     WriteRegString(keys::kOutFile, std::to_string(*number), commandLine_);
     // "-add" appends to the playlist of the last session, so that is restored first
     // (otherwise saving at exit would replace it by the one added row); "-s" starts
     // without it.
-    if (ParseHandOffArgument(commandLine_).kind == HandOffSwitch::Add && hooks.restorePlaylist) {
-        hooks.restorePlaylist(*this, [this, n = *number] { OnOutFileLoad(n); });
+    if (ParseHandOffArgument(commandLine_).kind == HandOffSwitch::Add && hooks_.restorePlaylist) {
+        hooks_.restorePlaylist(*this, [this, n = *number] { OnOutFileLoad(n); });
         return;
     }
+    // The list this command line builds replaces the stored one.
+    MarkPlaylistLoaded();
     OnOutFileLoad(*number);
 }
 

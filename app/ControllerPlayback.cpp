@@ -2,22 +2,27 @@
 // commands and timers that drive the current stream.
 #include <QCoreApplication>
 #include <QLoggingCategory>
-#include <QThread>
 
 #include "AudioLibrary.h"
 #include "BackgroundJobs.h"
 #include "Commands.h"
 #include "DisplayTitle.h"
-#include "ControllerHooks.h"
 #include "InternetStream.h"
 #include "MessageBox.h"
+#include "Messages.h"
 #include "PlaylistModel.h"
 #include "StreamPlayback.h"
 #include "TavoraPlayerDlg.h"
+#include "UiThread.h"
 
 Q_LOGGING_CATEGORY(lcEngine, "tavora.engine", QtInfoMsg)
 
 namespace tavora {
+
+namespace {
+// How long a worker deleting the playing row waits for the stream to stop.
+constexpr std::chrono::seconds kReleaseWait{5};
+}  // namespace
 
 void CTavoraPlayerDlg::RegisterPlaybackCommands() {
     using namespace cmd;
@@ -35,24 +40,20 @@ void CTavoraPlayerDlg::RegisterPlaybackCommands() {
     RegisterCommand(CreateReverse, [&p] { p.CreateReverse(); });
     // A row's title by its extension: tag titles for MP3, WMA/ASF and OGG files.
     p.views().titleForPath = [](const std::string& path) { return ReadDisplayTitle(path, LoadTitleSettings()); };
-    RegisterTimer(3, [&p] { p.OnPositionTimer(); });
-    RegisterTimer(5, [&p] { p.OnStreamHeadersTimer(); });
+    RegisterTimer(timer::kPosition, [&p] { p.OnPositionTimer(); });
+    RegisterTimer(timer::kStreamHeaders, [&p] { p.OnStreamHeadersTimer(); });
     // A deleted row whose extracted file is playing frees the stream first. The delete
-    // commands run on the UI thread itself: a queued call that waits for this thread
-    // would wait for ever, so the stream is stopped directly there; a worker (a list
-    // load replacing the list) waits until the UI thread has stopped it.
+    // commands run on the UI thread itself, where the stream is stopped directly; a
+    // worker (a list load replacing the list) waits, within a bound, until the UI
+    // thread has stopped it.
     playlist_->SetCurrentStreamReleaser([this] {
-        if (QThread::currentThread() == thread()) {
-            playback_->StopPlayback();
-            return;
-        }
-        QMetaObject::invokeMethod(this, [this] { playback_->StopPlayback(); }, Qt::BlockingQueuedConnection);
+        RunOnUiThreadAndWait(this, [this] { playback_->StopPlayback(); }, kReleaseWait);
     });
     InstallEngineSteps();
 }
 
 void CTavoraPlayerDlg::InstallEngineSteps() {
-    ControllerHooks& hooks = ControllerHooks::get();
+    ControllerHooks& hooks = hooks_;
     hooks.loadLibraries = [](CTavoraPlayerDlg& dlg) {
         dlg.audio().Load();
         if (!dlg.audio().MissingFiles().empty()) {
@@ -69,19 +70,15 @@ void CTavoraPlayerDlg::InstallEngineSteps() {
         return false;
     };
     hooks.initOutput = [](CTavoraPlayerDlg& dlg) { dlg.playback().InitOutput(); };
-    AddShutdownStep([this] {
-        // No job may call into the engine once it is gone: the jobs stop first (a list
-        // load probing an address is ended by cancelling the engine's pending opens,
-        // again on every wait step so that one begun meanwhile ends too), then the
-        // playback's own address opens.
-        if (jobs_) {
-            jobs_->Cancel();
-            playback_->internet().CancelEngineOpens();
-            jobs_->Join([this] {
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-                playback_->internet().CancelEngineOpens();
-            });
-        }
+    // The stream goes silent at once (no fade at exit); output and modules are freed
+    // only once no worker can be inside the engine any more.
+    AddShutdownStep(ShutdownPhase::StopPlayback, [this] {
+        const BassFunctions& b = audio_->Bass();
+        if (state_.channelHandle && b.BASS_ChannelStop) b.BASS_ChannelStop(state_.channelHandle);
+        state_.isPlaying = state_.isPaused = 0;
+    });
+    AddShutdownStep(ShutdownPhase::FreeEngine, [this] {
+        if (workersAbandoned_) return;  // a worker may still be inside the engine
         playback_->FreeOutput();
         audio_->UnloadAll();
     });

@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 
 #include "BackgroundJobs.h"
+#include "InternetStream.h"
 #include "Commands.h"
-#include "ControllerHooks.h"
 #include "Messages.h"
 #include "PlaylistAdding.h"
 #include "PlaylistEntry.h"
@@ -13,6 +13,7 @@
 #include "PlaylistRegistry.h"
 #include "StreamPlayback.h"
 #include "TavoraPlayerDlg.h"
+#include "UiThread.h"
 
 namespace tavora {
 
@@ -36,33 +37,56 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
         playlist_->UpdateTitle(row, playlist_->GetEntryField(row, kColumnPath), state_.titleText);
     });
 
-    HandOffTargets targets;
+    // The hand-off switches.
     auto addAndRetitle = [this](const std::string& path) {
         const int first = playlist_->GetCount();
         AddFileQuick(*playlist_, path, [](const std::string&) {});
         listJobs_->StartTitlePass(first);
     };
-    targets.addFile = addAndRetitle;
-    targets.addFileAndPlayFirst = [this, addAndRetitle](const std::string& path) {
-        addAndRetitle(path);
+    RegisterCommand(HandOffAdd, [addAndRetitle](const CommandData& d) { addAndRetitle(d.path); });
+    RegisterCommand(HandOffAddAndPlay, [this, addAndRetitle](const CommandData& d) {
+        addAndRetitle(d.path);
         playback_->PlayRow(0);
-    };
-    targets.loadM3u = [this](const std::string& path) { listJobs_->StartM3uLoad(M3uLoadMode::CommandLine, path); };
-    targets.loadPls = [this](const std::string& path) { listJobs_->StartPlsLoad(path); };
-    SetHandOffTargets(std::move(targets));
+    });
+    RegisterCommand(HandOffLoadM3u,
+                    [this](const CommandData& d) { listJobs_->StartM3uLoad(M3uLoadMode::CommandLine, d.path); });
+    RegisterCommand(HandOffLoadPls, [this](const CommandData& d) { listJobs_->StartPlsLoad(d.path); });
 
-    ControllerHooks::get().restorePlaylist = [](CTavoraPlayerDlg& dlg, std::function<void()> then) {
+    hooks_.restorePlaylist = [](CTavoraPlayerDlg& dlg, std::function<void()> then) {
         const bool beginPlay = dlg.state().beginPlay != 0;
         dlg.jobs_->Start("RegistryLoad", [&dlg, beginPlay, then = std::move(then)](const std::atomic<bool>&) {
             const RegistryLoadResult result = LoadPlaylistFromRegistry(dlg.playlist(), beginPlay);
+            // Only a list restored to its end may be saved over the stored one.
+            dlg.MarkPlaylistLoaded();
             if (result.playRow >= 0) dlg.PostMessage(msg::Command, cmd::PlayListSelect);
-            if (then) QMetaObject::invokeMethod(&dlg, then, Qt::QueuedConnection);
+            if (then)
+                RunOnUiThread(&dlg, [&dlg, then] {
+                    if (!dlg.isDestroyed()) then();
+                });
         });
     };
-    // The list is saved once every worker has stopped adding to it.
-    AddShutdownStep([this] {
-        jobs_->StopAll([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); });
-        SavePlaylistToRegistry(*playlist_);
+    // Workers stop before anything they use goes; the list is saved once none of them
+    // adds to it any more, and only when it was loaded at all (a player that never
+    // restored its list would save an empty or partial one over the stored list).
+    // A job waiting in the engine for an address is ended by cancelling the engine's
+    // pending opens, again on every wait step so that one begun meanwhile ends too.
+    AddShutdownStep(ShutdownPhase::StopWork, [this] {
+        jobs_->Cancel();
+        playback_->internet().CancelEngineOpens();
+        const size_t left = jobs_->StopAllWithin(
+            [this] {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+                playback_->internet().CancelEngineOpens();
+            },
+            kJobStopLimit);
+        if (left > 0) {
+            qWarning("tavora: %zu worker job(s) did not stop within %lld ms; shutting down without them", left,
+                     static_cast<long long>(kJobStopLimit.count()));
+            workersAbandoned_ = true;
+        }
+    });
+    AddShutdownStep(ShutdownPhase::Save, [this] {
+        if (playlistLoaded_) SavePlaylistToRegistry(*playlist_);
     });
 }
 

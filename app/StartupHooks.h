@@ -1,5 +1,6 @@
 #pragma once
-// Where the file associations join the start-up routine. Set before Run().
+// Where the file associations and the program's look join the start-up routine. The
+// start-up routine owns one set; the Application fills it before Run().
 
 #include <QApplication>
 
@@ -18,8 +19,6 @@ struct StartupHooks {
     std::function<void(const AssociationFlags&, const std::string& programPath)> writeAssociations;
     std::function<void()> associationsChanged;  // refresh the desktop's databases
     std::function<void(QApplication&)> prepareApplication;  // fonts, styles
-
-    static StartupHooks& get();
 };
 
 }  // namespace tavora

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <optional>
 
 #include "HandOffArgument.h"
@@ -14,9 +13,7 @@
 #include "Messages.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
-#include "ShutdownSignals.h"
 #include "StartupHooks.h"
-#include "TavoraPlayerDlg.h"
 #include "instance/SingleInstanceLock.h"
 #include "store/RegistryStore.h"
 
@@ -47,11 +44,10 @@ void CTavoraPlayerApp::ApplyAssociationSettings() {
     flags.pls = ReadRegDword(connect, "PLS");
     flags.m3u = ReadRegDword(connect, "M3U");
     // A missing "AutoConnect" counts as on.
-    if (flags.autoConnect != 0 && StartupHooks::get().writeAssociations)
-        StartupHooks::get().writeAssociations(flags, programPath_);
+    if (flags.autoConnect != 0 && hooks_.writeAssociations) hooks_.writeAssociations(flags, programPath_);
 }
 
-int CTavoraPlayerApp::Run(int& argc, char** argv) {
+int CTavoraPlayerApp::Run(int& argc, char** argv, const PlayerRun& runPlayer) {
     platform::SingleInstanceLock lock(kHandOffName);
     // Only the first instance replaces a damaged store: a later launch must not move
     // the file away under the running player.
@@ -80,19 +76,10 @@ int CTavoraPlayerApp::Run(int& argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("TavoraPlayer"));
     QApplication::setApplicationDisplayName(QStringLiteral("타보라 플레이어"));
     QApplication::setQuitOnLastWindowClosed(false);
-    if (StartupHooks::get().associationsChanged) StartupHooks::get().associationsChanged();
-    if (StartupHooks::get().prepareApplication) StartupHooks::get().prepareApplication(app);
-
-    auto controller = std::make_unique<CTavoraPlayerDlg>(commandLine_);
-    // The desktop session ending, or a TERM/INT signal, closes the player as Exit does,
-    // so that everything is saved.
-    ShutdownSignals onSignals([c = controller.get()] { c->SendCommand(32781); });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, controller.get(),
-                     [c = controller.get()] { c->SendMessage(msg::Close); });
+    if (hooks_.associationsChanged) hooks_.associationsChanged();
+    if (hooks_.prepareApplication) hooks_.prepareApplication(app);
     ShowStoreNotice();
-    controller->RunModal();
-    controller.reset();
-    return 0;
+    return runPlayer ? runPlayer(app, commandLine_) : 0;
 }
 
 void CTavoraPlayerApp::ShowStoreNotice() {

@@ -11,6 +11,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -18,8 +21,12 @@
 #include "BackgroundJobs.h"
 #include "Commands.h"
 #include "ControllerAdding.h"
+#include "ControllerView.h"
+#include "PlayerEvents.h"
+#include "PlaylistEntry.h"
 #include "PlaylistJobs.h"
 #include "PlaylistModel.h"
+#include "PlaylistModelSignals.h"
 #include "StreamPlayback.h"
 #include "StreamProbe.h"
 #include "HandOffArgument.h"
@@ -61,11 +68,20 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
     g_controller = this;
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFocusPolicy(Qt::StrongFocus);
+    events_ = new PlayerEvents(this);
     audio_ = std::make_unique<AudioLibrary>();
     playlist_ = std::make_unique<PlaylistModel>();
     probe_ = std::make_unique<StreamProbe>(*audio_);
     playback_ = std::make_unique<StreamPlayback>(*this, *audio_, *playlist_);
+    view_ = std::make_unique<ControllerView>(state_, *playback_, *audio_, *playlist_);
+    // The main window's moves drag the docked playlist along (see moveEvent).
+    connect(events_, &PlayerEvents::mainWindowRectChanged, this, &CTavoraPlayerDlg::OnMainWindowRect);
+    // A playing row re-titled from its tags retitles the display too.
+    listSignals_ = new PlaylistModelSignals(*playlist_, this);
+    connect(listSignals_, &PlaylistModelSignals::rowsChanged, this, &CTavoraPlayerDlg::FollowPlayingRowTitle,
+            Qt::QueuedConnection);
     RegisterBuiltinCommands();
+    RegisterStateCommands();
     RegisterPlaybackCommands();
     RegisterPlaylistCommands();
     RegisterSkinCommands();
@@ -74,6 +90,16 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
 
 CTavoraPlayerDlg::~CTavoraPlayerDlg() {
     OnDestroy();
+    if (workersAbandoned_) {
+        // A worker that would not stop still uses the model, the engine and this
+        // controller, which cannot be destroyed under it. Everything is saved by now.
+        qCWarning(lcController) << "ending the process with a worker job still running";
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
+    // The model goes before the windows that are our children: nothing may listen now.
+    delete listSignals_;
+    listSignals_ = nullptr;
     if (g_controller == this) g_controller = nullptr;
 }
 
@@ -99,7 +125,45 @@ void CTavoraPlayerDlg::PostMessage(unsigned message, uintptr_t wParam, intptr_t 
         Qt::QueuedConnection);
 }
 
-void CTavoraPlayerDlg::RegisterCommand(int id, CommandHandler handler) { commands_[id] = std::move(handler); }
+void CTavoraPlayerDlg::Send(cmd::Command command, CommandData data) {
+    if (QThread::currentThread() == thread()) {
+        if (!destroyed_) OnCommand(command, data);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, command, &data] {
+            if (!destroyed_) OnCommand(command, data);
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+void CTavoraPlayerDlg::Post(cmd::Command command, CommandData data) {
+    QMetaObject::invokeMethod(
+        this, [this, command, data = std::move(data)] {
+            if (!destroyed_) OnCommand(command, data);
+        },
+        Qt::QueuedConnection);
+}
+
+void CTavoraPlayerDlg::RegisterCommand(cmd::Command id, CommandHandler handler) {
+    commands_[id] = std::move(handler);
+}
+
+void CTavoraPlayerDlg::RegisterCommand(cmd::Command id, std::function<void()> handler) {
+    if (!handler) {
+        commands_[id] = nullptr;
+        return;
+    }
+    commands_[id] = [handler = std::move(handler)](const CommandData&) { handler(); };
+}
+
+void CTavoraPlayerDlg::AddShutdownStep(ShutdownPhase phase, std::function<void()> step) {
+    shutdownSteps_[static_cast<size_t>(phase)].push_back(std::move(step));
+}
+
+const PlaybackView& CTavoraPlayerDlg::view() const { return *view_; }
+
+bool CTavoraPlayerDlg::playlistDocked() const { return events_->playlistDocked(); }
 
 void CTavoraPlayerDlg::RegisterTimer(int id, TimerHandler handler) { timerHandlers_[id] = std::move(handler); }
 
@@ -118,7 +182,8 @@ intptr_t CTavoraPlayerDlg::HandleMessage(unsigned message, uintptr_t wParam, int
     if (destroyed_) return 0;
     switch (message) {
     case msg::Command:
-        OnCommand(static_cast<int>(wParam));
+        // From the hand-off socket and the band: commands without data.
+        OnCommand(static_cast<cmd::Command>(wParam));
         return 0;
     case msg::Timer:
         OnTimer(static_cast<int>(wParam));
@@ -135,14 +200,14 @@ intptr_t CTavoraPlayerDlg::HandleMessage(unsigned message, uintptr_t wParam, int
     }
 }
 
-void CTavoraPlayerDlg::OnCommand(int id) {
+void CTavoraPlayerDlg::OnCommand(cmd::Command id, const CommandData& data) {
     auto it = commands_.find(id);
     if (it == commands_.end() || !it->second) {
         qCDebug(lcController) << "command" << id << QString::fromUtf8(cmd::CommandName(id).data())
                               << "has no action in this build";
         return;
     }
-    it->second();
+    it->second(data);
 }
 
 void CTavoraPlayerDlg::timerEvent(QTimerEvent* event) {
@@ -169,22 +234,18 @@ void CTavoraPlayerDlg::OnOutFileLoad(int number) {
     const std::string text = ReadHandOffArgument(number);
     const HandOffArgument arg = ParseHandOffArgument(text);
     qCInfo(lcHandOff).noquote() << "argument" << number << QString::fromUtf8(text.c_str());
-    auto call = [](const std::function<void(const std::string&)>& f, const std::string& path) {
-        if (f) f(path);
-    };
     switch (arg.kind) {
     case HandOffSwitch::Add:
-        call(handOffTargets_.addFile, arg.operand);
+        OnCommand(cmd::HandOffAdd, CommandData::Path(arg.operand));
         break;
     case HandOffSwitch::Start:
-        if (number == 1 && startOpen) call(handOffTargets_.addFileAndPlayFirst, arg.operand);
-        else call(handOffTargets_.addFile, arg.operand);
+        OnCommand(number == 1 && startOpen ? cmd::HandOffAddAndPlay : cmd::HandOffAdd, CommandData::Path(arg.operand));
         break;
     case HandOffSwitch::List:
-        call(handOffTargets_.loadM3u, arg.operand);
+        OnCommand(cmd::HandOffLoadM3u, CommandData::Path(arg.operand));
         break;
     case HandOffSwitch::Pls:
-        call(handOffTargets_.loadPls, arg.operand);
+        OnCommand(cmd::HandOffLoadPls, CommandData::Path(arg.operand));
         break;
     case HandOffSwitch::None:
         break;  // a bare path or anything else is ignored
@@ -193,8 +254,21 @@ void CTavoraPlayerDlg::OnOutFileLoad(int number) {
 }
 
 void CTavoraPlayerDlg::SetTitleText(const std::string& title) {
+    const bool changed = title != state_.titleText;
     state_.titleText = title;
     setWindowTitle(QString::fromUtf8(title.c_str()));
+    if (changed) emit events_->titleChanged(QString::fromUtf8(title.c_str()));
+}
+
+void CTavoraPlayerDlg::FollowPlayingRowTitle(int first, int count) {
+    // Stream titles come from the stream itself; only a file's row gives its title.
+    if (destroyed_ || !(state_.isPlaying || state_.isPaused) || state_.isUrlStream) return;
+    const int row = playlist_->MarkedRow();
+    if (row < 0 || row < first || row >= first + count) return;
+    const std::string title = playlist_->GetEntryField(row, kColumnTitle);
+    if (title.empty() || title == state_.titleText) return;
+    SetTitleText(title);
+    emit events_->displayChanged();
 }
 
 void CTavoraPlayerDlg::closeEvent(QCloseEvent* event) {
@@ -214,19 +288,24 @@ void CTavoraPlayerDlg::OnClose() {
 
 void CTavoraPlayerDlg::OnDestroy() {
     if (destroyed_) return;
-    destroyed_ = true;
-    for (int id = 1; id <= 5; ++id) KillTimer(id);
-    // Subsystems free what they hold (engine output, windows, tray icon, band, libraries)
-    // in the order they registered.
-    for (auto& step : shutdownSteps_)
-        if (step) step();
-    shutdownSteps_.clear();
+    destroyed_ = true;  // no command runs from here on
+    for (int phase = 0; phase < kShutdownPhaseCount; ++phase) {
+        const auto which = static_cast<ShutdownPhase>(phase);
+        emit events_->shutdownPhase(which);
+        if (which == ShutdownPhase::StopPlayback)
+            for (int id = 1; id <= 5; ++id) KillTimer(id);
+        for (auto& step : shutdownSteps_[static_cast<size_t>(phase)])
+            if (step) step();
+        shutdownSteps_[static_cast<size_t>(phase)].clear();
+        if (which == ShutdownPhase::Save) {
+            WriteRegDword(keys::kRoot, keys::kUpdateCheck, 0);
+            WriteRegDword(keys::kOutFile, keys::kCount, 0);
+        }
+    }
     if (mainWindow_) mainWindow_->hide();
     if (playlistWindow_) playlistWindow_->hide();
     if (equalizerWindow_) equalizerWindow_->hide();
     hide();
-    WriteRegDword(keys::kRoot, keys::kUpdateCheck, 0);
-    WriteRegDword(keys::kOutFile, keys::kCount, 0);
 }
 
 void CTavoraPlayerDlg::keyPressEvent(QKeyEvent* event) {
@@ -252,12 +331,17 @@ void CTavoraPlayerDlg::moveEvent(QMoveEvent* event) {
     const QPoint now = pos();
     if (initialised_ && !lastPos_.isNull() && now != lastPos_) {
         const QPoint offset = now - lastPos_;
-        // The docked playlist window follows; the playlist window reports docking
-        // through its "docked" property.
-        if (playlistWindow_ && playlistWindow_->property("dockedToMain").toBool())
-            playlistWindow_->move(playlistWindow_->pos() + offset);
+        // The docked playlist window follows.
+        if (playlistWindow_ && events_->playlistDocked()) playlistWindow_->move(playlistWindow_->pos() + offset);
     }
     lastPos_ = now;
+}
+
+void CTavoraPlayerDlg::OnMainWindowRect(const QRect& rect) {
+    mainRect_ = rect;
+    // The controller sits at the main window's top-left; its own move drags the
+    // docked windows along.
+    if (mainWindow_ && mainWindow_->isVisible()) setGeometry(QRect(rect.topLeft(), QSize(std::max(rect.width(), 1), 1)));
 }
 
 void CTavoraPlayerDlg::paintEvent(QPaintEvent*) {

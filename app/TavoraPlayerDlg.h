@@ -7,13 +7,19 @@
 // taskbar button, titled with the song playing. The skinned windows are tool windows
 // transient for it.
 //
-// Messages. Everything the user does ends up as a message to the controller:
-// SendMessage() runs it at once on the UI thread and returns its result; called
-// from a worker thread it waits until the UI thread has run it. PostMessage() queues
-// it and returns at once. Command messages (msg::Command, wParam = command id) go to
-// the handler registered for the id; subsystems register their handlers with
-// RegisterCommand() when they are created, so this class stays the single place
-// every command passes through.
+// Commands. Everything the user does ends up as a command with its data, sent
+// through the controller's CommandSink face (Send runs it at once on the UI thread,
+// from a worker thread it waits until the UI thread has run it; Post queues it).
+// Subsystems register their handlers with RegisterCommand() when they are created,
+// so this class stays the single place every command passes through. The hand-off
+// socket and the band still speak window messages (SendMessage/PostMessage).
+//
+// What the controller tells others goes out as PlayerEvents signals; windows read the
+// playback through view() (PlaybackView). The Application (Application.h) builds the
+// controller and the windows and wires them together.
+//
+// Shutdown runs in the phases of ShutdownPhase.h; subsystems add their steps with
+// AddShutdownStep(phase, step).
 //
 // Threading: create, use and destroy on the UI thread; SendMessage/PostMessage may be
 // called from any thread. Handlers always run on the UI thread.
@@ -22,6 +28,9 @@
 #include <QRect>
 #include <QWidget>
 
+#include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -30,30 +39,28 @@
 #include <string>
 #include <vector>
 
+#include "CommandSink.h"
+#include "ControllerHooks.h"
 #include "PlaybackState.h"
 #include "PlayerSettings.h"
+#include "ShutdownPhase.h"
 
 namespace tavora {
 
 class AudioLibrary;
 class BackgroundJobs;
+class ControllerView;
 class HandOffServer;
+class PlaybackView;
+class PlayerEvents;
 class PlaylistJobs;
 class PlaylistModel;
+class PlaylistModelSignals;
 class ProgramInfoWindow;
 class StreamPlayback;
 class StreamProbe;
 
-// What the hand-off switches do with their operand. The playlist fills these in;
-// until it has, handed-over arguments are only recorded.
-struct HandOffTargets {
-    std::function<void(const std::string& path)> addFile;           // "-add", and "-s" when not played
-    std::function<void(const std::string& path)> addFileAndPlayFirst;  // "-s" as the first argument
-    std::function<void(const std::string& path)> loadM3u;           // "-list"
-    std::function<void(const std::string& path)> loadPls;           // "-pls"
-};
-
-class CTavoraPlayerDlg : public QWidget {
+class CTavoraPlayerDlg : public QWidget, public CommandSink {
     Q_OBJECT
 public:
     explicit CTavoraPlayerDlg(std::string commandLine, QWidget* parent = nullptr);
@@ -68,21 +75,37 @@ public:
 
     intptr_t SendMessage(unsigned message, uintptr_t wParam = 0, intptr_t lParam = 0);
     void PostMessage(unsigned message, uintptr_t wParam = 0, intptr_t lParam = 0);
-    void SendCommand(int id) { SendMessage(0x0111u, static_cast<uintptr_t>(id)); }
+    // CommandSink.
+    void Send(cmd::Command command, CommandData data = {}) override;
+    void Post(cmd::Command command, CommandData data = {}) override;
+    void SendCommand(cmd::Command command, CommandData data = {}) { Send(command, std::move(data)); }
 
-    using CommandHandler = std::function<void()>;
-    void RegisterCommand(int id, CommandHandler handler);
-    bool HasCommand(int id) const { return commands_.count(id) != 0; }
+    using CommandHandler = std::function<void(const CommandData&)>;
+    void RegisterCommand(cmd::Command id, CommandHandler handler);
+    void RegisterCommand(cmd::Command id, std::function<void()> handler);
+    bool HasCommand(cmd::Command id) const { return commands_.count(id) != 0; }
     using TimerHandler = std::function<void()>;
     void RegisterTimer(int id, TimerHandler handler);
     void SetTimer(int id, int periodMs);
     void KillTimer(int id);
     bool IsTimerActive(int id) const;
 
-    // Cleanup steps of other subsystems, run in order during destruction.
-    void AddShutdownStep(std::function<void()> step) { shutdownSteps_.push_back(std::move(step)); }
+    // What a subsystem frees at shutdown, under its phase.
+    void AddShutdownStep(ShutdownPhase phase, std::function<void()> step);
+    // How long the shutdown waits for the worker jobs before it goes on without them.
+    static constexpr std::chrono::milliseconds kJobStopLimit{3000};
+    // Whether a worker job was still running when the shutdown went on without it.
+    bool workersAbandoned() const { return workersAbandoned_; }
 
-    void SetHandOffTargets(HandOffTargets targets) { handOffTargets_ = std::move(targets); }
+    // The initialisation steps the subsystems fill in (the Application does).
+    ControllerHooks& hooks() { return hooks_; }
+    PlayerEvents& events() { return *events_; }
+    const PlaybackView& view() const;
+
+    // Set when the saved playlist has been restored (or the command line stood in for
+    // it): only then may the list be saved over the stored one.
+    void MarkPlaylistLoaded() { playlistLoaded_ = true; }
+    bool playlistLoaded() const { return playlistLoaded_; }
 
     PlaybackState& state() { return state_; }
     AudioLibrary& audio() { return *audio_; }
@@ -101,6 +124,7 @@ public:
     QWidget* playlistWindow() const { return playlistWindow_; }
     QWidget* equalizerWindow() const { return equalizerWindow_; }
     QRect mainRect() const { return mainRect_; }
+    bool playlistDocked() const;
     QRect equalizerRect() const { return equalizerRect_; }
     ProgramInfoWindow* programInfoWindow() const { return infoWindow_; }
 
@@ -122,7 +146,9 @@ protected:
 
 private:
     intptr_t HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
-    void OnCommand(int id);
+    void OnCommand(cmd::Command id, const CommandData& data = {});
+    void OnMainWindowRect(const QRect& rect);
+    void FollowPlayingRowTitle(int first, int count);
     void OnTimer(int id);
     void OnOutFileLoad(int number);
     void OnClose();
@@ -131,6 +157,7 @@ private:
     void RegisterPlaybackCommands();
     void RegisterPlaylistCommands();
     void RegisterSkinCommands();
+    void RegisterStateCommands();
     void InstallEngineSteps();
 
 public:
@@ -155,12 +182,15 @@ private:
     std::unique_ptr<StreamPlayback> playback_;
     std::unique_ptr<StreamProbe> probe_;
     std::unique_ptr<PlaylistJobs> listJobs_;
+    std::unique_ptr<ControllerView> view_;
     std::unique_ptr<BackgroundJobs> jobs_;  // destroyed first: it joins the jobs using the above
-    HandOffTargets handOffTargets_;
+    PlayerEvents* events_ = nullptr;
+    PlaylistModelSignals* listSignals_ = nullptr;
+    ControllerHooks hooks_;
     std::map<int, CommandHandler> commands_;
     std::map<int, TimerHandler> timerHandlers_;
     std::map<int, QBasicTimer> timers_;
-    std::vector<std::function<void()>> shutdownSteps_;
+    std::array<std::vector<std::function<void()>>, kShutdownPhaseCount> shutdownSteps_;
     HandOffServer* handOff_ = nullptr;
     ProgramInfoWindow* infoWindow_ = nullptr;
     QWidget* mainWindow_ = nullptr;
@@ -173,6 +203,8 @@ private:
     bool firstPaintReported_ = false;
     bool destroyed_ = false;
     bool automationHeld_ = false;
+    bool workersAbandoned_ = false;
+    std::atomic<bool> playlistLoaded_{false};
 };
 
 }  // namespace tavora

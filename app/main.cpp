@@ -2,22 +2,15 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "MainWindowInstall.h"
-#include "PlaylistWindowInstall.h"
-#include "SkinFonts.h"
-#include "StartupHooks.h"
+#include "Application.h"
 #include "StartupRoutine.h"
 
 int main(int argc, char** argv) {
     // The skinned windows place themselves at absolute positions and dock to each
     // other, which only X11 allows; Wayland sessions run us through XWayland.
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "xcb", 1);
-    // Skins name Windows fonts; they are mapped to installed Korean fonts.
-    tavora::StartupHooks::get().prepareApplication = [](QApplication&) { tavora::InstallSkinFontSubstitutions(); };
     std::error_code ec;
     const std::string self = std::filesystem::read_symlink("/proc/self/exe", ec).string();
-    tavora::CTavoraPlayerApp app(ec ? std::string(argv[0]) : self, tavora::JoinCommandLine(argc, argv));
-    tavora::InstallMainWindow();
-    tavora::InstallPlaylistWindow();
+    tavora::Application app(ec ? std::string(argv[0]) : self, tavora::JoinCommandLine(argc, argv));
     return app.Run(argc, argv);
 }

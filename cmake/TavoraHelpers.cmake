@@ -21,6 +21,8 @@ function(tavora_gtest name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest Threads::Threads)
+  # Shared test helpers (waiting for states, temporary folders, the Qt application).
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   # The environment goes into the program itself (tests/support/TestMain.cpp): a list
   # handed to gtest_discover_tests as a property loses all but its first entry.
   list(JOIN T_ENV "|" extra_env)

@@ -1,10 +1,10 @@
 #include "PlaylistModel.h"
 
 #include <algorithm>
-#include <cassert>
 #include <chrono>
 #include <filesystem>
 
+#include "TavoraCheck.h"
 
 namespace tavora {
 
@@ -64,9 +64,9 @@ void PlaylistModel::Deliver(const std::vector<EntryGuard::Event>& events) const 
 }
 
 void PlaylistModel::Check(const EntryGuard& guard) const {
-    // A guard of another model would leave this one unlocked.
-    assert(guard.Guards(*this));
-    (void)guard;
+    // A guard of another model would leave this one unlocked: the caller would change
+    // rows that another thread may be changing too. Checked in every build.
+    TAVORA_CHECK(guard.Guards(*this));
 }
 
 // --- Rows ---------------------------------------------------------------------------

@@ -42,6 +42,28 @@ std::vector<std::optional<std::string>> ColumnByRow(std::vector<store::Value>& v
     return column;
 }
 
+// The rows 0 to count - 1 in the order the store sorts their value names (as text:
+// "0", "1", "10", "100", ...): a walk through the decimal numbers' digit tree.
+std::vector<size_t> RowsInStoreOrder(size_t count) {
+    std::vector<size_t> order;
+    order.reserve(count);
+    size_t row = 0;
+    for (size_t i = 0; i < count; ++i) {
+        order.push_back(row);
+        if (row != 0 && row * 10 < count) {
+            row *= 10;  // "1" is followed by "10"
+        } else {
+            if (row == 0) {
+                row = 1;
+                continue;
+            }
+            while (row % 10 == 9 || row + 1 >= count) row /= 10;  // climb out of finished branches
+            ++row;
+        }
+    }
+    return order;
+}
+
 std::string TakeOrError(std::optional<std::string>& value) {
     return value ? std::move(*value) : std::string(kMissingString);
 }
@@ -50,17 +72,22 @@ std::string TakeOrError(std::optional<std::string>& value) {
 
 void SavePlaylistToRegistry(const PlaylistModel& model) {
     const std::vector<PlaylistEntry> rows = model.Entries();
+    const std::vector<size_t> order = RowsInStoreOrder(rows.size());
     RegistryBatch batch;
     DeleteRegKey(keys::kPlayListName);
     DeleteRegKey(keys::kPlayListTime);
     DeleteRegKey(keys::kPlayListPath);
     WriteRegDword(keys::kPlayListCount, kListCount, static_cast<int>(rows.size()));
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const std::string name = std::to_string(i);
-        WriteRegString(keys::kPlayListName, name, rows[i].title);
-        WriteRegString(keys::kPlayListTime, name, rows[i].time);
-        WriteRegString(keys::kPlayListPath, name, rows[i].path);
-    }
+    // Rows go in in the store's own order ("0", "1", "10", "100", ...), so each lands
+    // beside the one before it instead of somewhere across the table.
+    const auto writeColumn = [&](const char* key, std::string PlaylistEntry::*field) {
+        store::KeyWriter writer(store::Hive::LocalMachine, key);
+        for (const size_t row : order)
+            if (!writer.SetString(std::to_string(row), rows[row].*field)) return;
+    };
+    writeColumn(keys::kPlayListName, &PlaylistEntry::title);
+    writeColumn(keys::kPlayListPath, &PlaylistEntry::path);
+    writeColumn(keys::kPlayListTime, &PlaylistEntry::time);
     batch.Commit();
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "MainWindow.h"
+#include "PlayerEvents.h"
 #include "SkinBitmap.h"
 #include "TavoraPlayerDlg.h"
 
@@ -28,7 +29,7 @@ struct Fixture {
         tavora::CurrentSkinFolder = std::string(TAVORA_GENERATED_SKINS_DIR) + "/Default";
         tavora::CurrentSkinFile = tavora::CurrentSkinFolder + "/TavoraSkin.xml";
         dlg = std::make_unique<tavora::CTavoraPlayerDlg>("");
-        window = new tavora::MainWindow(*dlg);
+        window = new tavora::MainWindow(*dlg, dlg->view(), dlg->events(), dlg.get());
         window->show();
         dlg->state().isPlaying = 1;
         dlg->state().channelInfo = {44100, 2, 0};

@@ -174,7 +174,7 @@ bool KeyExists(Hive hive, std::string_view key) {
     if (k.empty()) return true;
     // A key exists when it was created, holds values, or has a key below it.
     sqlite3_stmt* stmt = c->Prepare(
-        "SELECT 1 FROM keys WHERE hive=?1 AND (path=?2 OR substr(path,1,length(?2)+1)=?2||'\\')"
+        "SELECT 1 FROM keys WHERE hive=?1 AND path>=?2 AND path<?2||']' AND (path=?2 OR path>=?2||'\\')"
         " UNION ALL SELECT 1 FROM vals WHERE hive=?1 AND path=?2 LIMIT 1");
     if (!stmt) return false;
     sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
@@ -200,30 +200,40 @@ std::optional<Value> GetValue(Hive hive, std::string_view key, std::string_view 
 }
 
 namespace {
-bool SetValue(Hive hive, std::string_view key, std::string_view name, ValueType type, uint32_t number,
-              std::string_view text) {
-    const std::string k = NormalizeKey(key);
-    if (!EnsureKey(hive, k)) return false;
-    Connection* c = WriteConnection();
-    if (!c) return false;
+// Stores one value of the existing key `k` with `c`, which the caller checked may write.
+bool WriteValue(Connection* c, Hive hive, const std::string& k, std::string_view name, ValueType type,
+                uint32_t number, std::string_view text) {
     // The stored spelling of a name is the first one written, as in the registry.
     sqlite3_stmt* stmt = c->Prepare(
         "INSERT INTO vals(hive, path, name, type, num, txt) VALUES(?1, ?2, ?3, ?4, ?5, ?6)"
         " ON CONFLICT(hive, path, name) DO UPDATE SET type=excluded.type, num=excluded.num,"
         " txt=excluded.txt");
-    if (!stmt) return false;
-    sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
-    BindText(stmt, 2, k);
-    BindText(stmt, 3, name);
-    sqlite3_bind_int(stmt, 4, static_cast<int>(type));
-    if (type == ValueType::Dword) {
-        sqlite3_bind_int64(stmt, 5, number);
-        sqlite3_bind_null(stmt, 6);
-    } else {
-        sqlite3_bind_null(stmt, 5);
-        BindText(stmt, 6, text);
+    if (stmt) {
+        // The texts outlive the statement's one step, so SQLite need not copy them.
+        const auto bindStatic = [stmt](int index, std::string_view text) {
+            sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+        };
+        sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
+        bindStatic(2, k);
+        bindStatic(3, name);
+        sqlite3_bind_int(stmt, 4, static_cast<int>(type));
+        if (type == ValueType::Dword) {
+            sqlite3_bind_int64(stmt, 5, number);
+            sqlite3_bind_null(stmt, 6);
+        } else {
+            sqlite3_bind_null(stmt, 5);
+            bindStatic(6, text);
+        }
     }
     return WriteDone(c, stmt);
+}
+
+bool SetValue(Hive hive, std::string_view key, std::string_view name, ValueType type, uint32_t number,
+              std::string_view text) {
+    const std::string k = NormalizeKey(key);
+    if (!EnsureKey(hive, k)) return false;
+    Connection* c = WriteConnection();
+    return c && WriteValue(c, hive, k, name, type, number, text);
 }
 }  // namespace
 
@@ -254,9 +264,14 @@ bool DeleteKey(Hive hive, std::string_view key) {
     Connection* c = WriteConnection();
     if (!c) return false;
     c->knownKeys.clear();
-    for (const char* sql :
-         {"DELETE FROM vals WHERE hive=?1 AND (path=?2 OR substr(path,1,length(?2)+1)=?2||'\\')",
-          "DELETE FROM keys WHERE hive=?1 AND (path=?2 OR substr(path,1,length(?2)+1)=?2||'\\')"}) {
+    // The key and the keys below it ("key\..."), compared case-insensitively like every
+    // key path: the ones from the key up to "key]" ("]" follows "\"), less those
+    // between the key and "key\". As a range of the primary key this is a seek, not a
+    // pass over the whole table.
+    for (const char* sql : {"DELETE FROM vals WHERE hive=?1 AND path>=?2 AND path<?2||']'"
+                            " AND (path=?2 OR path>=?2||'\\')",
+                            "DELETE FROM keys WHERE hive=?1 AND path>=?2 AND path<?2||']'"
+                            " AND (path=?2 OR path>=?2||'\\')"}) {
         sqlite3_stmt* stmt = c->Prepare(sql);
         if (stmt) {
             sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
@@ -387,5 +402,25 @@ bool Transaction::End(bool commit) {
     tlTx = {};
     return committed_;
 }
+
+KeyWriter::KeyWriter(Hive hive, std::string_view key) : hive_(hive), key_(NormalizeKey(key)) {
+    if (tx_.ok() && EnsureKey(hive_, key_)) connection_ = WriteConnection();
+}
+
+bool KeyWriter::Set(std::string_view name, ValueType type, uint32_t number, std::string_view text) {
+    if (!ok()) return false;
+    // The connection is the transaction's as long as the store file was not replaced.
+    if (connection_->serial() != tlTx.serial || connection_->generation() != connection_->state().generation()) {
+        tlTx.failed = true;
+        return false;
+    }
+    return WriteValue(connection_, hive_, key_, name, type, number, text);
+}
+
+bool KeyWriter::SetString(std::string_view name, std::string_view text) {
+    return Set(name, ValueType::String, 0, text);
+}
+
+bool KeyWriter::SetDword(std::string_view name, uint32_t number) { return Set(name, ValueType::Dword, number, {}); }
 
 }  // namespace tavora::store

@@ -24,6 +24,10 @@
 
 namespace tavora::store {
 
+namespace detail {
+class Connection;
+}
+
 enum class Hive : int { LocalMachine = 0, ClassesRoot = 1 };
 
 enum class ValueType : int { Dword = 4, String = 1 };  // REG_DWORD, REG_SZ
@@ -96,6 +100,29 @@ private:
     bool outermost_ = false;
     bool done_ = false;
     bool committed_ = false;
+};
+
+// Writes many values of one key, for lists of thousands of rows: the key is made once
+// and one prepared statement serves every value, so each value costs one statement
+// step and nothing else. The writes are a transaction of their own, or part of the
+// thread's open one; once one of them fails, the rest are refused.
+class KeyWriter {
+public:
+    KeyWriter(Hive hive, std::string_view key);
+    KeyWriter(const KeyWriter&) = delete;
+    KeyWriter& operator=(const KeyWriter&) = delete;
+    bool SetString(std::string_view name, std::string_view text);
+    bool SetDword(std::string_view name, uint32_t number);
+    // Ends the writer's own transaction (see Transaction::Commit()).
+    bool Commit() { return tx_.Commit(); }
+    bool ok() const { return tx_.ok() && connection_; }
+
+private:
+    bool Set(std::string_view name, ValueType type, uint32_t number, std::string_view text);
+    Transaction tx_;
+    Hive hive_;
+    std::string key_;
+    detail::Connection* connection_ = nullptr;
 };
 
 }  // namespace tavora::store

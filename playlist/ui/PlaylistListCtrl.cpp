@@ -70,12 +70,12 @@ void PlaylistListCtrl::DetachFromModel() {
     update();
 }
 
-void PlaylistListCtrl::Send(int command) const {
-    if (send_) send_(command);
+void PlaylistListCtrl::Send(cmd::Command command, CommandData data) const {
+    if (send_) send_->Send(command, std::move(data));
 }
 
 void PlaylistListCtrl::BuildContextMenu() {
-    menu_ = BuildPlaylistMenu("리스트 메뉴", this, [this](int command) { Send(command); });
+    menu_ = BuildPlaylistMenu("리스트 메뉴", this, [this](cmd::Command command) { Send(command); });
 }
 
 void PlaylistListCtrl::SetScrollBar(PlaylistScrollBar* bar) {

@@ -10,7 +10,7 @@
 // so a list of 100,000 rows paints and scrolls as fast as one of ten.
 //
 // It knows nothing of playback: every action leaves as a command through the sink
-// (the controller's SendCommand in the program). The model's changes arrive through
+// (the controller in the program), dropped names with their path. The model's changes arrive through
 // PlaylistModelSignals, queued onto the GUI thread, so worker threads that add rows
 // never touch the widget.
 //
@@ -23,6 +23,7 @@
 #include <functional>
 #include <vector>
 
+#include "CommandSink.h"
 #include "PlaylistGeometry.h"
 
 class QMenu;
@@ -38,7 +39,6 @@ class DragPicture;
 class PlaylistListCtrl : public QWidget {
     Q_OBJECT
 public:
-    using CommandSink = std::function<void(int command)>;
     static constexpr int kAutoScrollTimer = 11;
     static constexpr int kAutoScrollPeriodMs = 100;
     static constexpr int kTipLength = 79;
@@ -46,7 +46,7 @@ public:
     PlaylistListCtrl(PlaylistModel& model, QWidget* parent = nullptr);
     ~PlaylistListCtrl() override;
 
-    void SetCommandSink(CommandSink sink) { send_ = std::move(sink); }
+    void SetCommandSink(CommandSink* sink) { send_ = sink; }
     void SetScrollBar(PlaylistScrollBar* bar);
 
     // Lays out the columns for the list's width and row count; repaints only when the
@@ -75,7 +75,7 @@ public:
     QMenu* contextMenu() const { return menu_; }
 
     // Files and folders dropped from a file manager: "List GetCount" once, then each
-    // local name by its kind (DroppedPath.h) with the command that adds it.
+    // local name by its kind (DroppedKind.h) with the command that adds it, the name as its path.
     void AddDroppedNames(const QList<QUrl>& urls);
 
     // Stops listening to the model and shows an empty list; for an owner that destroys
@@ -107,7 +107,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void Send(int command) const;
+    void Send(cmd::Command command, CommandData data = {}) const;
     void OnRowsAdded(int first, int count);
     void OnRowsRemoved(const QList<int>& rows);
     void OnAllRowsRemoved();
@@ -123,7 +123,7 @@ private:
     PlaylistModelSignals* signals_ = nullptr;
     bool detached_ = false;
     QPointer<PlaylistScrollBar> bar_;
-    CommandSink send_;
+    CommandSink* send_ = nullptr;
     ColumnLayout layout_;
     int laidOutDigits_ = -1;
     QFont font_;

@@ -13,7 +13,7 @@
 #include <algorithm>
 
 #include "Commands.h"
-#include "DroppedPath.h"
+#include "DroppedKind.h"
 #include "PlaylistDragPicture.h"
 #include "PlaylistListCtrl.h"
 #include "PlaylistModel.h"
@@ -129,8 +129,7 @@ void PlaylistListCtrl::AddDroppedNames(const QList<QUrl>& urls) {
         }
         const DroppedKind kind = ClassifyDropped(name, QFileInfo(local).isDir());
         qCInfo(lcDrop) << "dropped" << local << "kind" << static_cast<int>(kind);
-        DroppedPath::get().Put(kind, name);
-        Send(DroppedCommand(kind));
+        Send(DroppedCommand(kind), CommandData::Path(name));
     }
 }
 

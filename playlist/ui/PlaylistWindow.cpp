@@ -57,9 +57,8 @@ PlaylistWindow::PlaylistWindow(PlaylistModel& model, QWidget* owner)
     });
     band_ = new QRubberBand(QRubberBand::Rectangle);
     for (int b = kAdd; b <= kList; ++b)
-        menus_[b] = BuildPlaylistMenu(kButtonMenus[b], this, [this](int command) { Send(command); });
+        menus_[b] = BuildPlaylistMenu(kButtonMenus[b], this, [this](cmd::Command command) { Send(command); });
     InstallAccelerators();
-    setProperty("dockedToMain", false);
     LoadSkin();
     resize(std::max(minimum_.width(), 1), std::max(minimum_.height() * 2, 1));
     PlaceChildren(true);
@@ -73,13 +72,13 @@ const SkinElement& PlaylistWindow::E(const char* id) const {
     return it == elements_.end() ? empty : it->second;
 }
 
-void PlaylistWindow::SetCommandSink(CommandSink sink) {
-    send_ = std::move(sink);
+void PlaylistWindow::SetCommandSink(CommandSink* sink) {
+    send_ = sink;
     list_->SetCommandSink(send_);
 }
 
-void PlaylistWindow::Send(int command) const {
-    if (send_) send_(command);
+void PlaylistWindow::Send(cmd::Command command) const {
+    if (send_) send_->Send(command);
 }
 
 QMenu* PlaylistWindow::buttonMenu(int button) const {
@@ -185,7 +184,7 @@ void PlaylistWindow::InstallAccelerators() {
         auto* action = new QAction(this);
         action->setShortcut(accel.key);
         action->setShortcutContext(Qt::WindowShortcut);
-        const int command = accel.command;
+        const cmd::Command command = accel.command;
         connect(action, &QAction::triggered, this, [this, command] { Send(command); });
         addAction(action);
     }

@@ -10,9 +10,10 @@
 // the main window (see PlaylistGeometry.h for the rules). Everything the user asks
 // for leaves as a controller command through the command sink.
 //
-// Docking is reported to the controller through the "dockedToMain" property (true
-// while docked below, above or to the left of the main window), which the
-// controller reads when the main window moves, and through dockState().
+// Docking is announced on the player's events (PlayerEvents::AnnouncePlaylistDocked:
+// true while docked below, above or to the left of the main window), which the
+// controller follows when the main window moves; dockState() gives the detail. The
+// main window's rectangle, which the window snaps to, comes from the same events.
 //
 // GUI thread only.
 
@@ -22,6 +23,7 @@
 #include <map>
 #include <string>
 
+#include "CommandSink.h"
 #include "SkinnedWindow.h"
 
 class QMenu;
@@ -30,15 +32,13 @@ class QRubberBand;
 namespace tavora {
 
 class PlaylistListCtrl;
+class PlayerEvents;
 class PlaylistModel;
 class PlaylistScrollBar;
 
 class PlaylistWindow : public SkinnedWindow {
     Q_OBJECT
 public:
-    using CommandSink = std::function<void(int command)>;
-    // Asks the controller for the main window's rectangle (screen coordinates).
-    using MainRectSource = std::function<QRect()>;
 
     static constexpr const char* kTitle = "TavoraPlayer List";
     static constexpr int kFrameSide = 10;
@@ -48,8 +48,9 @@ public:
     PlaylistWindow(PlaylistModel& model, QWidget* owner = nullptr);
     ~PlaylistWindow() override;
 
-    void SetCommandSink(CommandSink sink);
-    void SetMainRectSource(MainRectSource source) { mainRect_ = std::move(source); }
+    void SetCommandSink(CommandSink* sink);
+    // Where the docking is announced and the main window's rectangle read.
+    void SetEvents(PlayerEvents* events) { events_ = events; }
 
     PlaylistListCtrl* list() const { return list_; }
     PlaylistScrollBar* scrollBar() const { return bar_; }
@@ -91,7 +92,7 @@ protected:
 private:
     SkinElement& E(const char* id) { return elements_[id]; }
     const SkinElement& E(const char* id) const;
-    void Send(int command) const;
+    void Send(cmd::Command command) const;
     void PlaceChildren(bool atCreation);
     void UpdateScrollRange();
     void OpenButtonMenu(int button);
@@ -104,8 +105,8 @@ private:
     QRubberBand* band_ = nullptr;
     std::map<std::string, SkinElement> elements_;
     std::map<int, QMenu*> menus_;
-    CommandSink send_;
-    MainRectSource mainRect_;
+    CommandSink* send_ = nullptr;
+    PlayerEvents* events_ = nullptr;
     QSize minimum_;
     int dockState_ = 12;
     bool resizing_ = false;

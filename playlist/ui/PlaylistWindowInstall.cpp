@@ -1,23 +1,18 @@
 #include "PlaylistWindowInstall.h"
 
 #include "Commands.h"
-#include "ControllerHooks.h"
+#include "PlayerEvents.h"
 #include "PlaylistListCtrl.h"
 #include "PlaylistModel.h"
 #include "PlaylistWindow.h"
-#include "StreamPlayback.h"
 #include "TavoraPlayerDlg.h"
 
 namespace tavora {
 
 PlaylistWindow* CreatePlaylistWindow(CTavoraPlayerDlg& dlg) {
     auto* window = new PlaylistWindow(dlg.playlist(), &dlg);
-    window->SetCommandSink([&dlg](int command) { dlg.SendCommand(command); });
-    window->SetMainRectSource([&dlg]() -> QRect {
-        dlg.SendCommand(cmd::GetRectMainDlg);
-        dlg.SendCommand(cmd::GetRect);
-        return dlg.mainWindow() ? dlg.mainRect() : QRect();
-    });
+    window->SetCommandSink(&dlg);
+    window->SetEvents(&dlg.events());
     const QRect main = dlg.mainWindow() ? dlg.mainWindow()->frameGeometry()
                                         : QRect(dlg.mainRect().topLeft(), window->minimumListSize());
     window->PlaceAtStart(main);
@@ -34,22 +29,16 @@ PlaylistWindow* CreatePlaylistWindow(CTavoraPlayerDlg& dlg) {
         list->Resync();
         window->update();
     });
-    PlaybackViews& views = dlg.playback().views();
-    views.ensureRowVisible = [list](int row) {
+    PlayerEvents& events = dlg.events();
+    QObject::connect(&events, &PlayerEvents::playingRowChanged, list, [list](int row) {
         list->Resync();
         list->EnsureRowVisible(row);
-    };
-    views.repaintList = [list] { list->Resync(); };
-    dlg.AddShutdownStep([window] {
-        window->SaveRect();
-        // The controller's model goes before its child windows: stop listening now.
-        window->list()->DetachFromModel();
     });
+    QObject::connect(&events, &PlayerEvents::listChanged, list, [list] { list->Resync(); });
+    dlg.AddShutdownStep(ShutdownPhase::Save, [window] { window->SaveRect(); });
+    // The controller's model goes before its child windows: stop listening first.
+    dlg.AddShutdownStep(ShutdownPhase::CloseWindows, [window] { window->list()->DetachFromModel(); });
     return window;
-}
-
-void InstallPlaylistWindow() {
-    ControllerHooks::get().createPlaylistWindow = [](CTavoraPlayerDlg& dlg) { CreatePlaylistWindow(dlg); };
 }
 
 }  // namespace tavora

@@ -1,18 +1,18 @@
 #pragma once
-// Joins the playlist window to the controller: creates it at the controller's
-// playlist-window step, places it, and registers the commands that need the list's
-// selection or view ("List Del File", "List Select All", "Invalidate List") and the
-// playback callbacks that scroll and repaint the list. The window saves its
-// rectangle in the controller's shutdown steps.
+// Joins the playlist window to the controller at its playlist-window step (the
+// Application sets the hook): creates it with the controller's command sink and
+// events, places it, registers the commands that need the list's selection or view
+// ("List Del File", "List Select All", "Invalidate List"), follows the playback's
+// events (scroll to the playing row, repaint) and saves its rectangle in the
+// shutdown's Save phase.
 //
-// GUI thread only; InstallPlaylistWindow() runs before the controller initialises.
+// UI thread only.
 
 namespace tavora {
 
 class CTavoraPlayerDlg;
 class PlaylistWindow;
 
-void InstallPlaylistWindow();
 PlaylistWindow* CreatePlaylistWindow(CTavoraPlayerDlg& dlg);
 
 }  // namespace tavora

@@ -5,6 +5,7 @@
 #include <QRubberBand>
 
 #include "Commands.h"
+#include "PlayerEvents.h"
 #include "PlaylistGeometry.h"
 #include "PlaylistListCtrl.h"
 #include "PlaylistWindow.h"
@@ -61,10 +62,10 @@ void PlaylistWindow::FinishResize(QPoint point) {
 }
 
 QPoint PlaylistWindow::Snap(QPoint proposed) {
-    const QRect main = mainRect_ ? mainRect_() : QRect();
+    const QRect main = events_ ? events_->mainWindowRect() : QRect();
     const SnapResult snapped = SnapToMain(proposed, size(), main);
     dockState_ = snapped.dockState;
-    setProperty("dockedToMain", IsDocked(dockState_));
+    if (events_) events_->AnnouncePlaylistDocked(IsDocked(dockState_));
     return snapped.topLeft;
 }
 

@@ -10,17 +10,13 @@
 #include <filesystem>
 #include <vector>
 
-#include "Messages.h"
-#include "PlaybackState.h"
-#include "PlaylistEntry.h"
-#include "PlaylistModel.h"
+#include "PlaybackView.h"
+#include "PlayerEvents.h"
 #include "SkinBitmap.h"
 #include "SkinFonts.h"
 #include "SkinReader.h"
 #include "SkinSelection.h"
 #include "SkinUsability.h"
-#include "StreamPlayback.h"
-#include "TavoraPlayerDlg.h"
 
 namespace tavora {
 
@@ -55,13 +51,22 @@ QRect SliderArea(const LineSlider& slider) {
 
 }  // namespace
 
-MainWindow::MainWindow(CTavoraPlayerDlg& dlg) : SkinnedWindow(SkinWindowKind::Main, &dlg), dlg_(dlg) {
+MainWindow::MainWindow(CommandSink& sink, const PlaybackView& view, PlayerEvents& events, QWidget* owner)
+    : SkinnedWindow(SkinWindowKind::Main, owner), sink_(sink), view_(view), events_(events) {
     setWindowTitle(QStringLiteral("TavoraPlayer Main"));
     setFocusPolicy(Qt::StrongFocus);
-    // The first skinned window chooses the skin every window then reads.
+    // The first skinned window chooses the skin every window then reads; the skin
+    // system names the command it asks for by number.
     if (CurrentSkinFile.empty())
-        ChooseStartupSkin([&dlg](int command) { dlg.PostMessage(msg::Command, static_cast<uintptr_t>(command)); });
-    accelerators_ = LoadAcceleratorTable(152);
+        ChooseStartupSkin([this](int command) { sink_.Post(static_cast<cmd::Command>(command)); });
+    for (const auto& [key, id] : LoadAcceleratorTable(152)) accelerators_[key] = static_cast<MainMenuId>(id);
+    connect(&events_, &PlayerEvents::displayChanged, this, &MainWindow::RefreshDisplay);
+    connect(&events_, &PlayerEvents::titleChanged, this, &MainWindow::RefreshDisplay);
+    connect(&events_, &PlayerEvents::playbackStarted, this, &MainWindow::StartTimers);
+    connect(&events_, &PlayerEvents::volumeText, this,
+            [this](const QString& text) { SetVolumeText(text.toStdString()); });
+    connect(&events_, &PlayerEvents::positionText, this, [this](const QString& text) { SetSeekText(text.toStdString()); });
+    connect(&events_, &PlayerEvents::shutdownPhase, this, &MainWindow::OnShutdownPhase);
     menu_ = LoadMenuResource(139);
     timeSlider_ = {&skin_["ID_PLAYER_ITIMELINE_FULL"], &skin_["ID_PLAYER_ITIMELINE_EMPTY"], &skin_["ID_PLAYER_BTTIMELINE"]};
     volumeSlider_ = {&skin_["ID_PLAYER_IVOLUMELINE_FULL"], &skin_["ID_PLAYER_IVOLUMELINE_EMPTY"],
@@ -97,16 +102,8 @@ void MainWindow::LoadSkin() {
         setFixedSize(kFallbackMainWidth, kFallbackMainHeight);
 
     // The sliders' lengths are the ranges of the volume and the position.
-    PlaybackState& s = dlg_.state();
-    if (const int width = volumeSlider_.TrackWidth(); width > 0) {
-        // Keep the level heard when a skin with another track length comes in.
-        if (s.volumeMax > 0 && s.volumeMax != width) s.volume = s.volume * width / s.volumeMax;
-        s.volumeMax = width;
-    }
-    if (const int width = timeSlider_.TrackWidth(); width > 0) {
-        if (s.positionMax > 0 && s.positionMax != width) s.positionUnits = s.positionUnits * width / s.positionMax;
-        s.positionMax = width;
-    }
+    if (const int width = volumeSlider_.TrackWidth(); width > 0) Send(cmd::SetVolumeRange, CommandData::Value(width));
+    if (const int width = timeSlider_.TrackWidth(); width > 0) Send(cmd::SetPositionRange, CommandData::Value(width));
 
     const SkinElement& ground = skin_["ID_LCD_SPEC_GROUND"];
     const SkinElement& bar = skin_["ID_LCD_SPEC"];
@@ -192,7 +189,7 @@ void MainWindow::DrawButtonSet(QPainter& painter, const std::string& stem, int b
 }
 
 void MainWindow::ComposeElements(QPainter& painter) {
-    const PlaybackState& s = dlg_.state();
+    const PlaybackState& s = view_.State();
     auto draw = [&](const char* id) { Draw(painter, skin_[id]); };
     for (const char* id : kDecorations) draw(id);
 
@@ -236,13 +233,13 @@ void MainWindow::ComposeElements(QPainter& painter) {
 }
 
 void MainWindow::DrawOverlays(QPainter& painter) {
-    const PlaybackState& s = dlg_.state();
+    const PlaybackState& s = view_.State();
     DrawTimeDisplay(painter);
     const bool active = s.isPlaying || s.isPaused;
     DrawDigits(painter, endDigits_, TimeDigits(active ? static_cast<int>(s.lengthSeconds) : 0),
                std::vector<const SkinElement*>{&skin_[kEndSlots[0]], &skin_[kEndSlots[1]], &skin_[kEndSlots[2]],
                                                &skin_[kEndSlots[3]]});
-    timeSlider_.pos = s.isUrlStream ? 0 : s.positionUnits;
+    timeSlider_.pos = PositionThumb();
     timeSlider_.Draw(painter);
     volumeSlider_.pos = s.volume;
     volumeSlider_.Draw(painter);
@@ -251,9 +248,9 @@ void MainWindow::DrawOverlays(QPainter& painter) {
 }
 
 void MainWindow::DrawTimeDisplay(QPainter& painter) {
-    const PlaybackState& s = dlg_.state();
+    const PlaybackState& s = view_.State();
     const bool active = s.isPlaying || s.isPaused;
-    const int seconds = TimeDisplaySeconds(active, showElapsed_, active ? dlg_.playback().PositionSeconds() : 0,
+    const int seconds = TimeDisplaySeconds(active, showElapsed_, active ? view_.PositionSeconds() : 0,
                                            s.lengthSeconds);
     const auto& slotIds = showElapsed_ ? kElapsedSlots : kRemainingSlots;
     Draw(painter, skin_[showElapsed_ ? "ID_LCD_LINE_MINUS_OVER" : "ID_LCD_LINE_MINUS"]);
@@ -270,7 +267,7 @@ QString MainWindow::StripText() const {
 }
 
 void MainWindow::UpdateTitleMetrics() {
-    const QString title = QString::fromStdString(dlg_.state().titleText);
+    const QString title = QString::fromStdString(view_.State().titleText);
     if (title == title_ && titleWidth_ > 0) return;
     title_ = title;
     titleWidth_ = QFontMetrics(stripFont_).horizontalAdvance(title_);
@@ -312,7 +309,7 @@ void MainWindow::DrawSpectrum(QPainter& painter) {
 void MainWindow::DrawAfterCompose(QPainter& painter) { DrawRates(painter); }
 
 void MainWindow::DrawRates(QPainter& painter) {
-    const PlaybackState& s = dlg_.state();
+    const PlaybackState& s = view_.State();
     if (!s.isPlaying && !s.isPaused) return;
     UpdateBitrate();
     const std::string khz = SampleRateText(SampleRateHz(s.isUrlStream, s.channelInfo.freq));
@@ -328,16 +325,15 @@ void MainWindow::DrawRates(QPainter& painter) {
 }
 
 void MainWindow::UpdateBitrate() {
-    const PlaybackState& s = dlg_.state();
+    const PlaybackState& s = view_.State();
     if (s.channelHandle == bitrateChannel_) return;
     bitrateChannel_ = s.channelHandle;
     fileKbps_ = 0;
     if (!s.channelHandle || s.isUrlStream) return;
-    PlaylistModel& model = dlg_.playlist();
-    const std::string path = model.GetEntryField(model.CurrentIndex(), kColumnPath);
+    const std::string path = view_.CurrentPath();
     std::error_code ec;
     const auto bytes = std::filesystem::file_size(path, ec);
-    fileKbps_ = BitrateKbps(false, {}, ec ? 0 : bytes, dlg_.playback().LengthSeconds());
+    fileKbps_ = BitrateKbps(false, {}, ec ? 0 : bytes, view_.LengthSeconds());
 }
 
 }  // namespace tavora

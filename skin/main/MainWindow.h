@@ -4,9 +4,11 @@
 // equaliser lamps, spectrum, title strip with status messages), the transport and
 // mode buttons and the position and volume sliders.
 //
-// It reads the controller's playback state when it paints and turns every user
-// request into a command to the controller; the only state it changes itself are
-// the display modes (repeat, shuffle, mute, elapsed/remaining time).
+// It knows the player only through three narrow faces: it reads the playback through
+// a PlaybackView when it paints, sends every user request as a command with its data
+// through a CommandSink (volume, mute, seek, repeat and shuffle changes too), and
+// follows the PlayerEvents (display refresh, timers, status texts, shutdown). The
+// only thing it keeps itself is the elapsed/remaining mode of the time display.
 //
 // Repainting. Four timers keep the display moving while a song plays: 1 (30 ms)
 // scrolls the title, 2 (90 ms) fetches the spectrum, 4 (30 ms) steps the spectrum
@@ -16,8 +18,8 @@
 // and 4 stop themselves once nothing plays.
 //
 // Volume: the volume slider's travel is the channel volume in percent, on every
-// skin (see PlaybackRules.h); the window publishes its slider lengths to the state
-// as volumeMax and positionMax whenever it loads a skin.
+// skin (see PlaybackRules.h); the window sends its slider lengths (SetVolumeRange,
+// SetPositionRange) whenever it loads a skin.
 //
 // GUI thread only.
 
@@ -30,22 +32,26 @@
 
 #include "DigitDisplay.h"
 #include "LineSlider.h"
+#include "CommandSink.h"
 #include "MainDisplayRules.h"
+#include "MainMenuIds.h"
 #include "MenuResources.h"
 #include "SkinIdentifiers.h"
+#include "ShutdownPhase.h"
 #include "SkinnedWindow.h"
 #include "FrequencyBars.h"
 
 namespace tavora {
 
-class CTavoraPlayerDlg;
+class PlaybackView;
+class PlayerEvents;
 
 class MainWindow : public SkinnedWindow {
     Q_OBJECT
 
 public:
     // Chooses the start-up skin when none is current yet, loads it and sizes itself.
-    explicit MainWindow(CTavoraPlayerDlg& dlg);
+    MainWindow(CommandSink& sink, const PlaybackView& view, PlayerEvents& events, QWidget* owner = nullptr);
     ~MainWindow() override;
 
     enum Timer { kTitleTimer = 1, kSpectrumTimer = 2, kStatusTimer = 3, kDisplayTimer = 4 };
@@ -60,7 +66,7 @@ public:
     // Invalidates whatever the display shows differently from the last paint.
     void RefreshDisplay();
     // A command from the window's menu or accelerator table.
-    void OnWindowCommand(int id);
+    void OnWindowCommand(MainMenuId id);
     // The controller's volume and position tooltips feed the status texts.
     void SetVolumeText(const std::string& text) { status_.SetText(mainwin::StatusKind::Volume, text); }
     void SetSeekText(const std::string& text) { status_.SetText(mainwin::StatusKind::Seek, text); }
@@ -68,8 +74,8 @@ public:
     void SaveSettings();
 
     // The right-click menu's items and check marks (for the menu and its tests).
-    bool MenuChecked(int id) const;
-    const std::map<int, int>& accelerators() const { return accelerators_; }
+    bool MenuChecked(MainMenuId id) const;
+    const std::map<int, MainMenuId>& accelerators() const { return accelerators_; }
 
     bool showElapsed() const { return showElapsed_; }
     const mainwin::StatusBoard& status() const { return status_; }
@@ -105,6 +111,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -126,7 +133,10 @@ private:
     void RegisterButtons();
     void ComputeAreas();
     bool EqualizerSliding() const;
-    void Send(int command);
+    void Send(cmd::Command command, CommandData data = {});
+    void OnShutdownPhase(ShutdownPhase phase);
+    // The position slider's thumb: where the user holds it while dragging.
+    int PositionThumb() const;
     void ShowStatus(mainwin::StatusKind kind, const std::string* text, int ms = mainwin::StatusBoard::kShowMs);
     Facts CurrentFacts();
     QRegion ChangedRegion(const Facts& now);
@@ -148,9 +158,11 @@ private:
     void SetRepeatMode(mainwin::RepeatMode mode);
     void ShowContextMenu(QPoint globalPos);
 
-    CTavoraPlayerDlg& dlg_;
+    CommandSink& sink_;
+    const PlaybackView& view_;
+    PlayerEvents& events_;
     SkinElementSet skin_;
-    std::map<int, int> accelerators_;
+    std::map<int, MainMenuId> accelerators_;
     std::vector<MenuItem> menu_;
     DigitSet nowDigits_, endDigits_, stateDigits_;
     Areas areas_;
@@ -161,6 +173,7 @@ private:
     QBasicTimer timers_[5];
     QRect timeArea_;
     bool timeAreaPressed_ = false;
+    int dragUnits_ = 0;  // the position slider's thumb while it is held
     bool showElapsed_ = true;
     QFont stripFont_;
     QString title_;

@@ -6,87 +6,23 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMoveEvent>
+#include <QResizeEvent>
 #include <QToolTip>
 #include <QWheelEvent>
 
 #include "Commands.h"
 #include "MainWindow.h"
 #include "PlaybackRules.h"
-#include "PlaybackState.h"
+#include "PlaybackView.h"
+#include "PlayerEvents.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
-#include "StreamPlayback.h"
-#include "TavoraPlayerDlg.h"
 
 namespace tavora {
 
 using namespace mainwin;
 
 namespace {
-
-// The window's own command numbers (menu 139 and accelerator table 152).
-enum WindowCommand : int {
-    kWinOpenFolder = 32772,
-    kWinOpenFile = 32779,
-    kWinOpenUrl = 32840,
-    kWinBack = 32804,
-    kWinNext = 32805,
-    kWinPlay = 32806,
-    kWinStop = 32807,
-    kWinSeekBack = 32808,
-    kWinSeekNext = 32809,
-    kWinVolumeUp = 32810,
-    kWinVolumeDown = 32811,
-    kWinRepeatNone = 32852,
-    kWinRepeatOne = 32853,
-    kWinRepeatAll = 32854,
-    kWinShuffle = 32851,
-    kWinAlwaysTop = 32849,
-    kWinSetting = 32841,
-    kWinPlaylist = 32776,
-    kWinEqualizer = 32777,
-    kWinHomePage = 32866,
-    kWinInfo = 32857,
-    kWinExit = 32778,
-    kWinOutFileCreate = 32787,
-    kWinOpen = 32771,
-    kWinFolder = 32820,
-    kWinPlaySelected = 32781,
-    kWinDeleteFile = 32773,
-    kWinDeleteAll = 32774,
-    kWinAddUrl = 32780,
-    kWinListSave = 32815,
-    kWinListLoad = 32816,
-};
-
-// Window commands that only pass a controller command on.
-int ControllerCommandFor(int id) {
-    switch (id) {
-    case kWinOpenFile: return cmd::OpenTotal;
-    case kWinOpenFolder: return cmd::OpenFolderPlay;
-    case kWinOpenUrl: return cmd::OpenUrl;
-    case kWinBack: return cmd::Back;
-    case kWinPlay: return cmd::Play;
-    case kWinStop: return cmd::Stop;
-    case kWinNext: return cmd::Next;
-    case kWinSetting: return cmd::Setting;
-    case kWinPlaylist: return cmd::ShowList;
-    case kWinEqualizer: return cmd::ShowEqualizer;
-    case kWinHomePage: return cmd::HomePage;
-    case kWinInfo: return cmd::InfoProgram;
-    case kWinExit: return cmd::Exit;
-    case kWinOutFileCreate: return cmd::OutFileCreate;
-    case kWinOpen: return cmd::Open;
-    case kWinFolder: return cmd::OpenFolder;
-    case kWinPlaySelected: return cmd::PlayListSelect;
-    case kWinDeleteFile: return cmd::ListDelFile;
-    case kWinDeleteAll: return cmd::ListDelAll;
-    case kWinAddUrl: return cmd::ListAddUrl;
-    case kWinListSave: return cmd::ListSave;
-    case kWinListLoad: return cmd::ListLoad;
-    default: return 0;
-    }
-}
 
 // Tooltips, in the order of their tool numbers 1 to 12.
 struct Tool {
@@ -96,11 +32,15 @@ struct Tool {
 
 }  // namespace
 
-void MainWindow::Send(int command) { dlg_.SendCommand(command); }
+void MainWindow::Send(cmd::Command command, CommandData data) { sink_.Send(command, std::move(data)); }
+
+void MainWindow::OnShutdownPhase(ShutdownPhase phase) {
+    if (phase == ShutdownPhase::StopPlayback) StopTimers();
+    if (phase == ShutdownPhase::Save) SaveSettings();
+}
 
 void MainWindow::RegisterButtons() {
     SkinButtonGroup& b = buttons();
-    PlaybackState& s = dlg_.state();
     auto add = [&](int expected, const char* hot, std::function<void()> click) {
         const int index = b.Add(skin_[hot], SkinHitRule::Rect, std::move(click));
         Q_ASSERT(index == expected);
@@ -108,10 +48,9 @@ void MainWindow::RegisterButtons() {
         Q_UNUSED(expected);
     };
     add(kPlay, "ID_BTPLAY_DEFAULT", [this] { Send(cmd::Play); });
-    add(kStop, "ID_BTSTOP_DEFAULT", [this, &s] {
+    add(kStop, "ID_BTSTOP_DEFAULT", [this] {
+        const PlaybackState& s = view_.State();
         if (!s.isPlaying && !s.isPaused) return;
-        s.isPlaying = s.isPaused = 0;
-        RefreshDisplay();
         Send(cmd::Stop);
     });
     add(kBack, "ID_BTBACK_DEFAULT", [this] { Send(cmd::Back); });
@@ -132,9 +71,7 @@ void MainWindow::RegisterButtons() {
 }
 
 bool MainWindow::EqualizerSliding() const {
-    // The equaliser window says so through its "sliding" property.
-    const QWidget* equalizer = dlg_.equalizerWindow();
-    return equalizer && equalizer->property("sliding").toBool();
+    return events_.equalizerSliding();
 }
 
 void MainWindow::ShowStatus(StatusKind kind, const std::string* text, int ms) {
@@ -147,21 +84,16 @@ void MainWindow::ShowStatus(StatusKind kind, const std::string* text, int ms) {
 }
 
 void MainWindow::ToggleMute() {
-    const bool mute = !dlg_.state().mute;
+    const bool mute = !view_.State().mute;
     const std::string text = mute ? "음소거 설정" : "음소거 해제";
-    dlg_.playback().SetMute(mute);
+    Send(cmd::SetMute, CommandData::Value(mute ? 1 : 0));
     ShowStatus(StatusKind::Mute, &text);
 }
 
-void MainWindow::SetRepeatMode(RepeatMode mode) {
-    PlaybackState& s = dlg_.state();
-    s.repeatOff = mode == RepeatMode::None;
-    s.repeatOne = mode == RepeatMode::One;
-    s.repeatAll = mode == RepeatMode::All;
-}
+void MainWindow::SetRepeatMode(RepeatMode mode) { Send(cmd::SetRepeatMode, CommandData::Value(static_cast<int>(mode))); }
 
 void MainWindow::CycleRepeat() {
-    const PlaybackState& s = dlg_.state();
+    const PlaybackState& s = view_.State();
     const RepeatMode next = NextRepeatMode(RepeatModeOf(s.repeatOne, s.repeatAll));
     SetRepeatMode(next);
     const std::string text = RepeatStatusText(next);
@@ -169,11 +101,11 @@ void MainWindow::CycleRepeat() {
 }
 
 void MainWindow::ToggleShuffle() {
-    PlaybackState& s = dlg_.state();
-    s.shuffle = !s.shuffle;
-    const std::string text = s.shuffle ? "랜덤 재생" : "순차 재생";
+    const bool on = !view_.State().shuffle;
+    const std::string text = on ? "랜덤 재생" : "순차 재생";
     ShowStatus(StatusKind::Shuffle, &text);
-    if (s.shuffle) Send(cmd::Shuttle);
+    // Turning it on draws a new order.
+    Send(cmd::SetShuffle, CommandData::Value(on ? 1 : 0));
 }
 
 // ---- Sliders and the time display ----
@@ -196,41 +128,38 @@ bool MainWindow::IsOnControl(QPoint point) const {
 }
 
 void MainWindow::OnPress(QPoint point) {
-    PlaybackState& s = dlg_.state();
+    const PlaybackState& s = view_.State();
     if (timeArea_.contains(point)) timeAreaPressed_ = true;
     if (PositionHotArea().contains(point) && (s.isPlaying || s.isPaused) && !s.isUrlStream) {
         timeSlider_.dragging = true;
-        s.isSeeking = 1;  // the controller leaves the thumb alone meanwhile
-        s.positionUnits = timeSlider_.SetFromX(point.x());
-        const std::string text = SeekTooltip(static_cast<long>(dlg_.playback().PositionSeconds()));
+        dragUnits_ = timeSlider_.SetFromX(point.x());
+        Send(cmd::SeekDrag, CommandData::Value(1));  // the controller leaves the thumb alone meanwhile
+        const std::string text = SeekTooltip(static_cast<long>(view_.PositionSeconds()));
         ShowStatus(StatusKind::Seek, &text);
     }
     if (VolumeHotArea().contains(point)) {
         volumeSlider_.dragging = true;
-        // Taking the slider while muted means the user wants to hear the new level.
-        if (s.mute) s.mute = 0;
-        dlg_.playback().SetVolume(volumeSlider_.SetFromX(point.x()));
+        // The controller un-mutes: taking the slider means the user wants to hear it.
+        Send(cmd::SetVolume, CommandData::Value(volumeSlider_.SetFromX(point.x())));
         ShowStatus(StatusKind::Volume, nullptr);
     }
 }
 
 void MainWindow::OnMove(QPoint point) {
-    PlaybackState& s = dlg_.state();
+    const PlaybackState& s = view_.State();
     if (timeSlider_.dragging) {
-        s.positionUnits = timeSlider_.SetFromX(point.x());
-        const std::string text =
-            SeekTooltip(SeekSecondsFromUnits(s.positionUnits, s.lengthSeconds, timeSlider_.TrackWidth()));
+        dragUnits_ = timeSlider_.SetFromX(point.x());
+        const std::string text = SeekTooltip(SeekSecondsFromUnits(dragUnits_, s.lengthSeconds, timeSlider_.TrackWidth()));
         ShowStatus(StatusKind::Seek, &text);
     }
     if (volumeSlider_.dragging) {
-        // SetVolume keeps a muted channel silent.
-        dlg_.playback().SetVolume(volumeSlider_.SetFromX(point.x()));
+        Send(cmd::SetVolume, CommandData::Value(volumeSlider_.SetFromX(point.x())));
         ShowStatus(StatusKind::Volume, nullptr);
     }
 }
 
 void MainWindow::OnRelease(QPoint point) {
-    PlaybackState& s = dlg_.state();
+    const PlaybackState& s = view_.State();
     if (timeAreaPressed_) {
         timeAreaPressed_ = false;
         showElapsed_ = !showElapsed_;
@@ -238,11 +167,10 @@ void MainWindow::OnRelease(QPoint point) {
         ShowStatus(StatusKind::TimeMode, &text);
     }
     if (timeSlider_.dragging) {
+        dragUnits_ = timeSlider_.SetFromX(point.x());
         timeSlider_.dragging = false;
-        s.positionUnits = timeSlider_.SetFromX(point.x());
-        dlg_.playback().SeekToSeconds(
-            static_cast<double>(SeekSecondsFromUnits(s.positionUnits, s.lengthSeconds, timeSlider_.TrackWidth())));
-        s.isSeeking = 0;
+        const long seconds = SeekSecondsFromUnits(dragUnits_, s.lengthSeconds, timeSlider_.TrackWidth());
+        Send(cmd::SeekTo, CommandData::Value(static_cast<int>(seconds)));  // also lets go of the thumb
         RefreshDisplay();
     }
     volumeSlider_.dragging = false;
@@ -250,48 +178,44 @@ void MainWindow::OnRelease(QPoint point) {
 
 // ---- Keys, wheel, menu ----
 
-void MainWindow::OnWindowCommand(int id) {
-    PlaybackState& s = dlg_.state();
+void MainWindow::OnWindowCommand(MainMenuId id) {
+    const PlaybackState& s = view_.State();
     switch (id) {
-    case kWinSeekBack:
-    case kWinSeekNext:
-        Send(id == kWinSeekBack ? cmd::TenSecBack : cmd::TenSecNext);
+    case MainMenuId::SeekBack:
+    case MainMenuId::SeekNext:
+        Send(id == MainMenuId::SeekBack ? cmd::TenSecBack : cmd::TenSecNext);
         // Nothing to seek in: no message (it would be an old one).
         if ((s.isPlaying || s.isPaused) && !s.isUrlStream) ShowStatus(StatusKind::Seek, nullptr);
         return;
-    case kWinVolumeUp:
-    case kWinVolumeDown:
-        Send(id == kWinVolumeUp ? cmd::VolumeUp : cmd::VolumeDown);
+    case MainMenuId::VolumeUp:
+    case MainMenuId::VolumeDown:
+        Send(id == MainMenuId::VolumeUp ? cmd::VolumeUp : cmd::VolumeDown);
         ShowStatus(StatusKind::Volume, nullptr);
         return;
-    case kWinRepeatNone: SetRepeatMode(RepeatMode::None); RefreshDisplay(); return;
-    case kWinRepeatOne: SetRepeatMode(RepeatMode::One); RefreshDisplay(); return;
-    case kWinRepeatAll: SetRepeatMode(RepeatMode::All); RefreshDisplay(); return;
-    case kWinShuffle:
-        s.shuffle = !s.shuffle;
-        if (s.shuffle) Send(cmd::Shuttle);
-        RefreshDisplay();
-        return;
-    case kWinAlwaysTop:
+    case MainMenuId::RepeatNone: SetRepeatMode(RepeatMode::None); return;
+    case MainMenuId::RepeatOne: SetRepeatMode(RepeatMode::One); return;
+    case MainMenuId::RepeatAll: SetRepeatMode(RepeatMode::All); return;
+    case MainMenuId::Shuffle: Send(cmd::SetShuffle, CommandData::Value(s.shuffle ? 0 : 1)); return;
+    case MainMenuId::AlwaysTop:
         // The controller's toggle also remembers the choice for the next start.
         Send(cmd::ToggleAlwaysTop);
         return;
     default: break;
     }
-    if (const int command = ControllerCommandFor(id)) Send(command);
+    if (const auto command = ControllerCommandFor(id)) Send(*command);
 }
 
-bool MainWindow::MenuChecked(int id) const {
-    const PlaybackState& s = dlg_.state();
+bool MainWindow::MenuChecked(MainMenuId id) const {
+    const PlaybackState& s = view_.State();
     const RepeatMode repeat = RepeatModeOf(s.repeatOne, s.repeatAll);
     switch (id) {
-    case kWinPlaylist: return s.listShown;
-    case kWinEqualizer: return s.equalizerShown;
-    case kWinAlwaysTop: return s.alwaysTop;
-    case kWinRepeatNone: return repeat == RepeatMode::None;
-    case kWinRepeatOne: return repeat == RepeatMode::One;
-    case kWinRepeatAll: return repeat == RepeatMode::All;
-    case kWinShuffle: return s.shuffle;
+    case MainMenuId::Playlist: return s.listShown;
+    case MainMenuId::Equalizer: return s.equalizerShown;
+    case MainMenuId::AlwaysTop: return s.alwaysTop;
+    case MainMenuId::RepeatNone: return repeat == RepeatMode::None;
+    case MainMenuId::RepeatOne: return repeat == RepeatMode::One;
+    case MainMenuId::RepeatAll: return repeat == RepeatMode::All;
+    case MainMenuId::Shuffle: return s.shuffle;
     default: return false;
     }
 }
@@ -323,9 +247,9 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) { ShowContextMenu(ev
 void MainWindow::ShowContextMenu(QPoint globalPos) {
     if (menu_.empty()) return;
     QMenu menu(this);
-    FillMenu(menu, menu_.front(), [this](int id) { return MenuChecked(id); });
+    FillMenu(menu, menu_.front(), [this](int id) { return MenuChecked(static_cast<MainMenuId>(id)); });
     const QAction* chosen = menu.exec(globalPos);
-    if (chosen) OnWindowCommand(chosen->data().toInt());
+    if (chosen) OnWindowCommand(static_cast<MainMenuId>(chosen->data().toInt()));
 }
 
 bool MainWindow::event(QEvent* event) {
@@ -353,9 +277,15 @@ void MainWindow::moveEvent(QMoveEvent* event) {
     SkinnedWindow::moveEvent(event);
     if (!isVisible()) return;
     Send(cmd::SetForeGround);
-    // The controller sits at our top-left; its own move drags the docked windows.
-    dlg_.setGeometry(QRect(pos(), QSize(std::max(width(), 1), 1)));
-    Send(cmd::GetRectMainDlg);
+    // The controller follows to our top-left (its own move drags the docked windows);
+    // the playlist window snaps to the new rectangle.
+    events_.AnnounceMainWindowRect(frameGeometry());
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    SkinnedWindow::resizeEvent(event);
+    // Another skin, another size: the playlist window docks to the new edges.
+    if (isVisible()) events_.AnnounceMainWindowRect(frameGeometry());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -365,7 +295,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::SaveSettings() {
-    const PlaybackState& s = dlg_.state();
+    const PlaybackState& s = view_.State();
     const QRect r = geometry();
     RegistryBatch batch;
     for (const char* prefix : {"Main.Size.", "Tavora.Size."}) {

@@ -1,12 +1,17 @@
 #pragma once
-// Plugs the main window into the controller's initialisation: creates it at its
-// saved place, lets the playback reach it (display refresh, its timers, the volume
-// and position texts) and saves its settings when the player shuts down.
+// Joins the main window to the controller at its main-window step (the Application
+// sets the hook): creates it at its saved place with the controller's command sink,
+// playback view and events, and announces its rectangle so the controller and the
+// playlist window follow it. The window saves its settings in the shutdown's Save
+// phase by itself (it follows PlayerEvents::shutdownPhase).
 //
-// Call once, on the UI thread, before the controller initialises.
+// UI thread only.
 
 namespace tavora {
 
-void InstallMainWindow();
+class CTavoraPlayerDlg;
+class MainWindow;
+
+MainWindow* CreateMainWindow(CTavoraPlayerDlg& dlg);
 
 }  // namespace tavora

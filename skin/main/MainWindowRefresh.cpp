@@ -4,12 +4,8 @@
 
 #include <algorithm>
 
-#include "AudioLibrary.h"
 #include "MainWindow.h"
-#include "PlaybackState.h"
-#include "StreamPlayback.h"
-#include "TavoraPlayerDlg.h"
-#include "tavora/bass_api.h"
+#include "PlaybackView.h"
 
 namespace tavora {
 
@@ -18,7 +14,7 @@ using namespace mainwin;
 // ---- Refresh ----
 
 MainWindow::Facts MainWindow::CurrentFacts() {
-    const PlaybackState& s = dlg_.state();
+    const PlaybackState& s = view_.State();
     const bool active = s.isPlaying || s.isPaused;
     Facts f;
     f.channel = ChannelState(s.isPlaying, s.isPaused, s.isUrlStream, s.channelInfo.chans);
@@ -29,10 +25,10 @@ MainWindow::Facts MainWindow::CurrentFacts() {
     f.shuffle = s.shuffle;
     f.mute = s.mute;
     f.elapsedMode = showElapsed_;
-    f.timeSeconds = TimeDisplaySeconds(active, showElapsed_, active ? dlg_.playback().PositionSeconds() : 0,
+    f.timeSeconds = TimeDisplaySeconds(active, showElapsed_, active ? view_.PositionSeconds() : 0,
                                        s.lengthSeconds);
     f.totalSeconds = active ? static_cast<int>(s.lengthSeconds) : 0;
-    f.positionPos = std::clamp(s.isUrlStream ? 0 : s.positionUnits, 0, std::max(timeSlider_.TrackWidth(), 0));
+    f.positionPos = std::clamp(PositionThumb(), 0, std::max(timeSlider_.TrackWidth(), 0));
     f.volumePos = std::clamp(s.volume, 0, std::max(volumeSlider_.TrackWidth(), 0));
     UpdateTitleMetrics();
     f.stripText = StripText();
@@ -71,7 +67,7 @@ void MainWindow::RefreshDisplay() {
     QRegion region = ChangedRegion(now);
     shown_ = now;
     // Bars drop at once when playback stops or pauses.
-    if (!dlg_.state().isPlaying && spectrum_.Reset()) region += areas_.spectrum;
+    if (!view_.State().isPlaying && spectrum_.Reset()) region += areas_.spectrum;
     if (!region.isEmpty()) update(region);
 }
 
@@ -100,7 +96,7 @@ void MainWindow::timerEvent(QTimerEvent* event) {
         SkinnedWindow::timerEvent(event);
         return;
     }
-    const bool playing = dlg_.state().isPlaying != 0;
+    const bool playing = view_.State().isPlaying != 0;
     switch (id) {
     case kTitleTimer:
         if (!playing) {
@@ -139,15 +135,19 @@ void MainWindow::ScrollTitle() {
     titleX_ = NextTitleX(titleX_, skin_["ID_LCD_MP3INFO_GROUND"].Width, titleWidth_);
 }
 
+int MainWindow::PositionThumb() const {
+    const PlaybackState& s = view_.State();
+    if (s.isUrlStream) return 0;
+    return timeSlider_.dragging ? dragUnits_ : s.positionUnits;
+}
+
 void MainWindow::FetchSpectrum() {
-    const PlaybackState& s = dlg_.state();
-    const auto& fetch = dlg_.audio().Bass().BASS_ChannelGetData;
+    static_assert(FrequencyBars::kBins == PlaybackView::kSpectrumBins);
     float magnitudes[FrequencyBars::kBins] = {};
-    const DWORD got = s.channelHandle && fetch ? fetch(s.channelHandle, magnitudes, BASS_DATA_FFT512) : DWORD(-1);
-    if (got == DWORD(-1))
-        spectrum_.FetchFailed();
-    else
+    if (view_.Spectrum(magnitudes))
         spectrum_.Feed(magnitudes, FrequencyBars::kBins);
+    else
+        spectrum_.FetchFailed();
 }
 
 }  // namespace tavora

@@ -29,24 +29,19 @@
 #include "AddingDialogs.h"
 #include "BackgroundJobs.h"
 #include "ControllerAdding.h"
-#include "DroppedPath.h"
+#include "DroppedKind.h"
 #include "MediaFiles.h"
 #include "MessageBox.h"
 #include "PlaylistModel.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "TavoraPlayerDlg.h"
-#include "../support/TempRegistry.h"
+#include "LoopbackWebServer.h"
+#include "QtTestSupport.h"
+#include "TempRegistry.h"
 
 namespace tavora::test {
 
-inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "adding_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 // Dialogs that give the answers queued for them and count how often each was shown.
 class ScriptedDialogs : public AddingDialogs {
@@ -110,63 +105,6 @@ inline bool WriteM3uLines(const std::string& path, const std::vector<std::string
     return static_cast<bool>(out);
 }
 
-// python3's http.server on 127.0.0.1 serving `folder`, for the length of a test.
-class LoopbackWebServer {
-public:
-    explicit LoopbackWebServer(const std::string& folder) {
-        port_ = FreePort();
-        pid_ = fork();
-        if (pid_ == 0) {
-            const std::string port = std::to_string(port_);
-            freopen("/dev/null", "w", stdout);
-            freopen("/dev/null", "w", stderr);
-            execlp("python3", "python3", "-m", "http.server", port.c_str(), "--bind", "127.0.0.1", "--directory",
-                   folder.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < deadline && !Answers())
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    ~LoopbackWebServer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool running() const { return Answers(); }
-    int port() const { return port_; }
-    // "127.0.0.1:PORT/" + name, without a scheme.
-    std::string hostPath(const std::string& name) const { return "127.0.0.1:" + std::to_string(port_) + "/" + name; }
-    std::string url(const std::string& name) const { return "http://" + hostPath(name); }
-
-private:
-    static int FreePort() {
-        const int s = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t len = sizeof addr;
-        getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
-        close(s);
-        return ntohs(addr.sin_port);
-    }
-    bool Answers() const {
-        const int s = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<uint16_t>(port_));
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const bool ok = connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-        close(s);
-        return ok;
-    }
-
-    int port_ = 0;
-    pid_t pid_ = -1;
-};
-
 // A controller with the engine modules built beside the tests (the build folder's
 // "system" folder), silent output, a fresh store and the scripted dialogs.
 class AddingTest : public ::testing::Test {
@@ -183,7 +121,6 @@ protected:
         SetMessageBoxHandler([this](const QString& text, const QString& caption, MessageIcon) {
             messages_.push_back((caption + ": " + text).toStdString());
         });
-        DroppedPath::get().Clear();
         dlg_ = std::make_unique<CTavoraPlayerDlg>("");
         dlg_->OnInitDialog();
         dialogs_ = std::make_shared<ScriptedDialogs>();

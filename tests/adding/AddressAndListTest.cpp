@@ -4,8 +4,10 @@
 #include "AddingTestSupport.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QTimer>
 
 #include "AddressDialog.h"
@@ -67,7 +69,9 @@ TEST(AddressDialogTest, SchemeRuleAndFilters) {
     EXPECT_TRUE(QtNameFilters("|||no patterns|").isEmpty());
 }
 
-// Answers the next modal dialog of type D with `answer` once it is up.
+// Answers the next modal dialog of type D with `answer` once it is up. `answer` returns
+// false while the dialog is not ready for it; it is then asked again a moment later. A
+// dialog that never gets ready is cancelled after the tests' state time-out.
 template <typename D, typename Answer>
 class DialogAnswerer {
 public:
@@ -75,8 +79,13 @@ public:
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
             if (!dialog || answered_) return;
-            answered_ = true;
-            answer_(*dialog);
+            if (!waiting_.isValid()) waiting_.start();
+            answered_ = answer_(*dialog);
+            if (!answered_ && waiting_.hasExpired(kStateTimeout.count())) {
+                ADD_FAILURE() << "the dialog did not get ready";
+                dialog->reject();
+                answered_ = true;
+            }
         });
         timer_.start(20);
     }
@@ -85,8 +94,17 @@ public:
 private:
     Answer answer_;
     QTimer timer_;
+    QElapsedTimer waiting_;
     bool answered_ = false;
 };
+
+// Shows `folder` in a file dialog; true once its list shows at least `rows` entries
+// (the dialog reads folders on a thread of its own).
+bool ShowsFolder(QFileDialog& d, const std::string& folder, int rows) {
+    d.setDirectory(QString::fromStdString(folder));  // does nothing when already there
+    const auto* view = d.findChild<QListView*>(QStringLiteral("listView"));
+    return view && view->model() && view->model()->rowCount(view->rootIndex()) >= rows;
+}
 
 TEST(QtAddingDialogsTest, FileDialogsOfferThePlayersFiltersAndReturnTheChoice) {
     MediaFolder media;
@@ -96,14 +114,19 @@ TEST(QtAddingDialogsTest, FileDialogsOfferThePlayersFiltersAndReturnTheChoice) {
     App();
     const std::string a = media.writeBytes("a.mp3", {1});
     const std::string b = media.writeBytes("b.OGG", {1});
+    media.writeBytes("older.m3u", {'#'});
     auto dialogs = MakeQtAddingDialogs();
 
     QStringList filters;
     auto pickTwo = [&](QFileDialog& d) {
+        if (!ShowsFolder(d, media.dirPath(), 2)) return false;
         filters = d.nameFilters();
-        d.setDirectory(QString::fromStdString(media.dirPath()));
-        d.selectFile(QStringLiteral("\"a.mp3\" \"b.OGG\""));
+        // Typed as a user would: selectFile() leaves the name field alone once it has the
+        // keyboard focus, which it gets when the dialog's window becomes active, at a
+        // moment of the window system's choosing.
+        d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("\"a.mp3\" \"b.OGG\""));
         static_cast<QDialog&>(d).done(QDialog::Accepted);
+        return true;
     };
     DialogAnswerer<QFileDialog, decltype(pickTwo)> songs(pickTwo);
     EXPECT_EQ(dialogs->ChooseSongFiles(nullptr), (std::vector<std::string>{a, b}));
@@ -111,16 +134,20 @@ TEST(QtAddingDialogsTest, FileDialogsOfferThePlayersFiltersAndReturnTheChoice) {
 
     // Saving adds ".m3u" to a name typed without it.
     auto typeName = [&](QFileDialog& d) {
+        if (!ShowsFolder(d, media.dirPath(), 1)) return false;  // the list filter shows older.m3u alone
         filters = d.nameFilters();
-        d.setDirectory(QString::fromStdString(media.dirPath()));
         d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("목록"));
         static_cast<QDialog&>(d).done(QDialog::Accepted);
+        return true;
     };
     DialogAnswerer<QFileDialog, decltype(typeName)> save(typeName);
     EXPECT_EQ(dialogs->ChooseListToSave(nullptr), media.path("목록.m3u"));
     EXPECT_EQ(filters, QtNameFilters(kM3uFilter));
 
-    auto cancel = [](QFileDialog& d) { d.reject(); };
+    auto cancel = [](QFileDialog& d) {
+        d.reject();
+        return true;
+    };
     DialogAnswerer<QFileDialog, decltype(cancel)> cancelled(cancel);
     EXPECT_EQ(dialogs->ChooseFolder(nullptr), std::nullopt);
     EXPECT_TRUE(cancelled.answered());
@@ -200,8 +227,7 @@ TEST_F(AddressAndListTest, PlsAddressIsReadAsAListAndItsFirstStreamPlays) {
     const std::string local = media_.path("dropped.pls");
     std::ofstream(local) << "[playlist]\nFile1=http://127.0.0.1:1/a.mp3\nFile2=song.mp3\n";
     ASSERT_EQ(ClassifyDropped(local, false), DroppedKind::Address);
-    DroppedPath::get().Put(DroppedKind::Address, local);
-    dlg_->SendCommand(DroppedCommand(DroppedKind::Address));
+    dlg_->SendCommand(DroppedCommand(DroppedKind::Address), CommandData::Path(local));
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 4; }));
     EXPECT_EQ(model().GetEntryField(2, kColumnTime), "URL");
     EXPECT_EQ(model().GetEntryField(3, kColumnPath), media_.path("song.mp3"));
@@ -250,8 +276,7 @@ TEST_F(AddressAndListTest, DroppedM3uAppendsAndPlaysItsFirstRowAfterAFileDialog)
     ASSERT_EQ(ClassifyDropped(list, false), DroppedKind::M3uList);
 
     model().AddEntry("earlier", "00:10", "/elsewhere/earlier.mp3");
-    DroppedPath::get().Put(DroppedKind::M3uList, list);
-    dlg_->SendCommand(DroppedCommand(DroppedKind::M3uList));
+    dlg_->SendCommand(DroppedCommand(DroppedKind::M3uList), CommandData::Path(list));
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 3; }));
     Settle();
     EXPECT_EQ(model().GetEntryField(1, kColumnTitle), "A");  // the song's own tag, not the #EXTINF title
@@ -263,8 +288,7 @@ TEST_F(AddressAndListTest, DroppedM3uAppendsAndPlaysItsFirstRowAfterAFileDialog)
     dialogs_->songFiles.push_back({a});
     dlg_->SendCommand(cmd::Open);
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 4; }));
-    DroppedPath::get().Put(DroppedKind::M3uList, list);
-    dlg_->SendCommand(cmd::OutFileLoadPlayTemp);
+    dlg_->SendCommand(cmd::OutFileLoadPlayTemp, CommandData::Path(list));
     ASSERT_TRUE(WaitFor([&] { return state().isPlaying == 1; }));
     EXPECT_EQ(model().CurrentIndex(), 4);
     Settle();

@@ -3,7 +3,10 @@
 // title-and-time pass; the open commands play what they added.
 #include "AddingTestSupport.h"
 
+#include <atomic>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "AudioLibrary.h"
 #include "Commands.h"
@@ -21,6 +24,26 @@ Rows TitlesAndTimes(const PlaylistModel& model) {
 }
 
 class FileCommandsTest : public AddingTest {};
+
+// A worker still inside the engine when the player closes (opening an address, reading
+// a song) ends before the engine is freed and unloaded under it.
+TEST_F(FileCommandsTest, ClosingLetsWorkersFinishBeforeTheEngineGoes) {
+    const std::string song = MakeTaggedSong(media_, "a.mp3", "mp3", "A", 1);
+    std::atomic<bool> started{false};
+    std::atomic<int> opened{-1};
+    CTavoraPlayerDlg* dlg = dlg_.get();
+    dlg_->jobs().Start("Probe", [&, dlg](const std::atomic<bool>& stop) {
+        started = true;
+        while (!stop) std::this_thread::sleep_for(std::chrono::milliseconds(1));  // closing has begun
+        const BassFunctions& b = dlg->audio().Bass();
+        const HSTREAM stream = b.BASS_StreamCreateFile ? b.BASS_StreamCreateFile(FALSE, song.c_str(), 0, 0, 0) : 0;
+        opened = stream != 0;
+        if (stream) b.BASS_StreamFree(stream);
+    });
+    ASSERT_TRUE(WaitUntil([&] { return started.load(); }));
+    dlg_.reset();
+    EXPECT_EQ(opened, 1) << "the engine was gone before the worker ended";
+}
 
 TEST_F(FileCommandsTest, OpenAddsFileNamesAtOnceThenTagTitlesAndTimes) {
     const std::string first = MakeTaggedSong(media_, "첫째 곡.mp3", "mp3", "첫 노래", 2);
@@ -84,9 +107,8 @@ TEST_F(FileCommandsTest, FolderCommandsScanThenTitleAndOpenFolderPlayPlaysTheBat
     // scans nothing.
     dlg_->SendCommand(cmd::Stop);
     MakeTaggedSong(media_, "dropped/z.ogg", "ogg", "Song Z", 1);
-    DroppedPath::get().Put(DroppedKind::Folder, media_.path("dropped"));
-    dlg_->SendCommand(cmd::OpenFolderDrag);
-    dlg_->SendCommand(cmd::OpenFolderPlay);  // no folder queued: cancelled
+    dlg_->SendCommand(cmd::OpenFolderDrag, CommandData::Path(media_.path("dropped")));
+    dlg_->SendCommand(cmd::OpenFolderPlay);  // no folder chosen: cancelled
     ASSERT_TRUE(WaitForTimes(6));
     Settle();
     EXPECT_EQ(model().GetEntryField(5, kColumnTitle), "Song Z");
@@ -165,10 +187,9 @@ TEST_F(FileCommandsTest, DroppedFileIsTitledAndMeasuredBeforeTheCommandReturns) 
     model().AddEntry("earlier", "00:10", "/elsewhere/earlier.mp3");
     dlg_->SendCommand(cmd::ListGetCount);
     EXPECT_EQ(ClassifyDropped(song, false), DroppedKind::File);
-    DroppedPath::get().Put(DroppedKind::File, song);
-    dlg_->SendCommand(DroppedCommand(DroppedKind::File));
+    dlg_->SendCommand(DroppedCommand(DroppedKind::File), CommandData::Path(song));
     EXPECT_EQ(TitlesAndTimes(model()), (Rows{{"earlier", "00:10"}, {"끌어 놓은 노래", "00:02"}}));
-    // Nothing queued: the command does nothing.
+    // No path: the command does nothing.
     dlg_->SendCommand(cmd::OpenFileDrag);
     EXPECT_EQ(model().RowCount(), 2);
     EXPECT_EQ(state().isPlaying, 0);
@@ -188,8 +209,7 @@ TEST_F(FileCommandsTest, ArchivesGoToTheArchiveReader) {
     const std::string zip = media_.writeBytes("songs.zip", {'P', 'K', 3, 4});
     std::filesystem::create_directories(media_.path("folder"));
     const std::string rar = media_.writeBytes("folder/more.RAR", {'R', 'a', 'r', '!'});
-    DroppedPath::get().Put(DroppedKind::File, zip);
-    dlg_->SendCommand(cmd::OpenFileDrag);
+    dlg_->SendCommand(cmd::OpenFileDrag, CommandData::Path(zip));
     dialogs_->folders.push_back(media_.path("folder"));
     dlg_->SendCommand(cmd::OpenFolder);
     ASSERT_TRUE(WaitFor([&] { return found().size() == 2; }));

@@ -14,6 +14,7 @@
 
 #include "BackgroundJobs.h"
 #include "PlaybackTestSupport.h"
+#include "WaitUntil.h"
 
 using namespace tavora;
 
@@ -74,4 +75,28 @@ TEST(BackgroundJobsTest, AJobWaitingForTheUiThreadIsReleasedByTheJoin) {
     while (!started) std::this_thread::yield();
     jobs.StopAll(Pump);
     EXPECT_TRUE(answered);
+}
+
+// A job still waiting for its kind's lock when the workers are stopped runs all the same
+// (seeing the stop flag): the playlist restore must not be skipped at an early close,
+// or the empty list would be saved over the stored one.
+TEST(BackgroundJobsTest, AJobQueuedBeforeStopAllStillRunsAndSeesTheStopFlag) {
+    BackgroundJobs jobs;
+    std::atomic<bool> firstRunning{false}, secondSawStop{false}, secondRan{false};
+    jobs.Start("Load", [&](const std::atomic<bool>& stop) {
+        firstRunning = true;
+        while (!stop) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    ASSERT_TRUE(test::WaitUntil([&] { return firstRunning.load(); }));
+    jobs.Start("Load", [&](const std::atomic<bool>& stop) {  // waits for the first one's lock
+        secondSawStop = stop.load();
+        secondRan = true;
+    });
+    jobs.StopAll();
+    EXPECT_TRUE(secondRan);
+    EXPECT_TRUE(secondSawStop);
+    int late = 0;
+    jobs.Start("Load", [&](const std::atomic<bool>&) { ++late; });  // after StopAll: refused
+    jobs.WaitIdle();
+    EXPECT_EQ(late, 0);
 }

@@ -16,35 +16,34 @@
 #include "HandOffChannel.h"
 #include "MessageBox.h"
 #include "Messages.h"
+#include "PlayerEvents.h"
+#include "PlaylistModel.h"
+#include "PlaylistRegistry.h"
 #include "ProgramInfoWindow.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "TavoraPlayerDlg.h"
-#include "../support/TempRegistry.h"
+#include "QtTestSupport.h"
+#include "TempRegistry.h"
 
 using namespace tavora;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "controller_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+using tavora::test::App;
+using tavora::test::WaitUntilWithEvents;
+
 
 struct Recorded {
     std::vector<std::pair<std::string, std::string>> calls;  // (action, path)
 };
 
-HandOffTargets Recorder(Recorded& r) {
-    HandOffTargets t;
-    t.addFile = [&r](const std::string& p) { r.calls.emplace_back("add", p); };
-    t.addFileAndPlayFirst = [&r](const std::string& p) { r.calls.emplace_back("play", p); };
-    t.loadM3u = [&r](const std::string& p) { r.calls.emplace_back("m3u", p); };
-    t.loadPls = [&r](const std::string& p) { r.calls.emplace_back("pls", p); };
-    return t;
+// Records what the hand-off commands are sent with instead of running them.
+void Record(CTavoraPlayerDlg& dlg, Recorded& r) {
+    const std::pair<cmd::Command, const char*> kinds[] = {
+        {cmd::HandOffAdd, "add"}, {cmd::HandOffAddAndPlay, "play"}, {cmd::HandOffLoadM3u, "m3u"}, {cmd::HandOffLoadPls, "pls"}};
+    for (const auto& [command, name] : kinds)
+        dlg.RegisterCommand(command, [&r, name = name](const CommandData& d) { r.calls.emplace_back(name, d.path); });
 }
 
 class ControllerTest : public ::testing::Test {
@@ -91,7 +90,7 @@ TEST_F(ControllerTest, WithoutTheEngineOnlyTheVersionMessageAndNoWindows) {
     WriteRegString(keys::kRoot, keys::kInstallDir, reg_.dir().string());  // no "system" folder there
     CTavoraPlayerDlg dlg("-add/music/a.mp3");
     Recorded r;
-    dlg.SetHandOffTargets(Recorder(r));
+    Record(dlg, r);
     dlg.OnInitDialog();
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0], "Incorrect BASS.DLL: BASS version 2.1 was not loaded!");
@@ -131,7 +130,7 @@ TEST_F(ControllerTest, SavedPositionIsUsedUnlessNegative) {
 TEST_F(ControllerTest, OwnCommandLineBecomesArgumentOneAndPlaysWithStartOpen) {
     Recorded r;
     CTavoraPlayerDlg dlg("-s/music/한글 노래.mp3");
-    dlg.SetHandOffTargets(Recorder(r));
+    Record(dlg, r);
     QSignalSpy handled(&dlg, &CTavoraPlayerDlg::handOffHandled);
     dlg.OnInitDialog();
     EXPECT_EQ(ReadRegDword(keys::kOutFile, keys::kCount), 1);
@@ -145,7 +144,7 @@ TEST_F(ControllerTest, OwnCommandLineBecomesArgumentOneAndPlaysWithStartOpen) {
 TEST_F(ControllerTest, SwitchesDispatchByNumberAndStartOpen) {
     Recorded r;
     CTavoraPlayerDlg dlg("");
-    dlg.SetHandOffTargets(Recorder(r));
+    Record(dlg, r);
     dlg.OnInitDialog();
     const std::pair<const char*, std::pair<const char*, const char*>> cases[] = {
         {"-add/a b.mp3", {"add", "/a b.mp3"}},
@@ -191,7 +190,7 @@ TEST_F(ControllerTest, ExitRunsTheShutdownSequenceOnce) {
     int steps = 0;
     {
         CTavoraPlayerDlg dlg("");
-        dlg.AddShutdownStep([&] { ++steps; });
+        dlg.AddShutdownStep(ShutdownPhase::Save, [&] { ++steps; });
         dlg.OnInitDialog();
         WriteRegDword(keys::kOutFile, keys::kCount, 5);
         WriteRegDword(keys::kRoot, keys::kUpdateCheck, 1);
@@ -228,12 +227,11 @@ TEST_F(ControllerTest, PositionTimerStopsItselfWhenNothingPlays) {
     dlg.RegisterTimer(timer::kPosition, [&] { ++ticks; });
     dlg.state().isPlaying = 1;
     dlg.SetTimer(timer::kPosition, timer::kPositionPeriodMs);
-    QTest::qWait(250);
-    EXPECT_GE(ticks, 1);
+    EXPECT_TRUE(WaitUntilWithEvents([&] { return ticks >= 1; }));
     dlg.state().isPlaying = 0;
-    QTest::qWait(200);
-    EXPECT_FALSE(dlg.IsTimerActive(timer::kPosition));
+    EXPECT_TRUE(WaitUntilWithEvents([&] { return !dlg.IsTimerActive(timer::kPosition); }));
     const int after = ticks;
+    // A stopped timer must not tick again: this needs time to pass, not a state to come.
     QTest::qWait(200);
     EXPECT_EQ(ticks, after);
 }
@@ -287,10 +285,10 @@ TEST_F(ControllerTest, MessagesFromWorkerThreadsRunOnTheUiThread) {
         dlg.PostMessage(msg::Command, cmd::InvalidateList);
     });
     // The UI thread keeps handling events while the worker waits.
-    while (ranOn == std::thread::id()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return ranOn != std::thread::id(); }));
     worker.join();
     EXPECT_EQ(ranOn, std::this_thread::get_id());
-    QTRY_VERIFY(posted);
+    EXPECT_TRUE(WaitUntilWithEvents([&] { return posted; }));
 }
 
 TEST_F(ControllerTest, ProgramInfoWindowClickClosesAndStaysOne) {
@@ -336,4 +334,98 @@ TEST_F(ControllerTest, SkinReloadLaysThePlaylistOutBelowTheMainWindow) {
     EXPECT_EQ(dlg.pos(), QPoint(200, 150));
     dlg.SetMainWindow(nullptr);
     dlg.SetPlaylistWindow(nullptr);
+}
+
+// The stored list, read into a model of its own.
+static std::vector<std::string> StoredTitles() {
+    PlaylistModel stored;
+    LoadPlaylistFromRegistry(stored, false);
+    std::vector<std::string> titles;
+    for (const auto& e : stored.Entries()) titles.push_back(e.title);
+    return titles;
+}
+
+static void StoreList(const std::vector<std::string>& titles) {
+    PlaylistModel model;
+    for (const std::string& t : titles) model.AddEntry(t, "03:00", "/music/" + t + ".mp3");
+    SavePlaylistToRegistry(model);
+}
+
+TEST_F(ControllerTest, AListThatWasNeverLoadedIsNeverSavedOverTheStoredOne) {
+    StoreList({"one", "two"});
+    {
+        // The engine is missing: no windows, no restore; closing keeps the stored list.
+        WriteRegString(keys::kRoot, keys::kInstallDir, reg_.dir().string());
+        CTavoraPlayerDlg dlg("");
+        dlg.OnInitDialog();
+        dlg.SendCommand(cmd::Exit);
+        ASSERT_TRUE(dlg.isDestroyed());
+    }
+    EXPECT_EQ(StoredTitles(), (std::vector<std::string>{"one", "two"}));
+    {
+        // Closed before the initialisation ran.
+        CTavoraPlayerDlg dlg("");
+        dlg.SendCommand(cmd::Exit);
+    }
+    EXPECT_EQ(StoredTitles(), (std::vector<std::string>{"one", "two"}));
+    // Restored, changed, closed: the change is saved.
+    WriteRegString(keys::kRoot, keys::kInstallDir, std::getenv("TAVORA_BINARY_DIR"));
+    CTavoraPlayerDlg dlg("");
+    dlg.OnInitDialog();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.playlistLoaded() && dlg.playlist().RowCount() == 2; }, 20000));
+    dlg.playlist().AddEntry("three", "01:00", "/music/three.mp3");
+    dlg.SendCommand(cmd::Exit);
+    EXPECT_EQ(StoredTitles(), (std::vector<std::string>{"one", "two", "three"}));
+}
+
+TEST_F(ControllerTest, ShutdownRunsByPhaseNotByRegistration) {
+    std::vector<std::string> ran;
+    {
+        CTavoraPlayerDlg dlg("");
+        QObject::connect(&dlg.events(), &PlayerEvents::shutdownPhase, [&](ShutdownPhase phase) {
+            ran.push_back("phase " + std::to_string(static_cast<int>(phase)));
+        });
+        dlg.AddShutdownStep(ShutdownPhase::CloseWindows, [&] { ran.push_back("close"); });
+        dlg.AddShutdownStep(ShutdownPhase::FreeEngine, [&] { ran.push_back("engine"); });
+        dlg.AddShutdownStep(ShutdownPhase::Save, [&] { ran.push_back("save"); });
+        dlg.AddShutdownStep(ShutdownPhase::StopWork, [&] { ran.push_back("work"); });
+        dlg.OnInitDialog();
+        dlg.SendCommand(cmd::Exit);
+    }
+    EXPECT_EQ(ran, (std::vector<std::string>{"phase 0", "work", "phase 1", "phase 2", "save", "phase 3", "engine",
+                                             "phase 4", "close"}));
+}
+
+TEST_F(ControllerTest, WindowRequestsChangeTheStateOnlyThroughCommands) {
+    CTavoraPlayerDlg dlg("");
+    dlg.OnInitDialog();
+    QSignalSpy changed(&dlg.events(), &PlayerEvents::displayChanged);
+    dlg.SendCommand(cmd::SetVolumeRange, CommandData::Value(50));
+    dlg.SendCommand(cmd::SetVolume, CommandData::Value(20));
+    dlg.SendCommand(cmd::SetMute, CommandData::Value(1));
+    EXPECT_EQ(dlg.state().mute, 1);
+    dlg.SendCommand(cmd::SetVolume, CommandData::Value(80));  // clamped; taking the slider un-mutes
+    EXPECT_EQ(dlg.state().volume, 50);
+    EXPECT_EQ(dlg.state().mute, 0);
+    // A skin with a longer track keeps the level heard.
+    dlg.SendCommand(cmd::SetVolume, CommandData::Value(25));
+    dlg.SendCommand(cmd::SetVolumeRange, CommandData::Value(100));
+    EXPECT_EQ(dlg.state().volume, 50);
+    EXPECT_EQ(dlg.state().volumeMax, 100);
+    dlg.SendCommand(cmd::SetRepeatMode, CommandData::Value(2));
+    EXPECT_EQ((std::array<int, 3>{dlg.state().repeatOff, dlg.state().repeatOne, dlg.state().repeatAll}),
+              (std::array<int, 3>{0, 0, 1}));
+    dlg.SendCommand(cmd::SetRepeatMode, CommandData::Value(7));  // no such mode: nothing changes
+    dlg.SendCommand(cmd::SetRepeatMode);                         // no value: nothing changes
+    EXPECT_EQ(dlg.state().repeatAll, 1);
+    int reshuffled = 0;
+    dlg.RegisterCommand(cmd::Shuttle, [&] { ++reshuffled; });
+    dlg.SendCommand(cmd::SetShuffle, CommandData::Value(1));
+    EXPECT_EQ(dlg.state().shuffle, 1);
+    EXPECT_EQ(reshuffled, 1);
+    dlg.SendCommand(cmd::SeekDrag, CommandData::Value(1));
+    EXPECT_EQ(dlg.state().isSeeking, 1);
+    dlg.SendCommand(cmd::SeekTo, CommandData::Value(10));  // nothing plays: only the slider is let go
+    EXPECT_EQ(dlg.state().isSeeking, 0);
+    EXPECT_GE(changed.count(), 3);
 }

@@ -1,8 +1,14 @@
 // The controller playing real files through the engine modules (null output, paced in
 // real time): the Play command's cases, passing over files that do not open, the end
 // of a track under the repeat modes, seeking and muting.
+#include <QSignalSpy>
+
+#include <algorithm>
+#include <thread>
+
 #include "AudioLibrary.h"
 #include "Commands.h"
+#include "PlayerEvents.h"
 #include "PlaybackTestSupport.h"
 #include "StreamPlayback.h"
 
@@ -21,11 +27,12 @@ TEST_F(PlaybackControllerTest, PlayPausesAndResumesTheSameStream) {
     dlg_->SendCommand(cmd::Play);
     ASSERT_TRUE(state().isPlaying);
     const uint32_t handle = state().channelHandle;
-    QTest::qWait(600);
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg_->playback().PositionSeconds() >= 0.5; }));
     dlg_->SendCommand(cmd::Play);
     EXPECT_TRUE(state().isPaused);
     EXPECT_FALSE(state().isPlaying);
     const double pausedAt = dlg_->playback().PositionSeconds();
+    // A paused stream must not move on: this needs time to pass, not a state to come.
     QTest::qWait(400);
     EXPECT_NEAR(dlg_->playback().PositionSeconds(), pausedAt, 0.05);
     dlg_->SendCommand(cmd::Play);
@@ -55,15 +62,15 @@ TEST_F(PlaybackControllerTest, EndOfTheLastTrackStopsWithoutRepeatAndWrapsWithRe
     Add(Tone("two.wav", 0.6));
     dlg_->SendCommand(cmd::Play);
     ASSERT_TRUE(state().isPlaying);
-    QTRY_COMPARE_WITH_TIMEOUT(dlg_->playlist().CurrentIndex(), 1, 3000);
-    QTRY_VERIFY_WITH_TIMEOUT(!state().isPlaying, 3000);
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg_->playlist().CurrentIndex() == 1; }));
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return !state().isPlaying; }));
     EXPECT_EQ(state().channelHandle, 0u);
 
     dlg_->SendCommand(cmd::RepeatAllMode);
     dlg_->playlist().SetSelectedIndex(1);
     dlg_->SendCommand(cmd::PlayListSelect);
     ASSERT_TRUE(state().isPlaying);
-    QTRY_COMPARE_WITH_TIMEOUT(dlg_->playlist().CurrentIndex(), 0, 3000);
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg_->playlist().CurrentIndex() == 0; }));
     EXPECT_TRUE(state().isPlaying);
 }
 
@@ -74,7 +81,13 @@ TEST_F(PlaybackControllerTest, RepeatOnePlaysTheSameRowAgainAndIgnoresNext) {
     dlg_->SendCommand(cmd::Play);
     dlg_->SendCommand(cmd::Next);
     EXPECT_EQ(dlg_->playlist().CurrentIndex(), 0);
-    QTest::qWait(1200);  // past the end of the first row
+    // Past the end of the first row: its position nears the end, then starts again.
+    double furthest = 0;
+    ASSERT_TRUE(WaitUntilWithEvents([&] {
+        const double at = dlg_->playback().PositionSeconds();
+        furthest = std::max(furthest, at);
+        return furthest > 0.4 && at < furthest - 0.2;
+    })) << "the row did not start again";
     EXPECT_EQ(dlg_->playlist().CurrentIndex(), 0);
     EXPECT_TRUE(state().isPlaying);
 }
@@ -85,7 +98,7 @@ TEST_F(PlaybackControllerTest, SeeksStayWithinTheTrackAndOnlyWhilePlaying) {
     std::string tooltip;
     dlg_->playback().views().positionTooltip = [&](const std::string& t) { tooltip = t; };
     dlg_->SendCommand(cmd::Play);
-    QTest::qWait(300);
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg_->playback().PositionSeconds() > 0.1; }));
     dlg_->SendCommand(cmd::TenSecBack);
     EXPECT_EQ(tooltip, "위치 이동 - 00:00");
     EXPECT_LT(dlg_->playback().PositionSeconds(), 0.5);
@@ -111,4 +124,23 @@ TEST_F(PlaybackControllerTest, MuteSilencesEveryNewTrackUntilUnmuted) {
     dlg_->playback().SetMute(false);
     b.BASS_ChannelGetAttributes(state().channelHandle, nullptr, &volume, nullptr);
     EXPECT_EQ(volume, 56u);  // 28 of a 50-unit slider
+}
+
+TEST_F(PlaybackControllerTest, TheTitleFollowsThePlayingRowWhenItIsRetitled) {
+    const std::string path = Tone("a.wav", 30);
+    Add(path);
+    Add(Tone("b.wav", 3));
+    QSignalSpy titles(&dlg_->events(), &PlayerEvents::titleChanged);
+    dlg_->SendCommand(cmd::Play);
+    ASSERT_EQ(state().isPlaying, 1);
+    EXPECT_EQ(state().titleText, "a.wav");
+    // The title pass re-titles rows from their tags on a worker thread.
+    std::thread([&] { dlg_->playlist().UpdateEntry(0, path, "태그 제목", "00:30"); }).join();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return state().titleText == "태그 제목"; }, 5000));
+    EXPECT_EQ(dlg_->windowTitle(), QStringLiteral("태그 제목"));
+    EXPECT_EQ(titles.last().at(0).toString(), QStringLiteral("태그 제목"));
+    // Another row's new title leaves it alone.
+    std::thread([&] { dlg_->playlist().UpdateEntry(1, dlg_->playlist().GetEntryField(1, kColumnPath), "B", ""); }).join();
+    QTest::qWait(100);
+    EXPECT_EQ(state().titleText, "태그 제목");
 }

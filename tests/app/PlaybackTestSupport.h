@@ -18,17 +18,13 @@
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "TavoraPlayerDlg.h"
-#include "../support/TempRegistry.h"
+#include "QtTestSupport.h"
+#include "TempRegistry.h"
 
 namespace tavora {
 
-inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "playback_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+using test::App;
+using test::WaitUntilWithEvents;
 
 class PlaybackControllerTest : public ::testing::Test {
 protected:

@@ -16,6 +16,29 @@ STAGE = os.environ.get("TAVORA_STAGE", "")
 SOURCE = os.environ.get("TAVORA_SOURCE_DIR", "")
 
 
+def wait_until(query, timeout=60, what="the expected state", interval=0.05):
+    """Polls query() until it returns a true value, and returns that value.
+
+    Tests wait for the state they need, never for a fixed time: the limit is generous
+    because a loaded machine is slow, and a passing test never reaches it. After it an
+    AssertionError names `what`."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = query()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"waited {timeout} s for {what}")
+        time.sleep(interval)
+
+
+def visible_windows(env, title=None, pid=None):
+    """Ids of the visible X windows titled `title` (a whole-title match) or owned by `pid`."""
+    args = ["xdotool", "search", "--onlyvisible"]
+    args += ["--pid", str(pid)] if pid else ["--name", f"^{title}$"]
+    return subprocess.run(args, env=env, capture_output=True, text=True, timeout=30).stdout.split()
+
+
 def desktop_env():
     env = {}
     path = os.path.join(os.environ.get("DESKTOP_ENV_DIR", ""), "env.sh")
@@ -87,18 +110,39 @@ class PlayerSession:
                                        stdout=self.log, stderr=subprocess.STDOUT)
         return self.player
 
-    def wait_ready(self, timeout=30):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
+    def wait_ready(self, timeout=60):
+        def answers():
             if self.player and self.player.poll() is not None:
                 raise RuntimeError(f"player exited early:\n{self.read_log()}")
             try:
                 with socket.socket(socket.AF_UNIX) as s:
                     s.connect(self.socket_path())
-                    return
+                    return True
             except OSError:
-                time.sleep(0.05)
-        raise RuntimeError(f"player not ready after {timeout} s:\n{self.read_log()}")
+                return False
+        try:
+            wait_until(answers, timeout, "the player's hand-off socket")
+        except AssertionError:
+            raise RuntimeError(f"player not ready after {timeout} s:\n{self.read_log()}") from None
+
+    def wait_window(self, title, timeout=60):
+        """The id of the player's visible window titled `title`, once it is up."""
+        try:
+            return wait_until(lambda: visible_windows(self.env, title), timeout, f"a window titled {title}")[0]
+        except AssertionError:
+            raise AssertionError(f"no visible window titled {title}:\n{self.read_log()}") from None
+
+    def wait_focus(self, wid, timeout=60):
+        """Waits until the window `wid` has the keyboard focus: keys sent after that reach
+        it (X delivers the focus change and the keys in order)."""
+        def focused():
+            return subprocess.run(["xdotool", "getwindowfocus"], env=self.env, capture_output=True, text=True,
+                                  timeout=30).stdout.strip() == wid
+        wait_until(focused, timeout, f"the keyboard focus on window {wid}")
+
+    def wait_log(self, text, timeout=60):
+        """Waits until the player's log holds `text`."""
+        wait_until(lambda: text in self.read_log(), timeout, f"{text!r} in the player's log")
 
     def send(self, message, wparam=0, lparam=0, timeout=30):
         """Sends one message to the running player and returns its reply."""

@@ -9,7 +9,7 @@ import threading
 import time
 import unittest
 
-from tavora_e2e import PlayerSession
+from tavora_e2e import PlayerSession, wait_until
 
 PLAYLIST = r"SOFTWARE\TavoraPlayer\PlayList"
 
@@ -66,7 +66,10 @@ class AddingHandOffTest(unittest.TestCase):
         # The next start restores it; a PLS list handed over is appended.
         self.s.start()
         self.s.wait_ready()
-        time.sleep(1)  # the restore runs on a worker; let it finish before appending
+        # The restore runs on a worker, and a list handed over meanwhile is loaded beside
+        # it, not after it (a fault of the player, reported): nothing outside tells when
+        # the restore is done, so this waits a while.
+        time.sleep(1)
         self.hand_over("-pls" + pls)
         self.assertEqual(self.s.stop(), 0)
         self.assertEqual(self.stored_playlist(), m3u_rows + pls_rows)
@@ -74,7 +77,6 @@ class AddingHandOffTest(unittest.TestCase):
         # A start without arguments changes nothing.
         self.s.start()
         self.s.wait_ready()
-        time.sleep(1)
         self.assertEqual(self.s.stop(), 0)
         self.assertEqual(self.stored_playlist(), m3u_rows + pls_rows)
 
@@ -89,27 +91,22 @@ class AddingHandOffTest(unittest.TestCase):
                                   stderr=subprocess.DEVNULL)
         self.addCleanup(server.wait)
         self.addCleanup(server.terminate)
-        deadline = time.time() + 20
-        while time.time() < deadline:
+        def answers():
             try:
                 socket.create_connection(("127.0.0.1", port), timeout=1).close()
-                break
+                return True
             except OSError:
-                time.sleep(0.05)
+                return False
+        wait_until(answers, what="the web server")
 
         self.s.start()
         self.s.wait_ready()
         # "List Add Url" shows the dialog and returns once it is closed.
         done = threading.Thread(target=self.s.command, args=(32837, 60))
         done.start()
-        dialog = []
-        deadline = time.time() + 20
-        while not dialog and time.time() < deadline:
-            dialog = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^주소 열기$"],
-                                    env=self.s.env, capture_output=True, text=True).stdout.split()
-            time.sleep(0.1)
-        self.assertTrue(dialog, "the address dialog did not appear")
+        dialog = [self.s.wait_window("주소 열기")]
         subprocess.run(["xdotool", "windowactivate", "--sync", dialog[0]], env=self.s.env, timeout=10)
+        self.s.wait_focus(dialog[0])
         # Typed without a scheme: "http://" is put in front.
         subprocess.run(["xdotool", "type", "--delay", "20", f"127.0.0.1:{port}/song.mp3"], env=self.s.env,
                        timeout=30)

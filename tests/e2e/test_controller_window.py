@@ -1,23 +1,23 @@
 """The controller's window: a taskbar button titled with the player's title, unless
 "ShowTaskbar" keeps it off the taskbar."""
 import subprocess
-import time
 import unittest
 
-from tavora_e2e import PlayerSession
+from tavora_e2e import PlayerSession, visible_windows, wait_until
 
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
 
 
-def windows_titled(env, title):
-    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], env=env,
-                         capture_output=True, text=True).stdout
-    return [w for w in out.split() if w]
-
-
 def net_wm_state(env, wid):
     return subprocess.run(["xprop", "-id", wid, "_NET_WM_STATE"], env=env, capture_output=True,
-                          text=True).stdout
+                          text=True, timeout=30).stdout
+
+
+def managed(env, wid):
+    """True once the window manager has taken the window on (it gives every window it
+    manages its frame extents, after applying the window's state)."""
+    return "_NET_FRAME_EXTENTS(CARDINAL)" in subprocess.run(
+        ["xprop", "-id", wid, "_NET_FRAME_EXTENTS"], env=env, capture_output=True, text=True, timeout=30).stdout
 
 
 class ControllerWindowTest(unittest.TestCase):
@@ -27,13 +27,9 @@ class ControllerWindowTest(unittest.TestCase):
         s.reg("add", CONTROL, "/v", "ShowTaskbar", "/t", "REG_DWORD", "/d", str(show_taskbar))
         s.start()
         s.wait_ready()
-        deadline = time.time() + 15
-        wids = []
-        while not wids and time.time() < deadline:
-            wids = windows_titled(s.env, "타보라 플레이어")
-            time.sleep(0.1)
-        self.assertTrue(wids, "no visible window titled 타보라 플레이어")
-        time.sleep(0.3)  # let the window manager apply the state
+        s.wait_window("타보라 플레이어")
+        wids = visible_windows(s.env, "타보라 플레이어")
+        wait_until(lambda: all(managed(s.env, w) for w in wids), what="the window manager to take the windows")
         states = [net_wm_state(s.env, w) for w in wids]
         return s, states
 

@@ -21,11 +21,8 @@ class HandOffTest(unittest.TestCase):
         self.s = PlayerSession()
         self.addCleanup(self.s.close)
 
-    def wait_for_log(self, text, timeout=30):
-        deadline = time.time() + timeout
-        while text not in self.s.read_log() and time.time() < deadline:
-            time.sleep(0.05)
-        self.assertIn(text, self.s.read_log())
+    def wait_for_log(self, text):
+        self.s.wait_log(text)
 
     def save_playlist(self, paths):
         self.s.reg("add", "HKLM\\" + PLAYLIST + "\\Count", "/v", "ListCount", "/t", "REG_DWORD", "/d", str(len(paths)))
@@ -93,10 +90,7 @@ class HandOffTest(unittest.TestCase):
     def test_first_instance_takes_its_own_command_line_as_argument_one(self):
         self.s.start("-add/music/first.mp3")
         self.s.wait_ready()
-        deadline = time.time() + 20
-        while "argument 1 -add/music/first.mp3" not in self.s.read_log() and time.time() < deadline:
-            time.sleep(0.05)
-        self.assertIn("argument 1 -add/music/first.mp3", self.s.read_log())
+        self.s.wait_log("argument 1 -add/music/first.mp3")
         self.assertEqual(self.s.string(OUTFILE, "1"), "-add/music/first.mp3")
         self.assertEqual(self.s.stop(signal.SIGINT), 0)
         self.assertEqual(self.s.dword(OUTFILE, "count"), 0)

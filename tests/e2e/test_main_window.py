@@ -9,8 +9,8 @@ import time
 import unittest
 import xml.etree.ElementTree as ET
 
-from audio_analysis import read_wav, sounding_span, windows_rms
-from tavora_e2e import STAGE, PlayerSession
+from audio_analysis import heard_seconds, read_wav, recorded_seconds, sounding_span, windows_rms
+from tavora_e2e import STAGE, PlayerSession, visible_windows, wait_until
 
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
 SIZE = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Size"
@@ -39,8 +39,9 @@ class MainWindowTest(unittest.TestCase):
         self.addCleanup(self.s.close)
         self.out = os.path.join(self.s.dir, "heard.wav")
         self.s.env["TAVORA_AUDIO_OUTPUT"] = "wav:" + self.out
-        # A rising sweep, 300 Hz to 1100 Hz over 40 s (20 Hz a second): its pitch says
-        # where in the file the player is.
+        # A rising sweep, 300 Hz to 1100 Hz over 40 s (sox sweeps exponentially: the pitch
+        # rises by the same ratio, 1.38, every 10 s): its pitch says where in the file the
+        # player is.
         self.tone = os.path.join(self.s.dir, "tone.wav")
         subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", self.tone, "synth", "40",
                         "sine", "300-1100", "vol", "0.5"], check=True)
@@ -57,13 +58,15 @@ class MainWindowTest(unittest.TestCase):
                               timeout=30).stdout
 
     def main_window(self):
-        deadline = time.time() + 20
-        while time.time() < deadline:
-            ids = self.xdo("search", "--onlyvisible", "--name", "^TavoraPlayer Main$").split()
-            if ids:
-                return ids[0]
-            time.sleep(0.1)
-        self.fail("no visible window titled TavoraPlayer Main:\n" + self.s.read_log())
+        return self.s.wait_window("TavoraPlayer Main")
+
+    def player_windows(self):
+        return set(visible_windows(self.s.env, pid=self.s.player.pid))
+
+    def wait_recorded(self, seconds, what):
+        """Waits until the recording has grown by `seconds` (the engine's own clock)."""
+        start = recorded_seconds(self.out)
+        wait_until(lambda: recorded_seconds(self.out) >= start + seconds, what=what)
 
     def origin(self, wid):
         out = self.xdo("getwindowgeometry", "--shell", wid)
@@ -75,10 +78,9 @@ class MainWindowTest(unittest.TestCase):
         return str(ox + x), str(oy + y)
 
     def click(self, wid, x, y, button="1"):
-        self.xdo("mousemove", *self.at(wid, x, y))
-        time.sleep(0.15)
+        # X delivers the pointer's events in order: the click lands where the pointer went.
+        self.xdo("mousemove", "--sync", *self.at(wid, x, y))
         self.xdo("click", button)
-        time.sleep(0.3)
 
     def centre(self, element):
         x, y, w, h = self.rects[element]
@@ -95,14 +97,16 @@ class MainWindowTest(unittest.TestCase):
         s.start("-s" + self.tone)
         s.wait_ready()
         wid = self.main_window()
-        time.sleep(1.0)  # the file is added and titled
+        s.wait_log("argument 1 -s" + self.tone)  # the file is in the list
 
-        # Play at the play button's place in the skin.
+        # Play at the play button's place in the skin; the volume is changed once a
+        # second and a half of the sweep's start has been heard.
         self.click(wid, *self.centre("ID_BTPLAY_DEFAULT"))
-        time.sleep(2.5)
+        wait_until(lambda: heard_seconds(self.out) >= 1.5, what="the sweep playing", interval=0.2)
         self.screenshot(wid, "playing.png")
 
-        # Drag the volume thumb from 10 to 45 pixels along its 60-pixel track.
+        # Drag the volume thumb from 10 to 45 pixels along its 60-pixel track, paced like
+        # a hand (the pauses are the drag's speed; what it did is checked at the end).
         vx, vy, vw, vh = self.rects["ID_PLAYER_IVOLUMELINE_FULL"]
         thumb = self.rects["ID_PLAYER_BTVOLUMELINE"][2]
         y = vy + vh // 2
@@ -115,33 +119,34 @@ class MainWindowTest(unittest.TestCase):
         self.xdo("mousemove", *self.at(wid, vx + thumb // 2 + 45, y))
         time.sleep(0.1)
         self.xdo("mouseup", "1")
-        time.sleep(0.3)
         self.screenshot(wid, "volume.png")
 
         # Right-click on the logo; the menu opens with nothing chosen, so the
         # eleventh item down is "한곡 반복".
+        before = self.player_windows()
         self.click(wid, *self.centre("ID_PLAYER_ROGO"), button="3")
-        time.sleep(0.5)
+        menu = wait_until(lambda: self.player_windows() - before, what="the menu open")
         self.screenshot("root", "menu.png")
         for _ in range(11):
             self.xdo("key", "Down")
         self.xdo("key", "Return")
-        time.sleep(0.5)
+        wait_until(lambda: not menu & self.player_windows(), what="the menu closed")
 
-        # Space pauses for a second and resumes; then 10 s forward, 10 s back.
+        # Space pauses for a while and resumes; then 10 s forward, 10 s back. The
+        # recording must hold enough of each for the analysis below.
         self.click(wid, *self.centre("ID_PLAYER_ROGO"))  # focus the window
-        time.sleep(1.0)
+        s.wait_focus(wid)
         self.xdo("key", "space")
-        time.sleep(1.5)
+        self.wait_recorded(1.5, "the pause")
         self.xdo("key", "space")
-        time.sleep(2.0)
+        self.wait_recorded(2.0, "playing after the pause")
         self.xdo("key", "Right")
-        time.sleep(2.0)
+        self.wait_recorded(2.0, "playing after the forward seek")
         self.screenshot(wid, "seek.png")
         self.xdo("key", "Left")
-        time.sleep(2.0)
+        self.wait_recorded(2.0, "playing after the backward seek")
 
-        # Dragged by its background, the window moves with the pointer.
+        # Dragged by its background (paced like a hand), the window moves with the pointer.
         before = self.origin(wid)
         lx, ly = self.centre("ID_PLAYER_ROGO")
         self.xdo("mousemove", *self.at(wid, lx, ly))
@@ -151,10 +156,11 @@ class MainWindowTest(unittest.TestCase):
             self.xdo("mousemove", str(before[0] + lx + 6 * step), str(before[1] + ly + 4 * step))
             time.sleep(0.05)
         self.xdo("mouseup", "1")
-        time.sleep(0.5)
-        geometry = self.origin(wid)
-        self.assertLess(abs(geometry[0] - (before[0] + 60)) + abs(geometry[1] - (before[1] + 40)), 12,
-                        f"moved from {before} to {geometry}")
+
+        def moved():
+            at = self.origin(wid)
+            return at if abs(at[0] - (before[0] + 60)) + abs(at[1] - (before[1] + 40)) < 12 else None
+        geometry = wait_until(moved, timeout=20, what=f"the window moved from {before} by (60, 40)")
 
         # Close with the close button.
         self.click(wid, *self.centre("ID_BTCLOSE_DEFAULT"))
@@ -197,11 +203,12 @@ class MainWindowTest(unittest.TestCase):
         first, last = pitches.index(sounding[0]), len(pitches) - 1 - pitches[::-1].index(sounding[-1])
         gaps = [i for i in range(first, last) if pitches[i] is None]
         self.assertGreaterEqual(len(gaps) * window, 0.75, "Space paused")
-        # The seeks: one jump up by about 200 Hz (10 s of sweep) and one down, seen
-        # across three windows so a jump inside a window still counts whole.
-        steps = [b - a for a, b in zip(pitches, pitches[3:]) if a and b]
-        self.assertTrue(any(150 <= d <= 260 for d in steps), f"no forward seek in {steps}")
-        self.assertTrue(any(-260 <= d <= -150 for d in steps), f"no backward seek in {steps}")
+        # The seeks: one jump up by 10 s of sweep (a pitch ratio of 1.38, wherever in the
+        # file it happens) and one down, seen across three windows so a jump inside a
+        # window still counts whole.
+        steps = [b / a for a, b in zip(pitches, pitches[3:]) if a and b]
+        self.assertTrue(any(1.3 <= r <= 1.5 for r in steps), f"no forward seek in {steps}")
+        self.assertTrue(any(1 / 1.5 <= r <= 1 / 1.3 for r in steps), f"no backward seek in {steps}")
 
 
 if __name__ == "__main__":

@@ -9,7 +9,7 @@ import time
 import unittest
 import xml.etree.ElementTree as ET
 
-from tavora_e2e import STAGE, PlayerSession
+from tavora_e2e import STAGE, PlayerSession, wait_until
 
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
 VIEW = r"HKLM\SOFTWARE\TavoraPlayer\Setting\View"
@@ -54,13 +54,7 @@ class PlaylistWindowTest(unittest.TestCase):
                               timeout=30).stdout
 
     def window(self, title):
-        deadline = time.time() + 20
-        while time.time() < deadline:
-            ids = self.xdo("search", "--onlyvisible", "--name", "^%s$" % title).split()
-            if ids:
-                return ids[0]
-            time.sleep(0.1)
-        self.fail("no visible window titled %s:\n%s" % (title, self.s.read_log()))
+        return self.s.wait_window(title)
 
     def geometry(self, wid):
         out = self.xdo("getwindowgeometry", "--shell", wid)
@@ -72,6 +66,10 @@ class PlaylistWindowTest(unittest.TestCase):
         time.sleep(pause)
 
     def drag(self, start, end, steps=12):
+        # Paced like a hand: a drag to another program is a conversation between the two
+        # (the target answers each position before the release counts as a drop), which
+        # no state seen from here tells the end of. What the drag did is waited for by
+        # the callers.
         self.move_to(*start, pause=0.2)
         self.xdo("mousedown", "1")
         time.sleep(0.2)
@@ -79,27 +77,31 @@ class PlaylistWindowTest(unittest.TestCase):
             self.move_to(start[0] + (end[0] - start[0]) * k // steps, start[1] + (end[1] - start[1]) * k // steps)
         time.sleep(0.3)
         self.xdo("mouseup", "1")
-        time.sleep(0.5)
+
+    def wait_geometry(self, wid, expected, what, part=slice(None)):
+        """Waits until the window's geometry (or the `part` of it) is `expected`."""
+        try:
+            wait_until(lambda: self.geometry(wid)[part] == expected, timeout=20, what=what)
+        except AssertionError:
+            self.assertEqual(self.geometry(wid)[part], expected, what)
 
     def screenshot(self, wid, name):
         os.makedirs(ARTIFACTS, exist_ok=True)
         subprocess.run(["import", "-window", wid, os.path.join(ARTIFACTS, name)], env=self.s.env, check=True,
                        timeout=30)
 
-    def settle(self, wid, timeout=30):
+    def settle(self, wid, timeout=60):
         """Waits until the window's picture stops changing (the folder scan and the
-        title pass add and retitle rows on workers)."""
-        deadline = time.time() + timeout
-        last, same = None, 0
-        while time.time() < deadline:
+        title pass add and retitle rows on workers, a restart restores them)."""
+        seen = {"last": None, "same": 0}
+
+        def still():
             picture = subprocess.run(["import", "-window", wid, "rgb:-"], env=self.s.env, capture_output=True,
                                      timeout=30).stdout
-            same = same + 1 if picture == last else 0
-            if same >= 3:
-                return
-            last = picture
-            time.sleep(0.5)
-        self.fail("the playlist window kept changing")
+            seen["same"] = seen["same"] + 1 if picture == seen["last"] else 0
+            seen["last"] = picture
+            return seen["same"] >= 3
+        wait_until(still, timeout, "the playlist window to stop changing", interval=0.5)
 
     def list_origin(self, wid):
         """Screen position of the list's first row."""
@@ -127,11 +129,12 @@ class PlaylistWindowTest(unittest.TestCase):
         s.wait_ready()
         main = self.window("TavoraPlayer Main")
         plist = self.window("TavoraPlayer List")
-        time.sleep(0.5)
+        self.settle(plist)
 
         # Undock first: put the list well away from the main window.
         px, py, pw, ph = self.geometry(plist)
         self.drag((px + pw // 2, py + 6), (px + pw // 2 + 40, py + 260))
+        wait_until(lambda: self.geometry(plist)[:2] != (px, py), timeout=20, what="the list undocked")
         px, py, pw, ph = self.geometry(plist)
 
         # 1. Drop the folder and the two loose files from the drag source.
@@ -154,11 +157,13 @@ class PlaylistWindowTest(unittest.TestCase):
         s.wait_ready()
         main = self.window("TavoraPlayer Main")
         plist = self.window("TavoraPlayer List")
-        time.sleep(2.0)
+        self.settle(plist)  # the saved rows are restored
 
         # 2. Drag the first row below the fourth: click to select it, then drag it.
         self.move_to(*self.row_point(plist, 0), pause=0.2)
         self.xdo("click", "1")
+        # Apart by more than the double-click time, or the press that starts the drag
+        # would play the row: this needs time to pass, not a state to come.
         time.sleep(0.3)
         self.drag(self.row_point(plist, 0), self.row_point(plist, 3), steps=6)
 
@@ -166,13 +171,11 @@ class PlaylistWindowTest(unittest.TestCase):
         # visible row and delete it with the Delete key.
         self.move_to(*self.row_point(plist, 1), pause=0.2)
         self.xdo("click", "5")
-        time.sleep(0.5)
+        self.settle(plist)
         self.screenshot(plist, "scrolled.png")
         self.move_to(*self.row_point(plist, 0), pause=0.2)
         self.xdo("click", "1")
-        time.sleep(0.3)
         self.xdo("key", "Delete")
-        time.sleep(0.5)
         expected = before[1:4] + before[0:1] + before[5:]
 
         # 4. Resize with the grip: the bottom-right corner goes where the button is
@@ -181,21 +184,27 @@ class PlaylistWindowTest(unittest.TestCase):
         px, py, pw, ph = self.geometry(plist)
         grip = (px + pw - gx + gw // 2, py + ph - gy + gh // 2)
         self.drag(grip, (grip[0] + 60, grip[1] + 40))
-        nx, ny, nw, nh = self.geometry(plist)
-        self.assertEqual((nx, ny, nw, nh), (px, py, grip[0] + 60 - px, grip[1] + 40 - py))
+        self.wait_geometry(plist, (px, py, grip[0] + 60 - px, grip[1] + 40 - py), "resized by the grip")
 
         # 5. Drag the window by its top frame to 3 right and 7 below the main window.
         mx, my, mw, mh = self.geometry(main)
         px, py, pw, ph = self.geometry(plist)
         grab = (px + pw // 2, py + 6)
         self.drag(grab, (mx + 3 + pw // 2, my + mh + 7 + 6), steps=20)
-        self.assertEqual(self.geometry(plist)[:2], (mx, my + mh), "docked below the main window")
+        self.wait_geometry(plist, (mx, my + mh), "docked below the main window", slice(0, 2))
         self.screenshot(plist, "docked.png")
         self.screenshot("root", "docked-desktop.png")
 
         # 6. Move the main window by its face: the list follows.
         self.drag((mx + 4, my + 60), (mx + 4 + 50, my + 60 + 30), steps=15)
-        mx2, my2, _, _ = self.geometry(main)
+        def moved_and_followed():
+            x, y = self.geometry(main)[:2]
+            near = abs(x - (mx + 50)) + abs(y - (my + 30)) < 12
+            return near and self.geometry(plist)[:2] == (x, y + mh)
+        try:
+            wait_until(moved_and_followed, timeout=20, what="the main window moved and the list followed")
+        finally:
+            mx2, my2, _, _ = self.geometry(main)
         self.assertNotEqual((mx2, my2), (mx, my), "the main window moved")
         self.assertEqual(self.geometry(plist)[:2], (mx2, my2 + mh), "the list followed the main window")
         final = self.geometry(plist)
@@ -210,8 +219,8 @@ class PlaylistWindowTest(unittest.TestCase):
         s.start()
         s.wait_ready()
         plist = self.window("TavoraPlayer List")
-        time.sleep(2.0)
-        self.assertEqual(self.geometry(plist), final)
+        self.wait_geometry(plist, final, "the saved rectangle")
+        self.settle(plist)
         self.screenshot(plist, "restarted.png")
         s.stop()
         self.assertEqual(self.saved_titles(), titles)

@@ -3,11 +3,10 @@ the user once in a message box, shows a main window of the default skin's size a
 the default as the stored choice."""
 import os
 import subprocess
-import time
 import unittest
 import xml.etree.ElementTree as ET
 
-from tavora_e2e import STAGE, PlayerSession
+from tavora_e2e import STAGE, PlayerSession, wait_until
 
 SKIN = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Skin"
 SHARE = os.path.join(STAGE, "share", "TavoraPlayer")
@@ -46,13 +45,11 @@ class SkinFallbackTest(unittest.TestCase):
                               timeout=30).stdout
 
     def visible(self, title):
-        deadline = time.time() + 30
-        while time.time() < deadline:
-            ids = self.xdo("search", "--onlyvisible", "--name", title).split()
-            if ids:
-                return ids
-            time.sleep(0.1)
-        self.fail(f"no visible window titled {title}:\n" + self.s.read_log())
+        try:
+            return wait_until(lambda: self.xdo("search", "--onlyvisible", "--name", title).split(),
+                              what=f"a window titled {title}")
+        except AssertionError:
+            self.fail(f"no visible window titled {title}:\n" + self.s.read_log())
 
     def size(self, wid):
         out = self.xdo("getwindowgeometry", "--shell", wid)
@@ -70,9 +67,8 @@ class SkinFallbackTest(unittest.TestCase):
         # The box goes with Enter, and no second one follows.
         self.xdo("windowactivate", "--sync", boxes[0])
         self.xdo("key", "--window", boxes[0], "Return")
-        deadline = time.time() + 30
-        while time.time() < deadline and self.xdo("search", "--onlyvisible", "--name", "^스킨 변경$").split():
-            time.sleep(0.1)
+        wait_until(lambda: not self.xdo("search", "--onlyvisible", "--name", "^스킨 변경$").split(),
+                   what="the message box gone")
         self.assertEqual(self.xdo("search", "--onlyvisible", "--name", "^스킨 변경$").split(), [])
         self.assertEqual(self.s.stop(), 0)
 

@@ -1,26 +1,33 @@
-// The main window on the default skin: what it draws for each state, its buttons,
-// sliders, time display, keys, wheel and menu commands, its status messages, what
-// it repaints, and the settings it leaves at shutdown.
+// The main window on the default skin, built with a recording command sink and a
+// playback view of a plain state (no controller, no engine): what it draws for each
+// state, the commands and data its buttons, sliders, keys, wheel and menu send, its
+// status messages, what it repaints, the events it follows and the settings it leaves
+// at shutdown.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QPaintEvent>
+#include <QSignalSpy>
 #include <QToolTip>
 #include <QTest>
 
+#include <functional>
 #include <set>
+#include <tuple>
 
+#include "CommandSink.h"
 #include "Commands.h"
 #include "MainWindow.h"
 #include "PlaybackRules.h"
+#include "PlaybackView.h"
+#include "PlayerEvents.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "SkinBitmap.h"
 #include "SkinSelection.h"
 #include "SkinUsability.h"
 #include "SkinTestSupport.h"
-#include "StreamPlayback.h"
-#include "TavoraPlayerDlg.h"
 #include "TempRegistry.h"
 
 using namespace tavora;
@@ -41,6 +48,43 @@ public:
     }
 };
 
+// Records every command with its data; `answer` plays the controller's part where a
+// test needs it.
+class RecordingSink : public CommandSink {
+public:
+    std::vector<std::pair<int, CommandData>> sent;
+    std::function<void(cmd::Command, const CommandData&)> answer;
+    void Send(cmd::Command command, CommandData data) override {
+        sent.emplace_back(command, data);
+        if (answer) answer(command, data);
+    }
+    void Post(cmd::Command command, CommandData data) override { Send(command, std::move(data)); }
+    std::vector<int> Commands() const {
+        std::vector<int> ids;
+        for (const auto& [id, data] : sent) ids.push_back(id);
+        return ids;
+    }
+    // The values sent with `command`, in order.
+    std::vector<int> Values(cmd::Command command) const {
+        std::vector<int> values;
+        for (const auto& [id, data] : sent)
+            if (id == command) values.push_back(data.value.value_or(-1));
+        return values;
+    }
+};
+
+// A playback view over a state the test sets.
+class PlainView : public PlaybackView {
+public:
+    PlaybackState state;
+    double position = 0, length = 0;
+    const PlaybackState& State() const override { return state; }
+    double PositionSeconds() const override { return position; }
+    double LengthSeconds() const override { return length; }
+    bool Spectrum(float*) const override { return false; }
+    std::string CurrentPath() const override { return {}; }
+};
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -50,26 +94,26 @@ protected:
         setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
         CurrentSkinFolder = test::GeneratedSkin("Default");
         CurrentSkinFile = CurrentSkinFolder + "/TavoraSkin.xml";
-        dlg_ = std::make_unique<CTavoraPlayerDlg>("");
-        for (int id : {cmd::Play, cmd::Stop, cmd::Back, cmd::Next, cmd::OpenTotal, cmd::Exit, cmd::Minimize,
-                       cmd::ShowList, cmd::ShowEqualizer, cmd::Shuttle, cmd::TenSecBack, cmd::TenSecNext,
-                       cmd::ToggleAlwaysTop, cmd::OpenFolderPlay})
-            dlg_->RegisterCommand(id, [this, id] { sent_.push_back(id); });
-        window_ = new MainWindow(*dlg_);
-        dlg_->playback().views().volumeTooltip = [this](const std::string& t) { window_->SetVolumeText(t); };
-        dlg_->playback().views().positionTooltip = [this](const std::string& t) { window_->SetSeekText(t); };
+        view_.state.volume = 25;
+        // The slider lengths the window sends become the state's, as the controller does.
+        sink_.answer = [this](cmd::Command command, const CommandData& d) {
+            if (command == cmd::SetVolumeRange) view_.state.volumeMax = *d.value;
+            if (command == cmd::SetPositionRange) view_.state.positionMax = *d.value;
+        };
+        window_ = std::make_unique<MainWindow>(sink_, view_, events_);
         window_->show();
         QApplication::processEvents();
-        sent_.clear();
+        sink_.sent.clear();
     }
-    void TearDown() override { dlg_.reset(); }
+    void TearDown() override { window_.reset(); }
 
-    PlaybackState& state() { return dlg_->state(); }
+    PlaybackState& state() { return view_.state; }
+    std::vector<int> Sent() const { return sink_.Commands(); }
     QPoint Centre(const std::string& id) {
         const SkinRect& r = window_->element(id).rect;
         return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     }
-    void Click(QPoint at) { QTest::mouseClick(window_, Qt::LeftButton, {}, at); }
+    void Click(QPoint at) { QTest::mouseClick(window_.get(), Qt::LeftButton, {}, at); }
     void ClickButton(const std::string& hot) { Click(Centre(hot)); }
     std::string Status() {
         const std::string* text = window_->StatusText();
@@ -90,14 +134,15 @@ protected:
 
     test::TempRegistry reg_;
     std::filesystem::path runtime_;
-    std::unique_ptr<CTavoraPlayerDlg> dlg_;
-    MainWindow* window_ = nullptr;
-    std::vector<int> sent_;
+    RecordingSink sink_;
+    PlainView view_;
+    PlayerEvents events_;
+    std::unique_ptr<MainWindow> window_;
 };
 
 }  // namespace
 
-TEST_F(MainWindowTest, TakesItsSizeAndSliderRangesFromTheSkin) {
+TEST_F(MainWindowTest, TakesItsSizeAndSendsItsSliderRangesFromTheSkin) {
     EXPECT_EQ(window_->windowTitle(), QStringLiteral("TavoraPlayer Main"));
     EXPECT_EQ(window_->size(), QSize(window_->element("ID_PLAYER_IMAIN").Width, window_->element("ID_PLAYER_IMAIN").Height));
     EXPECT_EQ(state().volumeMax, window_->element("ID_PLAYER_IVOLUMELINE_FULL").Width);
@@ -138,7 +183,7 @@ TEST_F(MainWindowTest, LampsForEachState) {
 
 TEST_F(MainWindowTest, TimeDisplayClickTogglesModeAndHundredMinutesShowFourDigits) {
     // Nothing loaded, remaining mode: 00:00 with the minus sign.
-    QTest::mouseClick(window_, Qt::LeftButton, {}, window_->TimeClickArea().center());
+    QTest::mouseClick(window_.get(), Qt::LeftButton, {}, window_->TimeClickArea().center());
     EXPECT_FALSE(window_->showElapsed());
     EXPECT_EQ(Status(), "남은 시간 표시");
     QImage image = window_->ComposeWindow();
@@ -158,8 +203,8 @@ TEST_F(MainWindowTest, TimeDisplayClickTogglesModeAndHundredMinutesShowFourDigit
     EXPECT_TRUE(SlotShows(image, "ID_ENDTIME_MINLEFT", "ID_LCD_ENDTIME_NUMBER", 1)) << "total time too";
 
     // A press in the area and a release elsewhere still toggles back.
-    QTest::mousePress(window_, Qt::LeftButton, {}, window_->TimeClickArea().center());
-    QTest::mouseRelease(window_, Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mousePress(window_.get(), Qt::LeftButton, {}, window_->TimeClickArea().center());
+    QTest::mouseRelease(window_.get(), Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_TRUE(window_->showElapsed());
     EXPECT_EQ(Status(), "경과 시간 표시");
     EXPECT_TRUE(Shows(window_->ComposeWindow(), "ID_LCD_LINE_MINUS_OVER"));
@@ -180,155 +225,183 @@ TEST_F(MainWindowTest, InternetStreamRatesShow44kHzWithoutLeadingZero) {
     EXPECT_FALSE(SlotShows(window_->ComposeWindow(), "ID_KHZTEN", "ID_LCD_STATE_NUMBER", 4)) << "nothing when stopped";
 }
 
-TEST_F(MainWindowTest, RepeatButtonCyclesWithItsTexts) {
-    state().repeatOff = 1;
-    state().repeatOne = state().repeatAll = 0;
-    const std::vector<std::pair<std::array<int, 3>, std::string>> expected = {
-        {{0, 1, 0}, "한곡 반복"}, {{0, 0, 1}, "전곡 반복"}, {{1, 0, 0}, "반복 없음"}};
-    for (const auto& [flags, text] : expected) {
+TEST_F(MainWindowTest, RepeatButtonAsksForTheNextModeWithItsText) {
+    // From each mode the click asks for the next one: one -> all -> none -> one.
+    const std::vector<std::tuple<std::array<int, 3>, int, std::string>> cases = {
+        {{1, 0, 0}, 1, "한곡 반복"}, {{0, 1, 0}, 2, "전곡 반복"}, {{0, 0, 1}, 0, "반복 없음"}};
+    for (const auto& [flags, next, text] : cases) {
+        state().repeatOff = flags[0];
+        state().repeatOne = flags[1];
+        state().repeatAll = flags[2];
+        sink_.sent.clear();
         ClickButton("ID_BTREPEAT_OFF_DEFAULT");
-        EXPECT_EQ((std::array<int, 3>{state().repeatOff, state().repeatOne, state().repeatAll}), flags);
+        EXPECT_EQ(sink_.Values(cmd::SetRepeatMode), std::vector<int>{next}) << text;
         EXPECT_EQ(Status(), text);
     }
-    EXPECT_TRUE(sent_.empty()) << "the repeat button sends no command";
-    state().repeatAll = 1;
-    state().repeatOff = 0;
+    EXPECT_EQ(state().repeatAll, 1) << "the window leaves the state to the controller";
     EXPECT_TRUE(Shows(window_->ComposeWindow(), "ID_BTREPEAT_UNLIMIT_DEFAULT"));
 }
 
-TEST_F(MainWindowTest, ShuffleAndMuteButtons) {
+TEST_F(MainWindowTest, ShuffleAndMuteButtonsAskForTheOtherSetting) {
     state().shuffle = 0;
     ClickButton("ID_BTSHUFFLE_INORDER_DEFAULT");
-    EXPECT_EQ(state().shuffle, 1);
     EXPECT_EQ(Status(), "랜덤 재생");
-    EXPECT_EQ(sent_, std::vector<int>{cmd::Shuttle});
+    state().shuffle = 1;
     ClickButton("ID_BTSHUFFLE_INORDER_DEFAULT");
-    EXPECT_EQ(state().shuffle, 0);
     EXPECT_EQ(Status(), "순차 재생");
-    EXPECT_EQ(sent_.size(), 1u);
+    EXPECT_EQ(sink_.Values(cmd::SetShuffle), (std::vector<int>{1, 0}));
 
     state().mute = 0;
     ClickButton("ID_BTSOUNDON_DEFAULT");
-    EXPECT_EQ(state().mute, 1);
     EXPECT_EQ(Status(), "음소거 설정");
+    state().mute = 1;
     EXPECT_TRUE(Shows(window_->ComposeWindow(), "ID_BTSOUNDOFF_DEFAULT"));
     ClickButton("ID_BTSOUNDON_DEFAULT");
-    EXPECT_EQ(state().mute, 0);
     EXPECT_EQ(Status(), "음소거 해제");
+    EXPECT_EQ(sink_.Values(cmd::SetMute), (std::vector<int>{1, 0}));
+    EXPECT_EQ(Sent(), (std::vector<int>{cmd::SetShuffle, cmd::SetShuffle, cmd::SetMute, cmd::SetMute}));
 }
 
 TEST_F(MainWindowTest, TransportButtonsSendTheirCommands) {
     ClickButton("ID_BTSTOP_DEFAULT");
-    EXPECT_TRUE(sent_.empty()) << "stop while stopped sends nothing";
+    EXPECT_TRUE(Sent().empty()) << "stop while stopped sends nothing";
     state().isPlaying = 1;
     ClickButton("ID_BTSTOP_DEFAULT");
-    EXPECT_EQ(state().isPlaying, 0);
+    EXPECT_EQ(state().isPlaying, 1) << "the controller stops; the window only asks";
     for (const char* id : {"ID_BTPLAY_DEFAULT", "ID_BTBACK_DEFAULT", "ID_BTNEXT_DEFAULT", "ID_BTOPEN_DEFAULT",
                            "ID_BTMINI_DEFAULT", "ID_BTPLON_DEFAULT", "ID_BTEQON_DEFAULT", "ID_BTCLOSE_DEFAULT"})
         ClickButton(id);
-    EXPECT_EQ(sent_, (std::vector<int>{cmd::Stop, cmd::Play, cmd::Back, cmd::Next, cmd::OpenTotal, cmd::Minimize,
-                                       cmd::ShowList, cmd::ShowEqualizer, cmd::Exit}));
+    EXPECT_EQ(Sent(), (std::vector<int>{cmd::Stop, cmd::Play, cmd::Back, cmd::Next, cmd::OpenTotal, cmd::Minimize,
+                                        cmd::ShowList, cmd::ShowEqualizer, cmd::Exit}));
+    // While the equaliser slides its button does nothing (a click would reverse it).
+    sink_.sent.clear();
+    events_.AnnounceEqualizerSliding(true);
+    ClickButton("ID_BTEQON_DEFAULT");
+    EXPECT_TRUE(Sent().empty());
+    events_.AnnounceEqualizerSliding(false);
     // A press moved off the button before the release does nothing.
-    sent_.clear();
-    QTest::mousePress(window_, Qt::LeftButton, {}, Centre("ID_BTNEXT_DEFAULT"));
-    QTest::mouseMove(window_, QPoint(2, 2));
-    QTest::mouseRelease(window_, Qt::LeftButton, {}, Centre("ID_BTNEXT_DEFAULT"));
-    EXPECT_TRUE(sent_.empty());
+    QTest::mousePress(window_.get(), Qt::LeftButton, {}, Centre("ID_BTNEXT_DEFAULT"));
+    QTest::mouseMove(window_.get(), QPoint(2, 2));
+    QTest::mouseRelease(window_.get(), Qt::LeftButton, {}, Centre("ID_BTNEXT_DEFAULT"));
+    EXPECT_TRUE(Sent().empty());
 }
 
-TEST_F(MainWindowTest, VolumeSliderMapsPixelsClampsAndUnmutes) {
+TEST_F(MainWindowTest, VolumeSliderSendsTheLevelUnderTheCursorClamped) {
     const SkinElement& full = window_->element("ID_PLAYER_IVOLUMELINE_FULL");
     const int thumb = window_->element("ID_PLAYER_BTVOLUMELINE").Width;
     const int y = full.rect.top + full.Height / 2;
+    // The controller answers a new level with its text, as the playback does.
+    sink_.answer = [this](cmd::Command command, const CommandData& d) {
+        if (command == cmd::SetVolume) emit events_.volumeText(QString::fromStdString(VolumeTooltip(*d.value, state().volumeMax)));
+    };
     state().mute = 1;
     Click(QPoint(full.rect.left + thumb / 2 + 30, y));
-    EXPECT_EQ(state().mute, 0) << "taking the slider unmutes";
-    EXPECT_EQ(state().volume, 30);
     EXPECT_EQ(Status(), VolumeTooltip(30, full.Width));
-    Click(QPoint(full.rect.left, y));
-    EXPECT_EQ(state().volume, 0) << "left of the thumb's half-width margin";
+    Click(QPoint(full.rect.left, y));  // left of the thumb's half-width margin
     // Dragging past the end clamps at the track's length: 100 %.
-    QTest::mousePress(window_, Qt::LeftButton, {}, QPoint(full.rect.left + 5, y));
-    QTest::mouseMove(window_, QPoint(full.rect.right + 40, y));
-    QTest::mouseRelease(window_, Qt::LeftButton, {}, QPoint(full.rect.right + 40, y));
-    EXPECT_EQ(state().volume, full.Width);
+    QTest::mousePress(window_.get(), Qt::LeftButton, {}, QPoint(full.rect.left + 5, y));
+    QTest::mouseMove(window_.get(), QPoint(full.rect.right + 40, y));
+    QTest::mouseRelease(window_.get(), Qt::LeftButton, {}, QPoint(full.rect.right + 40, y));
+    const std::vector<int> levels = sink_.Values(cmd::SetVolume);
+    ASSERT_GE(levels.size(), 4u);
+    EXPECT_EQ(levels[0], 30);
+    EXPECT_EQ(levels[1], 0);
+    EXPECT_EQ(levels.back(), full.Width);
     EXPECT_EQ(Status(), "소리 크기 - 100%");
-    EXPECT_EQ(ChannelVolumePercent(state().volume, state().volumeMax, false), 100);
+    EXPECT_EQ(ChannelVolumePercent(levels.back(), state().volumeMax, false), 100);
 }
 
-TEST_F(MainWindowTest, PositionSliderOnlyWhileAFileStreamIsLoaded) {
+TEST_F(MainWindowTest, PositionSliderSeeksOnlyWhileAFileStreamIsLoaded) {
     const QRect hot = window_->PositionHotArea();
     Click(hot.center());
-    EXPECT_EQ(state().positionUnits, 0) << "nothing loaded: no seeking";
-    EXPECT_EQ(state().isSeeking, 0);
+    EXPECT_TRUE(Sent().empty()) << "nothing loaded: no seeking";
     state().isPaused = 1;
     state().lengthSeconds = 300;
+    state().positionUnits = 3;
     const int width = window_->element("ID_PLAYER_ITIMELINE_FULL").Width;
     const int left = window_->element("ID_PLAYER_ITIMELINE_FULL").rect.left;
     const int thumb = window_->element("ID_PLAYER_BTTIMELINE").Width;
-    QTest::mousePress(window_, Qt::LeftButton, {}, QPoint(left + thumb / 2 + width / 2, hot.center().y()));
-    EXPECT_EQ(state().isSeeking, 1) << "the controller leaves the thumb alone";
-    EXPECT_EQ(state().positionUnits, width / 2);
-    QTest::mouseMove(window_, QPoint(left + thumb / 2 + width / 4, hot.center().y()));
+    QTest::mousePress(window_.get(), Qt::LeftButton, {}, QPoint(left + thumb / 2 + width / 2, hot.center().y()));
+    EXPECT_EQ(sink_.Values(cmd::SeekDrag), std::vector<int>{1}) << "the controller leaves the thumb alone";
+    // The thumb is drawn where it is held, not where the playback is.
+    window_->RefreshDisplay();
+    QTest::mouseMove(window_.get(), QPoint(left + thumb / 2 + width / 4, hot.center().y()));
     EXPECT_EQ(Status(), SeekTooltip(static_cast<long>(width / 4) * 300 / width));
-    QTest::mouseRelease(window_, Qt::LeftButton, {}, QPoint(left + thumb / 2 + width / 4, hot.center().y()));
-    EXPECT_EQ(state().isSeeking, 0);
+    QTest::mouseRelease(window_.get(), Qt::LeftButton, {}, QPoint(left + thumb / 2 + width / 4, hot.center().y()));
+    EXPECT_EQ(sink_.Values(cmd::SeekTo), std::vector<int>{static_cast<int>(static_cast<long>(width / 4) * 300 / width)});
+    EXPECT_EQ(Sent(), (std::vector<int>{cmd::SeekDrag, cmd::SeekTo}));
 
+    sink_.sent.clear();
     state().isUrlStream = 1;
-    state().positionUnits = 0;
     Click(hot.center());
-    EXPECT_EQ(state().positionUnits, 0) << "internet streams cannot seek";
+    EXPECT_TRUE(Sent().empty()) << "internet streams cannot seek";
 }
 
 TEST_F(MainWindowTest, KeysWheelAndMenuCommands) {
-    QTest::keyClick(window_, Qt::Key_Space);
-    QTest::keyClick(window_, Qt::Key_Return);
+    QTest::keyClick(window_.get(), Qt::Key_Space);
+    QTest::keyClick(window_.get(), Qt::Key_Return);
     window_->SetSeekText("위치 이동 - 00:10");
-    QTest::keyClick(window_, Qt::Key_Right);
+    QTest::keyClick(window_.get(), Qt::Key_Right);
     EXPECT_EQ(Status(), "") << "no seek message while nothing is loaded";
     state().isPaused = 1;
-    QTest::keyClick(window_, Qt::Key_Left);
+    QTest::keyClick(window_.get(), Qt::Key_Left);
     EXPECT_EQ(Status(), "위치 이동 - 00:10");
-    QTest::keyClick(window_, Qt::Key_Escape);
-    EXPECT_EQ(sent_, (std::vector<int>{cmd::Play, cmd::TenSecNext, cmd::TenSecBack, cmd::Minimize}));
+    QTest::keyClick(window_.get(), Qt::Key_Escape);
+    EXPECT_EQ(Sent(), (std::vector<int>{cmd::Play, cmd::TenSecNext, cmd::TenSecBack, cmd::Minimize}));
 
-    sent_.clear();
-    const int before = state().volume = 20;
+    sink_.sent.clear();
+    emit events_.volumeText(QStringLiteral("소리 크기 - 23%"));
     QWheelEvent up(QPointF(10, 10), window_->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, 120), Qt::NoButton, {},
                    Qt::NoScrollPhase, false);
-    QApplication::sendEvent(window_, &up);
-    EXPECT_EQ(state().volume, before + kVolumeKeyStep);
-    EXPECT_EQ(Status(), VolumeTooltip(before + kVolumeKeyStep, state().volumeMax));
+    QApplication::sendEvent(window_.get(), &up);
+    EXPECT_EQ(Sent(), std::vector<int>{cmd::VolumeUp});
+    EXPECT_EQ(Status(), "소리 크기 - 23%");
 
-    window_->OnWindowCommand(32853);
-    EXPECT_TRUE(window_->MenuChecked(32853));
-    EXPECT_FALSE(window_->MenuChecked(32852));
-    EXPECT_EQ(state().repeatOne, 1);
+    // The menu's own numbers: 32853 is "repeat one" here, 32776 the playlist item
+    // (which is "Next" among the controller's commands).
+    sink_.sent.clear();
+    window_->OnWindowCommand(MainMenuId::RepeatOne);
+    state().repeatOff = 0;
+    state().repeatOne = 1;
+    EXPECT_TRUE(window_->MenuChecked(MainMenuId::RepeatOne));
+    EXPECT_FALSE(window_->MenuChecked(MainMenuId::RepeatNone));
     state().shuffle = 0;
-    window_->OnWindowCommand(32851);
-    EXPECT_TRUE(window_->MenuChecked(32851));
-    window_->OnWindowCommand(32849);
-    window_->OnWindowCommand(32772);
-    window_->OnWindowCommand(32778);
-    EXPECT_EQ(sent_, (std::vector<int>{cmd::Shuttle, cmd::ToggleAlwaysTop, cmd::OpenFolderPlay, cmd::Exit}));
+    window_->OnWindowCommand(MainMenuId::Shuffle);
+    window_->OnWindowCommand(MainMenuId::AlwaysTop);
+    window_->OnWindowCommand(MainMenuId::OpenFolder);
+    window_->OnWindowCommand(MainMenuId::Exit);
+    window_->OnWindowCommand(MainMenuId::Playlist);
+    EXPECT_EQ(Sent(), (std::vector<int>{cmd::SetRepeatMode, cmd::SetShuffle, cmd::ToggleAlwaysTop, cmd::OpenFolderPlay,
+                                        cmd::Exit, cmd::ShowList}));
+    EXPECT_EQ(sink_.Values(cmd::SetRepeatMode), std::vector<int>{1});
+    EXPECT_EQ(sink_.Values(cmd::SetShuffle), std::vector<int>{1});
     state().listShown = 0;
-    EXPECT_FALSE(window_->MenuChecked(32776));
+    EXPECT_FALSE(window_->MenuChecked(MainMenuId::Playlist));
+    // The accelerator table is read into the window's own numbers.
+    EXPECT_FALSE(window_->accelerators().empty());
 }
 
 TEST_F(MainWindowTest, StatusMessagesTimeOut) {
+    // Timers never fire late by less than the load delays them, and early by at most 5 %
+    // (coarse timers): a lower bound on how long a message stays holds on any machine.
+    QElapsedTimer shown;
+    shown.start();
     ClickButton("ID_BTREPEAT_OFF_DEFAULT");
     EXPECT_TRUE(window_->IsTimerActive(MainWindow::kStatusTimer));
-    QTest::qWait(700);
-    EXPECT_FALSE(Status().empty()) << "a button's message stays 1.5 s";
-    EXPECT_TRUE(QTest::qWaitFor([this] { return Status().empty(); }, 3000));
+    EXPECT_FALSE(Status().empty());
+    EXPECT_TRUE(test::WaitUntilWithEvents([this] { return Status().empty(); }));
+    EXPECT_GE(shown.elapsed(), 1400) << "a button's message stays 1.5 s";
     EXPECT_FALSE(window_->IsTimerActive(MainWindow::kStatusTimer));
 
     // A wheel step's message goes after half a second; a new message replaces it.
+    emit events_.volumeText(QStringLiteral("소리 크기 - 20%"));
     QWheelEvent down(QPointF(10, 10), window_->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, -120), Qt::NoButton, {},
                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(window_, &down);
+    shown.restart();
+    QApplication::sendEvent(window_.get(), &down);
     EXPECT_FALSE(Status().empty());
-    EXPECT_TRUE(QTest::qWaitFor([this] { return Status().empty(); }, 1200));
+    EXPECT_TRUE(test::WaitUntilWithEvents([this] { return Status().empty(); }));
+    EXPECT_GE(shown.elapsed(), 450) << "a wheel step's message stays half a second";
 }
 
 TEST_F(MainWindowTest, RepaintsOnlyWhatChanged) {
@@ -355,15 +428,19 @@ TEST_F(MainWindowTest, RepaintsOnlyWhatChanged) {
 
 TEST_F(MainWindowTest, LongTitleScrollsAndTimersStopThemselvesWhenNothingPlays) {
     state().isPlaying = 1;
-    dlg_->SetTitleText(std::string(60, 'W'));
-    window_->StartTimers();
+    state().titleText = std::string(60, 'W');
+    emit events_.playbackStarted();  // the controller's stream start
     for (int id : {1, 2, 4}) EXPECT_TRUE(window_->IsTimerActive(id)) << id;
-    EXPECT_TRUE(QTest::qWaitFor([this] { return window_->titleX() < -3; }, 2000)) << "the title moves left";
+    EXPECT_TRUE(test::WaitUntilWithEvents([this] { return window_->titleX() < -3; })) << "the title moves left";
     EXPECT_EQ(window_->StripText(), QString(60, 'W'));
+    // A new title is shown at once, even with the timers stopped.
     state().isPlaying = 0;
-    EXPECT_TRUE(QTest::qWaitFor([this] {
+    EXPECT_TRUE(test::WaitUntilWithEvents([this] {
         return !window_->IsTimerActive(1) && !window_->IsTimerActive(2) && !window_->IsTimerActive(4);
-    }, 2000));
+    }));
+    state().titleText = "태그 제목";
+    emit events_.titleChanged(QStringLiteral("태그 제목"));
+    EXPECT_EQ(window_->StripText(), QStringLiteral("태그 제목"));
 }
 
 TEST_F(MainWindowTest, SavesItsRectangleAndModes) {
@@ -405,22 +482,21 @@ TEST_F(MainWindowTest, TooltipsNameTheButtonUnderTheCursor) {
     for (const auto& [id, text] : tools) {
         const QPoint at = Centre(id);
         QHelpEvent help(QEvent::ToolTip, at, window_->mapToGlobal(at));
-        QApplication::sendEvent(window_, &help);
+        QApplication::sendEvent(window_.get(), &help);
         EXPECT_EQ(QToolTip::text(), QString::fromUtf8(text)) << id;
     }
 }
 
-TEST_F(MainWindowTest, AnotherSkinKeepsTheLevelHeard) {
-    state().volume = state().volumeMax / 2;
-    const int percent = ChannelVolumePercent(state().volume, state().volumeMax, false);
+TEST_F(MainWindowTest, AnotherSkinSendsItsSliderLengths) {
     CurrentSkinFolder = test::GeneratedSkin("Nimbus");
     CurrentSkinFile = CurrentSkinFolder + "/TavoraSkin.xml";
     window_->ReloadSkin();
     EXPECT_EQ(window_->size(), QSize(window_->element("ID_PLAYER_IMAIN").Width, window_->element("ID_PLAYER_IMAIN").Height));
-    EXPECT_EQ(state().volumeMax, window_->element("ID_PLAYER_IVOLUMELINE_FULL").Width);
-    EXPECT_NEAR(ChannelVolumePercent(state().volume, state().volumeMax, false), percent, 2);
+    EXPECT_EQ(sink_.Values(cmd::SetVolumeRange), std::vector<int>{window_->element("ID_PLAYER_IVOLUMELINE_FULL").Width});
+    EXPECT_EQ(sink_.Values(cmd::SetPositionRange), std::vector<int>{window_->element("ID_PLAYER_ITIMELINE_FULL").Width});
 
     // A skin that does not parse leaves everything as it was.
+    sink_.sent.clear();
     test::TempFolder broken;
     test::WriteText(broken.path() / "TavoraSkin.xml", "<TavoraSkin><MainControl>");
     CurrentSkinFolder = broken.str();
@@ -428,7 +504,24 @@ TEST_F(MainWindowTest, AnotherSkinKeepsTheLevelHeard) {
     const QSize before = window_->size();
     window_->ReloadSkin();
     EXPECT_EQ(window_->size(), before);
+    EXPECT_TRUE(Sent().empty());
     EXPECT_FALSE(window_->ComposeWindow().isNull());
+}
+
+TEST_F(MainWindowTest, FollowsTheShutdownAndAnnouncesItsMoves) {
+    QSignalSpy moved(&events_, &PlayerEvents::mainWindowRectChanged);
+    window_->move(140, 90);
+    QApplication::processEvents();
+    ASSERT_GE(moved.count(), 1);
+    EXPECT_EQ(events_.mainWindowRect(), window_->frameGeometry());
+    state().volume = 41;
+    state().isPlaying = 1;
+    emit events_.playbackStarted();
+    emit events_.shutdownPhase(ShutdownPhase::StopPlayback);
+    EXPECT_FALSE(window_->IsTimerActive(MainWindow::kDisplayTimer));
+    emit events_.shutdownPhase(ShutdownPhase::Save);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "VolumeValue"), 41);
+    EXPECT_EQ(ReadRegDword(keys::kSize, "Main.Size.Left"), window_->geometry().left());
 }
 
 TEST(MainWindowSkinTest, StartsOnAUsableSkinOrAtAPlainSizeButNeverInvisible) {
@@ -445,12 +538,14 @@ TEST(MainWindowSkinTest, StartsOnAUsableSkinOrAtAPlainSizeButNeverInvisible) {
     std::filesystem::create_directory_symlink(test::GeneratedSkin("Default"), skins / "Default");
     std::vector<std::string> notices;
     SetSkinNotice([&notices](const std::string& text) { notices.push_back(text); });
-    CTavoraPlayerDlg dlg("");
+    RecordingSink sink;
+    PlainView view;
+    PlayerEvents events;
     auto start = [&] {
         CurrentSkinFolder.clear();
         CurrentSkinFile.clear();
         notices.clear();
-        return std::make_unique<MainWindow>(dlg);
+        return std::make_unique<MainWindow>(sink, view, events);
     };
 
     // The user's skin would give a window of no size: the shipped default takes over.

@@ -12,19 +12,9 @@
 #include <iterator>
 #include <thread>
 
+#include "WaitUntil.h"
+
 namespace tavora::test {
-
-MediaFolder::MediaFolder() {
-    static int counter = 0;
-    dir_ = std::filesystem::temp_directory_path() /
-           ("tavora-media-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
-    std::filesystem::create_directories(dir_);
-}
-
-MediaFolder::~MediaFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-}
 
 bool MediaFolder::Run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
@@ -166,13 +156,8 @@ Sound WavOutputSession::Finish() {
     return ReadWavFile(path_);
 }
 
-bool WavOutputSession::WaitUntilStopped(DWORD handle, double timeoutSeconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (BASS_ChannelIsActive(handle) == BASS_ACTIVE_STOPPED) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
+bool WavOutputSession::WaitUntilStopped(DWORD handle) {
+    return WaitUntil([handle] { return BASS_ChannelIsActive(handle) == BASS_ACTIVE_STOPPED; });
 }
 
 }  // namespace tavora::test

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "tavora/bass_api.h"
 
 namespace tavora::test {
@@ -15,9 +16,7 @@ namespace tavora::test {
 // A fresh folder below the system's temporary folder, removed at destruction.
 class MediaFolder {
 public:
-    MediaFolder();
-    ~MediaFolder();
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string Path(const std::string& name) const { return (folder_.path() / name).string(); }
 
     // Runs a shell command (encoders); true on exit status 0.
     static bool Run(const std::string& command);
@@ -30,7 +29,7 @@ public:
                              const std::string& codecOptions);
 
 private:
-    std::filesystem::path dir_;
+    TempFolder folder_{"media"};
 };
 
 // The audio length ffmpeg decodes from the file, in seconds (-1 when it cannot tell).
@@ -67,8 +66,8 @@ public:
     ~WavOutputSession();
     bool ready() const { return ready_; }
     Sound Finish();
-    // Polls until the channel stops playing; false on time-out.
-    static bool WaitUntilStopped(DWORD handle, double timeoutSeconds);
+    // Polls until the channel stops playing; false after the tests' state time-out.
+    static bool WaitUntilStopped(DWORD handle);
 
 private:
     MediaFolder folder_;

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "AudioTestSupport.h"
+#include "WaitUntil.h"
 
 extern char** environ;
 
@@ -59,8 +60,7 @@ public:
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
         if (posix_spawnp(&pid_, "pulseaudio", nullptr, nullptr, argv.data(), environ) != 0) pid_ = 0;
-        for (int i = 0; i < 100 && pid_ && !std::filesystem::exists(socket_); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (pid_) WaitUntil([this] { return std::filesystem::exists(socket_); });
         setenv("PULSE_SERVER", ("unix:" + socket_).c_str(), 1);
     }
     ~PrivatePulse() {
@@ -87,15 +87,19 @@ TEST(OutputTest, DeviceOnePlaysIntoTheDefaultPulseSink) {
     const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
     ASSERT_TRUE(BASS_ChannelPlay(stream, TRUE));
     // The server may take a moment to start its sink; after that it takes sound at its
-    // own pace, so the position moves on about as fast as time passes.
+    // own pace: the position moves on, and never faster than time passes (a sink that
+    // took the sound without playing it would let the whole file through at once).
     auto seconds = [&] { return BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream)); };
-    for (int i = 0; i < 300 && seconds() < 0.2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    const double first = BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream));
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    const double second = BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream));
-    EXPECT_NEAR(second - first, 0.5, 0.15);
+    ASSERT_TRUE(WaitUntil([&] { return seconds() >= 0.2; })) << "the stream does not start";
+    const double first = seconds();
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WaitUntil([&] { return seconds() >= first + 0.5; })) << "the stream stalls";
+    const double second = seconds();
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    // The sink's buffer may run ahead of the clock by its latency (well below 0.25 s).
+    EXPECT_LE(second - first, elapsed + 0.25);
     EXPECT_TRUE(MediaFolder::Run("pactl list sink-inputs | grep -q TavoraPlayer"));
-    EXPECT_TRUE(WavOutputSession::WaitUntilStopped(stream, 5));
+    EXPECT_TRUE(WavOutputSession::WaitUntilStopped(stream));
     BASS_Free();
 }
 
@@ -113,12 +117,7 @@ TEST(OutputTest, LostSoundServerKeepsTimeAndIsReconnected) {
     const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
     ASSERT_TRUE(BASS_ChannelPlay(stream, TRUE));
     auto seconds = [&] { return BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream)); };
-    auto waitFor = [](auto condition) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!condition() && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return condition();
-    };
+    auto waitFor = [](auto condition) { return WaitUntil(condition); };
     ASSERT_TRUE(waitFor([&] { return seconds() > 0.2; }));
 
     pulse.reset();  // the server quits

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "AudioTestSupport.h"
+#include "WaitUntil.h"
 
 namespace tavora::test {
 namespace {
@@ -16,7 +17,12 @@ using std::chrono::milliseconds;
 
 constexpr DWORD kDecode = BASS_STREAM_DECODE;
 
-void Sleep(int ms) { std::this_thread::sleep_for(milliseconds(ms)); }
+double PlayedSeconds(DWORD handle) { return BASS_ChannelBytes2Seconds(handle, BASS_ChannelGetPosition(handle)); }
+
+// Until the channel has played `seconds` (the outputs keep pace with the wall clock).
+bool WaitUntilPlayed(DWORD handle, double seconds) {
+    return WaitUntil([&] { return PlayedSeconds(handle) >= seconds; });
+}
 
 HSTREAM OpenWrapped(const std::string& path) {
     const HSTREAM source = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, kDecode);
@@ -42,7 +48,7 @@ TEST_F(PlaybackTest, ToneFilePlaysAtItsPitchForItsLength) {
     const HSTREAM stream = OpenWrapped(path);
     ASSERT_NE(stream, 0u);
     ASSERT_TRUE(BASS_ChannelPlay(stream, TRUE));
-    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream, 5));
+    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream));
     const Sound heard = session.Finish();
     const Range range = AudibleRange(heard.left, heard.rate);
     EXPECT_NEAR(heard.Seconds(range.end - range.begin), 1.0, 0.03);
@@ -51,16 +57,18 @@ TEST_F(PlaybackTest, ToneFilePlaysAtItsPitchForItsLength) {
 }
 
 TEST_F(PlaybackTest, VolumeFiftyIsAboutSixDecibelsDown) {
-    const auto path = media.FfmpegTone("tone.mp3", 1000, 1.2, 44100, 2, "-c:a libmp3lame -b:a 192k");
+    // Long enough that the change lands between the two measured stretches however late
+    // this thread sees the position pass half a second.
+    const auto path = media.FfmpegTone("tone.mp3", 1000, 2.0, 44100, 2, "-c:a libmp3lame -b:a 192k");
     ASSERT_FALSE(path.empty());
     WavOutputSession session;
     const HSTREAM stream = OpenWrapped(path);
     ASSERT_NE(stream, 0u);
     BASS_ChannelSetAttributes(stream, 0, 100, -101);
     BASS_ChannelPlay(stream, TRUE);
-    Sleep(500);
+    ASSERT_TRUE(WaitUntilPlayed(stream, 0.5));
     BASS_ChannelSetAttributes(stream, 0, 50, -101);
-    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream, 5));
+    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream));
     const Sound heard = session.Finish();
     const Range range = AudibleRange(heard.left, heard.rate);
     const double full = Rms(heard.left, range.begin + At(heard, 0.05), range.begin + At(heard, 0.35));
@@ -75,12 +83,13 @@ TEST_F(PlaybackTest, SlideToZeroFadesOutOverHalfASecond) {
     const HSTREAM stream = OpenWrapped(path);
     ASSERT_NE(stream, 0u);
     BASS_ChannelPlay(stream, TRUE);
-    Sleep(300);
+    ASSERT_TRUE(WaitUntilPlayed(stream, 0.3));
     ASSERT_TRUE(BASS_ChannelSlideAttributes(stream, -1, 0, -101, 500));
-    Sleep(800);
     DWORD volume = 99;
-    BASS_ChannelGetAttributes(stream, nullptr, &volume, nullptr);
-    EXPECT_EQ(volume, 0u);
+    EXPECT_TRUE(WaitUntil([&] {
+        BASS_ChannelGetAttributes(stream, nullptr, &volume, nullptr);
+        return volume == 0;
+    })) << "the slide ends at volume 0, not " << volume;
     BASS_StreamFree(stream);
     const Sound heard = session.Finish();
     const Range range = AudibleRange(heard.left, heard.rate, 0.002);
@@ -131,7 +140,7 @@ TEST_F(PlaybackTest, TwelveDecibelsOnTheThousandHertzBandLeavesSixtyHertzAlone) 
     EXPECT_EQ(readBack.gain, 12.0f);
     EXPECT_EQ(readBack.bandwidth, 1.0f);
     BASS_ChannelPlay(stream, TRUE);
-    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream, 5));
+    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream));
     const Sound heard = session.Finish();
 
     // The same file without the equaliser, straight from a decoding stream.
@@ -157,7 +166,7 @@ TEST_F(PlaybackTest, TempoPlusTenShortensPlaybackKeepingPitch) {
     ASSERT_NE(stream, 0u);
     ASSERT_TRUE(BASS_FX_TempoSet(stream, 10, 0, 0));
     BASS_ChannelPlay(stream, TRUE);
-    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream, 5));
+    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream));
     const Sound heard = session.Finish();
     const Range range = AudibleRange(heard.left, heard.rate);
     EXPECT_NEAR(heard.Seconds(range.end - range.begin), 2.0 / 1.1, 0.03);
@@ -178,9 +187,8 @@ TEST_F(PlaybackTest, ReverseStreamPlaysTheFileBackwards) {
     const QWORD length = BASS_StreamGetLength(stream);
     EXPECT_EQ(BASS_ChannelGetPosition(stream), length);  // backwards play starts at the end
     BASS_ChannelPlay(stream, FALSE);
-    Sleep(300);
-    EXPECT_LT(BASS_ChannelGetPosition(stream), length);
-    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream, 5));
+    EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelGetPosition(stream) < length; }));
+    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream));
     EXPECT_EQ(BASS_ChannelGetPosition(stream), 0u);
     const Sound heard = session.Finish();
     const Range range = AudibleRange(heard.left, heard.rate);
@@ -202,7 +210,7 @@ TEST_F(PlaybackTest, SeekLandsOnTheTargetTime) {
     ASSERT_TRUE(BASS_ChannelSetPosition(stream, BASS_ChannelSeconds2Bytes(stream, 1.5f)));
     EXPECT_NEAR(BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream)), 1.5, 0.001);
     BASS_ChannelPlay(stream, FALSE);
-    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream, 5));
+    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream));
     const Sound heard = session.Finish();
     const Range range = AudibleRange(heard.left, heard.rate, 0.02);
     const Range loud = AudibleRange(heard.left, heard.rate, 0.15);
@@ -219,14 +227,15 @@ TEST_F(PlaybackTest, StopThenPlayContinuesWhereItStopped) {
     const HSTREAM stream = OpenWrapped(path);
     ASSERT_NE(stream, 0u);
     BASS_ChannelPlay(stream, TRUE);
-    Sleep(600);
+    ASSERT_TRUE(WaitUntilPlayed(stream, 0.6));
     ASSERT_TRUE(BASS_ChannelStop(stream));
     const QWORD stoppedAt = BASS_ChannelGetPosition(stream);
     EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_STOPPED));
-    Sleep(300);
+    // A stopped channel must not move: this needs time to pass, not a state to come.
+    std::this_thread::sleep_for(milliseconds(300));
     EXPECT_EQ(BASS_ChannelGetPosition(stream), stoppedAt);
     BASS_ChannelPlay(stream, FALSE);
-    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream, 5));
+    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream));
     const double stoppedSeconds = BASS_ChannelBytes2Seconds(stream, stoppedAt);
     const Sound heard = session.Finish();
     const Range all = AudibleRange(heard.left, heard.rate, 0.02);
@@ -249,11 +258,11 @@ TEST_F(PlaybackTest, StopThenPlayContinuesWhereItStopped) {
 }
 
 TEST_F(PlaybackTest, SpectrumShowsThePlayingTone) {
-    const auto path = media.FfmpegTone("tone.wav", 2000, 1.0, 44100, 2, "-c:a pcm_s16le");
+    const auto path = media.FfmpegTone("tone.wav", 2000, 3.0, 44100, 2, "-c:a pcm_s16le");
     WavOutputSession session;
     const HSTREAM stream = OpenWrapped(path);
     BASS_ChannelPlay(stream, TRUE);
-    Sleep(400);
+    ASSERT_TRUE(WaitUntilPlayed(stream, 0.4));
     float bins[256] = {};
     ASSERT_EQ(BASS_ChannelGetData(stream, bins, BASS_DATA_FFT512), 256 * sizeof(float));
     const int peak = static_cast<int>(std::max_element(bins, bins + 256) - bins);
@@ -268,7 +277,7 @@ TEST_F(PlaybackTest, ReverbAddsATailAfterTheSoundEnds) {
     const HSTREAM stream = OpenWrapped(padded);
     ASSERT_NE(BASS_ChannelSetFX(stream, BASS_FX_REVERB, 0), 0u);
     BASS_ChannelPlay(stream, TRUE);
-    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream, 5));
+    ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream));
     const Sound heard = session.Finish();
     const Range loud = AudibleRange(heard.left, heard.rate, 0.1);
     const Range any = AudibleRange(heard.left, heard.rate, 0.001);
@@ -297,10 +306,13 @@ TEST(ChannelLifetimeTest, FreeingInAnyOrderWhilePlayingIsSafe) {
         BASS_ChannelSetFX(plain, BASS_FX_REVERB, 0);
         BASS_ChannelPlay(tempo, TRUE);
         BASS_ChannelPlay(plain, TRUE);
+        // Lets the mixer run over both for a while before they are freed (any while will
+        // do: the test is that freeing is safe, whatever the mixer is doing).
         std::this_thread::sleep_for(milliseconds(60));
         switch (round) {
         case 0:  // the innermost source first: the wrappers run dry and stop
             EXPECT_TRUE(BASS_StreamFree(source));
+            // Lets the mixer pull from the wrappers of the freed source for a while.
             std::this_thread::sleep_for(milliseconds(40));
             EXPECT_TRUE(BASS_StreamFree(tempo));
             EXPECT_FALSE(BASS_StreamFree(reversed));  // went with the tempo stream

@@ -12,6 +12,7 @@
 
 #include "AudioTestSupport.h"
 #include "../support/IcyTestServers.h"
+#include "WaitUntil.h"
 
 namespace tavora::test {
 namespace {
@@ -37,13 +38,15 @@ TEST(RadioTest, LiveStationGivesItsNameBitRateAndChangingTitles) {
     EXPECT_NE(std::find(headers.begin(), headers.end(), "icy-br:128"), headers.end());
     ASSERT_TRUE(BASS_ChannelPlay(radio, FALSE));
 
+    // Every title the station sends, until the third (the songs change every 6 s).
     std::vector<std::string> titles;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (titles.size() < 3 && std::chrono::steady_clock::now() < deadline) {
-        const char* meta = BASS_StreamGetTags(radio, BASS_TAG_META);
-        if (meta && (titles.empty() || titles.back() != meta)) titles.emplace_back(meta);
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
+    WaitUntil(
+        [&] {
+            const char* meta = BASS_StreamGetTags(radio, BASS_TAG_META);
+            if (meta && (titles.empty() || titles.back() != meta)) titles.emplace_back(meta);
+            return titles.size() >= 3;
+        },
+        std::chrono::seconds(60), [] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
     ASSERT_GE(titles.size(), 2u);
     const std::set<std::string> expected = {"StreamTitle='" + server["ICY_TITLE_1"] + "';",
                                             "StreamTitle='" + server["ICY_TITLE_2"] + "';"};
@@ -59,9 +62,7 @@ TEST(RadioTest, LiveStationGivesItsNameBitRateAndChangingTitles) {
     const HSTREAM file = BASS_StreamCreateURL(server["ICY_STATIC_MP3_URL"].c_str(), 0, flags, nullptr, nullptr);
     ASSERT_NE(file, 0u);
     EXPECT_EQ(BASS_StreamGetFilePosition(file, BASS_FILEPOS_END), 81176u);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (BASS_StreamGetFilePosition(file, BASS_FILEPOS_DOWNLOAD) < 81176u && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    WaitUntil([&] { return BASS_StreamGetFilePosition(file, BASS_FILEPOS_DOWNLOAD) >= 81176u; });
     EXPECT_EQ(BASS_StreamGetFilePosition(file, BASS_FILEPOS_DOWNLOAD), 81176u);
     EXPECT_LE(BASS_StreamGetFilePosition(file, BASS_FILEPOS_DECODE), 81176u);
     BASS_StreamFree(file);
@@ -73,9 +74,8 @@ TEST(RadioTest, LiveStationGivesItsNameBitRateAndChangingTitles) {
     BASS_ChannelGetInfo(ogg, &info);
     EXPECT_EQ(info.ctype, BASS_CTYPE_STREAM_OGG);
     BASS_ChannelPlay(ogg, FALSE);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    const char* meta = BASS_StreamGetTags(ogg, BASS_TAG_META);
-    ASSERT_NE(meta, nullptr);
+    const char* meta = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (meta = BASS_StreamGetTags(ogg, BASS_TAG_META)) != nullptr; }));
     EXPECT_TRUE(expected.count(meta)) << meta;
     BASS_StreamFree(ogg);
 
@@ -85,9 +85,8 @@ TEST(RadioTest, LiveStationGivesItsNameBitRateAndChangingTitles) {
     const auto plainHeaders = TagList(BASS_StreamGetTags(plain, BASS_TAG_ICY));
     EXPECT_NE(std::find(plainHeaders.begin(), plainHeaders.end(), "icy-name:Test Radio No Meta"), plainHeaders.end());
     BASS_ChannelPlay(plain, FALSE);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelBytes2Seconds(plain, BASS_ChannelGetPosition(plain)) > 0.8; }));
     EXPECT_EQ(BASS_StreamGetTags(plain, BASS_TAG_META), nullptr);
-    EXPECT_GT(BASS_ChannelBytes2Seconds(plain, BASS_ChannelGetPosition(plain)), 0.8);
     BASS_Free();
     unsetenv("TAVORA_AUDIO_OUTPUT");
 }

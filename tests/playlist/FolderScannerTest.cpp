@@ -30,27 +30,27 @@ TEST(FolderScan, FolderSongsComeBeforeSubfolderSongsAndCaseMatters) {
     FolderScanResult result;
     {
         FolderScanner scanner(model);
-        scanner.Scan(tree.dir.string(), [&](const FolderScanResult& r) { result = r; },
+        scanner.Scan(tree.path().string(), [&](const FolderScanResult& r) { result = r; },
                      [&](const std::string& path) { archives.push_back(path); });
         scanner.WaitIdle();
     }
     EXPECT_EQ(Titles(model), (std::vector<std::string>{"earlier", "a.mp3", "b.MP3", "e.ogg", "f.WMA", "g.wav"}));
-    EXPECT_EQ(model.GetEntryField(1, kColumnPath), (tree.dir / "a.mp3").string());
+    EXPECT_EQ(model.GetEntryField(1, kColumnPath), (tree.path() / "a.mp3").string());
     EXPECT_EQ(model.GetEntryField(1, kColumnTime), "");
     EXPECT_EQ(result.firstRow, 1);
     EXPECT_EQ(result.rowsAdded, 5);
-    EXPECT_EQ(archives, std::vector<std::string>{(tree.dir / "pack.ZIP").string()});
+    EXPECT_EQ(archives, std::vector<std::string>{(tree.path() / "pack.ZIP").string()});
     EXPECT_EQ(model.LastIndex(), 5);
 }
 
 TEST(FolderScan, LinksBackUpTheTreeAreScannedOnce) {
     TempFolder tree;
     tree.Write("a/song.mp3");
-    fs::create_directory_symlink(tree.dir, tree.dir / "a" / "loop");
+    fs::create_directory_symlink(tree.path(), tree.path() / "a" / "loop");
     PlaylistModel model;
     FolderScanner scanner(model);
-    scanner.Scan(tree.dir.string());
-    scanner.Scan((tree.dir / "missing").string());
+    scanner.Scan(tree.path().string());
+    scanner.Scan((tree.path() / "missing").string());
     scanner.WaitIdle();
     EXPECT_EQ(Titles(model), std::vector<std::string>{"song.mp3"});
 }
@@ -65,7 +65,7 @@ TEST(FolderScan, RequestsRunOneAfterAnother) {
     std::vector<int> firstRows;
     FolderScanner scanner(model);
     for (const TempFolder* t : {&one, &two})
-        scanner.Scan(t->dir.string(), [&](const FolderScanResult& r) {
+        scanner.Scan(t->str(), [&](const FolderScanResult& r) {
             std::lock_guard g(lock);
             firstRows.push_back(r.firstRow);
         });

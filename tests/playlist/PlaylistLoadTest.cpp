@@ -1,12 +1,3 @@
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -19,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "LoopbackWebServer.h"
 #include "M3uLoader.h"
 #include "PlaylistFiles.h"
 #include "PlaylistModel.h"
@@ -26,12 +18,11 @@
 #include "PlaylistTestSupport.h"
 #include "TempRegistry.h"
 
-extern char** environ;
-
 namespace tavora {
 namespace {
 namespace fs = std::filesystem;
 
+using test::LoopbackWebServer;
 using test::TempFolder;
 
 std::string ReadAll(const std::string& path) {
@@ -65,7 +56,7 @@ struct FakeEngine {
 
 TEST(M3uWriting, HeaderThenTwoLinesPerRow) {
     TempFolder tmp;
-    const std::string list = (tmp.dir / "out.m3u").string();
+    const std::string list = (tmp.path() / "out.m3u").string();
     ASSERT_TRUE(WriteM3u(list, {}));
     EXPECT_EQ(ReadAll(list), "#EXTM3U\r\n");
 
@@ -77,7 +68,7 @@ TEST(M3uWriting, HeaderThenTwoLinesPerRow) {
     EXPECT_EQ(ReadAll(list),
               "#EXTM3U\r\n#EXTINF:0,하나\r\n/m/1.mp3\r\n#EXTINF:0,two lines\r\nhttp://h:8000/\r\n"
               "#EXTINF:0,three\r\n/m/3.ogg\r\n");
-    EXPECT_FALSE(WriteM3u((tmp.dir / "missing-folder" / "x.m3u").string(), rows));
+    EXPECT_FALSE(WriteM3u((tmp.path() / "missing-folder" / "x.m3u").string(), rows));
 }
 
 TEST(M3uLoading, ALoadStopsAddingOnceThePlayerCloses) {
@@ -119,9 +110,9 @@ TEST(M3uLoading, RowsTakeTitleAndLengthFromTheSongs) {
     ASSERT_EQ(model.RowCount(), 3);
     EXPECT_EQ(model.GetEntryField(0, kColumnTitle), "tag:a.mp3");
     EXPECT_EQ(model.GetEntryField(0, kColumnTime), "02:05");
-    EXPECT_EQ(model.GetEntryField(1, kColumnPath), (tmp.dir / "music/노래.ogg").string());
+    EXPECT_EQ(model.GetEntryField(1, kColumnPath), (tmp.path() / "music/노래.ogg").string());
     EXPECT_EQ(model.GetEntryField(1, kColumnTime), "01:01");
-    EXPECT_EQ(model.GetEntryField(2, kColumnPath), (tmp.dir / "lists/sub/c.wav").string());
+    EXPECT_EQ(model.GetEntryField(2, kColumnPath), (tmp.path() / "lists/sub/c.wav").string());
     EXPECT_EQ(engine.freed.size(), 3u);  // every probe of an added row is freed
     for (const auto& p : engine.probed) EXPECT_EQ(p.find('#'), std::string::npos);
 }
@@ -147,7 +138,7 @@ TEST(M3uLoading, ReplacingKeepsTheListWhenTheFileCannotBeOpened) {
     FakeEngine engine;
     std::mutex m3uLoadLock;
     M3uLoader loader(model, engine.Services(), m3uLoadLock);
-    EXPECT_FALSE(loader.LoadM3u(M3uLoadMode::Dialog, (tmp.dir / "none.m3u").string()).opened);
+    EXPECT_FALSE(loader.LoadM3u(M3uLoadMode::Dialog, (tmp.path() / "none.m3u").string()).opened);
     EXPECT_EQ(model.RowCount(), 1);
 
     const std::string song = tmp.Write("s.mp3", "x");
@@ -224,82 +215,29 @@ TEST(PlsLoading, EveryEntryBecomesARowMarkedByKind) {
     EXPECT_EQ(model.GetEntryField(0, kColumnTime), "URL");
     EXPECT_EQ(model.GetEntryField(11, kColumnTitle), "music/12.mp3");
     EXPECT_EQ(model.GetEntryField(11, kColumnTime), "---");
-    EXPECT_EQ(model.GetEntryField(11, kColumnPath), (tmp.dir / "music/12.mp3").string());
+    EXPECT_EQ(model.GetEntryField(11, kColumnPath), (tmp.path() / "music/12.mp3").string());
     EXPECT_EQ(model.GetEntryField(12, kColumnTime), "URL");
     EXPECT_EQ(model.GetEntryField(13, kColumnTime), "---");  // a local name starting with "m" is no address
-    EXPECT_FALSE(LoadPls(model, (tmp.dir / "none.pls").string()).read);
+    EXPECT_FALSE(LoadPls(model, (tmp.path() / "none.pls").string()).read);
 }
-
-// A loopback web server for the download: python3's http.server on a free port.
-class LoopbackServer {
-public:
-    explicit LoopbackServer(const std::string& folder) {
-        port_ = FreePort();
-        const std::string port = std::to_string(port_);
-        std::vector<std::string> args = {"python3", "-m", "http.server", "--bind", "127.0.0.1", "--directory", folder, port};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        if (posix_spawnp(&pid_, "python3", &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        for (int i = 0; i < 200 && pid_ > 0 && !Accepting(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    ~LoopbackServer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    std::string Url(const std::string& name) const { return "http://127.0.0.1:" + std::to_string(port_) + "/" + name; }
-    bool Running() const { return pid_ > 0 && Accepting(); }
-
-private:
-    static int FreePort() {
-        const int fd = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t len = sizeof addr;
-        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-        close(fd);
-        return ntohs(addr.sin_port);
-    }
-    bool Accepting() const {
-        const int fd = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<uint16_t>(port_));
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-        close(fd);
-        return ok;
-    }
-    int port_ = 0;
-    pid_t pid_ = -1;
-};
 
 TEST(PlsLoading, AddressesAreDownloadedToTheTemplatesFolder) {
     TempFolder tmp;
-    const std::string served = (tmp.dir / "served").string();
+    const std::string served = (tmp.path() / "served").string();
     fs::create_directories(served);
     std::ofstream(fs::path(served) / "radio.pls") << "[playlist]\r\nFile1=http://127.0.0.1:1/live\r\nFile2=/local.mp3\r\n";
-    LoopbackServer server(served);
-    ASSERT_TRUE(server.Running());
+    LoopbackWebServer server(served);
+    ASSERT_TRUE(server.running());
 
-    const std::string home = (tmp.dir / "home").string();
+    const std::string home = (tmp.path() / "home").string();
     fs::create_directories(home);
     const std::string oldHome = getenv("HOME") ? getenv("HOME") : "";
     setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (tmp.dir / "config").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (tmp.path() / "config").c_str(), 1);
 
     PlaylistModel model;
-    const auto result = LoadPls(model, server.Url("radio.pls"));
-    const auto missing = LoadPls(model, server.Url("absent.pls"));
+    const auto result = LoadPls(model, server.url("radio.pls"));
+    const auto missing = LoadPls(model, server.url("absent.pls"));
     setenv("HOME", oldHome.c_str(), 1);
     unsetenv("XDG_CONFIG_HOME");
 

@@ -2,13 +2,13 @@
 #include <vector>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include "PlaylistModel.h"
 #include "PlaylistModelSignals.h"
+#include "WaitUntil.h"
 
 namespace tavora {
 namespace {
@@ -41,9 +41,8 @@ TEST(PlaylistModelSignals, ChangesFromWorkerThreadsArriveQueuedOnTheUiThread) {
     });
     loader.join();
     model.DeleteSelectedEntries({3, 1});
-    QElapsedTimer timer;
-    timer.start();
-    while ((added < 50 || removed.isEmpty()) && timer.elapsed() < 5000) QCoreApplication::processEvents();
+    test::WaitUntil([&] { return added >= 50 && !removed.isEmpty(); }, test::kStateTimeout,
+                    [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); });
     EXPECT_EQ(added, 50);
     EXPECT_TRUE(onUiThread);
     EXPECT_EQ(removed, (QList<int>{1, 3}));

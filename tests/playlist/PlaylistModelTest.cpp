@@ -173,11 +173,32 @@ TEST(PlaylistModelObservers, AreToldAfterTheLockIsReleased) {
     EXPECT_EQ(observer.countSeen, 0);
 }
 
+// A guard proves that EntryLock of its own model is held; one of another model would let
+// the call change rows unlocked. The check stays in the builds the tests run (no NDEBUG
+// escape), so a wrong guard stops the program with the place of the breach.
+TEST(PlaylistModelGuards, AGuardOfAnotherModelIsCaughtInEveryBuild) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    PlaylistModel mine, other;
+    mine.AddEntry("a", "", "/a");
+    {
+        EntryGuard guard = mine.LockEntries();
+        EXPECT_EQ(mine.AddEntryLocked(guard, "b", "", "/b"), 1);  // the right guard passes
+    }
+    EXPECT_DEATH(
+        {
+            EntryGuard guard = other.LockEntries();
+            mine.SetCurrentIndexLocked(guard, 0);
+        },
+        "PlaylistModel(Indices)?\\.cpp:[0-9]+: check failed: guard\\.Guards\\(\\*this\\)");
+    EXPECT_EQ(mine.RowCount(), 2);
+    EXPECT_EQ(mine.CurrentIndex(), -1);
+}
+
 // Archive songs are extracted below the install folder's "Temp/"; deleting their rows
 // deletes the files, freeing the playing stream first when it is one of them.
 TEST(PlaylistModelFiles, DeletingExtractedRowsRemovesTheirFiles) {
     test::TempFolder tmp;
-    const auto install = tmp.dir / "install";
+    const auto install = tmp.path() / "install";
     const std::string playing = tmp.Write("install/Temp/a.mp3");
     const std::string other = tmp.Write("install/Temp/b.mp3");
     const std::string outside = tmp.Write("keep.mp3");

@@ -58,6 +58,26 @@ TEST(PlaylistRegistry, AShorterSaveLeavesNoRowsOfTheLongerOne) {
     EXPECT_EQ(loaded.RowCount(), 3);
 }
 
+// Rows are written in the store's text order of their numbers; around each power of
+// ten that order turns, and no row may be left out or written twice there.
+TEST(PlaylistRegistry, EveryRowIsStoredOnceUnderItsOwnNumber) {
+    test::TempRegistry registry;
+    for (const int count : {1, 2, 9, 10, 11, 99, 100, 101, 110, 1000, 1001, 2345}) {
+        PlaylistModel saved;
+        Fill(saved, count);
+        SavePlaylistToRegistry(saved);
+        for (const char* key : {keys::kPlayListName, keys::kPlayListTime, keys::kPlayListPath}) {
+            const auto values = store::ListValues(store::Hive::LocalMachine, key);
+            ASSERT_EQ(values.size(), static_cast<size_t>(count)) << count << " rows, " << key;
+        }
+        PlaylistModel loaded;
+        ASSERT_EQ(LoadPlaylistFromRegistry(loaded, false).rowsLoaded, count);
+        for (int i = 0; i < count; ++i)
+            for (int column = 1; column <= 3; ++column)
+                ASSERT_EQ(loaded.GetEntryField(i, column), saved.GetEntryField(i, column)) << count << " rows, row " << i;
+    }
+}
+
 TEST(PlaylistRegistry, OversizedOrMissingValuesLoadAsError) {
     test::TempRegistry registry;
     PlaylistModel saved;

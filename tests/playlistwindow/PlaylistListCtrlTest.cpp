@@ -13,7 +13,7 @@
 #include <fstream>
 
 #include "Commands.h"
-#include "DroppedPath.h"
+#include "DroppedKind.h"
 #include "PlaylistListCtrl.h"
 #include "PlaylistScrollBar.h"
 #include "PlaylistWindowTestSupport.h"
@@ -26,7 +26,7 @@ protected:
     void SetUp() override {
         test::App();
         list = std::make_unique<PlaylistListCtrl>(model);
-        list->SetCommandSink(log.Sink());
+        list->SetCommandSink(&log);
         list->resize(300, 160);  // ten rows
         list->LayoutColumns(true);
     }
@@ -98,12 +98,13 @@ TEST_F(ListCtrlTest, DraggingNearTheBottomEdgeScrollsEveryTick) {
     ASSERT_TRUE(list->dragging());
     QTest::mouseMove(list.get(), QPoint(50, 155));  // within 20 pixels of the bottom
     EXPECT_EQ(list->autoScroll(), 1);
-    QTest::qWait(350);  // the 100 ms timer
+    // The 100 ms timer scrolls a row each tick.
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return list->topRow() >= 2; }));
     const int top = list->topRow();
-    EXPECT_GE(top, 2);
     QTest::mouseMove(list.get(), QPoint(50, 80));
     EXPECT_EQ(list->autoScroll(), 0);
-    QTest::qWait(150);
+    // Away from the edge the scrolling stops: this needs ticks to pass, not a state to come.
+    QTest::qWait(250);
     EXPECT_EQ(list->topRow(), top);
     // Dropped on the row under the cursor, counted from the scrolled top.
     QTest::mouseRelease(list.get(), Qt::LeftButton, {}, QPoint(50, 80));
@@ -139,21 +140,18 @@ TEST_F(ListCtrlTest, DroppedFolderAndFilesBecomeCommandsInOrder) {
     const fs::path dir = fs::temp_directory_path() / ("tavora-drop-" + std::to_string(getpid()));
     fs::create_directories(dir / "Album");
     for (const char* name : {"one.mp3", "two.ogg"}) std::ofstream(dir / name) << "x";
-    DroppedPath::get().Clear();
     list->AddDroppedNames({QUrl::fromLocalFile(QString::fromStdString((dir / "Album").string())),
                            QUrl::fromLocalFile(QString::fromStdString((dir / "one.mp3").string())),
                            QUrl::fromLocalFile(QString::fromStdString((dir / "two.ogg").string()))});
     EXPECT_EQ(log.sent, (std::vector<int>{cmd::ListGetCount, cmd::OpenFolderDrag, cmd::OpenFileDrag,
                                           cmd::OpenFileDrag}));
-    EXPECT_EQ(DroppedPath::get().Take(DroppedKind::Folder), (dir / "Album").string());
-    EXPECT_EQ(DroppedPath::get().Take(DroppedKind::File), (dir / "one.mp3").string());
-    EXPECT_EQ(DroppedPath::get().Take(DroppedKind::File), (dir / "two.ogg").string());
-    EXPECT_FALSE(DroppedPath::get().Take(DroppedKind::File));
+    // Each name travels with its own command.
+    EXPECT_EQ(log.paths, (std::vector<std::string>{"", (dir / "Album").string(), (dir / "one.mp3").string(),
+                                                   (dir / "two.ogg").string()}));
     fs::remove_all(dir);
 }
 
 TEST_F(ListCtrlTest, DroppedListsAndOverlongNamesAreHandledByKind) {
-    DroppedPath::get().Clear();
     const std::string longName = "/tmp/" + std::string(1100, 'x') + ".mp3";
     list->AddDroppedNames({QUrl::fromLocalFile("/tmp/a.m3u"), QUrl::fromLocalFile("/tmp/b.pls"),
                            QUrl::fromLocalFile("/tmp/c.M3u"), QUrl::fromLocalFile(QString::fromStdString(longName)),
@@ -161,7 +159,7 @@ TEST_F(ListCtrlTest, DroppedListsAndOverlongNamesAreHandledByKind) {
     // Mixed-case extensions are plain files; the overlong name and the address are skipped.
     EXPECT_EQ(log.sent, (std::vector<int>{cmd::ListGetCount, cmd::OutFileLoadPlayTemp, cmd::CreateUrl,
                                           cmd::OpenFileDrag}));
-    DroppedPath::get().Clear();
+    EXPECT_EQ(log.paths, (std::vector<std::string>{"", "/tmp/a.m3u", "/tmp/b.pls", "/tmp/c.M3u"}));
 }
 
 TEST_F(ListCtrlTest, DoubleClickPlaysTheRowAndNothingBelowTheLastRow) {
@@ -219,8 +217,7 @@ TEST_F(ListCtrlTest, TooltipShowsTheRowsTitleCutTo79Characters) {
     EXPECT_EQ(QToolTip::text(), QString::fromStdString(longTitle).left(79));
     QHelpEvent below(QEvent::ToolTip, RowPoint(5), list->mapToGlobal(RowPoint(5)));
     QApplication::sendEvent(list.get(), &below);
-    QTest::qWait(500);  // tips fade out
-    EXPECT_FALSE(QToolTip::isVisible());
+    EXPECT_TRUE(test::WaitUntilWithEvents([] { return !QToolTip::isVisible(); })) << "tips fade out";
 }
 
 TEST_F(ListCtrlTest, PaintsFixedColoursAndGreyWhenEmpty) {

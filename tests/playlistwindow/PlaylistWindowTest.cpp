@@ -12,6 +12,7 @@
 #include "PlaylistListCtrl.h"
 #include "PlaylistMenus.h"
 #include "PlaylistScrollBar.h"
+#include "PlayerEvents.h"
 #include "PlaylistWindow.h"
 #include "PlaylistWindowTestSupport.h"
 #include "Registry.h"
@@ -27,8 +28,9 @@ protected:
         test::App();
         test::UseDefaultSkin();
         window = std::make_unique<PlaylistWindow>(model);
-        window->SetCommandSink(log.Sink());
-        window->SetMainRectSource([this] { return mainRect; });
+        window->SetCommandSink(&log);
+        events.AnnounceMainWindowRect(mainRect);
+        window->SetEvents(&events);
         window->resize(360, 250);
         window->ComposeWindow();  // the placed pictures: button and grip hit areas
     }
@@ -40,6 +42,7 @@ protected:
     test::TempRegistry registry;
     PlaylistModel model;
     test::CommandLog log;
+    PlayerEvents events;
     QRect mainRect{100, 100, 275, 116};
     std::unique_ptr<PlaylistWindow> window;
 };
@@ -147,21 +150,23 @@ TEST_F(PlaylistWindowTest, FrameStartsAMoveButTheInnerAreaDoesNot) {
 TEST_F(PlaylistWindowTest, MovingNearTheMainWindowDocksBelowIt) {
     window->show();
     window->move(103, 223);  // 7 pixels below, 3 to the right
-    QCoreApplication::processEvents();
-    EXPECT_EQ(window->pos(), QPoint(100, 216));
+    // The platform reports the move back through the event loop.
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return window->pos() == QPoint(100, 216); })) << "docked";
     EXPECT_EQ(window->dockState(), 14);
-    EXPECT_TRUE(window->property("dockedToMain").toBool());
+    EXPECT_TRUE(events.playlistDocked());
+    QSignalSpy docking(&events, &PlayerEvents::dockingChanged);
     window->move(700, 700);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(window->pos(), QPoint(700, 700));
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return window->pos() == QPoint(700, 700); }));
     EXPECT_EQ(window->dockState(), 12);
-    EXPECT_FALSE(window->property("dockedToMain").toBool());
+    EXPECT_FALSE(events.playlistDocked());
+    ASSERT_EQ(docking.count(), 1);
+    EXPECT_FALSE(docking.at(0).at(0).toBool());
 }
 
 TEST_F(PlaylistWindowTest, SpaceAndAcceleratorsSendCommands) {
     window->show();
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get(), static_cast<int>(test::kStateTimeout.count())));
     window->list()->setFocus();
     QTest::keyClick(window->list(), Qt::Key_Space);
     QTest::keyClick(window->list(), Qt::Key_Delete);

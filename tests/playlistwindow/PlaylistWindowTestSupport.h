@@ -7,18 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "CommandSink.h"
 #include "PlaylistModel.h"
+#include "QtTestSupport.h"
 #include "SkinBitmap.h"
 
 namespace tavora::test {
 
-inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "playlistwindow_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 inline void UseDefaultSkin() {
     CurrentSkinFolder = std::string(TAVORA_GENERATED_SKINS_DIR) + "/Default";
@@ -43,11 +38,15 @@ inline std::vector<std::string> Titles(const PlaylistModel& model) {
     return titles;
 }
 
-struct CommandLog {
+// Records the commands sent and the paths they carry.
+struct CommandLog : CommandSink {
     std::vector<int> sent;
-    auto Sink() {
-        return [this](int command) { sent.push_back(command); };
+    std::vector<std::string> paths;
+    void Send(cmd::Command command, CommandData data) override {
+        sent.push_back(command);
+        paths.push_back(data.path);
     }
+    void Post(cmd::Command command, CommandData data) override { Send(command, std::move(data)); }
 };
 
 }  // namespace tavora::test

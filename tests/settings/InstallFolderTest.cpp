@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "InstallFolder.h"
-#include "../support/TempRegistry.h"
+#include "TempRegistry.h"
 
 using namespace tavora;
 

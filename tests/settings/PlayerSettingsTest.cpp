@@ -4,7 +4,7 @@
 #include "PlayerSettings.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
-#include "../support/TempRegistry.h"
+#include "TempRegistry.h"
 
 using namespace tavora;
 

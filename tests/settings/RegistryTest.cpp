@@ -9,7 +9,7 @@
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "store/RegistryStore.h"
-#include "../support/TempRegistry.h"
+#include "TempRegistry.h"
 
 using namespace tavora;
 
@@ -110,6 +110,51 @@ TEST(RegistryTest, DeleteKeyRemovesItsValuesAndSubkeysOnly) {
     EXPECT_EQ(ReadRegDword(keys::kControl, "Mute"), 1);
     DeleteRegValue(keys::kControl, "MUTE");
     EXPECT_EQ(ReadRegDword(keys::kControl, "Mute"), kMissingDword);
+}
+
+TEST(RegistryTest, DeleteKeyTakesSubkeysSpelledInAnotherCaseAndSparesNeighbours) {
+    test::TempRegistry reg;
+    const std::string size = keys::kSize;
+    WriteRegDword(size + "\\Deep", "A", 1);
+    WriteRegDword("software\\tavoraplayer\\setting\\SIZE\\other", "B", 2);
+    // Neighbours that sort between the key and the keys below it, or just after them.
+    for (const char* sibling : {"Size Extra", "Size[1]", "Size.Old", "Size]", "Size_"})
+        WriteRegDword("SOFTWARE\\TavoraPlayer\\Setting\\" + std::string(sibling), "C", 3);
+    EXPECT_TRUE(store::KeyExists(store::Hive::LocalMachine, "software\\TAVORAPLAYER\\setting\\size"));
+
+    DeleteRegKey(keys::kSize);
+    EXPECT_EQ(ReadRegDword(size + "\\Deep", "A"), kMissingDword);
+    EXPECT_EQ(ReadRegDword(size + "\\Other", "B"), kMissingDword);
+    for (const char* sibling : {"Size Extra", "Size[1]", "Size.Old", "Size]", "Size_"})
+        EXPECT_EQ(ReadRegDword("SOFTWARE\\TavoraPlayer\\Setting\\" + std::string(sibling), "C"), 3) << sibling;
+}
+
+TEST(RegistryTest, KeyWriterStoresItsValuesAllOrNothing) {
+    test::TempRegistry reg;
+    WriteRegString(keys::kPlayListName, "0", "old");
+    {
+        store::Transaction outer;
+        store::KeyWriter writer(store::Hive::LocalMachine, keys::kPlayListName);
+        ASSERT_TRUE(writer.ok());
+        EXPECT_TRUE(writer.SetString("0", "new"));
+        EXPECT_TRUE(writer.SetString("1", "new too"));
+        EXPECT_TRUE(writer.Commit());  // joins the outer transaction, which rolls back
+    }
+    EXPECT_EQ(ReadRegString(keys::kPlayListName, "0"), "old");
+    EXPECT_EQ(ReadRegString(keys::kPlayListName, "1"), kMissingString);
+
+    {
+        store::KeyWriter writer(store::Hive::LocalMachine, "software\\tavoraplayer\\playlist\\NAME\\");
+        EXPECT_TRUE(writer.SetString("0", "new"));
+        EXPECT_TRUE(writer.SetDword("Count", 7));
+        EXPECT_TRUE(writer.SetString("count", "text now"));  // the same value, replaced
+        EXPECT_TRUE(writer.Commit());
+        EXPECT_FALSE(writer.SetString("2", "after the end"));
+    }
+    EXPECT_EQ(ReadRegString(keys::kPlayListName, "0"), "new");
+    EXPECT_EQ(ReadRegString(keys::kPlayListName, "Count"), "text now");
+    EXPECT_EQ(ReadRegString(keys::kPlayListName, "2"), kMissingString);
+    EXPECT_EQ(store::ListValues(store::Hive::LocalMachine, keys::kPlayListName).size(), 2u);
 }
 
 TEST(RegistryTest, HivesAreSeparate) {

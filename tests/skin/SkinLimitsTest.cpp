@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 
 #include "DrawElement.h"
-#include "SpecialFiles.h"
+#include "NonRegularFiles.h"
 #include "SkinBitmap.h"
 #include "SkinIdentifiers.h"
 #include "SkinReader.h"
@@ -116,21 +116,21 @@ TEST(SkinLimits, AShippedSkinWithEverySizeHugeDrawsWithinBoundedMemory) {
     EXPECT_LT(StatusKilobytes("VmHWM:") - peakBefore, 512 * 1024);
 }
 
-TEST(SkinLimits, SpecialFilesInASkinAreRefusedAtOnce) {
+TEST(SkinLimits, NonRegularFilesInASkinAreRefusedAtOnce) {
     test::TempFolder skin;
     std::filesystem::create_directories(skin.path() / "image");
-    for (const test::SpecialFile& file : test::MakeSpecialFiles(skin.str(), "xml")) {
+    for (const test::NonRegularFile& file : test::MakeNonRegularFiles(skin.str(), "xml")) {
         SkinReader reader;
         EXPECT_TRUE(test::ReturnsPromptly([&] { EXPECT_FALSE(reader.Open(file.path)); }, file)) << file.path;
     }
-    for (const test::SpecialFile& file : test::MakeSpecialFiles((skin.path() / "image").string(), "bmp")) {
+    for (const test::NonRegularFile& file : test::MakeNonRegularFiles((skin.path() / "image").string(), "bmp")) {
         const std::string name = std::filesystem::path(file.path).filename().string();
         QImage image;
         EXPECT_TRUE(test::ReturnsPromptly([&] { EXPECT_FALSE(LoadBitmapFromSkin(image, skin.str(), name)); }, file))
             << file.path;
     }
     // A FIFO in place of the description makes the skin unusable, not the player stuck.
-    const test::SpecialFile fifo{"fifo", (skin.path() / "TavoraSkin.xml").string()};
+    const test::NonRegularFile fifo{"fifo", (skin.path() / "TavoraSkin.xml").string()};
     ASSERT_EQ(::mkfifo(fifo.path.c_str(), 0600), 0);
     EXPECT_TRUE(test::ReturnsPromptly([&] { EXPECT_FALSE(CheckSkinUsable(skin.str()).usable); }, fifo));
 }

@@ -11,38 +11,11 @@
 #include <fstream>
 #include <string>
 
-#include <unistd.h>
+#include "QtTestSupport.h"
+#include "TempFolder.h"
 
 namespace tavora::test {
 
-inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "skin_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-// A temporary folder removed with the object.
-class TempFolder {
-public:
-    TempFolder() {
-        static int counter = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("tavora-skin-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string str() const { return path_.string(); }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 inline void WriteText(const std::filesystem::path& file, const std::string& text) {
     std::filesystem::create_directories(file.parent_path());

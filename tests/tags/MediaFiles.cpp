@@ -41,17 +41,6 @@ int RunTool(const std::vector<std::string>& args, const std::map<std::string, st
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-MediaFolder::MediaFolder() {
-    std::string templ = (std::filesystem::temp_directory_path() / "tavora-tags-XXXXXX").string();
-    if (!mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
-    dir_ = templ;
-}
-
-MediaFolder::~MediaFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-}
-
 std::string MediaFolder::makeAudio(const std::string& name, const std::string& kind, double seconds) {
     const std::string out = path(name);
     std::vector<std::string> args = {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",

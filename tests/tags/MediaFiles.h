@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Id3Builder.h"
+#include "TempFolder.h"
 
 namespace tavora::test {
 
@@ -19,13 +20,8 @@ int RunTool(const std::vector<std::string>& args, const std::map<std::string, st
 
 class MediaFolder {
 public:
-    MediaFolder();
-    ~MediaFolder();
-    MediaFolder(const MediaFolder&) = delete;
-    MediaFolder& operator=(const MediaFolder&) = delete;
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    std::string dirPath() const { return dir_.string(); }
+    std::string path(const std::string& name) const { return (folder_.path() / name).string(); }
+    std::string dirPath() const { return folder_.str(); }
 
     // An untagged file of a sine tone of the given length, encoded by ffmpeg according to
     // the extension's kind ("mp3", "ogg", "wma", "wav"); the name may use any case.
@@ -35,7 +31,7 @@ public:
     std::vector<uint8_t> readBytes(const std::string& name) const;
 
 private:
-    std::filesystem::path dir_;
+    TempFolder folder_{"tags"};
 };
 
 }  // namespace tavora::test

@@ -12,7 +12,7 @@
 #include <random>
 
 #include "DisplayTitle.h"
-#include "../support/SpecialFiles.h"
+#include "../support/NonRegularFiles.h"
 #include "MediaFiles.h"
 #include "RowTitleTime.h"
 #include "TextDecoding.h"
@@ -113,11 +113,11 @@ TEST(TagFailures, BadUtf16TextBecomesValidUtf8) {
     EXPECT_NE(title.find('a'), std::string::npos);
 }
 
-TEST(TagFailures, SpecialFilesWithSongNamesGetTheFileNameTitleAtOnce) {
+TEST(TagFailures, NonRegularFilesWithSongNamesGetTheFileNameTitleAtOnce) {
     MediaFolder media;
     TagLog log;
     for (const char* extension : {"mp3", "ogg", "wma", "cda"}) {
-        for (const test::SpecialFile& file : test::MakeSpecialFiles(media.dirPath(), extension)) {
+        for (const test::NonRegularFile& file : test::MakeNonRegularFiles(media.dirPath(), extension)) {
             EXPECT_TRUE(test::ReturnsPromptly(
                 [&] { EXPECT_EQ(ReadDisplayTitle(file.path, {}), FileNameTitle(file.path)); }, file))
                 << file.path;

@@ -15,14 +15,14 @@
 
 namespace tavora::test {
 
-struct SpecialFile {
+struct NonRegularFile {
     std::string kind;
     std::string path;
 };
 
 // Makes "<kind>.<extension>" of each kind in folder.
-inline std::vector<SpecialFile> MakeSpecialFiles(const std::string& folder, const std::string& extension) {
-    std::vector<SpecialFile> files = {{"fifo", folder + "/fifo." + extension},
+inline std::vector<NonRegularFile> MakeNonRegularFiles(const std::string& folder, const std::string& extension) {
+    std::vector<NonRegularFile> files = {{"fifo", folder + "/fifo." + extension},
                                       {"device", folder + "/device." + extension},
                                       {"folder", folder + "/folder." + extension}};
     mkfifo(files[0].path.c_str(), 0600);
@@ -33,7 +33,7 @@ inline std::vector<SpecialFile> MakeSpecialFiles(const std::string& folder, cons
 
 // Runs call on its own thread; true when it returned within the (generous) bound.
 template <typename Call>
-bool ReturnsPromptly(Call call, const SpecialFile& file, std::chrono::seconds bound = std::chrono::seconds(20)) {
+bool ReturnsPromptly(Call call, const NonRegularFile& file, std::chrono::seconds bound = std::chrono::seconds(20)) {
     auto done = std::async(std::launch::async, call);
     if (done.wait_for(bound) == std::future_status::ready) return true;
     if (file.kind == "fifo") {

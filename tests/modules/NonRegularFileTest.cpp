@@ -3,18 +3,18 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/SpecialFiles.h"
+#include "../support/NonRegularFiles.h"
 #include "AudioTestSupport.h"
 
 namespace tavora::test {
 namespace {
 
-TEST(SpecialFileTest, EveryModuleRefusesAtOnce) {
+TEST(NonRegularFileTest, EveryModuleRefusesAtOnce) {
     setenv("TAVORA_AUDIO_OUTPUT", "null", 1);
     ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
     MediaFolder media;
     for (const char* extension : {"mp3", "wma", "cda"}) {
-        for (const SpecialFile& file : MakeSpecialFiles(media.Path(""), extension)) {
+        for (const NonRegularFile& file : MakeNonRegularFiles(media.Path(""), extension)) {
             const char* path = file.path.c_str();
             auto refused = [](HSTREAM stream) {
                 EXPECT_EQ(stream, 0u);

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/SpecialFiles.h"
+#include "../support/NonRegularFiles.h"
 #include "Id3v2Reader.h"
 #include "MediaFiles.h"
 #include "Mp3TagReader.h"
@@ -16,10 +16,10 @@
 namespace tavora {
 namespace {
 
-TEST(SpecialFileTest, TagReadersAndTheLengthProbeGiveNothingAtOnce) {
+TEST(NonRegularFileTest, TagReadersAndTheLengthProbeGiveNothingAtOnce) {
     test::MediaFolder media;
     for (const char* extension : {"mp3", "ogg", "wma", "wav"}) {
-        for (const test::SpecialFile& file : test::MakeSpecialFiles(media.dirPath(), extension)) {
+        for (const test::NonRegularFile& file : test::MakeNonRegularFiles(media.dirPath(), extension)) {
             const std::string& path = file.path;
             EXPECT_TRUE(test::ReturnsPromptly([&] { EXPECT_EQ(ReadMp3Tags(path, true), TagRecord{}); }, file)) << path;
             EXPECT_TRUE(test::ReturnsPromptly([&] { EXPECT_FALSE(ReadId3v2File(path)); }, file)) << path;

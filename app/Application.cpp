@@ -1,0 +1,74 @@
+#include "Application.h"
+
+#include <QApplication>
+
+#include "Commands.h"
+#include "MainWindowInstall.h"
+#include "Messages.h"
+#include "PlayerEvents.h"
+#include "PlaylistWindowInstall.h"
+#include "ShutdownSignals.h"
+#include "SkinFonts.h"
+#include "StartupRoutine.h"
+#include "StreamPlayback.h"
+#include "TavoraPlayerDlg.h"
+
+namespace tavora {
+
+Application::Application(std::string programPath, std::string commandLine)
+    : programPath_(std::move(programPath)), commandLine_(std::move(commandLine)) {}
+
+Application::~Application() = default;
+
+int Application::Run(int& argc, char** argv) {
+    CTavoraPlayerApp startup(programPath_, commandLine_);
+    // Skins name Windows fonts; they are mapped to installed Korean fonts.
+    startup.hooks().prepareApplication = [](QApplication&) { InstallSkinFontSubstitutions(); };
+    return startup.Run(argc, argv, [this](QApplication& app, const std::string& commandLine) {
+        commandLine_ = commandLine;
+        return RunPlayer(app);
+    });
+}
+
+CTavoraPlayerDlg& Application::Assemble() {
+    controller_ = std::make_unique<CTavoraPlayerDlg>(commandLine_);
+    CTavoraPlayerDlg& dlg = *controller_;
+    PlayerEvents& events = dlg.events();
+
+    // What the playback reports goes out as events; whoever shows it listens.
+    PlaybackViews& views = dlg.playback().views();
+    views.refreshMain = [&events] { emit events.displayChanged(); };
+    views.startMainTimers = [&events] { emit events.playbackStarted(); };
+    views.volumeTooltip = [&events](const std::string& text) { emit events.volumeText(QString::fromStdString(text)); };
+    views.positionTooltip = [&events](const std::string& text) {
+        emit events.positionText(QString::fromStdString(text));
+    };
+    views.ensureRowVisible = [&events](int row) { emit events.playingRowChanged(row); };
+    views.repaintList = [&events] { emit events.listChanged(); };
+
+    // The windows, created at their steps of the controller's initialisation.
+    ControllerHooks& hooks = dlg.hooks();
+    hooks.createMainWindow = [](CTavoraPlayerDlg& d) { CreateMainWindow(d); };
+    hooks.createPlaylistWindow = [](CTavoraPlayerDlg& d) { CreatePlaylistWindow(d); };
+    return dlg;
+}
+
+void Application::Close() {
+    if (!controller_) return;
+    controller_->Send(cmd::Exit);
+    // Ends the process at once when a worker would not stop (see ~CTavoraPlayerDlg).
+    controller_.reset();
+}
+
+int Application::RunPlayer(QApplication& app) {
+    CTavoraPlayerDlg& dlg = Assemble();
+    // The desktop session ending, or a TERM/INT/HUP signal, closes the player as Exit
+    // does, so that everything is saved; no step of the shutdown waits without bound.
+    ShutdownSignals onSignals([&dlg] { dlg.Send(cmd::Exit); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &dlg, [&dlg] { dlg.SendMessage(msg::Close); });
+    dlg.RunModal();
+    Close();
+    return 0;
+}
+
+}  // namespace tavora

@@ -1,0 +1,51 @@
+#pragma once
+// What happened, for whoever shows it. The controller announces playback facts; the
+// windows announce facts about themselves that others follow (the main window's
+// rectangle, the playlist's docking, the equaliser's slide). Receivers connect to
+// the signals they need; nobody calls into a window it does not own.
+//
+// Threading: emitted and received on the UI thread only (workers reach it through
+// RunOnUiThread or the command sink).
+
+#include <QObject>
+#include <QRect>
+#include <QString>
+
+#include "ShutdownPhase.h"
+
+namespace tavora {
+
+class PlayerEvents : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // The last announced facts, for windows created after the announcement.
+    bool playlistDocked() const { return playlistDocked_; }
+    bool equalizerSliding() const { return equalizerSliding_; }
+    QRect mainWindowRect() const { return mainWindowRect_; }
+
+    void AnnouncePlaylistDocked(bool docked);
+    void AnnounceEqualizerSliding(bool sliding);
+    void AnnounceMainWindowRect(const QRect& rect);
+
+signals:
+    void displayChanged();                    // time, rates, title, lamps may differ
+    void playbackStarted();                   // a stream started or resumed: the display timers run
+    void volumeText(const QString& text);     // "소리 크기 - N%"
+    void positionText(const QString& text);   // "위치 이동 - mm:ss"
+    void playingRowChanged(int row);          // scroll the list to the row
+    void listChanged();                       // rows changed: repaint the list
+    void titleChanged(const QString& title);  // the playing song's title
+    void dockingChanged(bool docked);         // the playlist window docked to the main window
+    void equalizerSlidingChanged(bool sliding);
+    void mainWindowRectChanged(const QRect& rect);  // screen rectangle of the main window
+    void shutdownPhase(ShutdownPhase phase);
+
+private:
+    bool playlistDocked_ = false;
+    bool equalizerSliding_ = false;
+    QRect mainWindowRect_;
+};
+
+}  // namespace tavora

@@ -1,0 +1,12 @@
+#include "TagWriteResult.h"
+
+#include "TagMessages.h"
+
+namespace tavora {
+
+TagWriteResult TagWriteFailure(const std::string& userMessage, const std::string& detail, const std::string& path) {
+    LogTagFailure(detail.empty() ? userMessage : userMessage + " (" + detail + ")", path);
+    return {false, userMessage, detail};
+}
+
+}  // namespace tavora
