@@ -19,6 +19,15 @@ extern char** environ;
 
 namespace tavora::test {
 
+// 127.0.0.1 at `port` (0: any free port).
+inline sockaddr_in LoopbackAddress(int port = 0) {
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return addr;
+}
+
 class LoopbackWebServer {
 public:
     explicit LoopbackWebServer(const std::string& folder) : port_(FreePort()) {
@@ -53,9 +62,7 @@ public:
 private:
     static int FreePort() {
         const int s = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in addr = LoopbackAddress();
         bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
         socklen_t len = sizeof addr;
         getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
@@ -64,10 +71,7 @@ private:
     }
     bool Answers() const {
         const int s = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<uint16_t>(port_));
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in addr = LoopbackAddress(port_);
         const bool ok = connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
         close(s);
         return ok;
