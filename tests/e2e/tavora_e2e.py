@@ -4,6 +4,8 @@ Each PlayerSession gets its own settings store, runtime folder (single-instance 
 and hand-off socket) and home, on the shared private desktop started by the ctest
 fixture (its variables come from $DESKTOP_ENV_DIR/env.sh).
 """
+import ctypes
+import ctypes.util
 import os
 import shutil
 import signal
@@ -30,6 +32,41 @@ def wait_until(query, timeout=60, what="the expected state", interval=0.05):
         if time.monotonic() >= deadline:
             raise AssertionError(f"waited {timeout} s for {what}")
         time.sleep(interval)
+
+
+def held_keys(env):
+    """Names of the keys the X server holds down now (XQueryKeymap through libX11)."""
+    x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XQueryKeymap.argtypes = [ctypes.c_void_p, ctypes.c_char * 32]
+    x11.XKeycodeToKeysym.restype = ctypes.c_ulong
+    x11.XKeycodeToKeysym.argtypes = [ctypes.c_void_p, ctypes.c_ubyte, ctypes.c_int]
+    x11.XKeysymToString.restype = ctypes.c_char_p
+    x11.XKeysymToString.argtypes = [ctypes.c_ulong]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(env["DISPLAY"].encode())
+    if not display:
+        raise RuntimeError(f"cannot open the display {env['DISPLAY']}")
+    try:
+        keys = (ctypes.c_char * 32)()
+        x11.XQueryKeymap(display, keys)
+        down = [code for code in range(8, 256) if keys.raw[code // 8] & (1 << (code % 8))]
+        return [(x11.XKeysymToString(x11.XKeycodeToKeysym(display, code, 0)) or b"?").decode() for code in down]
+    finally:
+        x11.XCloseDisplay(display)
+
+
+def press_key(env, wid, key):
+    """Gives window `wid` the focus and types `key` (press and release) as the keyboard
+    would. Both go through XTEST to whatever has the focus: `xdotool key --window`
+    picks its route per event, and when the press closes the window (Return on a
+    message box) the release fails against the gone window, xdotool gives up and the
+    key stays down in the X server, repeating into every window focused later."""
+    subprocess.run(["xdotool", "windowactivate", "--sync", wid], env=env, capture_output=True, timeout=30)
+    wait_until(lambda: subprocess.run(["xdotool", "getwindowfocus"], env=env, capture_output=True, text=True,
+                                      timeout=30).stdout.strip() == wid, 30, f"the keyboard focus on window {wid}")
+    subprocess.run(["xdotool", "key", key], env=env, check=True, capture_output=True, timeout=30)
 
 
 def visible_windows(env, title=None, pid=None):
@@ -196,6 +233,12 @@ class PlayerSession:
         if self.player and self.player.poll() is None:
             self.player.kill()
             self.player.wait()
+        # The desktop is shared: a key left down would type into the next test's windows.
+        held = held_keys(self.env)
+        for key in held:
+            subprocess.run(["xdotool", "keyup", key], env=self.env, timeout=30)
         if getattr(self, "log", None):
             self.log.close()
         shutil.rmtree(self.dir, ignore_errors=True)
+        if held:
+            raise AssertionError(f"keys left held down on the shared desktop: {held}")

@@ -20,7 +20,7 @@ import unittest
 
 import hostile_servers
 from stored_playlist import read_playlist, write_playlist
-from tavora_e2e import STAGE, PlayerSession
+from tavora_e2e import STAGE, PlayerSession, press_key, wait_until
 
 SKIN = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Skin"
 PLAY, NEXT = 32773, 32776
@@ -43,18 +43,6 @@ def tearDownModule():
     print("\nmeasured (targets: answer 1 s, start 5 s, exit 5 s):")
     for case, what, seconds in MEASURED:
         print(f"  {case:<42} {what:<34} {seconds:8.3f} s")
-
-
-def wait_until(query, timeout, what):
-    """Polls query() until it returns something true, and returns that."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = query()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise AssertionError(f"no {what} within {timeout} s")
-        time.sleep(0.05)
 
 
 def make_song(path, title, seconds):
@@ -260,7 +248,9 @@ class FaultInjectionTest(unittest.TestCase):
         self.assert_answers(s, case, "with 100,000 rows restoring")
         added = make_song(os.path.join(self.media, "added.mp3"), "fault added", 1)
         self.hand_over(s, "-add" + added)
-        # Commands run one after another: once this answers, the row is in the list.
+        # Handed-over arguments wait for the restore; once this one is dispatched, the
+        # restore is over and the row is in the list.
+        s.wait_log("-add" + added, START_BOUND * 3)
         self.assert_answers(s, case, "after the hand-over")
 
         wal = db + "-wal"
@@ -395,6 +385,7 @@ class FaultInjectionTest(unittest.TestCase):
             self.hand_over(s, "-add" + path)
             self.assert_answers(s, case, "after -add " + os.path.basename(path))
         self.hand_over(s, "-list" + m3u)
+        s.wait_log(f"list {m3u} loaded:", START_BOUND)
         self.assert_answers(s, case, "after -list")
         # Playing from the top passes the three over and reaches the song.
         self.assert_command_answers(s, case, PLAY, "Play")
@@ -450,7 +441,7 @@ class FaultInjectionTest(unittest.TestCase):
             if w not in dialogs and is_dialog(s, w):
                 dialogs.append(w)
                 print(f"  [{case}] message: {xdo(s, 'getwindowname', w).strip()!r}")
-                xdo(s, "key", "--window", w, "Return")
+                press_key(s.env, w, "Return")
 
     def start_until_main_window(self, s, case, dialogs):
         started = time.monotonic()
