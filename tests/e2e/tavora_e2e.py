@@ -4,13 +4,12 @@ Each PlayerSession gets its own settings store, runtime folder (single-instance 
 and hand-off socket) and home, on the shared private desktop started by the ctest
 fixture (its variables come from $DESKTOP_ENV_DIR/env.sh).
 """
-import ctypes
-import ctypes.util
 import os
 import shutil
 import signal
 import socket
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -34,27 +33,33 @@ def wait_until(query, timeout=60, what="the expected state", interval=0.05):
         time.sleep(interval)
 
 
+_HELD_KEYS = """
+import ctypes, ctypes.util
+x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x11.XQueryKeymap.argtypes = [ctypes.c_void_p, ctypes.c_char * 32]
+x11.XKeycodeToKeysym.restype = ctypes.c_ulong
+x11.XKeycodeToKeysym.argtypes = [ctypes.c_void_p, ctypes.c_ubyte, ctypes.c_int]
+x11.XKeysymToString.restype = ctypes.c_char_p
+x11.XKeysymToString.argtypes = [ctypes.c_ulong]
+display = x11.XOpenDisplay(None)
+if not display:
+    raise SystemExit("cannot open the display")
+keys = (ctypes.c_char * 32)()
+x11.XQueryKeymap(display, keys)
+for code in range(8, 256):
+    if keys.raw[code // 8] & (1 << (code % 8)):
+        print((x11.XKeysymToString(x11.XKeycodeToKeysym(display, code, 0)) or b"?").decode())
+"""
+
+
 def held_keys(env):
-    """Names of the keys the X server holds down now (XQueryKeymap through libX11)."""
-    x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XQueryKeymap.argtypes = [ctypes.c_void_p, ctypes.c_char * 32]
-    x11.XKeycodeToKeysym.restype = ctypes.c_ulong
-    x11.XKeycodeToKeysym.argtypes = [ctypes.c_void_p, ctypes.c_ubyte, ctypes.c_int]
-    x11.XKeysymToString.restype = ctypes.c_char_p
-    x11.XKeysymToString.argtypes = [ctypes.c_ulong]
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    display = x11.XOpenDisplay(env["DISPLAY"].encode())
-    if not display:
-        raise RuntimeError(f"cannot open the display {env['DISPLAY']}")
-    try:
-        keys = (ctypes.c_char * 32)()
-        x11.XQueryKeymap(display, keys)
-        down = [code for code in range(8, 256) if keys.raw[code // 8] & (1 << (code % 8))]
-        return [(x11.XKeysymToString(x11.XKeycodeToKeysym(display, code, 0)) or b"?").decode() for code in down]
-    finally:
-        x11.XCloseDisplay(display)
+    """Names of the keys the X server holds down now (XQueryKeymap, in a process of its
+    own that has the desktop's display and authority)."""
+    out = subprocess.run([sys.executable, "-c", _HELD_KEYS], env=env, capture_output=True, text=True,
+                         timeout=30, check=True)
+    return out.stdout.split()
 
 
 def press_key(env, wid, key):
