@@ -68,9 +68,15 @@ def press_key(env, wid, key):
     picks its route per event, and when the press closes the window (Return on a
     message box) the release fails against the gone window, xdotool gives up and the
     key stays down in the X server, repeating into every window focused later."""
-    subprocess.run(["xdotool", "windowactivate", "--sync", wid], env=env, capture_output=True, timeout=30)
-    wait_until(lambda: subprocess.run(["xdotool", "getwindowfocus"], env=env, capture_output=True, text=True,
-                                      timeout=30).stdout.strip() == wid, 30, f"the keyboard focus on window {wid}")
+    def focused():
+        # Asked again while waiting: a window of the player that appears meanwhile takes
+        # the focus as a new window.
+        if subprocess.run(["xdotool", "getwindowfocus"], env=env, capture_output=True, text=True,
+                          timeout=30).stdout.strip() == wid:
+            return True
+        subprocess.run(["xdotool", "windowactivate", wid], env=env, capture_output=True, timeout=30)
+        return False
+    wait_until(focused, 30, f"the keyboard focus on window {wid}", interval=0.2)
     subprocess.run(["xdotool", "key", key], env=env, check=True, capture_output=True, timeout=30)
 
 
@@ -155,7 +161,7 @@ class PlayerSession:
     def wait_ready(self, timeout=60):
         def answers():
             if self.player and self.player.poll() is not None:
-                raise RuntimeError(f"player exited early:\n{self.read_log()}")
+                raise RuntimeError(f"player exited early with status {self.player.returncode}:\n{self.read_log()}")
             try:
                 with socket.socket(socket.AF_UNIX) as s:
                     s.connect(self.socket_path())
