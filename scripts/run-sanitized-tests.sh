@@ -30,15 +30,16 @@ esac
 (($#)) && selection=("$@")
 
 bash "$here/scripts/packages.sh" all
+# A finding fails the test that ran into it; reports go to the test's output. Set before
+# the build too: it runs programs of ours (the skin generator) built with the sanitizer.
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export TSAN_OPTIONS="suppressions=$support/tsan.supp:second_deadlock_stack=1:history_size=4"
+export LSAN_OPTIONS="suppressions=$support/lsan.supp:print_suppressions=0"
 mkdir -p "$build/stage"
 # Benchmarks measure speed, which a sanitizer build does not have.
 TAVORA_REGISTRY="$build/stage/registry.db" bash "$here/scripts/build.sh" --tests --build-dir "$build" \
   --prefix "$build/stage" -DTAVORA_SANITIZE=$sanitize -DTAVORA_BUILD_BENCH=OFF
 
-# A finding fails the test that ran into it; reports go to the test's output.
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-export TSAN_OPTIONS="suppressions=$support/tsan.supp:second_deadlock_stack=1:history_size=4"
-export LSAN_OPTIONS="suppressions=$support/lsan.supp:print_suppressions=0"
 cd "$build"
 status=0
 if [[ $kind == asan ]]; then

@@ -12,9 +12,14 @@ void SetError(int code) { t_error = code; }
 int LastError() { return t_error; }
 
 Engine& Engine::Get() {
-    static Engine* engine = new Engine;  // never destroyed: threads may still call in at exit
-    return *engine;
+    // Destroyed when the module is unloaded or the process exits. The player unloads
+    // the module only after its worker jobs have stopped, and ends without static
+    // destructors when a job would not stop.
+    static Engine engine;
+    return engine;
 }
+
+Engine::~Engine() { Free(); }
 
 bool Engine::Init(int device, int rate, int& error) {
     std::lock_guard lock(mutex_);

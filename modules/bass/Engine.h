@@ -37,6 +37,8 @@ public:
     Channel* Find(DWORD handle);
     bool FreeChannel(DWORD handle);
 
+    ~Engine();
+
 private:
     Engine() = default;
     void Run();
