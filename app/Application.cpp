@@ -2,9 +2,11 @@
 
 #include <QApplication>
 
+#include "Associations.h"
 #include "Commands.h"
 #include "MainWindowInstall.h"
 #include "Messages.h"
+#include "OptionsInstall.h"
 #include "PlayerEvents.h"
 #include "PlaylistWindowInstall.h"
 #include "ShutdownSignals.h"
@@ -24,6 +26,11 @@ int Application::Run(int& argc, char** argv) {
     CTavoraPlayerApp startup(programPath_, commandLine_);
     // Skins name Windows fonts; they are mapped to installed Korean fonts.
     startup.hooks().prepareApplication = [](QApplication&) { InstallSkinFontSubstitutions(); };
+    startup.hooks().writeAssociations = [](const AssociationFlags& f, const std::string& programPath) {
+        const ConnectFlags flags = ConnectFlagsOf(f.mp3, f.ogg, f.wma, f.wav, f.cda, f.m3u, f.pls);
+        RegisterAssociations(flags, programPath);
+    };
+    startup.hooks().associationsChanged = [] { NotifyAssociationsChanged(); };
     return startup.Run(argc, argv, [this](QApplication& app, const std::string& commandLine) {
         commandLine_ = commandLine;
         return RunPlayer(app);
@@ -50,6 +57,7 @@ CTavoraPlayerDlg& Application::Assemble() {
     ControllerHooks& hooks = dlg.hooks();
     hooks.createMainWindow = [](CTavoraPlayerDlg& d) { CreateMainWindow(d); };
     hooks.createPlaylistWindow = [](CTavoraPlayerDlg& d) { CreatePlaylistWindow(d); };
+    InstallOptionsDialog(dlg, programPath_);
     return dlg;
 }
 

@@ -6,7 +6,7 @@
 namespace tavora::cmd {
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 77> kNames{{
+constexpr std::array<std::pair<int, std::string_view>, 78> kNames{{
     {OpenFolder, "Open Folder"},
     {Play, "Play"},
     {Back, "Back"},
@@ -84,6 +84,7 @@ constexpr std::array<std::pair<int, std::string_view>, 77> kNames{{
     {HandOffAddAndPlay, "Hand Off Add And Play"},
     {HandOffLoadM3u, "Hand Off Load M3u"},
     {HandOffLoadPls, "Hand Off Load Pls"},
+    {ShowDspEffect, "Show Dsp Effect"},
 }};
 
 }  // namespace

@@ -92,6 +92,7 @@ enum Command : int {
     HandOffAddAndPlay = 33011, // path: "-s" as the first argument
     HandOffLoadM3u = 33012,    // path: "-list"
     HandOffLoadPls = 33013,    // path: "-pls"
+    ShowDspEffect = 33020,     // the DSP effect window (from the options' sound page)
 };
 
 // The name of a command as the hidden command menu lists it ("" for unknown ids).

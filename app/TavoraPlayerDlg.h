@@ -115,6 +115,8 @@ public:
     PlaylistModel& playlist() { return *playlist_; }
     StreamPlayback& playback() { return *playback_; }
     const PlayerSettings& settings() const { return settings_; }
+    // The options dialog changes the live settings (and the state's mirror of them).
+    PlayerSettings& settings() { return settings_; }
     const std::string& commandLine() const { return commandLine_; }
     bool isDestroyed() const { return destroyed_; }
     HandOffServer* handOffServer() const { return handOff_; }

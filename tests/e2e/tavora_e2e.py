@@ -121,6 +121,8 @@ class PlayerSession:
             "XDG_RUNTIME_DIR": self.runtime,
             "XDG_CONFIG_HOME": os.path.join(self.dir, "config"),
             "XDG_CACHE_HOME": os.path.join(self.dir, "cache"),
+            # The player registers its file types in the desktop's folders of the user.
+            "XDG_DATA_HOME": os.path.join(self.dir, "data"),
             "TAVORA_AUDIO_OUTPUT": audio,
             "QT_QPA_PLATFORM": "xcb",
             "QT_LOGGING_RULES": "tavora.handoff.info=true",

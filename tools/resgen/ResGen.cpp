@@ -1,5 +1,7 @@
 // Draws the program's own pictures: the application icon (resource 128, also used
-// for the tray) and the program information picture (381 x 213).
+// for the tray), the program information picture (381 x 213), and the icons of the
+// file types the player registers (143, 148, 149, 152, 157, 159, 193) with the
+// application icon again, at the icon theme's usual sizes (icons/hicolor/<size>/).
 //
 //   tavora-resgen OUTPUT_FOLDER
 //
@@ -13,6 +15,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -55,6 +58,121 @@ QImage Icon(int size) {
     QPainter p(&img);
     DrawIcon(p, size);
     return img;
+}
+
+struct TypeIcon {
+    int number;
+    const char* label;
+    QColor band;
+    enum Kind { Song, List, Disc } kind;
+};
+
+constexpr int kThemeSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+// A page with a folded corner, the type's sign on it and, from 32 pixels on, a band
+// with the extension.
+QImage TypeIconImage(const TypeIcon& t, int size) {
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal s = size;
+    const qreal fold = s * 0.24;
+    QPainterPath page;
+    page.moveTo(s * 0.16, s * 0.04);
+    page.lineTo(s * 0.84 - fold, s * 0.04);
+    page.lineTo(s * 0.84, s * 0.04 + fold);
+    page.lineTo(s * 0.84, s * 0.96);
+    page.lineTo(s * 0.16, s * 0.96);
+    page.closeSubpath();
+    QLinearGradient paper(QPointF(0, 0), QPointF(0, s));
+    paper.setColorAt(0, QColor(255, 255, 255));
+    paper.setColorAt(1, QColor(226, 232, 242));
+    p.setPen(QPen(QColor(96, 104, 120), std::max(1.0, s / 32)));
+    p.setBrush(paper);
+    p.drawPath(page);
+    QPainterPath corner;
+    corner.moveTo(s * 0.84 - fold, s * 0.04);
+    corner.lineTo(s * 0.84 - fold, s * 0.04 + fold);
+    corner.lineTo(s * 0.84, s * 0.04 + fold);
+    p.setBrush(QColor(200, 208, 222));
+    p.drawPath(corner);
+
+    const bool banded = size >= 32;
+    const QRectF sign(s * 0.26, s * (banded ? 0.2 : 0.3), s * 0.48, s * (banded ? 0.42 : 0.56));
+    p.setPen(Qt::NoPen);
+    p.setBrush(t.band);
+    switch (t.kind) {
+    case TypeIcon::Song: {
+        // A quaver: head, stem and flag.
+        const qreal r = sign.width() * 0.22;
+        const QPointF head(sign.left() + r * 1.3, sign.bottom() - r);
+        p.drawEllipse(head, r * 1.15, r * 0.9);
+        const qreal stemX = head.x() + r * 1.0;
+        p.drawRect(QRectF(stemX - s * 0.03, sign.top(), s * 0.06, head.y() - sign.top()));
+        QPainterPath flag;
+        flag.moveTo(stemX, sign.top());
+        flag.cubicTo(stemX + sign.width() * 0.5, sign.top() + sign.height() * 0.15, stemX + sign.width() * 0.45,
+                     sign.top() + sign.height() * 0.45, stemX + sign.width() * 0.3, sign.top() + sign.height() * 0.6);
+        flag.lineTo(stemX, sign.top() + sign.height() * 0.3);
+        flag.closeSubpath();
+        p.drawPath(flag);
+        break;
+    }
+    case TypeIcon::List: {
+        // Four rows of a list, each with its bullet.
+        const qreal row = sign.height() / 4;
+        for (int i = 0; i < 4; ++i) {
+            const qreal y = sign.top() + row * i + row * 0.25;
+            p.drawEllipse(QRectF(sign.left(), y, row * 0.5, row * 0.5));
+            p.drawRect(QRectF(sign.left() + row * 0.8, y + row * 0.1, sign.width() - row * 0.8, row * 0.3));
+        }
+        break;
+    }
+    case TypeIcon::Disc: {
+        const QPointF c = sign.center();
+        const qreal r = std::min(sign.width(), sign.height()) / 2;
+        QRadialGradient shine(c, r);
+        shine.setColorAt(0, QColor(250, 250, 255));
+        shine.setColorAt(0.6, t.band.lighter(150));
+        shine.setColorAt(1, t.band);
+        p.setBrush(shine);
+        p.drawEllipse(c, r, r);
+        p.setBrush(QColor(255, 255, 255));
+        p.drawEllipse(c, r * 0.22, r * 0.22);
+        break;
+    }
+    }
+    if (banded) {
+        const QRectF band(s * 0.16, s * 0.68, s * 0.68, s * 0.22);
+        p.setBrush(t.band);
+        p.drawRect(band);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setBold(true);
+        font.setPixelSize(std::max(6, static_cast<int>(band.height() * 0.72)));
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(band, Qt::AlignCenter, QString::fromLatin1(t.label));
+    }
+    return img;
+}
+
+bool SaveThemeIcons(const QDir& out) {
+    const TypeIcon types[] = {
+        {143, "MP3", QColor(32, 112, 224), TypeIcon::Song},  {148, "OGG", QColor(40, 150, 70), TypeIcon::Song},
+        {149, "WMA", QColor(230, 120, 20), TypeIcon::Song},  {159, "WAV", QColor(150, 60, 190), TypeIcon::Song},
+        {193, "CDA", QColor(90, 100, 130), TypeIcon::Disc},  {152, "M3U", QColor(200, 50, 60), TypeIcon::List},
+        {157, "PLS", QColor(20, 140, 150), TypeIcon::List},
+    };
+    bool ok = true;
+    for (int size : kThemeSizes) {
+        const QString folder = QStringLiteral("icons/hicolor/%1").arg(size);
+        out.mkpath(folder);
+        ok = Icon(size).save(out.filePath(folder + QStringLiteral("/tavoraplayer.png"))) && ok;
+        for (const TypeIcon& t : types)
+            ok = TypeIconImage(t, size).save(out.filePath(folder + QStringLiteral("/type%1.png").arg(t.number))) && ok;
+    }
+    return ok;
 }
 
 QImage InfoPicture() {
@@ -119,5 +237,6 @@ int main(int argc, char** argv) {
     bool ok = Icon(128).save(out.filePath(QStringLiteral("icons/icon128.png")));
     ok = Icon(32).save(out.filePath(QStringLiteral("icons/icon32.png"))) && ok;
     ok = InfoPicture().save(out.filePath(QStringLiteral("images/info197.png"))) && ok;
+    ok = SaveThemeIcons(out) && ok;
     return ok ? 0 : 1;
 }

@@ -1,0 +1,44 @@
+#pragma once
+// The seven file types the player registers itself for, in registration order, with
+// everything the store and the desktop need to know of each.
+
+#include <array>
+#include <cstddef>
+#include <span>
+
+namespace tavora {
+
+struct PlayerSettings;
+
+enum class FileType : int { Mp3, Ogg, Wma, Wav, Cda, M3u, Pls };
+inline constexpr size_t kFileTypeCount = 7;
+
+// Which types to register, indexed by FileType.
+using ConnectFlags = std::array<bool, kFileTypeCount>;
+
+struct FileTypeInfo {
+    FileType type;
+    const char* setting;      // value name under \Setting\ConnectExt ("MP3")
+    const char* extension;    // ".mp3"
+    const char* progId;       // "tavora.mp3"
+    const char* description;  // "Tavora mp3file"
+    int icon;                 // the type's icon number (its picture is "type<icon>.png")
+    const char* openSwitch;   // switch of the "open" verb: "-s", "-list", "-pls"
+    bool enqueue;             // songs also get the "Enqueue" verb ("-add")
+    const char* iconName;     // the icon's name in the desktop's icon theme
+    // The desktop's MIME types for the extension (unused entries are null); the first
+    // one is the type's main name.
+    std::array<const char*, 3> mimeTypes;
+};
+
+std::span<const FileTypeInfo> FileTypes();
+const FileTypeInfo& InfoOf(FileType type);
+
+// The flags of a settings record (its "\Setting\ConnectExt" values).
+ConnectFlags ConnectFlagsOf(const PlayerSettings& settings);
+// The flags of stored values: 0 is off, anything else (the missing-value mark too) on.
+ConnectFlags ConnectFlagsOf(int mp3, int ogg, int wma, int wav, int cda, int m3u, int pls);
+// Reads "\Setting\ConnectExt"; a missing value counts as on.
+ConnectFlags ReadConnectFlags();
+
+}  // namespace tavora

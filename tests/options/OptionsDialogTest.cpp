@@ -1,0 +1,331 @@
+// The options dialog on a controller without windows: the working copy, page
+// switching, reset, OK's effects on the live settings, the store and the
+// associations, and cancel.
+#include <gtest/gtest.h>
+
+#include <QButtonGroup>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "AddingDialogs.h"
+#include "ControllerAdding.h"
+#include "FileTypesPage.h"
+#include "MessageBox.h"
+#include "GeneralPage.h"
+#include "OptionsDialog.h"
+#include "OptionsInstall.h"
+#include "PlaylistPage.h"
+#include "QtTestSupport.h"
+#include "Registry.h"
+#include "RegistryKeys.h"
+#include "SoundPage.h"
+#include "TavoraPlayerDlg.h"
+#include "TempRegistry.h"
+
+using namespace tavora;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Dialogs that only count how often the open command asked for what.
+class CountingDialogs : public AddingDialogs {
+public:
+    int songCalls = 0, folderCalls = 0, addressCalls = 0;
+    std::vector<std::string> ChooseSongFiles(QWidget*) override { return ++songCalls, std::vector<std::string>{}; }
+    std::optional<std::string> ChooseFolder(QWidget*) override { return ++folderCalls, std::nullopt; }
+    std::optional<std::string> ChooseListToLoad(QWidget*) override { return std::nullopt; }
+    std::optional<std::string> ChooseListToSave(QWidget*) override { return std::nullopt; }
+    std::optional<std::string> AskAddress(QWidget*) override { return ++addressCalls, std::nullopt; }
+};
+
+// A master volume that remembers what the page wrote.
+struct FakeMixer {
+    unsigned volume = 1000;
+    std::vector<unsigned> writes;
+    MasterVolumeAccess Access() {
+        MasterVolumeAccess a;
+        a.maximum = 65535;
+        a.read = [this]() -> std::optional<unsigned> { return volume; };
+        a.write = [this](unsigned v) { writes.push_back(v), volume = v; };
+        return a;
+    }
+};
+
+class OptionsDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::App();
+        setenv("XDG_RUNTIME_DIR", (reg_.dir() / "runtime").c_str(), 1);
+        fs::create_directories(reg_.dir() / "runtime");
+        setenv("XDG_DATA_HOME", (reg_.dir() / "data").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (reg_.dir() / "config").c_str(), 1);
+        // The engine modules built beside the tests, silent.
+        WriteRegString(keys::kRoot, keys::kInstallDir, std::getenv("TAVORA_BINARY_DIR"));
+        setenv("TAVORA_AUDIO_OUTPUT", "null", 1);
+        SetMessageBoxHandler([this](const QString& text, const QString&, MessageIcon) {
+            messages_.push_back(text.toStdString());
+        });
+    }
+    void TearDown() override {
+        if (dlg_) dlg_->Send(cmd::Exit);
+        dlg_.reset();
+        SetMessageBoxHandler({});
+        EXPECT_TRUE(messages_.empty()) << messages_.front();
+    }
+
+    // The controller, made after the store holds what the test wants it to start with.
+    void StartPlayer() {
+        dlg_ = std::make_unique<CTavoraPlayerDlg>("");
+        dlg_->OnInitDialog();
+        dialogs_ = std::make_shared<CountingDialogs>();
+        RegisterAddingCommands(*dlg_, dialogs_);
+        InstallOptionsDialog(*dlg_, "/usr/bin/tavoraplayer", [this] { return mixer_.Access(); });
+    }
+
+    OptionsDialog* Open() {
+        dlg_->Send(cmd::Setting);
+        OptionsDialog* dialog = OpenOptionsDialog(*dlg_);
+        EXPECT_NE(dialog, nullptr);
+        return dialog;
+    }
+
+    // A click where the user would click: on a shown, laid-out button, near its left
+    // end (a check or radio button takes clicks on its mark and text only).
+    static void Click(QAbstractButton* button) {
+        ASSERT_TRUE(test::WaitUntilWithEvents([&] { return button->isVisible() && button->width() > 0; }));
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(std::min(8, button->width() / 2), button->height() / 2));
+    }
+    static void ClickPage(OptionsDialog* dialog, int page) {
+        QListWidget* list = dialog->pageList();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(page)).center());
+        ASSERT_EQ(dialog->currentPage(), page);
+    }
+    static void ClickRadio(QButtonGroup* group, int id) { Click(group->button(id)); }
+
+    // Waits until the dialog deleted itself on closing.
+    bool Closed() {
+        return test::WaitUntilWithEvents([&] { return OpenOptionsDialog(*dlg_) == nullptr; });
+    }
+
+    test::TempRegistry reg_;
+    std::vector<std::string> messages_;
+    FakeMixer mixer_;
+    std::unique_ptr<CTavoraPlayerDlg> dlg_;
+    std::shared_ptr<CountingDialogs> dialogs_;
+};
+
+}  // namespace
+
+TEST_F(OptionsDialogTest, OpensOnceOnTheGeneralPageWithTheLiveValues) {
+    WriteRegDword(keys::kControl, "BeginPlay", 1);
+    WriteRegDword(keys::kTagSortMp3, "Type1", 0);
+    WriteRegDword(keys::kTagSortMp3, "Type5", 1);
+    WriteRegDword(keys::kTagSortMp3, "Type", 5);
+    StartPlayer();
+    OptionsDialog* dialog = Open();
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("환경 설정"));
+    EXPECT_EQ(dialog->currentPage(), OptionsDialog::General);
+    ASSERT_EQ(dialog->pageList()->count(), 5);
+    EXPECT_EQ(dialog->pageList()->item(4)->text(), QStringLiteral(" 연결파일"));
+    EXPECT_EQ(dialog->pageList()->iconSize(), QSize(20, 20));
+    EXPECT_EQ(dialog->workingCopy().beginPlay, 1);
+    EXPECT_TRUE(dialog->playlistPage()->formatGroup()->button(5)->isChecked());
+    // "Setting" again brings the same dialog forward.
+    dlg_->Send(cmd::Setting);
+    EXPECT_EQ(OpenOptionsDialog(*dlg_), dialog);
+    EXPECT_EQ(dlg_->findChildren<OptionsDialog*>().size(), 1);
+}
+
+TEST_F(OptionsDialogTest, AClickInThePageListShowsThatPage) {
+    StartPlayer();
+    OptionsDialog* dialog = Open();
+    QListWidget* list = dialog->pageList();
+    for (int page : {OptionsDialog::FileTypes, OptionsDialog::Skin, OptionsDialog::Playlist}) {
+        const QRect rect = list->visualItemRect(list->item(page));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        EXPECT_EQ(dialog->currentPage(), page);
+        EXPECT_EQ(dialog->findChild<QStackedWidget*>()->currentIndex(), page);
+    }
+}
+
+TEST_F(OptionsDialogTest, UrlAsTheOpenActionMakesCtrlOAskForAnAddress) {
+    StartPlayer();
+    OptionsDialog* dialog = Open();
+    ClickRadio(dialog->generalPage()->openButtonGroup(), 2);  // "URL 열기"
+    // Not live before OK.
+    dlg_->Send(cmd::OpenTotal);
+    EXPECT_EQ(dialogs_->songCalls, 1);
+    Click(dialog->okButton());
+    ASSERT_TRUE(Closed());
+    dlg_->Send(cmd::OpenTotal);
+    EXPECT_EQ(dialogs_->addressCalls, 1);
+    EXPECT_EQ(dialogs_->songCalls, 1);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "OpenUrl"), 1);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "OpenFile"), 0);
+}
+
+TEST_F(OptionsDialogTest, ResetIsLiveAtOnceAndCancelLeavesTheStoreAlone) {
+    WriteRegDword(keys::kControl, "OpenFolder", 1);
+    WriteRegDword(keys::kControl, "OpenFile", 0);
+    WriteRegDword(keys::kControl, "AutoConnect", 0);
+    WriteRegDword(keys::kControl, "CrossFade", 0);
+    WriteRegDword(keys::kConnectExt, "MP3", 0);
+    WriteRegDword(keys::kTagSortMp3, "Type1", 0);
+    WriteRegDword(keys::kTagSortMp3, "Type2", 1);
+    WriteRegDword(keys::kTagSortMp3, "Type", 2);
+    StartPlayer();
+    OptionsDialog* dialog = Open();
+    Click(dialog->resetButton());
+    // Live at once: the open command is the file dialog again.
+    EXPECT_EQ(dlg_->state().openFolder, 0);
+    EXPECT_EQ(dlg_->state().openFile, 1);
+    EXPECT_EQ(dlg_->settings().autoConnect, 1);
+    EXPECT_EQ(dlg_->settings().connectMp3, 1);
+    EXPECT_EQ(dlg_->settings().type1, 1);
+    EXPECT_EQ(dlg_->settings().type2, 0);
+    // Cross-fade is not reset, and the pages show the reset values.
+    EXPECT_EQ(dlg_->state().crossFade, 0);
+    EXPECT_TRUE(dialog->playlistPage()->formatGroup()->button(1)->isChecked());
+    EXPECT_EQ(dialog->fileTypesPage()->list()->topLevelItem(0)->checkState(0), Qt::Checked);
+    Click(dialog->cancelButton());
+    ASSERT_TRUE(Closed());
+    dlg_->Send(cmd::OpenTotal);
+    EXPECT_EQ(dialogs_->songCalls, 1);
+    EXPECT_EQ(dialogs_->folderCalls, 0);
+    // Nothing was stored, and nothing registered.
+    EXPECT_EQ(ReadRegDword(keys::kControl, "OpenFolder"), 1);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "AutoConnect"), 0);
+    EXPECT_EQ(ReadRegDword(keys::kConnectExt, "MP3"), 0);
+    EXPECT_EQ(ReadRegDword(keys::kTagSortMp3, "Type"), 2);
+    EXPECT_EQ(ReadClassesString(".mp3", ""), "ERROR");
+}
+
+TEST_F(OptionsDialogTest, OkRegistersTheFlaggedTypesEvenWithoutAutoConnect) {
+    WriteRegDword(keys::kControl, "AutoConnect", 0);
+    WriteRegDword(keys::kConnectExt, "WMA", 0);
+    StartPlayer();
+    OptionsDialog* dialog = Open();
+    Click(dialog->okButton());
+    ASSERT_TRUE(Closed());
+    EXPECT_EQ(ReadClassesString(".mp3", ""), "tavora.mp3");
+    EXPECT_EQ(ReadClassesString("tavora.pls\\shell\\open\\command", ""), "\"/usr/bin/tavoraplayer\" -pls%1");
+    EXPECT_EQ(ReadClassesString(".wma", ""), "ERROR");
+    EXPECT_EQ(ReadRegDword(keys::kControl, "AutoConnect"), 0);
+    EXPECT_TRUE(fs::exists(reg_.dir() / "data" / "applications" / "tavoraplayer.desktop"));
+}
+
+TEST_F(OptionsDialogTest, UncheckingMp3KeepsItsAssociation) {
+    StartPlayer();
+    Click(Open()->okButton());  // everything registered once
+    ASSERT_TRUE(Closed());
+    WriteClassesString("tavora.mp3\\shell\\open\\command", "", "\"/elsewhere/tavoraplayer\" -s%1");
+    OptionsDialog* dialog = Open();
+    QTreeWidget* list = dialog->fileTypesPage()->list();
+    dialog->ShowPage(OptionsDialog::FileTypes);
+    dialog->show();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(0)).center());  // " mp3"
+    EXPECT_EQ(list->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(dialog->workingCopy().connectMp3, 0);
+    Click(dialog->okButton());
+    ASSERT_TRUE(Closed());
+    EXPECT_EQ(ReadRegDword(keys::kConnectExt, "MP3"), 0);
+    EXPECT_EQ(ReadClassesString(".mp3", ""), "tavora.mp3");
+    // Not registered again either.
+    EXPECT_EQ(ReadClassesString("tavora.mp3\\shell\\open\\command", ""), "\"/elsewhere/tavoraplayer\" -s%1");
+    std::ifstream in(reg_.dir() / "config" / "mimeapps.list");
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("audio/mpeg=tavoraplayer.desktop;"), std::string::npos);
+}
+
+TEST_F(OptionsDialogTest, FileTypeRowsSwitchByClickSpaceAndTheTwoButtons) {
+    StartPlayer();
+    OptionsDialog* dialog = Open();
+    FileTypesPage* page = dialog->fileTypesPage();
+    dialog->ShowPage(OptionsDialog::FileTypes);
+    dialog->show();
+    QTreeWidget* list = page->list();
+    list->setCurrentItem(list->topLevelItem(6));  // " m3u"
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(dialog->workingCopy().connectM3u, 0);
+    EXPECT_EQ(list->topLevelItem(6)->checkState(0), Qt::Unchecked);
+    const auto buttons = page->findChildren<QPushButton*>();
+    auto button = [&](const QString& text) {
+        for (QPushButton* b : buttons)
+            if (b->text() == text) return b;
+        return static_cast<QPushButton*>(nullptr);
+    };
+    Click(button(QStringLiteral("전체 해제")));
+    const PlayerSettings& c = dialog->workingCopy();
+    EXPECT_EQ(c.connectMp3 + c.connectOgg + c.connectWma + c.connectWav + c.connectCda + c.connectPls + c.connectM3u, 0);
+    Click(button(QStringLiteral("전체 선택")));
+    EXPECT_EQ(c.connectMp3 + c.connectOgg + c.connectWma + c.connectWav + c.connectCda + c.connectPls + c.connectM3u, 7);
+    for (int row = 0; row < 7; ++row) EXPECT_EQ(list->topLevelItem(row)->checkState(0), Qt::Checked);
+}
+
+TEST_F(OptionsDialogTest, AChangedTitleFormatIsStoredBeforeTheListIsRetitled) {
+    StartPlayer();
+    int storedWhenRetitled = -1;
+    dlg_->RegisterCommand(cmd::SortTag, [&] { storedWhenRetitled = ReadRegDword(keys::kTagSortMp3, "Type"); });
+    OptionsDialog* dialog = Open();
+    ClickPage(dialog, OptionsDialog::Playlist);
+    ClickRadio(dialog->playlistPage()->formatGroup(), 4);  // "파일명 - 트랙"
+    const PlayerSettings& c = dialog->workingCopy();
+    EXPECT_EQ(std::vector<int>({c.type1, c.type2, c.type3, c.type4, c.type5, c.type6}),
+              std::vector<int>({0, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(c.type, 4);
+    Click(dialog->okButton());
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return storedWhenRetitled != -1; }));
+    EXPECT_EQ(storedWhenRetitled, 4);
+    EXPECT_EQ(ReadRegDword(keys::kTagSortMp3, "Type4"), 1);
+    EXPECT_EQ(ReadRegDword(keys::kTagSortMp3, "Type1"), 0);
+}
+
+TEST_F(OptionsDialogTest, OkSendsTheTrayCommandAndEndsReversePlay) {
+    StartPlayer();
+    std::vector<int> sent;
+    for (cmd::Command c : {cmd::HideTavoraWindow, cmd::HideTray, cmd::HideNone, cmd::PlayListSelect, cmd::SortTag})
+        dlg_->RegisterCommand(c, [&sent, c] { sent.push_back(c); });
+    dlg_->state().isPlaying = 1;
+    dlg_->state().reverseMode = 1;
+    OptionsDialog* dialog = Open();
+    // "트레이에 표시 않음"
+    Click(dialog->generalPage()->findChildren<QRadioButton*>().at(0));
+    Click(dialog->okButton());
+    ASSERT_TRUE(Closed());
+    EXPECT_EQ(sent, std::vector<int>({cmd::HideTray, cmd::PlayListSelect}));
+    EXPECT_EQ(dlg_->state().reverseMode, 0);
+    EXPECT_EQ(dlg_->state().showTray, 1);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "ShowTray"), 1);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "ShowTaskbar"), 0);
+}
+
+TEST_F(OptionsDialogTest, TheVolumeSliderMovesTheMasterVolumeAtOnceAndFollowsIt) {
+    StartPlayer();
+    OptionsDialog* dialog = Open();
+    QSlider* slider = dialog->soundPage()->volumeSlider();
+    EXPECT_EQ(slider->value(), 1000);
+    EXPECT_EQ(slider->maximum(), 65535);
+    EXPECT_EQ(slider->pageStep(), 655);
+    slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(mixer_.writes, std::vector<unsigned>({1655}));
+    // Moved elsewhere: the slider follows without writing it back.
+    mixer_.volume = 30000;
+    dialog->soundPage()->FollowMasterVolume();
+    EXPECT_EQ(slider->value(), 30000);
+    EXPECT_EQ(mixer_.writes.size(), 1u);
+    // The volume stays where it was moved when the dialog is cancelled.
+    Click(dialog->cancelButton());
+    EXPECT_EQ(mixer_.volume, 30000u);
+}
