@@ -166,8 +166,9 @@ void CTavoraPlayerDlg::RunCommandLine() {
         hooks_.restorePlaylist(*this, [this, n = *number] { OnOutFileLoad(n); });
         return;
     }
-    // The list this command line builds replaces the stored one.
-    MarkPlaylistLoaded();
+    // The list this command line builds replaces the stored one, once it has a row
+    // (see the Save step): a list that never arrives does not wipe the stored one.
+    replacingStoredList_ = true;
     OnOutFileLoad(*number);
 }
 

@@ -1,6 +1,7 @@
 // The controller's playlist: the commands that change the list, the hand-off
 // switches, the title-and-time pass, restoring the list at start and saving it at exit.
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include "BackgroundJobs.h"
 #include "InternetStream.h"
@@ -14,6 +15,8 @@
 #include "StreamPlayback.h"
 #include "TavoraPlayerDlg.h"
 #include "UiThread.h"
+
+Q_DECLARE_LOGGING_CATEGORY(lcHandOff)
 
 namespace tavora {
 
@@ -48,21 +51,30 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
         addAndRetitle(d.path);
         playback_->PlayRow(0);
     });
-    RegisterCommand(HandOffLoadM3u,
-                    [this](const CommandData& d) { listJobs_->StartM3uLoad(M3uLoadMode::CommandLine, d.path); });
-    RegisterCommand(HandOffLoadPls, [this](const CommandData& d) { listJobs_->StartPlsLoad(d.path); });
+    // A handed-over list says when it is in (on the job's thread; not when the player
+    // closed first, which stops the load between entries).
+    RegisterCommand(HandOffLoadM3u, [this](const CommandData& d) {
+        listJobs_->StartM3uLoad(M3uLoadMode::CommandLine, d.path, nullptr, [path = d.path](const M3uLoadResult& r) {
+            qCInfo(lcHandOff).noquote() << "list" << QString::fromStdString(path) << "loaded:" << r.rowsAdded << "rows";
+        });
+    });
+    RegisterCommand(HandOffLoadPls, [this](const CommandData& d) {
+        listJobs_->StartPlsLoad(d.path, [path = d.path](const PlsLoadResult& r) {
+            qCInfo(lcHandOff).noquote() << "list" << QString::fromStdString(path) << "loaded:" << r.rowsAdded << "rows";
+        });
+    });
 
     hooks_.restorePlaylist = [](CTavoraPlayerDlg& dlg, std::function<void()> then) {
         const bool beginPlay = dlg.state().beginPlay != 0;
+        dlg.restoring_ = !dlg.jobs_->Cancelled();
         dlg.jobs_->Start("RegistryLoad", [&dlg, beginPlay, then = std::move(then)](const std::atomic<bool>&) {
             const RegistryLoadResult result = LoadPlaylistFromRegistry(dlg.playlist(), beginPlay);
             // Only a list restored to its end may be saved over the stored one.
             dlg.MarkPlaylistLoaded();
             if (result.playRow >= 0) dlg.PostMessage(msg::Command, cmd::PlayListSelect);
-            if (then)
-                RunOnUiThread(&dlg, [&dlg, then] {
-                    if (!dlg.isDestroyed()) then();
-                });
+            RunOnUiThread(&dlg, [&dlg, then] {
+                if (!dlg.isDestroyed()) dlg.EndRestore(then);
+            });
         });
     };
     // Workers stop before anything they use goes; the list is saved once none of them
@@ -85,9 +97,21 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
             workersAbandoned_ = true;
         }
     });
+    // A list the command line builds replaces the stored one once it has a row: a load
+    // stopped at exit before its first row leaves the stored list as it was.
     AddShutdownStep(ShutdownPhase::Save, [this] {
+        if (replacingStoredList_ && playlist_->RowCount() > 0) MarkPlaylistLoaded();
         if (playlistLoaded_) SavePlaylistToRegistry(*playlist_);
     });
+}
+
+void CTavoraPlayerDlg::EndRestore(const std::function<void()>& then) {
+    restoring_ = false;
+    if (then) then();
+    // The arguments that arrived meanwhile, in their order.
+    std::vector<int> waiting;
+    waiting.swap(waitingHandOffs_);
+    for (const int number : waiting) OnOutFileLoad(number);
 }
 
 }  // namespace tavora

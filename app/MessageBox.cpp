@@ -1,5 +1,6 @@
 #include "MessageBox.h"
 
+#include <QKeyEvent>
 #include <QMessageBox>
 
 namespace tavora {
@@ -8,6 +9,33 @@ MessageBoxHandler& Handler() {
     static MessageBoxHandler handler;
     return handler;
 }
+
+// Closes the box on a whole stroke of Enter, Return or Escape made on it: the press
+// arms, the release closes. A key that was already held down when the box came up
+// (a user still holding Enter in the playlist, a stuck key) only repeats its press and
+// must not close a message nobody has seen.
+class WholeKeyStroke : public QObject {
+public:
+    explicit WholeKeyStroke(QMessageBox& box) : QObject(&box), box_(box) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter && key->key() != Qt::Key_Escape) return false;
+        if (key->isAutoRepeat()) return true;
+        if (event->type() == QEvent::KeyPress) {
+            armed_ = key->key();
+        } else if (armed_ == key->key()) {
+            armed_ = 0;
+            box_.done(QMessageBox::Ok);
+        }
+        return true;
+    }
+
+private:
+    QMessageBox& box_;
+    int armed_ = 0;
+};
 }  // namespace
 
 void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
@@ -21,6 +49,10 @@ void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption
                     : icon == MessageIcon::Warning ? QMessageBox::Warning
                                                    : QMessageBox::Information,
                     caption, text, QMessageBox::Ok, parent);
+    // Key events reach the focused button first, so every part of the box is watched.
+    auto* strokes = new WholeKeyStroke(box);
+    box.installEventFilter(strokes);
+    for (QWidget* part : box.findChildren<QWidget*>()) part->installEventFilter(strokes);
     box.exec();
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -87,11 +88,15 @@ void CTavoraPlayerApp::ShowStoreNotice() {
     // stderr already): tell the user once, without holding up the start.
     const std::string notice = store::StoreStartupNotice();
     if (notice.empty()) return;
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("타보라 플레이어"), QString::fromStdString(notice),
-                                QMessageBox::Ok);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setModal(false);
-    box->show();
+    // Shown once the event loop runs, that is after the player's windows: shown before
+    // them, it went beneath them as they came up.
+    QTimer::singleShot(0, [notice] {
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("타보라 플레이어"),
+                                    QString::fromStdString(notice), QMessageBox::Ok);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        box->show();
+    });
 }
 
 namespace {

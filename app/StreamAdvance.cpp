@@ -7,6 +7,7 @@
 // of looping. An address row is handed to the address open on a worker and counts as
 // taken: the advance ends there.
 #include "InternetStream.h"
+#include "Messages.h"
 #include "PlaylistEntry.h"
 #include "PlaylistModel.h"
 #include "StreamPlayback.h"
@@ -113,7 +114,7 @@ void StreamPlayback::OnPositionTimer() {
 
 void StreamPlayback::OnStreamHeadersTimer() {
     if (!state_.isUrlStream) {
-        dlg_.KillTimer(5);
+        dlg_.KillTimer(timer::kStreamHeaders);
         SetTitle(state_.titleText);
         return;
     }

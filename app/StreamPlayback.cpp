@@ -7,6 +7,7 @@
 #include "AudioLibrary.h"
 #include "InternetStream.h"
 #include "MessageBox.h"
+#include "Messages.h"
 #include "PlaybackRules.h"
 #include "PlaylistEntry.h"
 #include "PlaylistModel.h"
@@ -74,8 +75,8 @@ void StreamPlayback::InstallEffects() {
 }
 
 void StreamPlayback::StartTimers() {
-    dlg_.SetTimer(3, 90);
-    dlg_.SetTimer(4, 90);
+    dlg_.SetTimer(timer::kPosition, timer::kPositionPeriodMs);
+    dlg_.SetTimer(timer::kMasterVolume, timer::kMasterVolumePeriodMs);
     if (views_.startMainTimers) views_.startMainTimers();
     if (views_.refreshMain) views_.refreshMain();
 }
@@ -92,8 +93,8 @@ void StreamPlayback::SetTitle(const std::string& title) { dlg_.SetTitleText(titl
 
 void StreamPlayback::EnterStopped() {
     state_.isPlaying = state_.isPaused = state_.isUrlStream = 0;
-    dlg_.KillTimer(4);
-    dlg_.KillTimer(5);
+    dlg_.KillTimer(timer::kMasterVolume);
+    dlg_.KillTimer(timer::kStreamHeaders);
     if (views_.refreshMain) views_.refreshMain();
 }
 
@@ -129,7 +130,7 @@ StreamPlayback::StartResult StreamPlayback::StartStream() {
         probe.Free(measure);
     }
     model_.MarkCurrentRow(row);
-    dlg_.KillTimer(5);
+    dlg_.KillTimer(timer::kStreamHeaders);
     int error = 0;
     if (!session_.WrapInTempo(&error)) {
         // The source is freed with the failed wrap: nothing plays, and the error is
@@ -262,8 +263,8 @@ void StreamPlayback::AddressOpened(HSTREAM stream, const std::function<int()>& r
 void StreamPlayback::StartUrlStream(int row) {
     model_.MarkCurrentRow(row);
     if (views_.ensureRowVisible) views_.ensureRowVisible(row);
-    dlg_.KillTimer(3);
-    dlg_.KillTimer(5);
+    dlg_.KillTimer(timer::kPosition);
+    dlg_.KillTimer(timer::kStreamHeaders);
     ApplyChannelVolume();
     InstallEffects();
     // isUrlStream is set with isPlaying once the buffer is filled: the windows see an
@@ -288,9 +289,9 @@ void StreamPlayback::BeginUrlPlaying(int row) {
     state_.bitrateText.clear();
     FillChannelInfo();
     state_.lengthSeconds = 0;
-    dlg_.SetTimer(3, 90);
-    dlg_.SetTimer(4, 90);
-    dlg_.SetTimer(5, 1000);
+    dlg_.SetTimer(timer::kPosition, timer::kPositionPeriodMs);
+    dlg_.SetTimer(timer::kMasterVolume, timer::kMasterVolumePeriodMs);
+    dlg_.SetTimer(timer::kStreamHeaders, timer::kStreamHeadersPeriodMs);
     if (views_.startMainTimers) views_.startMainTimers();
     if (views_.refreshMain) views_.refreshMain();
 }

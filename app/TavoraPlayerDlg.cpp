@@ -230,6 +230,13 @@ void CTavoraPlayerDlg::OnTimer(int id) {
 }
 
 void CTavoraPlayerDlg::OnOutFileLoad(int number) {
+    if (restoring_) {
+        // Run once the restore has ended (EndRestore): a list loaded beside it would mix
+        // its rows with the restored ones.
+        qCInfo(lcHandOff) << "argument" << number << "waits for the saved playlist to be restored";
+        waitingHandOffs_.push_back(number);
+        return;
+    }
     const int startOpen = ReadRegDwordOr(keys::kControl, "StartOpen", 1);
     const std::string text = ReadHandOffArgument(number);
     const HandOffArgument arg = ParseHandOffArgument(text);

@@ -106,6 +106,9 @@ public:
     // it): only then may the list be saved over the stored one.
     void MarkPlaylistLoaded() { playlistLoaded_ = true; }
     bool playlistLoaded() const { return playlistLoaded_; }
+    // While the saved playlist is being restored, handed-over arguments wait and then
+    // run in their order, so that what they add lands after the restored rows.
+    bool restoringPlaylist() const { return restoring_; }
 
     PlaybackState& state() { return state_; }
     AudioLibrary& audio() { return *audio_; }
@@ -153,6 +156,7 @@ private:
     void FollowPlayingRowTitle(int first, int count);
     void OnTimer(int id);
     void OnOutFileLoad(int number);
+    void EndRestore(const std::function<void()>& then);
     void OnClose();
     void OnDestroy();
     void RegisterBuiltinCommands();
@@ -207,6 +211,9 @@ private:
     bool automationHeld_ = false;
     bool workersAbandoned_ = false;
     std::atomic<bool> playlistLoaded_{false};
+    bool restoring_ = false;              // UI thread
+    bool replacingStoredList_ = false;    // the command line builds the list (UI thread)
+    std::vector<int> waitingHandOffs_;    // argument numbers, in arrival order
 };
 
 }  // namespace tavora

@@ -29,6 +29,15 @@ SkinCheck CheckSkinUsable(const std::string& folder) {
         check.reason = "주 창의 배경 그림(" + background.defaultImage + ")을 읽을 수 없습니다.";
         return check;
     }
+    // The window takes the declared size and is drawn from the picture: a window larger
+    // than its picture would show a black expanse (a declared 2147483647 held to the
+    // screen limit becomes a window of 4096 x 4096 around a small picture).
+    if (background.Width > bitmap.width() || background.Height > bitmap.height()) {
+        check.reason = "주 창의 크기(" + std::to_string(background.Width) + "x" + std::to_string(background.Height) +
+                       ")가 배경 그림(" + std::to_string(bitmap.width()) + "x" + std::to_string(bitmap.height()) +
+                       ")보다 큽니다.";
+        return check;
+    }
     check.usable = true;
     return check;
 }

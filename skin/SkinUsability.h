@@ -6,7 +6,8 @@
 //   2. it names the main window's background ("MainControl/ImageCollection",
 //      Ground "ID_PLAYER_IMAIN"), whose size, after the reader's screen limits, is at
 //      least kMinMainWindowSide pixels each way (the main window takes that size), and
-//   3. that background's bitmap loads (a BMP file within the bitmap limits).
+//   3. that background's bitmap loads (a BMP file within the bitmap limits), and
+//   4. the window is no larger than that bitmap either way (it is drawn from it).
 // Anything less gives a main window that is black, one pixel large or gone, and the
 // player would look dead. Other elements may be missing: their windows simply do not
 // draw them.

@@ -83,6 +83,38 @@ TEST_F(ShutdownTest, ClosingDuringALongListLoadStopsTheLoadAndSavesWhatWasLoaded
     }
 }
 
+TEST_F(ShutdownTest, AListFromTheCommandLineReplacesTheStoredOneOnlyOnceItHasARow) {
+    ASSERT_TRUE(WaitForRestore());
+    dlg_.reset();
+    PlaylistModel last;
+    last.AddEntry("old", "00:01", "/music/old.mp3");
+    SavePlaylistToRegistry(last);
+    const RowFields stored = Stored();
+    const std::string song = MakeTaggedSong(media_, "tone.mp3", "mp3", "Tone", 1);
+    const std::string nothing = media_.path("nothing.m3u");
+    ASSERT_TRUE(WriteM3uLines(nothing, {"#EXTM3U", media_.path("missing.mp3")}));
+    const std::string one = media_.path("one.m3u");
+    ASSERT_TRUE(WriteM3uLines(one, {"#EXTM3U", song}));
+    // A start with a list that brings no row, closed after its load: the stored list
+    // stays for the next start.
+    dlg_.reset();
+    dlg_ = std::make_unique<CTavoraPlayerDlg>("-list" + nothing);
+    dlg_->OnInitDialog();
+    Settle();
+    EXPECT_EQ(model().RowCount(), 0);
+    dlg_->SendCommand(cmd::Exit);
+    EXPECT_EQ(Stored(), stored);
+    // A list that brings a row replaces it.
+    dlg_.reset();
+    dlg_ = std::make_unique<CTavoraPlayerDlg>("-list" + one);
+    dlg_->OnInitDialog();
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 1; }));
+    dlg_->SendCommand(cmd::Exit);
+    const RowFields rows = Stored();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(std::get<2>(rows[0]), song);
+}
+
 TEST_F(ShutdownTest, ClosingWhileAnAddressOpenHangsSavesTheListAndEnds) {
     ASSERT_TRUE(WaitForRestore());
     model().AddEntry("kept", "03:00", "/music/kept.mp3");

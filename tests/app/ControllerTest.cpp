@@ -9,8 +9,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <mutex>
 #include <thread>
 
+#include "BackgroundJobs.h"
 #include "Commands.h"
 #include "HandOffArgument.h"
 #include "HandOffChannel.h"
@@ -146,6 +148,7 @@ TEST_F(ControllerTest, SwitchesDispatchByNumberAndStartOpen) {
     CTavoraPlayerDlg dlg("");
     Record(dlg, r);
     dlg.OnInitDialog();
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return !dlg.restoringPlaylist(); }));
     const std::pair<const char*, std::pair<const char*, const char*>> cases[] = {
         {"-add/a b.mp3", {"add", "/a b.mp3"}},
         {"-s/c.mp3", {"add", "/c.mp3"}},  // not argument 1: only added
@@ -172,6 +175,46 @@ TEST_F(ControllerTest, SwitchesDispatchByNumberAndStartOpen) {
     WriteRegString(keys::kOutFile, "1", "-s/first.mp3");
     dlg.SendMessage(msg::OutFileLoad, 1);
     EXPECT_EQ(r.calls.back(), std::make_pair(std::string("add"), std::string("/first.mp3")));
+}
+
+TEST_F(ControllerTest, ArgumentsHandedOverDuringTheRestoreRunAfterItInOrder) {
+    WriteRegDword(keys::kPlayListCount, "ListCount", 3);
+    for (int i = 0; i < 3; ++i) {
+        WriteRegString(keys::kPlayListName, std::to_string(i), "saved " + std::to_string(i));
+        WriteRegString(keys::kPlayListTime, std::to_string(i), "00:01");
+        WriteRegString(keys::kPlayListPath, std::to_string(i), "/saved/" + std::to_string(i) + ".mp3");
+    }
+    CTavoraPlayerDlg dlg("");
+    // What each handed-over list meets when it runs: the rows in the list by then.
+    std::vector<std::pair<std::string, int>> ran;
+    for (const auto& [command, name] : {std::pair{cmd::HandOffLoadPls, "pls"}, std::pair{cmd::HandOffLoadM3u, "m3u"},
+                                        std::pair{cmd::HandOffAdd, "add"}})
+        dlg.RegisterCommand(command, [&ran, &dlg, name = name](const CommandData&) {
+            ran.emplace_back(name, dlg.playlist().RowCount());
+        });
+    // The restore is held at its start: its lock is taken here.
+    std::unique_lock hold(dlg.jobs().KindLock("RegistryLoad"));
+    dlg.OnInitDialog();
+    ASSERT_TRUE(dlg.restoringPlaylist());
+    QSignalSpy handled(&dlg, &CTavoraPlayerDlg::handOffHandled);
+    const char* texts[] = {"-pls/p.pls", "-list/l.m3u", "-add/a.mp3"};
+    for (int n = 2; n <= 4; ++n) {
+        WriteRegString(keys::kOutFile, std::to_string(n), texts[n - 2]);
+        dlg.SendMessage(msg::OutFileLoad, n);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ran.empty());
+    hold.unlock();
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return ran.size() == 3; }));
+    EXPECT_EQ(ran, (std::vector<std::pair<std::string, int>>{{"pls", 3}, {"m3u", 3}, {"add", 3}}));
+    ASSERT_EQ(handled.count(), 3);
+    EXPECT_EQ(handled.at(0).at(0).toInt(), 2);
+    EXPECT_EQ(handled.at(2).at(0).toInt(), 4);
+    EXPECT_FALSE(dlg.restoringPlaylist());
+    // Without a restore running, an argument runs at once.
+    WriteRegString(keys::kOutFile, "5", "-add/b.mp3");
+    dlg.SendMessage(msg::OutFileLoad, 5);
+    EXPECT_EQ(ran.size(), 4u);
 }
 
 TEST_F(ControllerTest, SwitchParsingOrderAndPlsLimit) {

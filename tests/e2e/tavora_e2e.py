@@ -9,6 +9,7 @@ import shutil
 import signal
 import socket
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -30,6 +31,53 @@ def wait_until(query, timeout=60, what="the expected state", interval=0.05):
         if time.monotonic() >= deadline:
             raise AssertionError(f"waited {timeout} s for {what}")
         time.sleep(interval)
+
+
+_HELD_KEYS = """
+import ctypes, ctypes.util
+x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x11.XQueryKeymap.argtypes = [ctypes.c_void_p, ctypes.c_char * 32]
+x11.XKeycodeToKeysym.restype = ctypes.c_ulong
+x11.XKeycodeToKeysym.argtypes = [ctypes.c_void_p, ctypes.c_ubyte, ctypes.c_int]
+x11.XKeysymToString.restype = ctypes.c_char_p
+x11.XKeysymToString.argtypes = [ctypes.c_ulong]
+display = x11.XOpenDisplay(None)
+if not display:
+    raise SystemExit("cannot open the display")
+keys = (ctypes.c_char * 32)()
+x11.XQueryKeymap(display, keys)
+for code in range(8, 256):
+    if keys.raw[code // 8] & (1 << (code % 8)):
+        print((x11.XKeysymToString(x11.XKeycodeToKeysym(display, code, 0)) or b"?").decode())
+"""
+
+
+def held_keys(env):
+    """Names of the keys the X server holds down now (XQueryKeymap, in a process of its
+    own that has the desktop's display and authority)."""
+    out = subprocess.run([sys.executable, "-c", _HELD_KEYS], env=env, capture_output=True, text=True,
+                         timeout=30, check=True)
+    return out.stdout.split()
+
+
+def press_key(env, wid, key):
+    """Gives window `wid` the focus and types `key` (press and release) as the keyboard
+    would. Both go through XTEST to whatever has the focus: `xdotool key --window`
+    picks its route per event, and when the press closes the window (Return on a
+    message box) the release fails against the gone window, xdotool gives up and the
+    key stays down in the X server, repeating into every window focused later."""
+    def focused():
+        # Asked again while waiting: a window of the player that appears meanwhile takes
+        # the focus as a new window.
+        if subprocess.run(["xdotool", "getwindowfocus"], env=env, capture_output=True, text=True,
+                          timeout=30).stdout.strip() == wid:
+            return True
+        subprocess.run(["xdotool", "windowactivate", wid], env=env, capture_output=True, timeout=30)
+        return False
+    wait_until(focused, 30, f"the keyboard focus on window {wid}", interval=0.2)
+    subprocess.run(["xdotool", "key", key], env=env, check=True, capture_output=True, timeout=30)
 
 
 def visible_windows(env, title=None, pid=None):
@@ -105,6 +153,8 @@ class PlayerSession:
         return os.path.join(self.runtime, "TavoraPlayer List")
 
     def start(self, *args):
+        if getattr(self, "log", None):
+            self.log.close()  # a restart: the new run's output replaces the old
         self.log = open(self.log_path, "wb")
         self.player = subprocess.Popen([binary("tavoraplayer"), *args], env=self.env,
                                        stdout=self.log, stderr=subprocess.STDOUT)
@@ -113,7 +163,7 @@ class PlayerSession:
     def wait_ready(self, timeout=60):
         def answers():
             if self.player and self.player.poll() is not None:
-                raise RuntimeError(f"player exited early:\n{self.read_log()}")
+                raise RuntimeError(f"player exited early with status {self.player.returncode}:\n{self.read_log()}")
             try:
                 with socket.socket(socket.AF_UNIX) as s:
                     s.connect(self.socket_path())
@@ -161,6 +211,15 @@ class PlayerSession:
     def command(self, command_id, timeout=30):
         return self.send(0x0111, command_id, 0, timeout)
 
+    def answer_latency(self, timeout=30):
+        """Seconds a harmless command (repaint the main window) takes to come back."""
+        started = time.monotonic()
+        self.command(32811, timeout)  # Invalidate Main
+        return time.monotonic() - started
+
+    def store_path(self):
+        return self.env["TAVORA_REGISTRY"]
+
     def launch(self, *args, **kw):
         return subprocess.Popen([binary("tavoraplayer"), *args], env=self.env,
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, **kw)
@@ -187,6 +246,12 @@ class PlayerSession:
         if self.player and self.player.poll() is None:
             self.player.kill()
             self.player.wait()
+        # The desktop is shared: a key left down would type into the next test's windows.
+        held = held_keys(self.env)
+        for key in held:
+            subprocess.run(["xdotool", "keyup", key], env=self.env, timeout=30)
         if getattr(self, "log", None):
             self.log.close()
         shutil.rmtree(self.dir, ignore_errors=True)
+        if held:
+            raise AssertionError(f"keys left held down on the shared desktop: {held}")

@@ -6,9 +6,9 @@ import subprocess
 import socket
 import tempfile
 import threading
-import time
 import unittest
 
+from stored_playlist import read_playlist, write_playlist
 from tavora_e2e import PlayerSession, wait_until
 
 PLAYLIST = r"SOFTWARE\TavoraPlayer\PlayList"
@@ -55,22 +55,21 @@ class AddingHandOffTest(unittest.TestCase):
         pls_rows = [("http://radio.example.invalid/live", "URL", "http://radio.example.invalid/live"),
                     ("/music/elsewhere.mp3", "---", "/music/elsewhere.mp3")]
 
-        # A running player takes a list from a later launch; it is saved at exit (which
-        # waits for the loading to finish).
+        # A running player takes a list from a later launch and says when it is in; it
+        # is saved at exit.
         self.s.start()
         self.s.wait_ready()
         self.hand_over("-list" + m3u)
+        self.s.wait_log(f"list {m3u} loaded: 2 rows")
         self.assertEqual(self.s.stop(), 0)
         self.assertEqual(self.stored_playlist(), m3u_rows)
 
-        # The next start restores it; a PLS list handed over is appended.
+        # The next start restores it; a PLS list handed over at once, while the restore
+        # may still run, waits for it and is appended after the restored rows.
         self.s.start()
         self.s.wait_ready()
-        # The restore runs on a worker, and a list handed over meanwhile is loaded beside
-        # it, not after it (a fault of the player, reported): nothing outside tells when
-        # the restore is done, so this waits a while.
-        time.sleep(1)
         self.hand_over("-pls" + pls)
+        self.s.wait_log(f"list {pls} loaded: 2 rows")
         self.assertEqual(self.s.stop(), 0)
         self.assertEqual(self.stored_playlist(), m3u_rows + pls_rows)
 
@@ -79,6 +78,31 @@ class AddingHandOffTest(unittest.TestCase):
         self.s.wait_ready()
         self.assertEqual(self.s.stop(), 0)
         self.assertEqual(self.stored_playlist(), m3u_rows + pls_rows)
+
+    def test_closing_during_a_list_load_keeps_the_stored_list_and_a_part_of_the_new_one(self):
+        song = make_song(os.path.join(self.media, "tone.mp3"), "Tone", 1,
+                         ["-c:a", "libmp3lame", "-b:a", "64k", "-id3v2_version", "3"])
+        entries = []
+        for i in range(300):  # long enough to be cut off by the close
+            entries.append(os.path.join(self.media, f"{i:03d}.mp3"))
+            os.link(song, entries[-1])
+        m3u = os.path.join(self.media, "long.m3u")
+        with open(m3u, "w", encoding="utf-8") as f:
+            f.write("#EXTM3U\n" + "".join(e + "\n" for e in entries))
+        old = [(f"old {i}", "00:01", f"/music/old/{i}.mp3") for i in range(2000)]
+        write_playlist(self.s.store_path(), old)
+
+        # Handed over while the stored list is restoring, and closed at once.
+        self.s.start()
+        self.s.wait_ready()
+        self.hand_over("-list" + m3u)
+        self.assertEqual(self.s.stop(), 0)
+        count, rows, _ = read_playlist(self.s.store_path())
+        rows = rows[:count]
+        self.assertEqual(rows[:len(old)], old, "the stored list comes first, whole")
+        added = [path for _, _, path in rows[len(old):]]
+        self.assertEqual(added, entries[:len(added)], "the new list's rows are its first entries, in order")
+        print(f"  saved {len(added)} of the {len(entries)} entries of the list handed over")
 
     def test_address_typed_into_the_address_dialog_is_added_and_kept(self):
         make_song(os.path.join(self.media, "song.mp3"), "Web Song", 90,

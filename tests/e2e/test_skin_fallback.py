@@ -6,7 +6,7 @@ import subprocess
 import unittest
 import xml.etree.ElementTree as ET
 
-from tavora_e2e import STAGE, PlayerSession, wait_until
+from tavora_e2e import STAGE, PlayerSession, press_key, wait_until
 
 SKIN = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Skin"
 SHARE = os.path.join(STAGE, "share", "TavoraPlayer")
@@ -65,8 +65,7 @@ class SkinFallbackTest(unittest.TestCase):
         self.assertEqual(self.size(main), default_main_size())
         self.assertEqual(self.s.string(SKIN[5:], "SelectSkinName"), "oXu(Default)")
         # The box goes with Enter, and no second one follows.
-        self.xdo("windowactivate", "--sync", boxes[0])
-        self.xdo("key", "--window", boxes[0], "Return")
+        press_key(self.s.env, boxes[0], "Return")
         wait_until(lambda: not self.xdo("search", "--onlyvisible", "--name", "^스킨 변경$").split(),
                    what="the message box gone")
         self.assertEqual(self.xdo("search", "--onlyvisible", "--name", "^스킨 변경$").split(), [])

@@ -148,7 +148,11 @@ TEST(SkinUsability, OneRuleJudgesBrokenDescriptionsSizesAndBitmaps) {
     const std::string good = head + MainGround("40", "20") + "</TavoraSkin>";
     const std::vector<Case> cases = {
         {"good", good, true},
-        {"huge", head + MainGround("2147483647", "2147483647") + "</TavoraSkin>", true},  // held to the screen
+        // Held to the screen limit, still far larger than the 40 x 20 picture.
+        {"huge", head + MainGround("2147483647", "2147483647") + "</TavoraSkin>", false},
+        {"wider-than-bitmap", head + MainGround("41", "20") + "</TavoraSkin>", false},
+        {"taller-than-bitmap", head + MainGround("40", "21") + "</TavoraSkin>", false},
+        {"smaller-than-bitmap", head + MainGround("30", "10") + "</TavoraSkin>", true},
         {"negative", head + MainGround("-40", "-20") + "</TavoraSkin>", false},
         {"zero", head + MainGround("0", "0") + "</TavoraSkin>", false},
         {"one-pixel", head + MainGround("1", "1") + "</TavoraSkin>", false},
