@@ -68,6 +68,9 @@ Mp3TagDialog::Mp3TagDialog(std::vector<TaggedRow> files, std::vector<Mp3EditorTa
     }
     connect(list_, &QTreeWidget::itemSelectionChanged, this, &Mp3TagDialog::OnSelectionChanged);
     if (!files_.empty()) SelectOnly(0);
+    // The title is what is edited most; the keys 1, 2, C, U work once the focus leaves it.
+    if (combo(Mp3Field::Title)->isEnabled()) combo(Mp3Field::Title)->setFocus();
+    else list_->setFocus();
 }
 
 Mp3TagDialog::~Mp3TagDialog() = default;

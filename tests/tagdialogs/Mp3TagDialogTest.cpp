@@ -272,5 +272,29 @@ TEST_F(Mp3Editor, ReadOnlyFileIsReportedAndKeepsItsTags) {
     EXPECT_EQ(d->cachedTags(0).v2.title, "제목") << "the editor still knows the file's own tags";
 }
 
+// One read-only file in a batch: reported by name, left byte for byte; the others are
+// written and re-titled.
+TEST_F(Mp3Editor, BatchGoesOnPastAFileItCannotWrite) {
+    const std::string a = TaggedMp3("a.mp3", "하나", "가수");
+    const std::string b = TaggedMp3("b.mp3", "둘", "가수");
+    const std::string c = TaggedMp3("c.mp3", "셋", "가수");
+    for (const auto& p : {a, b, c}) AddRow(p);
+    const auto before = test::FileBytes(b);
+    ASSERT_EQ(chmod(b.c_str(), 0444), 0);
+    Mp3TagDialog* d = Open({0, 1, 2});
+    d->fileList()->selectAll();
+    SetText(d->combo(Mp3Field::Artist), "새 가수");
+    ASSERT_TRUE(SaveAndWait(d));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("b.mp3"), std::string::npos) << messages[0];
+    EXPECT_EQ(messages[0].find("a.mp3"), std::string::npos) << messages[0];
+    EXPECT_EQ(test::FileBytes(b), before);
+    EXPECT_EQ(V2(a).artist, "새 가수");
+    EXPECT_EQ(V2(c).artist, "새 가수");
+    EXPECT_EQ(sink.UpdatedRows(), (std::vector<int>{0, 2}));
+    EXPECT_EQ(RowTitle(1), "b") << "the row of the file not written keeps its title";
+    EXPECT_EQ(d->saveProgress(), nullptr) << "the progress dialog is gone";
+}
+
 }  // namespace
 }  // namespace tavora
