@@ -1,6 +1,7 @@
 """The MP3 tag editor with real X events: a row selected in the playlist window, "파일 정보
 보기" chosen from the list's context menu, a Korean title typed and saved. The file then
-holds the title (read by mid3v2) and the row has the new title (as saved at exit)."""
+holds the title (read by mid3v2) and the row has the new title (as saved at exit). The
+player closes normally with the editor open."""
 import os
 import subprocess
 import unittest
@@ -55,6 +56,19 @@ class TagEditorTest(unittest.TestCase):
         top = skin_rect("ID_LIST_ILISTSCROLLTOP")
         return x + left + 60, y + top[1] + top[3] + row * ROW + ROW // 2
 
+    def settle(self, wid, timeout=60):
+        """Waits until the window's picture stops changing: the list is loaded on a worker
+        and its rows are re-titled by another."""
+        seen = {"last": None, "same": 0}
+
+        def still():
+            picture = subprocess.run(["import", "-window", wid, "rgb:-"], env=self.s.env, capture_output=True,
+                                     timeout=30).stdout
+            seen["same"] = seen["same"] + 1 if picture and picture == seen["last"] else 0
+            seen["last"] = picture
+            return seen["same"] >= 3
+        wait_until(still, timeout, "the playlist window to stop changing", interval=0.5)
+
     def stored_titles(self):
         count = self.s.dword(PLAYLIST + r"\Count", "ListCount") or 0
         return [self.s.string(PLAYLIST + r"\Name", str(i)) for i in range(count)]
@@ -69,6 +83,7 @@ class TagEditorTest(unittest.TestCase):
         player = s.start("-list" + self.m3u)
         s.wait_ready()
         plist = s.wait_window("TavoraPlayer List")
+        self.settle(plist)
 
         # Select the first row and open the list's context menu on it.
         x, y = self.row_point(plist, 0)
@@ -90,6 +105,12 @@ class TagEditorTest(unittest.TestCase):
 
         self.xdo("key", "alt+c")
         wait_until(lambda: not visible_windows(s.env, "MP3 Tag"), 30, "the editor closed")
+
+        # Alt+3 in the playlist window opens it again; the player closes with it open.
+        self.xdo("windowactivate", "--sync", plist)
+        s.wait_focus(plist)
+        self.xdo("key", "alt+3")
+        s.wait_window("MP3 Tag")
         self.assertEqual(s.stop(), 0)
         self.assertEqual(self.stored_titles()[0], "새 제목 1CU - Artist")
 
