@@ -95,6 +95,28 @@ TEST_F(Mp3Editor, ReadingProgressThenEditorWithTheFirstFileLoaded) {
     EXPECT_FALSE(d->infoLabel()->text().isEmpty());
 }
 
+TEST(TagProgress, CounterBarAndTheEnd) {
+    test::App();
+    TagProgressDialog saving(TagProgressDialog::Kind::Saving, nullptr);
+    saving.show();
+    EXPECT_EQ(saving.windowTitle(), "저장하기");
+    EXPECT_EQ(saving.statusText(), "파일정보 쓰는중...");
+    saving.ShowProgress(1, 3);
+    EXPECT_EQ(saving.counterText(), "1/3");
+    EXPECT_EQ(saving.barValue(), 33);
+    saving.reject();
+    saving.close();
+    EXPECT_TRUE(saving.isVisible()) << "not closed while the files are written";
+    saving.Finish();
+    EXPECT_EQ(saving.barValue(), 100);
+    EXPECT_EQ(saving.statusText(), "완료");
+    saving.close();
+    EXPECT_FALSE(saving.isVisible());
+    TagProgressDialog reading(TagProgressDialog::Kind::Reading, nullptr);
+    EXPECT_EQ(reading.windowTitle(), "불러오기");
+    EXPECT_EQ(reading.statusText(), "파일정보 읽는중...");
+}
+
 // Several files: the artist combo offers each artist once; "<건너 뛰기>" leaves them, a new
 // album goes to every file, frames nobody edits stay, and every row is re-titled.
 TEST_F(Mp3Editor, BatchSaveSkipsArtistsAndKeepsOtherFrames) {

@@ -4,6 +4,7 @@
 
 #include <taglib/asffile.h>
 
+#include "Mp3TagDialog.h"
 #include "OggTagReader.h"
 #include "TagEditorsFixture.h"
 #include "TagWindow.h"
@@ -126,6 +127,20 @@ TEST_F(TagWindowWalk, NothingOpensWhenTheFirstOtherRowIsNoTaggedKind) {
     selected = {1};
     editors.ShowFileInfo();
     EXPECT_NE(editors.tagWindow(), nullptr);
+}
+
+// MP3 rows go to the MP3 editor first; the tag window follows when it closes.
+TEST_F(TagWindowWalk, OpensAfterTheMp3EditorCloses) {
+    AddRow(TaggedOgg("a.ogg", {"TITLE=오그"}));
+    AddRow(media.makeAudio("b.mp3", "mp3"));
+    selected = {0, 1};
+    editors.ShowFileInfo();
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return editors.mp3Dialog() != nullptr; }));
+    EXPECT_EQ(editors.tagWindow(), nullptr);
+    editors.mp3Dialog()->close();
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return editors.tagWindow() != nullptr; }));
+    EXPECT_EQ(editors.tagWindow()->field(kTitle)->text(), "오그");
+    EXPECT_EQ(editors.mp3Dialog(), nullptr);
 }
 
 TEST_F(TagWindowWalk, KeysAreTypedInFieldsAndCloseOutsideThem) {
