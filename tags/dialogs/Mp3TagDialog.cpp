@@ -216,6 +216,7 @@ void Mp3TagDialog::LoadFile(int listRow) {
 }
 
 void Mp3TagDialog::ResetCombos() {
+    shownEmpty_.fill(false);
     for (int f = 0; f < kMp3FieldCount; ++f) {
         QComboBox* combo = combos_[static_cast<size_t>(f)];
         combo->clear();
@@ -272,6 +273,7 @@ void Mp3TagDialog::FillSingle(const TagRecord& values, int enabledCount) {
         }
         combo->addItem(Q(value));
         combo->setCurrentIndex(2);
+        shownEmpty_[static_cast<size_t>(f)] = value.empty();
     }
 }
 
@@ -300,8 +302,14 @@ std::string Mp3TagDialog::ChosenGenreText() const {
 
 Mp3EditorChoices Mp3TagDialog::Choices() const {
     Mp3EditorChoices choices;
-    for (int f = 0; f < kMp3FieldCount; ++f)
-        choices.fields[static_cast<size_t>(f)] = ChoiceFromText(S(combos_[static_cast<size_t>(f)]->currentText()));
+    for (int f = 0; f < kMp3FieldCount; ++f) {
+        const QString text = combos_[static_cast<size_t>(f)]->currentText();
+        // The ID3v2 tag may lack a value the ID3v1 tag has: an empty field nobody typed in
+        // must not wipe it.
+        choices.fields[static_cast<size_t>(f)] = text.isEmpty() && shownEmpty_[static_cast<size_t>(f)]
+                                                     ? FieldChoice{FieldChoice::Skip, {}}
+                                                     : ChoiceFromText(S(text));
+    }
     choices.genreText = ChosenGenreText();
     choices.writeV1 = v1Box_->isChecked();
     choices.writeV2 = v2Box_->isChecked();

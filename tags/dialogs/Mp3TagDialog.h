@@ -100,6 +100,9 @@ private:
     QCheckBox* v2Box_ = nullptr;
     QCheckBox* autoTrack_ = nullptr;
     std::array<QComboBox*, kMp3FieldCount> combos_{};
+    // What each combo showed of the one file loaded; an empty value the user left empty
+    // keeps whatever the file's tags have there.
+    std::array<bool, kMp3FieldCount> shownEmpty_{};
     QPushButton* save_ = nullptr;
     QPushButton* close_ = nullptr;
     TagProgressDialog* progress_ = nullptr;

@@ -130,7 +130,6 @@ TagRecord TagWindow::FieldValues() const {
     return values;
 }
 
-
 void TagWindow::Write() {
     if (busy() || mode_ == TagWindowMode::None || cursor_ >= static_cast<int>(entries_.size())) return;
     struct PendingWrite {

@@ -294,6 +294,25 @@ TEST_F(Mp3Editor, ReadOnlyFileIsReportedAndKeepsItsTags) {
     EXPECT_EQ(d->cachedTags(0).v2.title, "제목") << "the editor still knows the file's own tags";
 }
 
+// The ID3v2 tag has no album, the ID3v1 tag has one: saving a new title shows and writes no
+// album, and the ID3v1 album stays.
+TEST_F(Mp3Editor, EmptyFieldLeftAloneKeepsTheOtherTagsValue) {
+    const std::string a = TaggedMp3("a.mp3", "제목", "가수");
+    ASSERT_EQ(RunTool({"id3v2", "-1", "-A", "Album1", "-a", "Artist1", a}), 0);
+    ASSERT_EQ(ReadId3v1Tags(a).album, "Album1");
+    AddRow(a);
+    Mp3TagDialog* d = Open({0});
+    EXPECT_EQ(d->combo(Mp3Field::Album)->currentText(), "");
+    SetText(d->combo(Mp3Field::Title), "새 제목");
+    SetText(d->combo(Mp3Field::Artist), "");  // emptied by the user: emptied in both tags
+    ASSERT_TRUE(SaveAndWait(d));
+    EXPECT_EQ(ReadId3v1Tags(a).album, "Album1");
+    EXPECT_EQ(ReadId3v1Tags(a).title, "새 제목");
+    EXPECT_EQ(ReadId3v1Tags(a).artist, "");
+    EXPECT_EQ(V2(a).artist, "");
+    EXPECT_EQ(V2(a).album, "");
+}
+
 // One read-only file in a batch: reported by name, left byte for byte; the others are
 // written and re-titled.
 TEST_F(Mp3Editor, BatchGoesOnPastAFileItCannotWrite) {
