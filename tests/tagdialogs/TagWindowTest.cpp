@@ -2,6 +2,8 @@
 // tagged by vorbiscomment.
 #include <QLineEdit>
 
+#include <array>
+
 #include <taglib/asffile.h>
 
 #include "Mp3TagDialog.h"
@@ -127,6 +129,35 @@ TEST_F(TagWindowWalk, NothingOpensWhenTheFirstOtherRowIsNoTaggedKind) {
     selected = {1};
     editors.ShowFileInfo();
     EXPECT_NE(editors.tagWindow(), nullptr);
+}
+
+// Korean text in every field of an OGG and a WMA file comes back through the readers.
+TEST_F(TagWindowWalk, KoreanInEveryFieldRoundTrips) {
+    const std::string ogg = TaggedOgg("a.ogg", {"TITLE=x"});
+    const std::string wma = TaggedWma("b.wma", "y");
+    AddRow(ogg);
+    AddRow(wma);
+    TagWindow* w = Open({0, 1});
+    ASSERT_NE(w, nullptr);
+    TagRecord expected;
+    expected.title = "노래 제목";
+    expected.artist = "가수 이름";
+    expected.album = "앨범 이름";
+    expected.track = "7";
+    expected.year = "2024";
+    expected.genre = "트로트";
+    expected.comment = "긴 설명입니다";
+    const std::array<std::string TagRecord::*, 7> order = {&TagRecord::title, &TagRecord::artist, &TagRecord::album,
+                                                           &TagRecord::track, &TagRecord::year,   &TagRecord::genre,
+                                                           &TagRecord::comment};
+    for (int file = 0; file < 2; ++file) {
+        for (size_t i = 0; i < order.size(); ++i)
+            w->field(static_cast<int>(i))->setText(QString::fromStdString(expected.*order[i]));
+        ASSERT_TRUE(WriteAndWait(w));
+    }
+    EXPECT_EQ(ReadOggTagsChecked(ogg).record, expected);
+    EXPECT_EQ(ReadWmaTagsChecked(wma).record, expected);
+    EXPECT_TRUE(messages.empty());
 }
 
 // MP3 rows go to the MP3 editor first; the tag window follows when it closes.
