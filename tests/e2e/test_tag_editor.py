@@ -12,7 +12,9 @@ from tavora_e2e import STAGE, PlayerSession, visible_windows, wait_until
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
 VIEW = r"HKLM\SOFTWARE\TavoraPlayer\Setting\View"
 PLAYLIST = r"SOFTWARE\TavoraPlayer\PlayList"
+SIZE = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Size"
 ROW = 16
+ARTIFACTS = os.path.join(os.path.dirname(STAGE), "e2e-artifacts", "tag_editor")
 
 
 def skin_rect(name):
@@ -28,7 +30,11 @@ class TagEditorTest(unittest.TestCase):
     def setUp(self):
         self.s = PlayerSession(audio="null")
         self.addCleanup(self.s.close)
-        for key, name, value in [(CONTROL, "StartOpen", 0), (CONTROL, "BeginPlay", 0), (VIEW, "List", 1)]:
+        # Both windows where this test expects them.
+        for key, name, value in [(CONTROL, "StartOpen", 0), (CONTROL, "BeginPlay", 0), (VIEW, "List", 1),
+                                 (SIZE, "Tavora.Size.Left", 300), (SIZE, "Tavora.Size.Top", 60),
+                                 (SIZE, "List.Size.Left", 300), (SIZE, "List.Size.Top", 300),
+                                 (SIZE, "List.Size.Right", 620), (SIZE, "List.Size.Bottom", 640)]:
             self.s.reg("add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value))
         media = os.path.join(self.s.dir, "media")
         os.makedirs(media)
@@ -48,10 +54,10 @@ class TagEditorTest(unittest.TestCase):
     def geometry(self, wid):
         out = self.xdo("getwindowgeometry", "--shell", wid)
         v = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return int(v["X"]), int(v["Y"])
+        return int(v["X"]), int(v["Y"]), int(v["WIDTH"]), int(v["HEIGHT"])
 
     def row_point(self, wid, row):
-        x, y = self.geometry(wid)
+        x, y, _, _ = self.geometry(wid)
         left = skin_rect("ID_LIST_ILEFTCENTERDOT")[2]
         top = skin_rect("ID_LIST_ILISTSCROLLTOP")
         return x + left + 60, y + top[1] + top[3] + row * ROW + ROW // 2
@@ -73,6 +79,18 @@ class TagEditorTest(unittest.TestCase):
         count = self.s.dword(PLAYLIST + r"\Count", "ListCount") or 0
         return [self.s.string(PLAYLIST + r"\Name", str(i)) for i in range(count)]
 
+    def map_keys_for(self, text):
+        """Puts the keysyms of the text's non-ASCII characters on free keycodes before the
+        player starts. xdotool would otherwise map each one for a moment while typing it,
+        and a client that reads the keymap a moment later sees nothing: characters vanish."""
+        table = subprocess.run(["xmodmap", "-pke"], env=self.s.env, capture_output=True, text=True,
+                               timeout=30).stdout
+        free = [int(line.split()[1]) for line in table.splitlines() if line.strip().endswith("=")]
+        for code, char in zip(free, sorted({c for c in text if ord(c) > 127})):
+            subprocess.run(["xmodmap", "-e", f"keycode {code} = U{ord(char):04X}"], env=self.s.env, check=True,
+                           timeout=30)
+            self.addCleanup(subprocess.run, ["xmodmap", "-e", f"keycode {code} ="], env=self.s.env, timeout=30)
+
     def tag_title(self, path):
         out = subprocess.run(["mid3v2", "-l", path], capture_output=True, text=True, timeout=30,
                              env=dict(os.environ, LC_ALL="C.UTF-8")).stdout
@@ -80,9 +98,11 @@ class TagEditorTest(unittest.TestCase):
 
     def test_title_typed_in_korean_is_saved_and_retitles_the_row(self):
         s = self.s
+        self.map_keys_for("새 제목")
         player = s.start("-list" + self.m3u)
         s.wait_ready()
         plist = s.wait_window("TavoraPlayer List")
+        wait_until(lambda: self.geometry(plist) == (300, 300, 320, 340), 30, "the playlist window at its place")
         self.settle(plist)
 
         # Select the first row and open the list's context menu on it.
@@ -90,7 +110,12 @@ class TagEditorTest(unittest.TestCase):
         self.xdo("mousemove", str(x), str(y), "click", "1")
         before = set(visible_windows(s.env, pid=player.pid))
         self.xdo("click", "3")
-        wait_until(lambda: set(visible_windows(s.env, pid=player.pid)) - before, 30, "the context menu")
+        try:
+            wait_until(lambda: set(visible_windows(s.env, pid=player.pid)) - before, 30, "the context menu")
+        except AssertionError:
+            os.makedirs(ARTIFACTS, exist_ok=True)
+            subprocess.run(["import", "-window", "root", os.path.join(ARTIFACTS, "menu.png")], env=s.env, timeout=30)
+            self.fail(f"no menu: {before} {visible_windows(s.env, pid=player.pid)}")
         # The last entry is "파일 정보 보기".
         self.xdo("key", "Up", "Return")
         editor = s.wait_window("MP3 Tag")
@@ -100,7 +125,12 @@ class TagEditorTest(unittest.TestCase):
         self.xdo("key", "ctrl+a")
         self.xdo("type", "--delay", "40", "새 제목 1CU")
         self.xdo("key", "Return")
-        wait_until(lambda: self.tag_title(self.songs[0]) == "새 제목 1CU", 60, "the title in the file")
+        try:
+            wait_until(lambda: self.tag_title(self.songs[0]) == "새 제목 1CU", 60, "the title in the file")
+        except AssertionError:
+            os.makedirs(ARTIFACTS, exist_ok=True)
+            subprocess.run(["import", "-window", editor, os.path.join(ARTIFACTS, "editor.png")], env=s.env, timeout=30)
+            self.fail(f"the file's title is {self.tag_title(self.songs[0])!r}\n{s.read_log()}")
         self.assertEqual(self.tag_title(self.songs[1]), "Old 1", "only the selected file is written")
 
         self.xdo("key", "alt+c")
