@@ -8,11 +8,14 @@
 #include "Messages.h"
 #include "OptionsInstall.h"
 #include "PlayerEvents.h"
+#include "PlaylistListCtrl.h"
+#include "PlaylistWindow.h"
 #include "PlaylistWindowInstall.h"
 #include "ShutdownSignals.h"
 #include "SkinFonts.h"
 #include "StartupRoutine.h"
 #include "StreamPlayback.h"
+#include "TagEditorsInstall.h"
 #include "TavoraPlayerDlg.h"
 #include "UpdateInstall.h"
 
@@ -57,7 +60,11 @@ CTavoraPlayerDlg& Application::Assemble() {
     // The windows, created at their steps of the controller's initialisation.
     ControllerHooks& hooks = dlg.hooks();
     hooks.createMainWindow = [](CTavoraPlayerDlg& d) { CreateMainWindow(d); };
-    hooks.createPlaylistWindow = [](CTavoraPlayerDlg& d) { CreatePlaylistWindow(d); };
+    hooks.createPlaylistWindow = [](CTavoraPlayerDlg& d) {
+        PlaylistWindow* list = CreatePlaylistWindow(d);
+        // The tag editors open on the rows selected in the playlist window.
+        InstallTagEditors(d, [rows = list->list()] { return rows->SelectedRows(); }, list);
+    };
     InstallOptionsDialog(dlg, programPath_);
     // Missing modules, the skin installer and the background updater.
     InstallUpdate(dlg);

@@ -22,8 +22,9 @@ case "$kind" in
     sanitize=thread
     build="$here/build-tsan"
     # The playlist's loaders and scanners, the controller with its workers, the add
-    # commands and the audio modules' playback threads.
-    selection=(-R 'PlaylistConcurrency|PlaylistModelSignals|PlaylistModelObservers|PlaylistLoad|M3uLoading|PlsLoading|FolderScan|TrackAdvance|ControllerTest|PlaybackControllerTest|FileCommandsTest|AddressAndListTest|AddingSongs|PlaybackTest|OutputTest|RadioTest|ChannelLifetimeTest|AudioLibraryTest|UpdateDialogTest|UpdateJobTest|DownloadFileTest')
+    # commands, the audio modules' playback threads, the update jobs and the tag editors'
+    # save jobs.
+    selection=(-R 'PlaylistConcurrency|PlaylistModelSignals|PlaylistModelObservers|PlaylistLoad|M3uLoading|PlsLoading|FolderScan|TrackAdvance|ControllerTest|PlaybackControllerTest|FileCommandsTest|AddressAndListTest|AddingSongs|PlaybackTest|OutputTest|RadioTest|ChannelLifetimeTest|AudioLibraryTest|UpdateDialogTest|UpdateJobTest|DownloadFileTest|Mp3Editor|TagWindowWalk')
     ;;
   *) echo "usage: $0 [asan|tsan] [ctest arguments...]" >&2; exit 2 ;;
 esac

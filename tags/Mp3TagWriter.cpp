@@ -1,5 +1,6 @@
 #include "Mp3TagWriter.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -115,11 +116,17 @@ void WriteV1(TagLib::ID3v1::Tag& tag, const Mp3TagValues& values) {
     if (!values.genreText.empty()) tag.setGenreNumber(GenreNumber(values.genreText));
 }
 
+bool Kept(const Mp3TagValues& values, std::string TagRecord::*field) {
+    return std::find(values.keepV2.begin(), values.keepV2.end(), field) != values.keepV2.end();
+}
+
 void WriteV2(TagLib::ID3v2::Tag& tag, const Mp3TagValues& values) {
-    for (const V2Frame& f : kV2TextFrames) SetTextFrame(tag, f.id, values.v2.*f.field);
+    for (const V2Frame& f : kV2TextFrames)
+        if (!Kept(values, f.field)) SetTextFrame(tag, f.id, values.v2.*f.field);
     // v2.3 files may still carry the date parts TagLib folds into TDRC; the year replaces them.
-    for (const char* id : {"TYER", "TDAT", "TIME"}) tag.removeFrames(id);
-    SetComment(tag, values.v2.comment);
+    if (!Kept(values, &TagRecord::year))
+        for (const char* id : {"TYER", "TDAT", "TIME"}) tag.removeFrames(id);
+    if (!Kept(values, &TagRecord::comment)) SetComment(tag, values.v2.comment);
     if (!values.genreText.empty()) SetTextFrame(tag, "TCON", values.genreText);
 }
 

@@ -22,6 +22,7 @@
 // Threading: any thread; TagLib's ID3v1 text handler is installed once, process-wide.
 
 #include <string>
+#include <vector>
 
 #include "TagCopyEdit.h"
 #include "TagRecord.h"
@@ -33,6 +34,9 @@ struct Mp3TagValues {
     TagRecord v1;  // title, artist, album, track, year, comment (the rest is ignored)
     TagRecord v2;  // all twelve fields except genre
     std::string genreText;  // "(n)name" as the editor builds it; empty: keep the genres
+    // ID3v2 fields left exactly as the file has them, frames and encodings included (the
+    // editor's "leave as it is"); their values in v2 are ignored.
+    std::vector<std::string TagRecord::*> keepV2;
 };
 
 TagWriteResult WriteMp3Tag(const std::string& path, const Mp3TagValues& values);

@@ -43,22 +43,17 @@ int SeekFile(void* file, ogg_int64_t offset, int whence) {
 int CloseFile(void* file) { return std::fclose(static_cast<std::FILE*>(file)); }
 long TellFile(void* file) { return static_cast<long>(ftello(static_cast<std::FILE*>(file))); }
 
-}  // namespace
+enum class OggFailure { None, Open, NotVorbis };
 
-TagRecord ReadOggTags(const std::string& path) {
-    TagRecord record;
+OggFailure ReadComments(const std::string& path, TagRecord& record) {
     std::FILE* file = OpenRegularFile(path);
-    if (!file) {
-        ReportTagMessage("  실패 ", path);
-        return record;
-    }
+    if (!file) return OggFailure::Open;
     // A partial open reads the headers only, which is all the comments need.
     OggVorbis_File vf;
     const ov_callbacks callbacks{ReadFile, SeekFile, CloseFile, TellFile};
     if (ov_test_callbacks(file, &vf, nullptr, 0, callbacks) != 0) {
         std::fclose(file);  // a failed open leaves the file to its owner
-        ReportTagMessage("OGG File open failed", path);
-        return record;
+        return OggFailure::NotVorbis;
     }
     if (const vorbis_comment* vc = ov_comment(&vf, -1)) {
         for (int i = 0; i < vc->comments; ++i) {
@@ -74,7 +69,29 @@ TagRecord ReadOggTags(const std::string& path) {
         }
     }
     ov_clear(&vf);
+    return OggFailure::None;
+}
+
+}  // namespace
+
+TagRecord ReadOggTags(const std::string& path) {
+    TagRecord record;
+    switch (ReadComments(path, record)) {
+    case OggFailure::Open: ReportTagMessage("  실패 ", path); break;
+    case OggFailure::NotVorbis: ReportTagMessage("OGG File open failed", path); break;
+    case OggFailure::None: break;
+    }
     return record;
+}
+
+TagReadResult ReadOggTagsChecked(const std::string& path) {
+    TagReadResult result;
+    switch (ReadComments(path, result.record)) {
+    case OggFailure::Open: result.failure = "실패 "; break;
+    case OggFailure::NotVorbis: result.failure = "fopen failed"; break;
+    case OggFailure::None: break;
+    }
+    return result;
 }
 
 }  // namespace tavora

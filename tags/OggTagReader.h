@@ -11,10 +11,15 @@
 
 #include <string>
 
+#include "TagReadResult.h"
 #include "TagRecord.h"
 
 namespace tavora {
 
 TagRecord ReadOggTags(const std::string& path);
+
+// For the tag window: no report, and the window's own messages in `failure`: "실패 " when
+// the file cannot be opened, "fopen failed" when it is not a readable Ogg Vorbis file.
+TagReadResult ReadOggTagsChecked(const std::string& path);
 
 }  // namespace tavora

@@ -35,33 +35,40 @@ std::string Attribute(const TagLib::ASF::Tag& tag, const char* name) {
     return list.isEmpty() ? std::string() : AttributeText(list.front());
 }
 
-void ReportOpenFailure(unsigned code, const std::string& path) {
+std::string OpenFailure(unsigned code) {
     char message[96];
     std::snprintf(message, sizeof message, "Open메소드를 실행할 수 없습니다.: 0x%08x", code);
-    ReportTagMessage(message, path);
+    return message;
 }
 
 }  // namespace
 
 TagRecord ReadWmaTags(const std::string& path) {
-    TagRecord record;
+    TagReadResult result = ReadWmaTagsChecked(path);
+    if (!result.failure.empty()) ReportTagMessage(result.failure, path);
+    return std::move(result.record);
+}
+
+TagReadResult ReadWmaTagsChecked(const std::string& path) {
+    TagReadResult result;
+    TagRecord& record = result.record;
     if (access(path.c_str(), R_OK) != 0) {
-        ReportOpenFailure(kFileNotFound, path);
-        return record;
+        result.failure = OpenFailure(kFileNotFound);
+        return result;
     }
     // TagLib would open the name itself, and a FIFO would block it; anything that is
     // there but no regular file fails like a file that is not Windows Media.
     const int fd = OpenRegularFileFd(path);
     if (fd < 0) {
-        ReportOpenFailure(kFailed, path);
-        return record;
+        result.failure = OpenFailure(kFailed);
+        return result;
     }
     TagLib::FileStream stream(fd, true);
     TagLib::ASF::File file(&stream, false);
     const TagLib::ASF::Tag* tag = file.isValid() ? file.tag() : nullptr;
     if (!tag) {
-        ReportOpenFailure(kFailed, path);
-        return record;
+        result.failure = OpenFailure(kFailed);
+        return result;
     }
     // "Title" and "Author" live in the content description; some writers put them among
     // the extended attributes as well.
@@ -72,7 +79,13 @@ TagRecord ReadWmaTags(const std::string& path) {
     record.album = Attribute(*tag, "WM/AlbumTitle");
     record.track = Attribute(*tag, "WM/Track");
     if (record.track.empty()) record.track = Attribute(*tag, "WM/TrackNumber");
-    return record;
+    // Shown by the tag window so that saving keeps them unless the user changes them.
+    record.year = Attribute(*tag, "WM/Year");
+    record.comment = tag->comment().to8Bit(true);
+    if (record.comment.empty()) record.comment = Attribute(*tag, "Description");
+    record.genre = Attribute(*tag, "WM/Genre");
+    if (record.genre.empty()) record.genre = Attribute(*tag, "WM/GenreID");
+    return result;
 }
 
 }  // namespace tavora

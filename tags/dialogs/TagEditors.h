@@ -1,0 +1,78 @@
+#pragma once
+// The tag editors as the player runs them: "Show File Info (mp3)" splits the playlist
+// selection, reads the MP3 files' tags (with the "불러오기" progress dialog) and opens the
+// MP3 tag editor, then the WMA/OGG tag window for the other rows; "Update Tag" re-titles
+// the row of a file just written; "Get List Item" shows the tag window's next file.
+//
+// It knows the playlist model (paths, titles), the selection of the playlist window (a
+// function, so it needs no window), where to send commands and the worker jobs. The
+// dialogs are modal but open without a nested event loop, so the player's shutdown
+// closes them like any window.
+//
+// UI thread only.
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <vector>
+
+#include "CommandSink.h"
+#include "DisplayTitle.h"
+#include "Mp3EditorRules.h"
+#include "Mp3TagDialog.h"
+#include "TagProgressDialog.h"
+#include "TagSelection.h"
+#include "TagWindow.h"
+
+class QWidget;
+
+namespace tavora {
+
+class BackgroundJobs;
+class PlaylistModel;
+
+class TagEditors : public QObject {
+    Q_OBJECT
+public:
+    struct Parts {
+        PlaylistModel* model = nullptr;
+        CommandSink* sink = nullptr;
+        BackgroundJobs* jobs = nullptr;
+        QWidget* dialogParent = nullptr;
+        std::function<std::vector<int>()> selectedRows;
+        std::function<TitleSettings()> titleSettings;
+    };
+
+    explicit TagEditors(Parts parts, QObject* parent = nullptr);
+    ~TagEditors() override;
+
+    // The three commands.
+    void ShowFileInfo();
+    void UpdateTag(const CommandData& data);
+    void GetListItem();
+
+    // Closes whatever is open (the player is closing); a write under way finishes first.
+    void CloseAll();
+
+    Mp3TagDialog* mp3Dialog() const { return mp3Dialog_; }
+    TagWindow* tagWindow() const { return tagWindow_; }
+    TagProgressDialog* readProgress() const { return readProgress_; }
+    bool anyOpen() const { return readProgress_ || mp3Dialog_ || tagWindow_; }
+
+signals:
+    // A row got its new title.
+    void rowRetitled(int row);
+
+private:
+    void OpenMp3Editor(std::vector<Mp3EditorTags> tags);
+    void OpenTagWindow();
+
+    Parts parts_;
+    TagSelection selection_;
+    QPointer<TagProgressDialog> readProgress_;
+    QPointer<Mp3TagDialog> mp3Dialog_;
+    QPointer<TagWindow> tagWindow_;
+};
+
+}  // namespace tavora

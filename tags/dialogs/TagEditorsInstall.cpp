@@ -1,0 +1,31 @@
+#include "TagEditorsInstall.h"
+
+#include "Commands.h"
+#include "DisplayTitle.h"
+#include "PlayerEvents.h"
+#include "TagEditors.h"
+#include "TavoraPlayerDlg.h"
+
+namespace tavora {
+
+TagEditors* InstallTagEditors(CTavoraPlayerDlg& dlg, std::function<std::vector<int>()> selectedRows,
+                              QWidget* dialogParent) {
+    TagEditors::Parts parts;
+    parts.model = &dlg.playlist();
+    parts.sink = &dlg;
+    parts.jobs = &dlg.jobs();
+    parts.dialogParent = dialogParent;
+    parts.selectedRows = std::move(selectedRows);
+    parts.titleSettings = [&dlg] { return TitleSettingsFrom(dlg.settings()); };
+    auto* editors = new TagEditors(std::move(parts), &dlg);
+
+    dlg.RegisterCommand(cmd::ShowFileInfoMp3, [editors] { editors->ShowFileInfo(); });
+    dlg.RegisterCommand(cmd::UpdateTag, [editors](const CommandData& data) { editors->UpdateTag(data); });
+    dlg.RegisterCommand(cmd::GetListItem, [editors] { editors->GetListItem(); });
+    PlayerEvents& events = dlg.events();
+    QObject::connect(editors, &TagEditors::rowRetitled, &events, [&events] { emit events.listChanged(); });
+    dlg.AddShutdownStep(ShutdownPhase::CloseWindows, [editors] { editors->CloseAll(); });
+    return editors;
+}
+
+}  // namespace tavora
