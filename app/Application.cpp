@@ -4,7 +4,9 @@
 
 #include "Associations.h"
 #include "Commands.h"
+#include "EqualizerWindowInstall.h"
 #include "MainWindowInstall.h"
+#include "MasterVolume.h"
 #include "Messages.h"
 #include "OptionsInstall.h"
 #include "PlayerEvents.h"
@@ -58,6 +60,8 @@ CTavoraPlayerDlg& Application::Assemble() {
     ControllerHooks& hooks = dlg.hooks();
     hooks.createMainWindow = [](CTavoraPlayerDlg& d) { CreateMainWindow(d); };
     hooks.createPlaylistWindow = [](CTavoraPlayerDlg& d) { CreatePlaylistWindow(d); };
+    hooks.createEqualizerWindow = [](CTavoraPlayerDlg& d) { CreateEqualizerWindow(d); };
+    hooks.openMixer = [](CTavoraPlayerDlg& d) { OpenMasterVolume(d); };
     InstallOptionsDialog(dlg, programPath_);
     // Missing modules, the skin installer and the background updater.
     InstallUpdate(dlg);
