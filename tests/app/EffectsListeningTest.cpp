@@ -132,4 +132,55 @@ TEST_F(EffectsListeningTest, ReversePlaysARisingSweepFalling) {
     EXPECT_LT(late, 450.0);
 }
 
+TEST_F(EffectsListeningTest, CrossFadeFadesTheOldTrackOutAndStartsTheNextAtFullVolume) {
+    state().equalizerOn = 0;
+    state().crossFade = 1;
+    Add(Sox("low.wav", "synth 4 sine 440 vol 0.3"));
+    Add(Sox("high.wav", "synth 4 sine 880 vol 0.3"));
+    PlayUntil(1.0);
+    dlg_->SendCommand(cmd::Next);
+    ASSERT_TRUE(state().isPlaying);
+    WaitPosition(0.5);
+    const test::Sound s = Heard();
+    const test::Range heard = test::AudibleRange(s.mono, s.rate, 0.005);
+    const size_t ms = static_cast<size_t>(s.rate) / 1000;
+    // The first track: steady, then falling over the fade to silence.
+    const double steady = test::Rms(s.mono, heard.begin + 200 * ms, heard.begin + 600 * ms);
+    size_t fadeEnd = heard.begin + 600 * ms;
+    while (fadeEnd + 10 * ms < s.mono.size() && test::Rms(s.mono, fadeEnd, fadeEnd + 10 * ms) > 0.005) fadeEnd += 10 * ms;
+    size_t next = fadeEnd;
+    while (next + 5 * ms < s.mono.size() && test::Rms(s.mono, next, next + 5 * ms) <= 0.005) next += 5 * ms;
+    ASSERT_LT(next + 300 * ms, s.mono.size());
+    const double fading = test::Rms(s.mono, fadeEnd - 150 * ms, fadeEnd - 100 * ms);
+    std::printf("steady %.3f, near the fade's end %.3f, silence %.2f s, next starts at %.3f (steady %.3f)\n", steady,
+                fading, s.Seconds(next - fadeEnd), test::Rms(s.mono, next + 5 * ms, next + 30 * ms),
+                test::Rms(s.mono, next + 100 * ms, next + 300 * ms));
+    EXPECT_LT(fading, steady * 0.5);
+    EXPECT_NEAR(test::ToneFrequency(s.mono, next + 100 * ms, next + 300 * ms, s.rate), 880.0, 10.0);
+    // No fade-in: the next track's first moments are as loud as the rest of it.
+    EXPECT_GT(test::Rms(s.mono, next + 5 * ms, next + 30 * ms), 0.9 * test::Rms(s.mono, next + 100 * ms, next + 300 * ms));
+}
+
+TEST_F(EffectsListeningTest, NormalizeOnAndOffSoundTheSame) {
+    // Two quiet tones one after the other, the second started with Normalize on:
+    // anything that normalised it would make it louder.
+    state().equalizerOn = 0;
+    state().normalize = 0;
+    Add(Sox("first.wav", "synth 1.5 sine 440 vol 0.05"));
+    Add(Sox("second.wav", "synth 1.5 sine 660 vol 0.05"));
+    dlg_->SendCommand(cmd::Play);
+    ASSERT_TRUE(state().isPlaying);
+    state().normalize = 1;
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg_->playlist().CurrentIndex() == 1; }, std::chrono::seconds(30)));
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return !state().isPlaying; }, std::chrono::seconds(30)));
+    const test::Sound s = Heard();
+    const test::Range heard = test::AudibleRange(s.mono, s.rate);
+    const size_t q = static_cast<size_t>(s.rate) / 4;
+    ASSERT_GT(heard.end - heard.begin, 10 * q);
+    const double off = test::ToneAmplitude(s.mono, heard.begin + q, heard.begin + 4 * q, 440, s.rate);
+    const double on = test::ToneAmplitude(s.mono, heard.end - 4 * q, heard.end - q, 660, s.rate);
+    std::printf("normalize off %.4f, on %.4f\n", off, on);
+    EXPECT_NEAR(on, off, off * 0.03);
+}
+
 }  // namespace
