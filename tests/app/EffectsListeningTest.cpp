@@ -36,6 +36,26 @@ protected:
         dlg_.reset();
         return test::ReadWavFile(Recording());
     }
+    // A 440 Hz tone of `seconds` played to its end with the DSP dialog open at these
+    // trackbars: how long it sounded and its frequency in the middle.
+    struct ToneHeard {
+        double seconds = 0, hz = 0;
+    };
+    ToneHeard PlayToneWithDsp(double seconds, int tempo, int pitch) {
+        state().equalizerOn = 0;
+        dlg_->playback().SetDspOpen(true);
+        dlg_->playback().SetDspValues(tempo, pitch, 0);
+        Add(Sox("tone.wav", "synth " + std::to_string(seconds) + " sine 440 vol 0.3"));
+        dlg_->SendCommand(cmd::Play);
+        EXPECT_TRUE(state().isPlaying);
+        // The track's end comes by itself: nothing plays afterwards.
+        EXPECT_TRUE(WaitUntilWithEvents([&] { return !state().isPlaying; }, std::chrono::seconds(30)));
+        const test::Sound s = Heard();
+        const test::Range heard = test::AudibleRange(s.mono, s.rate);
+        if (heard.end - heard.begin < static_cast<size_t>(s.rate)) return {};
+        const size_t mid = heard.begin + (heard.end - heard.begin) / 2;
+        return {s.Seconds(heard.end - heard.begin), test::ToneFrequency(s.mono, mid - s.rate / 4, mid + s.rate / 4, s.rate)};
+    }
     static double Db(double ratio) { return 20 * std::log10(ratio); }
     // 14 kHz against 60 Hz in decibels over [from, to) seconds after the sound began.
     static double TrebleOverBass(const test::Sound& s, double from, double to) {
@@ -80,38 +100,17 @@ TEST_F(EffectsListeningTest, TrebleBoostRaisesTrebleAgainstBassAndSwitchingOffAn
 }
 
 TEST_F(EffectsListeningTest, TempoTenPercentUpPlaysFasterAtTheSamePitch) {
-    state().equalizerOn = 0;
-    dlg_->playback().SetDspOpen(true);
-    dlg_->playback().SetDspValues(10, 0, 0);
-    Add(Sox("tone.wav", "synth 4 sine 440 vol 0.3"));
-    dlg_->SendCommand(cmd::Play);
-    ASSERT_TRUE(state().isPlaying);
-    // The track's end comes by itself: nothing plays afterwards.
-    ASSERT_TRUE(WaitUntilWithEvents([&] { return !state().isPlaying; }, std::chrono::seconds(30)));
-    const test::Sound s = Heard();
-    const test::Range heard = test::AudibleRange(s.mono, s.rate);
-    const double seconds = s.Seconds(heard.end - heard.begin);
-    std::printf("4 s at tempo +10 %%: %.2f s\n", seconds);
-    EXPECT_NEAR(seconds, 4.0 / 1.1, 0.15);
-    const size_t mid = heard.begin + (heard.end - heard.begin) / 2;
-    EXPECT_NEAR(test::ToneFrequency(s.mono, mid - s.rate / 4, mid + s.rate / 4, s.rate), 440.0, 8.0);
+    const ToneHeard t = PlayToneWithDsp(4.0, 10, 0);
+    std::printf("4 s at tempo +10 %%: %.2f s, %.0f Hz\n", t.seconds, t.hz);
+    EXPECT_NEAR(t.seconds, 4.0 / 1.1, 0.15);
+    EXPECT_NEAR(t.hz, 440.0, 8.0);
 }
 
 TEST_F(EffectsListeningTest, PitchTwelveUpPlaysTheToneAnOctaveHigherAtTheSameLength) {
-    state().equalizerOn = 0;
-    dlg_->playback().SetDspOpen(true);
-    dlg_->playback().SetDspValues(0, 12, 0);
-    Add(Sox("tone.wav", "synth 2 sine 440 vol 0.3"));
-    dlg_->SendCommand(cmd::Play);
-    ASSERT_TRUE(state().isPlaying);
-    ASSERT_TRUE(WaitUntilWithEvents([&] { return !state().isPlaying; }, std::chrono::seconds(30)));
-    const test::Sound s = Heard();
-    const test::Range heard = test::AudibleRange(s.mono, s.rate);
-    EXPECT_NEAR(s.Seconds(heard.end - heard.begin), 2.0, 0.15);
-    const size_t mid = heard.begin + (heard.end - heard.begin) / 2;
-    const double hz = test::ToneFrequency(s.mono, mid - s.rate / 4, mid + s.rate / 4, s.rate);
-    std::printf("440 Hz at pitch +12: %.0f Hz\n", hz);
-    EXPECT_NEAR(hz, 880.0, 15.0);
+    const ToneHeard t = PlayToneWithDsp(2.0, 0, 12);
+    std::printf("2 s of 440 Hz at pitch +12: %.2f s, %.0f Hz\n", t.seconds, t.hz);
+    EXPECT_NEAR(t.seconds, 2.0, 0.15);
+    EXPECT_NEAR(t.hz, 880.0, 15.0);
 }
 
 TEST_F(EffectsListeningTest, ReversePlaysARisingSweepFalling) {
