@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -95,6 +96,21 @@ void DspEffectDialog::closeEvent(QCloseEvent* event) {
     effects_.CloseDsp();
     reverse_->setChecked(false);
     QDialog::closeEvent(event);
+}
+
+DspEffectDialog* ShowDspEffectDialog(QWidget* owner, EffectsControl& effects) {
+    auto* dialog = owner ? owner->findChild<DspEffectDialog*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    if (!dialog) {
+        dialog = new DspEffectDialog(effects, owner);
+        dialog->setWindowFlag(Qt::Window);
+        if (const QScreen* screen = dialog->screen()) {
+            const QRect area = screen->geometry();
+            dialog->setGeometry(area.x() + area.width() / 3, area.y() + area.height() / 3, 300, 290);
+        }
+    }
+    dialog->show();
+    dialog->raise();
+    return dialog;
 }
 
 }  // namespace tavora

@@ -46,4 +46,8 @@ private:
     QCheckBox* reverse_ = nullptr;
 };
 
+// Shows the owner's dialog, creating it the first time: modeless, 300 x 290 pixels at a
+// third of the screen's width and height (what the options page's "DSP 효과 설정" does).
+DspEffectDialog* ShowDspEffectDialog(QWidget* owner, EffectsControl& effects);
+
 }  // namespace tavora

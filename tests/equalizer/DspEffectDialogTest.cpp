@@ -75,5 +75,22 @@ TEST(DspEffectDialogTest, ReverseDefaultsAndConfirm) {
     EXPECT_EQ(effects.calls.back(), "close");
 }
 
+TEST(DspEffectDialogTest, OpeningAgainShowsTheSameDialog) {
+    test::App();
+    test::RecordingEffects effects;
+    QWidget owner;
+    DspEffectDialog* first = ShowDspEffectDialog(&owner, effects);
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->size(), QSize(300, 290));
+    first->speed()->setValue(3);
+    first->close();
+    EXPECT_FALSE(effects.dspOpen);
+    DspEffectDialog* again = ShowDspEffectDialog(&owner, effects);
+    EXPECT_EQ(again, first);
+    EXPECT_TRUE(effects.dspOpen);
+    EXPECT_EQ(again->speed()->value(), 0);
+}
+
 }  // namespace
 }  // namespace tavora
