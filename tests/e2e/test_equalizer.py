@@ -104,6 +104,12 @@ class EqualizerTest(unittest.TestCase):
         os.makedirs(ARTIFACTS, exist_ok=True)
         subprocess.run(["import", "-window", eq, os.path.join(ARTIFACTS, "open.png")], env=s.env, timeout=30)
 
+        # The window takes the focus with a click on its face (nothing there), as a user's
+        # first click would give it.
+        self.xdo("mousemove", "--sync", str(ex + 4), str(ey + eh - 3))
+        self.xdo("click", "1")
+        s.wait_focus(eq)
+
         # The presets menu: the fifteenth item is "소프트".
         before = set(visible_windows(s.env, pid=s.player.pid))
         px, py = self.eq_point(eq, "ID_EQ_BTPRESETS")

@@ -166,8 +166,9 @@ TEST_P(EqualizerWindowTest, PresetsMenuListsTheEighteenInOrderWithTheChosenCheck
     }
     // The button opens it; choosing an item selects that preset.
     QTest::mouseClick(window_.get(), Qt::LeftButton, {}, window_->PresetsButtonArea().center());
-    QMenu* menu = window_->findChild<QMenu*>(QStringLiteral("presetsMenu"));
-    ASSERT_NE(menu, nullptr);
+    QMenu* menu = nullptr;
+    ASSERT_TRUE(test::WaitUntilWithEvents(
+        [&] { return (menu = window_->findChild<QMenu*>(QStringLiteral("presetsMenu"))) != nullptr; }));
     const QList<QAction*> actions = menu->actions();
     ASSERT_EQ(actions.size(), eq::kPresetCount);
     EXPECT_EQ(actions[6]->text(), QStringLiteral("고음 강조"));
