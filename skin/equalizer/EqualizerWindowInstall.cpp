@@ -1,5 +1,6 @@
 #include "EqualizerWindowInstall.h"
 
+#include "DspEffectDialog.h"
 #include "EqualizerSlide.h"
 #include "EqualizerWindow.h"
 #include "PlayerEvents.h"
@@ -25,6 +26,8 @@ EqualizerWindow* CreateEqualizerWindow(CTavoraPlayerDlg& dlg) {
         emit dlg.events().displayChanged();
     };
     dlg.RegisterCommand(cmd::ShowEqualizer, toggle);
+    // The options' sound page asks for the DSP effect dialog.
+    dlg.RegisterCommand(cmd::ShowDspEffect, [&dlg] { ShowDspEffectDialog(&dlg, dlg.playback()); });
     dlg.hooks().slideEqualizerOut = [slide](CTavoraPlayerDlg&) { slide->Start(true); };
     QObject::connect(&events, &PlayerEvents::masterVolumeChanged, window,
                      [window](unsigned value, unsigned maximum, bool open) {
