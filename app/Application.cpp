@@ -4,7 +4,9 @@
 
 #include "Associations.h"
 #include "Commands.h"
+#include "EqualizerWindowInstall.h"
 #include "MainWindowInstall.h"
+#include "MasterVolume.h"
 #include "Messages.h"
 #include "OptionsInstall.h"
 #include "PlayerEvents.h"
@@ -65,6 +67,8 @@ CTavoraPlayerDlg& Application::Assemble() {
         // The tag editors open on the rows selected in the playlist window.
         InstallTagEditors(d, [rows = list->list()] { return rows->SelectedRows(); }, list);
     };
+    hooks.createEqualizerWindow = [](CTavoraPlayerDlg& d) { CreateEqualizerWindow(d); };
+    hooks.openMixer = [](CTavoraPlayerDlg& d) { OpenMasterVolume(d); };
     InstallOptionsDialog(dlg, programPath_);
     // Missing modules, the skin installer and the background updater.
     InstallUpdate(dlg);

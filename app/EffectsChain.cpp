@@ -54,6 +54,16 @@ void EffectsChain::SetTempoPitch(float tempo, float pitch) {
     if (session_.Handle() && b.BASS_FX_TempoSet) b.BASS_FX_TempoSet(session_.Handle(), tempo, 0, pitch);
 }
 
+void EffectsChain::SetDspValues(int tempo, int pitch, int speed) {
+    dsp_.tempo = ClampDspValue(tempo);
+    dsp_.pitch = ClampDspValue(pitch);
+    dsp_.speed = ClampDspValue(speed);
+}
+
+void EffectsChain::ApplyDspValues() {
+    SetTempoPitch(static_cast<float>(DspTempo(dsp_)), static_cast<float>(DspPitch(dsp_)));
+}
+
 HSTREAM EffectsChain::BuildReversed(const std::string& path, std::string& error, int& code) {
     const BassFunctions& b = session_.library().Bass();
     auto lastError = [&b] { return b.BASS_ErrorGetCode ? b.BASS_ErrorGetCode() : 0; };

@@ -9,6 +9,7 @@
 #include <array>
 #include <string>
 
+#include "EffectRules.h"
 #include "tavora/bass_api.h"
 
 namespace tavora {
@@ -32,6 +33,13 @@ public:
 
     void SetTempoPitch(float tempo, float pitch);
 
+    // The DSP effect dialog's trackbars while it is open; tempo and pitch act only then.
+    void SetDspOpen(bool open) { dsp_.open = open; }
+    void SetDspValues(int tempo, int pitch, int speed);
+    const DspValues& dsp() const { return dsp_; }
+    // Tempo and pitch from the trackbars on the stream (when one is there).
+    void ApplyDspValues();
+
     // The file at `path` opened again, reversed and tempo-wrapped, with the reverb on;
     // 0 when a step fails, with `error` the message to show and `code` the engine's
     // error code (nothing is left open).
@@ -46,6 +54,7 @@ private:
     PlaybackSession& session_;
     std::array<int, kBandCount> gains_{};
     bool equalizerInstalled_ = false;
+    DspValues dsp_;
     HFX reverbFx_ = 0;
 };
 

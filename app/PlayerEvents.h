@@ -41,6 +41,8 @@ signals:
     void equalizerSlidingChanged(bool sliding);
     void mainWindowRectChanged(const QRect& rect);  // screen rectangle of the main window
     void shutdownPhase(ShutdownPhase phase);
+    // The system master volume (0..maximum); open false: no sound server to set it.
+    void masterVolumeChanged(unsigned value, unsigned maximum, bool open);
 
 private:
     bool playlistDocked_ = false;

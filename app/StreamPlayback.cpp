@@ -70,8 +70,14 @@ void StreamPlayback::ApplyChannelVolume() {
     session_.SetVolumePercent(ChannelVolumePercent(state_.volume, state_.volumeMax, state_.mute));
 }
 
-void StreamPlayback::InstallEffects() {
-    if (state_.equalizerOn) effects_.InstallEqualizer();
+void StreamPlayback::InstallEffects(EffectsFor kind) {
+    // While the DSP effect dialog is open a local file gets its tempo and pitch instead
+    // of the equaliser; internet streams and reversed files only ever get the equaliser.
+    const bool dspOpen = kind == EffectsFor::LocalFile && effects_.dsp().open;
+    if (state_.equalizerOn && !dspOpen)
+        effects_.InstallEqualizer();
+    else if (dspOpen)
+        effects_.ApplyDspValues();
 }
 
 void StreamPlayback::StartTimers() {
@@ -141,7 +147,7 @@ StreamPlayback::StartResult StreamPlayback::StartStream() {
         return StartResult::Failed;
     }
     ApplyChannelVolume();
-    InstallEffects();
+    InstallEffects(EffectsFor::LocalFile);
     if (state_.reverseMode) {
         CreateReverse();
         return state_.isPlaying ? StartResult::Started : StartResult::Failed;
@@ -266,7 +272,7 @@ void StreamPlayback::StartUrlStream(int row) {
     dlg_.KillTimer(timer::kPosition);
     dlg_.KillTimer(timer::kStreamHeaders);
     ApplyChannelVolume();
-    InstallEffects();
+    InstallEffects(EffectsFor::InternetStream);
     // isUrlStream is set with isPlaying once the buffer is filled: the windows see an
     // internet stream only when it plays.
     internet_->StartBuffering(
@@ -345,9 +351,65 @@ void StreamPlayback::CreateReverse() {
     session_.Adopt(reversed);
     effects_.AddReverb();
     ApplyChannelVolume();
-    InstallEffects();
+    InstallEffects(EffectsFor::ReversedFile);
     session_.Play(false);
     BeginPlaying(row);
 }
+
+// ---- Effects the windows ask for ----
+
+void StreamPlayback::SetEqualizerOn(bool on) {
+    if (on == (state_.equalizerOn != 0)) return;
+    state_.equalizerOn = on ? 1 : 0;
+    if (on)
+        effects_.InstallEqualizer();  // applies the stored gains
+    else
+        effects_.RemoveEqualizer();
+}
+
+bool StreamPlayback::EqualizerOn() const { return state_.equalizerOn != 0; }
+
+void StreamPlayback::SetDspValues(int tempo, int pitch, int speed) {
+    effects_.SetDspValues(tempo, pitch, speed);
+    if (session_.HasStream()) effects_.ApplyDspValues();
+}
+
+bool StreamPlayback::ReverseMode() const { return state_.reverseMode != 0; }
+
+void StreamPlayback::LeaveReverse(bool replay) {
+    state_.reverseMode = 0;
+    if (!replay) return;
+    FreeStream();
+    state_.isPlaying = 0;
+    PlaySelectedEntry();
+}
+
+void StreamPlayback::ToggleReverse() {
+    if (state_.reverseMode) {
+        LeaveReverse(state_.isPlaying != 0);
+        return;
+    }
+    state_.reverseMode = 1;
+    if (state_.isPlaying) CreateReverse();
+}
+
+void StreamPlayback::ResetDsp() {
+    effects_.SetDspValues(0, 0, 0);
+    if (session_.HasStream()) effects_.ApplyDspValues();
+    LeaveReverse(state_.reverseMode && state_.isPlaying);
+}
+
+void StreamPlayback::CloseDsp() {
+    effects_.SetDspValues(0, 0, 0);
+    if (session_.HasStream()) effects_.SetTempoPitch(0, 0);
+    LeaveReverse(state_.reverseMode && state_.isPlaying);
+    effects_.SetDspOpen(false);
+}
+
+void StreamPlayback::SetBandVolume(int position) {
+    SetVolume(VolumeFromBandPosition(position, state_.volumeMax));
+}
+
+void StreamPlayback::SetBandMute(bool muted) { SetMute(muted); }
 
 }  // namespace tavora

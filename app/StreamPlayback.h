@@ -23,6 +23,7 @@
 #include <string>
 
 #include "EffectsChain.h"
+#include "EffectsControl.h"
 #include "PlaybackSession.h"
 #include "tavora/bass_api.h"
 
@@ -47,13 +48,13 @@ struct PlaybackViews {
     std::function<std::string(const std::string& path)> titleForPath;  // display title by extension
 };
 
-class StreamPlayback {
+class StreamPlayback : public EffectsControl {
 public:
     static constexpr int kFadeMs = PlaybackSession::kFadeMs;
     static constexpr int kBandCount = EffectsChain::kBandCount;
 
     StreamPlayback(CTavoraPlayerDlg& dlg, AudioLibrary& library, PlaylistModel& model);
-    ~StreamPlayback();
+    ~StreamPlayback() override;
 
     void SetViews(PlaybackViews views) { views_ = std::move(views); }
     PlaybackViews& views() { return views_; }
@@ -107,6 +108,20 @@ public:
     // Effects.
     EffectsChain& effects() { return effects_; }
     void CreateReverse();
+    // EffectsControl.
+    void SetBandGain(int band, int gainDb) override { effects_.SetBandGain(band, gainDb); }
+    void SetEqualizerOn(bool on) override;
+    bool EqualizerOn() const override;
+    void SetDspOpen(bool open) override { effects_.SetDspOpen(open); }
+    void SetDspValues(int tempo, int pitch, int speed) override;
+    bool ReverseMode() const override;
+    void ToggleReverse() override;
+    void ResetDsp() override;
+    void CloseDsp() override;
+
+    // The taskbar band: its volume position 0..38, and its mute switch.
+    void SetBandVolume(int position);
+    void SetBandMute(bool muted);
 
     // The engine's current position and length of the channel in seconds (0 when none).
     double PositionSeconds() const { return session_.PositionSeconds(); }
@@ -127,7 +142,11 @@ private:
     void FreeStream();
     void StartTimers();
     void FillChannelInfo();
-    void InstallEffects();
+    // The effects a new stream gets (see EffectsFor).
+    enum class EffectsFor { LocalFile, InternetStream, ReversedFile };
+    void InstallEffects(EffectsFor kind);
+    // Back from reverse play: the selected entry starts again normally.
+    void LeaveReverse(bool replay);
     bool PlayChoiceRow(int row, const std::string& path, bool fade, bool slideAlways);
     void PlayPath(int row, const std::string& path);
     void AddressOpened(HSTREAM stream, const std::function<int()>& rowToPlay, AddressStart start);

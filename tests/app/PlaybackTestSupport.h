@@ -33,7 +33,7 @@ protected:
         const auto runtime = reg_.dir() / "runtime";
         std::filesystem::create_directories(runtime);
         setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        setenv("TAVORA_AUDIO_OUTPUT", "null", 1);
+        setenv("TAVORA_AUDIO_OUTPUT", Output().c_str(), 1);
         WriteRegString(keys::kRoot, keys::kInstallDir, std::getenv("TAVORA_BINARY_DIR"));
         WriteRegDword(keys::kControl, "CrossFade", 0);
         SetMessageBoxHandler([this](const QString& text, const QString&, MessageIcon) {
@@ -47,6 +47,9 @@ protected:
         dlg_.reset();
         SetMessageBoxHandler({});
     }
+
+    // The engine's sound output ("null", or "wav:PATH" to listen to it afterwards).
+    virtual std::string Output() { return "null"; }
 
     std::string Tone(const std::string& name, double seconds) {
         const std::string path = (reg_.dir() / name).string();

@@ -1,0 +1,185 @@
+// Listening to the effects: the controller plays sounds made by sox through the
+// engine's "wav:" output, and the recording is measured. Treble against bass under a
+// preset, the equaliser switched off and on while playing, tempo, pitch and reverse.
+#include "AudioTestSupport.h"
+#include "PlaybackTestSupport.h"
+#include "StreamPlayback.h"
+
+#include <cmath>
+
+using namespace tavora;
+
+namespace {
+
+class EffectsListeningTest : public PlaybackControllerTest {
+protected:
+    std::string Output() override { return "wav:" + Recording(); }
+    std::string Recording() { return (reg_.dir() / "heard.wav").string(); }
+
+    std::string Sox(const std::string& name, const std::string& synth) {
+        const std::string path = (reg_.dir() / name).string();
+        const std::string cmd = "sox -q -n -r 44100 -c 2 -b 16 '" + path + "' " + synth;
+        EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        return path;
+    }
+    // Plays the list's first row until the engine's position reaches `seconds`.
+    void PlayUntil(double seconds) {
+        dlg_->SendCommand(cmd::Play);
+        ASSERT_TRUE(state().isPlaying);
+        ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg_->playback().PositionSeconds() >= seconds; }));
+    }
+    void WaitPosition(double seconds) {
+        ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg_->playback().PositionSeconds() >= seconds; }));
+    }
+    // Ends the player (the recording is complete then) and reads what was heard.
+    test::Sound Heard() {
+        dlg_.reset();
+        return test::ReadWavFile(Recording());
+    }
+    // A 440 Hz tone of `seconds` played to its end with the DSP dialog open at these
+    // trackbars: how long it sounded and its frequency in the middle.
+    struct ToneHeard {
+        double seconds = 0, hz = 0;
+    };
+    ToneHeard PlayToneWithDsp(double seconds, int tempo, int pitch) {
+        state().equalizerOn = 0;
+        dlg_->playback().SetDspOpen(true);
+        dlg_->playback().SetDspValues(tempo, pitch, 0);
+        Add(Sox("tone.wav", "synth " + std::to_string(seconds) + " sine 440 vol 0.3"));
+        dlg_->SendCommand(cmd::Play);
+        EXPECT_TRUE(state().isPlaying);
+        // The track's end comes by itself: nothing plays afterwards.
+        EXPECT_TRUE(WaitUntilWithEvents([&] { return !state().isPlaying; }, std::chrono::seconds(30)));
+        const test::Sound s = Heard();
+        const test::Range heard = test::AudibleRange(s.mono, s.rate);
+        if (heard.end - heard.begin < static_cast<size_t>(s.rate)) return {};
+        const size_t mid = heard.begin + (heard.end - heard.begin) / 2;
+        return {s.Seconds(heard.end - heard.begin), test::ToneFrequency(s.mono, mid - s.rate / 4, mid + s.rate / 4, s.rate)};
+    }
+    static double Db(double ratio) { return 20 * std::log10(ratio); }
+    // 14 kHz against 60 Hz in decibels over [from, to) seconds after the sound began.
+    static double TrebleOverBass(const test::Sound& s, double from, double to) {
+        const test::Range heard = test::AudibleRange(s.mono, s.rate);
+        const size_t a = heard.begin + static_cast<size_t>(from * s.rate);
+        const size_t b = heard.begin + static_cast<size_t>(to * s.rate);
+        return Db(test::ToneAmplitude(s.mono, a, b, 14000, s.rate) / test::ToneAmplitude(s.mono, a, b, 60, s.rate));
+    }
+};
+
+constexpr const char* kBassAndTreble = "synth 9 sine 60 sine 14000 remix 1,2 1,2 vol 0.2";
+
+TEST_F(EffectsListeningTest, TrebleBoostRaisesTrebleAgainstBassAndSwitchingOffAndOnTakesItAwayAndBack) {
+    // "고음 강조": 60 Hz -5 dB, 12 kHz to 16 kHz +7 dB.
+    const int gains[10] = {-5, -5, -5, -3, 0, 3, 7, 7, 7, 7};
+    StreamPlayback& p = dlg_->playback();
+    for (int band = 0; band < 10; ++band) p.SetBandGain(band, gains[band]);
+    state().equalizerOn = 1;
+    Add(Sox("mix.wav", kBassAndTreble));
+    PlayUntil(2.0);
+    p.SetEqualizerOn(false);
+    WaitPosition(4.0);
+    p.SetEqualizerOn(true);
+    WaitPosition(6.0);
+    // The 14 kHz band alone at +7 dB, changed while playing.
+    for (int band = 0; band < 10; ++band) p.SetBandGain(band, band == 8 ? 7 : 0);
+    WaitPosition(8.0);
+    const test::Sound s = Heard();
+    const double boosted = TrebleOverBass(s, 0.5, 1.5);
+    const double flat = TrebleOverBass(s, 2.5, 3.5);
+    const double again = TrebleOverBass(s, 4.5, 5.5);
+    const double oneBand = TrebleOverBass(s, 6.5, 7.5);
+    std::printf("treble over bass: %.1f dB boosted, %.1f flat, %.1f again, %.1f with 14 kHz alone +7\n", boosted,
+                flat, again, oneBand);
+    EXPECT_NEAR(flat, 0.0, 1.0);
+    EXPECT_NEAR(oneBand - flat, 7.0, 1.0);
+    // The preset's own difference is 12 dB; its three treble bands lie within a
+    // quarter octave of each other and, an octave wide each, add up at 14 kHz.
+    EXPECT_GT(boosted - flat, 12.0);
+    EXPECT_LT(boosted - flat, 28.0);
+    EXPECT_NEAR(again, boosted, 1.0);
+}
+
+TEST_F(EffectsListeningTest, TempoTenPercentUpPlaysFasterAtTheSamePitch) {
+    const ToneHeard t = PlayToneWithDsp(4.0, 10, 0);
+    std::printf("4 s at tempo +10 %%: %.2f s, %.0f Hz\n", t.seconds, t.hz);
+    EXPECT_NEAR(t.seconds, 4.0 / 1.1, 0.15);
+    EXPECT_NEAR(t.hz, 440.0, 8.0);
+}
+
+TEST_F(EffectsListeningTest, PitchTwelveUpPlaysTheToneAnOctaveHigherAtTheSameLength) {
+    const ToneHeard t = PlayToneWithDsp(2.0, 0, 12);
+    std::printf("2 s of 440 Hz at pitch +12: %.2f s, %.0f Hz\n", t.seconds, t.hz);
+    EXPECT_NEAR(t.seconds, 2.0, 0.15);
+    EXPECT_NEAR(t.hz, 880.0, 15.0);
+}
+
+TEST_F(EffectsListeningTest, ReversePlaysARisingSweepFalling) {
+    state().equalizerOn = 0;
+    state().reverseMode = 1;
+    Add(Sox("sweep.wav", "synth 3 sine 300-1200 vol 0.3"));
+    dlg_->SendCommand(cmd::Play);
+    ASSERT_TRUE(state().isPlaying);
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return !state().isPlaying; }, std::chrono::seconds(30)));
+    const test::Sound s = Heard();
+    const test::Range heard = test::AudibleRange(s.mono, s.rate);
+    ASSERT_GT(heard.end - heard.begin, static_cast<size_t>(2 * s.rate));
+    const size_t q = static_cast<size_t>(s.rate) / 4;
+    const double early = test::ToneFrequency(s.mono, heard.begin + q, heard.begin + 2 * q, s.rate);
+    const double late = test::ToneFrequency(s.mono, heard.end - 2 * q, heard.end - q, s.rate);
+    std::printf("reversed sweep: %.0f Hz early, %.0f Hz late\n", early, late);
+    EXPECT_GT(early, 900.0);
+    EXPECT_LT(late, 450.0);
+}
+
+TEST_F(EffectsListeningTest, CrossFadeFadesTheOldTrackOutAndStartsTheNextAtFullVolume) {
+    state().equalizerOn = 0;
+    state().crossFade = 1;
+    Add(Sox("low.wav", "synth 4 sine 440 vol 0.3"));
+    Add(Sox("high.wav", "synth 4 sine 880 vol 0.3"));
+    PlayUntil(1.0);
+    dlg_->SendCommand(cmd::Next);
+    ASSERT_TRUE(state().isPlaying);
+    WaitPosition(0.5);
+    const test::Sound s = Heard();
+    const test::Range heard = test::AudibleRange(s.mono, s.rate, 0.005);
+    const size_t ms = static_cast<size_t>(s.rate) / 1000;
+    // The first track: steady, then falling over the fade to silence.
+    const double steady = test::Rms(s.mono, heard.begin + 200 * ms, heard.begin + 600 * ms);
+    size_t fadeEnd = heard.begin + 600 * ms;
+    while (fadeEnd + 10 * ms < s.mono.size() && test::Rms(s.mono, fadeEnd, fadeEnd + 10 * ms) > 0.005) fadeEnd += 10 * ms;
+    size_t next = fadeEnd;
+    while (next + 5 * ms < s.mono.size() && test::Rms(s.mono, next, next + 5 * ms) <= 0.005) next += 5 * ms;
+    ASSERT_LT(next + 300 * ms, s.mono.size());
+    const double fading = test::Rms(s.mono, fadeEnd - 150 * ms, fadeEnd - 100 * ms);
+    std::printf("steady %.3f, near the fade's end %.3f, silence %.2f s, next starts at %.3f (steady %.3f)\n", steady,
+                fading, s.Seconds(next - fadeEnd), test::Rms(s.mono, next + 5 * ms, next + 30 * ms),
+                test::Rms(s.mono, next + 100 * ms, next + 300 * ms));
+    EXPECT_LT(fading, steady * 0.5);
+    EXPECT_NEAR(test::ToneFrequency(s.mono, next + 100 * ms, next + 300 * ms, s.rate), 880.0, 10.0);
+    // No fade-in: the next track's first moments are as loud as the rest of it.
+    EXPECT_GT(test::Rms(s.mono, next + 5 * ms, next + 30 * ms), 0.9 * test::Rms(s.mono, next + 100 * ms, next + 300 * ms));
+}
+
+TEST_F(EffectsListeningTest, NormalizeOnAndOffSoundTheSame) {
+    // Two quiet tones one after the other, the second started with Normalize on:
+    // anything that normalised it would make it louder.
+    state().equalizerOn = 0;
+    state().normalize = 0;
+    Add(Sox("first.wav", "synth 1.5 sine 440 vol 0.05"));
+    Add(Sox("second.wav", "synth 1.5 sine 660 vol 0.05"));
+    dlg_->SendCommand(cmd::Play);
+    ASSERT_TRUE(state().isPlaying);
+    state().normalize = 1;
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg_->playlist().CurrentIndex() == 1; }, std::chrono::seconds(30)));
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return !state().isPlaying; }, std::chrono::seconds(30)));
+    const test::Sound s = Heard();
+    const test::Range heard = test::AudibleRange(s.mono, s.rate);
+    const size_t q = static_cast<size_t>(s.rate) / 4;
+    ASSERT_GT(heard.end - heard.begin, 10 * q);
+    const double off = test::ToneAmplitude(s.mono, heard.begin + q, heard.begin + 4 * q, 440, s.rate);
+    const double on = test::ToneAmplitude(s.mono, heard.end - 4 * q, heard.end - q, 660, s.rate);
+    std::printf("normalize off %.4f, on %.4f\n", off, on);
+    EXPECT_NEAR(on, off, off * 0.03);
+}
+
+}  // namespace
