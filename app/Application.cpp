@@ -11,6 +11,7 @@
 #include "PlaylistListCtrl.h"
 #include "PlaylistWindow.h"
 #include "PlaylistWindowInstall.h"
+#include "ShellInstall.h"
 #include "ShutdownSignals.h"
 #include "SkinFonts.h"
 #include "StartupRoutine.h"
@@ -56,6 +57,7 @@ CTavoraPlayerDlg& Application::Assemble() {
     };
     views.ensureRowVisible = [&events](int row) { emit events.playingRowChanged(row); };
     views.repaintList = [&events] { emit events.listChanged(); };
+    views.stopped = [&events] { emit events.playbackStopped(); };
 
     // The windows, created at their steps of the controller's initialisation.
     ControllerHooks& hooks = dlg.hooks();
@@ -68,6 +70,8 @@ CTavoraPlayerDlg& Application::Assemble() {
     InstallOptionsDialog(dlg, programPath_);
     // Missing modules, the skin installer and the background updater.
     InstallUpdate(dlg);
+    // The tray, the band, the automation service and MPRIS.
+    InstallDesktopShell(dlg);
     return dlg;
 }
 

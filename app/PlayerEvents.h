@@ -41,6 +41,7 @@ signals:
     void equalizerSlidingChanged(bool sliding);
     void mainWindowRectChanged(const QRect& rect);  // screen rectangle of the main window
     void shutdownPhase(ShutdownPhase phase);
+    void playbackStopped();                   // StopPlayback began (Stop, shutdown)
 
 private:
     bool playlistDocked_ = false;

@@ -162,6 +162,7 @@ void StreamPlayback::BeginPlaying(int row) {
 }
 
 void StreamPlayback::StopPlayback() {
+    if (views_.stopped) views_.stopped();
     FadeOut(false);
     FreeStream();
     EnterStopped();
