@@ -7,7 +7,7 @@ import tempfile
 import threading
 import unittest
 
-from audio_analysis import read_wav, rms
+from audio_analysis import _mono, frequency, rms
 from tavora_e2e import STAGE, PlayerSession, binary, visible_windows, wait_until
 
 ROOT = r"HKLM\SOFTWARE\TavoraPlayer"
@@ -21,6 +21,34 @@ BAND_CLASS = "TavoraDeskBandClass"
 def make_tone(path, seconds, freq=440):
     subprocess.run(["sox", "-q", "-n", "-r", "44100", "-c", "2", "-b", "16", path, "synth", str(seconds),
                     "sine", str(freq), "vol", "0.5"], check=True)
+
+
+def recording_tail(path, seconds=0.3):
+    """(rate, mono samples) of the last `seconds` of a recording being written (see
+    audio_analysis.read_recording: 16-bit, 44-byte header)."""
+    try:
+        with open(path, "rb") as f:
+            header = f.read(44)
+            size = f.seek(0, 2)
+            chans = int.from_bytes(header[22:24], "little") or 2
+            rate = int.from_bytes(header[24:28], "little") or 44100
+            frame = chans * 2
+            want = int(rate * seconds) * frame
+            start = max(44, 44 + ((size - 44 - want) // frame) * frame)
+            f.seek(start)
+            return rate, _mono(f.read(want), chans)
+    except (OSError, ValueError):
+        return 44100, []
+
+
+def tail_is(path, freq=None):
+    """The recording's last moment is silent (freq None) or a tone near `freq`."""
+    rate, samples = recording_tail(path)
+    if len(samples) < rate * 0.25:
+        return False
+    if freq is None:
+        return rms(samples) < 0.001
+    return rms(samples) > 0.01 and abs(frequency(rate, samples) - freq) < 30
 
 
 def automation_client():
@@ -174,42 +202,50 @@ class BandTest(unittest.TestCase):
         click(s.env, wid, x, 14)
 
     def test_minimise_hands_over_to_the_band_and_its_buttons_drive_the_player(self):
-        tone = os.path.join(self.media, "long.wav")
-        make_tone(tone, 60)
+        first = os.path.join(self.media, "first.wav")
+        second = os.path.join(self.media, "second.wav")
+        make_tone(first, 60, 440)
+        make_tone(second, 60, 880)
         wav = os.path.join(self.media, "heard.wav")
         s = PlayerSession(audio="wav:" + wav)
         self.addCleanup(s.close)
         s.reg("add", CONTROL, "/v", "CrossFade", "/t", "REG_DWORD", "/d", "0")
         s.reg("add", VIEW, "/v", "MiniPlayerInfo", "/t", "REG_DWORD", "/d", "1")
         band, wid = self.start_band(s)
-        s.start("-s" + tone)
+        s.start("-s" + first)
         s.wait_ready()
+        s.launch("-add" + second).communicate(timeout=60)
+        wait_until(lambda: "-add" + second in s.read_log(), what="the second song handed over")
         wait_until(lambda: main_window_shown(s), what="the main window")
+        wait_until(lambda: tail_is(wav, 440), what="the first song heard", interval=0.3)
         s.command(MINIMIZE)
         wait_until(lambda: not player_windows(s), what="no player window left")
         wait_until(lambda: " - 재생" in window_name(s.env, wid), what="the band showing the playing state")
         self.assertEqual(s.dword(ROOT[5:], "handle"), int(wid))
-        # Volume to 0 on the band's track: silence follows in the recording.
+        # Next: the second song is heard.
+        self.click_band(s, wid, 82)
+        wait_until(lambda: tail_is(wav, 880), what="the second song after the band's next", interval=0.3)
+        # Volume to 0 on the band's track: silence follows.
         self.click_band(s, wid, 119)
         wait_until(lambda: " 0/38" in window_name(s.env, wid), what="the band at volume 0")
-        wait_until(lambda: self.quiet_tail(wav), what="silence after volume 0", interval=0.3)
-        # Play pauses.
+        wait_until(lambda: tail_is(wav), what="silence after volume 0", interval=0.3)
+        # Back up to the top of the track: heard again.
+        self.click_band(s, wid, 169)
+        wait_until(lambda: " 38/38" in window_name(s.env, wid), what="the band at full volume")
+        wait_until(lambda: tail_is(wav, 880), what="the song heard again", interval=0.3)
+        # Play pauses and resumes.
         self.click_band(s, wid, 60)
         wait_until(lambda: " - 정지" in window_name(s.env, wid), what="the band showing the pause")
+        self.click_band(s, wid, 60)
+        wait_until(lambda: " - 재생" in window_name(s.env, wid), what="the band showing play again")
+        # Stopped elsewhere: the band is told.
+        playerctl(s.env, "stop")
+        wait_until(lambda: " - 정지" in window_name(s.env, wid), what="the band told that playback stopped")
         # A click on the tray icon brings the player back and the band drops its controls.
         click(s.env, wait_until(lambda: tray_icon(s), what="the tray icon"), 8, 8)
         wait_until(lambda: main_window_shown(s), what="the main window back")
         wait_until(lambda: window_name(s.env, wid) == "타보라 미니 플레이어", what="the band without controls")
         self.assertEqual(s.stop(signal.SIGTERM), 0, s.read_log())
-
-    @staticmethod
-    def quiet_tail(wav):
-        try:
-            rate, samples = read_wav(wav)
-        except Exception:
-            return False
-        tail = samples[-int(rate * 0.3):]
-        return len(tail) >= int(rate * 0.3) and rms(tail) < 0.001
 
     def test_stale_handle_gets_no_hand_over(self):
         s = PlayerSession()
