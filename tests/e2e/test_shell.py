@@ -142,6 +142,10 @@ class ShellTest(unittest.TestCase):
         self.assertEqual(client.stdout.readline().strip(), "released")
         self.assertEqual(s.player.wait(60), 0, s.read_log())
         self.assertEqual(s.dword(ROOT[5:], "UpdateCheck"), 0, "the settings were saved at the end")
+        # The start wrote how the bus can start the player for a client.
+        service = os.path.join(s.env["XDG_DATA_HOME"], "dbus-1", "services", "TavoraPlayer.Application.service")
+        with open(service, encoding="utf-8") as f:
+            self.assertIn("Exec=" + binary("tavoraplayer"), f.read())
 
     def test_a_client_that_vanishes_from_the_bus_lets_go(self):
         s, client = self.closed_while_held()
@@ -277,6 +281,16 @@ class TrayTest(unittest.TestCase):
         self.assertIsNone(tray_icon(s), "a tray icon although ShowTray is 1")
         s.command(32846)  # tray and taskbar
         icon = wait_until(lambda: tray_icon(s), what="the tray icon after 32846")
+
+        def controller_shown():
+            return any(window_name(s.env, w) == TITLE for w in player_windows(s))
+        s.command(32844)  # tray only: the controller (the taskbar button) goes, the icon stays
+        wait_until(lambda: not controller_shown(), what="the controller hidden by 32844")
+        self.assertTrue(tray_icon(s) and main_window_shown(s))
+        s.command(32845)  # taskbar only
+        wait_until(lambda: controller_shown() and not tray_icon(s), what="the controller back, the icon gone")
+        s.command(32846)
+        icon = wait_until(lambda: tray_icon(s), what="the tray icon back")
         before = set(visible_windows(s.env, pid=s.player.pid))
         click(s.env, icon, 8, 8, button=3)
         menu = wait_until(lambda: set(visible_windows(s.env, pid=s.player.pid)) - before, what="the tray menu")
