@@ -70,8 +70,8 @@ CTavoraPlayerDlg& Application::Assemble() {
     InstallOptionsDialog(dlg, programPath_);
     // Missing modules, the skin installer and the background updater.
     InstallUpdate(dlg);
-    // The tray, the band, the automation service and MPRIS.
-    InstallDesktopShell(dlg);
+    // The tray and the band.
+    shell_ = &InstallDesktopShell(dlg);
     return dlg;
 }
 
@@ -84,6 +84,8 @@ void Application::Close() {
 
 int Application::RunPlayer(QApplication& app) {
     CTavoraPlayerDlg& dlg = Assemble();
+    // Other programs reach the player: automation service, MPRIS.
+    PublishOnSessionBus(dlg, *shell_, programPath_);
     // The desktop session ending, or a TERM/INT/HUP signal, closes the player as Exit
     // does, so that everything is saved; no step of the shutdown waits without bound.
     ShutdownSignals onSignals([&dlg] { dlg.Send(cmd::Exit); });

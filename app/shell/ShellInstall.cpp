@@ -1,6 +1,6 @@
 #include "ShellInstall.h"
 
-#include <QCoreApplication>
+#include <QString>
 #include <QLoggingCategory>
 
 #include "AutomationService.h"
@@ -12,15 +12,16 @@ Q_DECLARE_LOGGING_CATEGORY(lcShell)
 
 namespace tavora {
 
-void InstallDesktopShell(CTavoraPlayerDlg& dlg) {
-    auto* shell = new DesktopShell(dlg, MakeX11BandTransport());
+DesktopShell& InstallDesktopShell(CTavoraPlayerDlg& dlg) { return *new DesktopShell(dlg, MakeX11BandTransport()); }
+
+void PublishOnSessionBus(CTavoraPlayerDlg& dlg, DesktopShell& shell, const std::string& programPath) {
     auto* automation = new AutomationService([&dlg](bool held) { dlg.SetAutomationHeld(held); }, &dlg);
     if (!automation->Register())
         qCInfo(lcShell) << "no automation service: no session bus, or the name is taken";
     // A start the bus made for a client leaves the file as it is.
-    if (!StartedByBus() && !WriteAutomationServiceFile(QCoreApplication::applicationFilePath()))
+    if (!StartedByBus() && !WriteAutomationServiceFile(QString::fromStdString(programPath)))
         qCWarning(lcShell) << "the bus activation file could not be written:" << AutomationServiceFilePath();
-    auto* mpris = new MprisPlayer(dlg, dlg.view(), dlg.events(), [shell] { shell->RestorePlayer(); }, &dlg);
+    auto* mpris = new MprisPlayer(dlg, dlg.view(), dlg.events(), [&shell] { shell.RestorePlayer(); }, &dlg);
     if (!mpris->Register()) qCInfo(lcShell) << "no MPRIS player: no session bus, or the name is taken";
 }
 
