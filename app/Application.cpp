@@ -13,6 +13,7 @@
 #include "PlaylistListCtrl.h"
 #include "PlaylistWindow.h"
 #include "PlaylistWindowInstall.h"
+#include "ShellInstall.h"
 #include "ShutdownSignals.h"
 #include "SkinFonts.h"
 #include "StartupRoutine.h"
@@ -58,6 +59,7 @@ CTavoraPlayerDlg& Application::Assemble() {
     };
     views.ensureRowVisible = [&events](int row) { emit events.playingRowChanged(row); };
     views.repaintList = [&events] { emit events.listChanged(); };
+    views.stopped = [&events] { emit events.playbackStopped(); };
 
     // The windows, created at their steps of the controller's initialisation.
     ControllerHooks& hooks = dlg.hooks();
@@ -72,6 +74,8 @@ CTavoraPlayerDlg& Application::Assemble() {
     InstallOptionsDialog(dlg, programPath_);
     // Missing modules, the skin installer and the background updater.
     InstallUpdate(dlg);
+    // The tray and the band.
+    shell_ = &InstallDesktopShell(dlg);
     return dlg;
 }
 
@@ -84,6 +88,8 @@ void Application::Close() {
 
 int Application::RunPlayer(QApplication& app) {
     CTavoraPlayerDlg& dlg = Assemble();
+    // Other programs reach the player: automation service, MPRIS.
+    PublishOnSessionBus(dlg, *shell_, programPath_);
     // The desktop session ending, or a TERM/INT/HUP signal, closes the player as Exit
     // does, so that everything is saved; no step of the shutdown waits without bound.
     ShutdownSignals onSignals([&dlg] { dlg.Send(cmd::Exit); });

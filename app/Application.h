@@ -19,6 +19,7 @@ class QApplication;
 namespace tavora {
 
 class CTavoraPlayerDlg;
+class DesktopShell;
 
 class Application {
 public:
@@ -42,6 +43,7 @@ private:
     std::string programPath_;
     std::string commandLine_;
     std::unique_ptr<CTavoraPlayerDlg> controller_;
+    DesktopShell* shell_ = nullptr;  // owned by the controller
 };
 
 }  // namespace tavora

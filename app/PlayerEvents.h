@@ -43,6 +43,7 @@ signals:
     void shutdownPhase(ShutdownPhase phase);
     // The system master volume (0..maximum); open false: no sound server to set it.
     void masterVolumeChanged(unsigned value, unsigned maximum, bool open);
+    void playbackStopped();                   // StopPlayback began (Stop, shutdown)
 
 private:
     bool playlistDocked_ = false;

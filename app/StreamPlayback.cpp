@@ -168,6 +168,7 @@ void StreamPlayback::BeginPlaying(int row) {
 }
 
 void StreamPlayback::StopPlayback() {
+    if (views_.stopped) views_.stopped();
     FadeOut(false);
     FreeStream();
     EnterStopped();

@@ -46,6 +46,7 @@ struct PlaybackViews {
     std::function<void()> openFileDialog;                      // Play with an empty list
     std::function<void(const std::string& address)> loadPls;  // a picked address that is a list
     std::function<std::string(const std::string& path)> titleForPath;  // display title by extension
+    std::function<void()> stopped;                             // StopPlayback began
 };
 
 class StreamPlayback : public EffectsControl {

@@ -284,9 +284,22 @@ void CTavoraPlayerDlg::closeEvent(QCloseEvent* event) {
     OnClose();
 }
 
+void CTavoraPlayerDlg::SetAutomationHeld(bool held) {
+    automationHeld_ = held;
+    if (!held && closeWhenReleased_ && !destroyed_) {
+        closeWhenReleased_ = false;
+        // Not from inside the caller (a D-Bus call or a bus notification).
+        QMetaObject::invokeMethod(
+            this, [this] { if (!destroyed_) OnClose(); }, Qt::QueuedConnection);
+    }
+}
+
 void CTavoraPlayerDlg::OnClose() {
     if (automationHeld_) {
+        closeWhenReleased_ = true;
         hide();
+        for (QWidget* w : {mainWindow_, playlistWindow_, equalizerWindow_})
+            if (w) w->hide();
         return;
     }
     OnDestroy();
@@ -318,7 +331,7 @@ void CTavoraPlayerDlg::OnDestroy() {
 void CTavoraPlayerDlg::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Escape:
-        showMinimized();
+        OnCommand(cmd::Minimize);  // with the band's hand-over
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:

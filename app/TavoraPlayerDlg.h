@@ -134,8 +134,10 @@ public:
     ProgramInfoWindow* programInfoWindow() const { return infoWindow_; }
 
     void SetTitleText(const std::string& title);
-    // While an automation client holds the player, closing only hides the controller.
-    void SetAutomationHeld(bool held) { automationHeld_ = held; }
+    // While an automation client holds the player, closing only hides the controller;
+    // a close asked for meanwhile is carried out when the last client lets go.
+    void SetAutomationHeld(bool held);
+    bool automationHeld() const { return automationHeld_; }
 
 signals:
     // Emitted for every handed-over argument the controller has dispatched.
@@ -209,6 +211,7 @@ private:
     bool firstPaintReported_ = false;
     bool destroyed_ = false;
     bool automationHeld_ = false;
+    bool closeWhenReleased_ = false;
     bool workersAbandoned_ = false;
     std::atomic<bool> playlistLoaded_{false};
     bool restoring_ = false;              // UI thread

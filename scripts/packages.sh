@@ -23,6 +23,7 @@ TAVORA_TEST_PACKAGES=(
   ffmpeg lame vorbis-tools sox libsox-fmt-all id3v2 python3 python3-mutagen
   icecast2 ezstream curl cdrdao espeak-ng
   zip p7zip-full libarchive-tools
+  playerctl
 )
 
 tavora_install_packages() {

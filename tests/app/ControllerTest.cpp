@@ -263,6 +263,28 @@ TEST_F(ControllerTest, CloseOnlyHidesWhileAnAutomationClientHoldsThePlayer) {
     EXPECT_TRUE(dlg.isDestroyed());
 }
 
+TEST_F(ControllerTest, CloseAskedForWhileHeldIsCarriedOutWhenTheLastClientLetsGo) {
+    CTavoraPlayerDlg dlg("");
+    dlg.OnInitDialog();
+    dlg.SetAutomationHeld(true);
+    dlg.SetAutomationHeld(true);  // a second client
+    dlg.SendCommand(cmd::Exit);
+    EXPECT_FALSE(dlg.isDestroyed());
+    dlg.SetAutomationHeld(false);
+    EXPECT_TRUE(WaitUntilWithEvents([&] { return dlg.isDestroyed(); }));
+    EXPECT_EQ(ReadRegDword(keys::kRoot, keys::kUpdateCheck), 0);  // the shutdown ran and saved
+}
+
+TEST_F(ControllerTest, ReleaseWithoutACloseKeepsThePlayerRunning) {
+    CTavoraPlayerDlg dlg("");
+    dlg.OnInitDialog();
+    dlg.SetAutomationHeld(true);
+    dlg.SetAutomationHeld(false);
+    QTest::qWait(0);  // anything queued has run
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dlg.isDestroyed());
+}
+
 TEST_F(ControllerTest, PositionTimerStopsItselfWhenNothingPlays) {
     CTavoraPlayerDlg dlg("");
     dlg.OnInitDialog();

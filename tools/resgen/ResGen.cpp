@@ -1,7 +1,8 @@
 // Draws the program's own pictures: the application icon (resource 128, also used
-// for the tray), the program information picture (381 x 213), the icons of the
-// file types the player registers (143, 148, 149, 152, 157, 159, 193) with the
-// application icon again, at the icon theme's usual sizes (icons/hicolor/<size>/),
+// for the tray), the program information picture (381 x 213), the mini player
+// notice's illustration (resource 217: where the desktop's menu starts the band), the
+// icons of the file types the player registers (143, 148, 149, 152, 157, 159, 193) with
+// the application icon again, at the icon theme's usual sizes (icons/hicolor/<size>/),
 // and the download window's background (bitmap 131, 272 x 129) and progress tile
 // (bitmap 129).
 //
@@ -15,7 +16,9 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QRadialGradient>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
@@ -275,6 +278,91 @@ QImage UpdateTile() {
     return img;
 }
 
+// One pop-up menu of the illustration; the item `highlighted` is selected.
+QRectF DrawMenu(QPainter& p, QPointF at, const QStringList& items, int highlighted) {
+    int widest = 0;
+    for (const QString& item : items) widest = std::max(widest, p.fontMetrics().horizontalAdvance(item));
+    const QRectF box(at, QSizeF(std::max(96, widest + 24), 8 + 20 * items.size()));
+    p.setPen(QColor(120, 126, 140));
+    p.setBrush(QColor(246, 247, 250));
+    p.drawRect(box);
+    for (int i = 0; i < items.size(); ++i) {
+        const QRectF row(box.left() + 3, box.top() + 4 + 20 * i, box.width() - 6, 20);
+        if (i == highlighted) p.fillRect(row, QColor(52, 120, 220));
+        p.setPen(i == highlighted ? Qt::white : QColor(30, 34, 44));
+        p.drawText(row.adjusted(8, 0, -4, 0), Qt::AlignLeft | Qt::AlignVCenter, items[i]);
+    }
+    return box;
+}
+
+QImage NoticePicture() {
+    QImage img(316, 281, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, 281);
+    sky.setColorAt(0, QColor(70, 110, 160));
+    sky.setColorAt(1, QColor(30, 52, 86));
+    p.fillRect(img.rect(), sky);
+    QFont font(QStringLiteral("NanumGothic"));
+    font.setPixelSize(12);
+    p.setFont(font);
+    // The desktop's panel along the bottom, with the band docked beside the tray.
+    const QRectF panel(0, 253, 316, 28);
+    p.fillRect(panel, QColor(36, 38, 46));
+    p.fillRect(QRectF(4, 257, 52, 20), QColor(70, 130, 220));
+    p.setPen(Qt::white);
+    p.drawText(QRectF(4, 257, 52, 20), Qt::AlignCenter, QStringLiteral("메뉴"));
+    const QRectF band(186, 257, 96, 20);
+    p.setPen(QColor(92, 180, 255));
+    p.setBrush(QColor(14, 20, 34));
+    p.drawRoundedRect(band, 4, 4);
+    p.setBrush(QColor(140, 220, 255));
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 3; ++i) {
+        const qreal x = band.left() + 8 + i * 16;
+        QPolygonF tri({QPointF(x, 261), QPointF(x, 273), QPointF(x + 9, 267)});
+        p.drawPolygon(tri);
+    }
+    p.fillRect(QRectF(band.left() + 58, 265, 32, 4), QColor(255, 196, 64));
+    p.save();
+    p.translate(290, 259);
+    DrawIcon(p, 16);
+    p.restore();
+    // The menus, opened from the panel's menu button.
+    const QRectF first = DrawMenu(p, QPointF(6, 139), {QStringLiteral("인터넷"), QStringLiteral("멀티미디어"),
+                                                        QStringLiteral("보조 프로그램"), QStringLiteral("설정"),
+                                                        QStringLiteral("끝내기")}, 1);
+    DrawMenu(p, QPointF(first.right() - 6, 159), {QStringLiteral("음량 조절"), QStringLiteral("타보라 플레이어"),
+                                                   QStringLiteral("타보라 미니 플레이어")}, 2);
+    // The pointer on the chosen item, and a hint from it to the band.
+    QPainterPath arrow;
+    arrow.moveTo(232, 216);
+    arrow.lineTo(232, 234);
+    arrow.lineTo(237, 229);
+    arrow.lineTo(241, 238);
+    arrow.lineTo(244, 236);
+    arrow.lineTo(240, 228);
+    arrow.lineTo(247, 228);
+    arrow.closeSubpath();
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(Qt::white);
+    p.drawPath(arrow);
+    p.setPen(QPen(QColor(255, 196, 64), 2, Qt::DashLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawLine(QPointF(250, 238), QPointF(250, 252));
+    QFont title(QStringLiteral("NanumGothic"));
+    title.setPixelSize(15);
+    title.setBold(true);
+    p.setFont(title);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(10, 10, 296, 24), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("타보라 미니 플레이어 켜기"));
+    p.setFont(font);
+    p.setPen(QColor(220, 232, 248));
+    p.drawText(QRectF(10, 38, 296, 60), Qt::AlignLeft | Qt::TextWordWrap,
+               QStringLiteral("메뉴 › 멀티미디어 › 타보라 미니 플레이어를 고르면 패널에 작은 플레이어가 놓입니다."));
+    return img;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -290,6 +378,7 @@ int main(int argc, char** argv) {
     bool ok = Icon(128).save(out.filePath(QStringLiteral("icons/icon128.png")));
     ok = Icon(32).save(out.filePath(QStringLiteral("icons/icon32.png"))) && ok;
     ok = InfoPicture().save(out.filePath(QStringLiteral("images/info197.png"))) && ok;
+    ok = NoticePicture().save(out.filePath(QStringLiteral("images/notice217.png"))) && ok;
     ok = SaveThemeIcons(out) && ok;
     ok = UpdateBackground().save(out.filePath(QStringLiteral("images/update131.png"))) && ok;
     ok = UpdateTile().save(out.filePath(QStringLiteral("images/update129.png"))) && ok;
