@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "ArchiveReader.h"
 #include "Associations.h"
 #include "Commands.h"
 #include "MainWindowInstall.h"
@@ -68,6 +69,9 @@ CTavoraPlayerDlg& Application::Assemble() {
     InstallOptionsDialog(dlg, programPath_);
     // Missing modules, the skin installer and the background updater.
     InstallUpdate(dlg);
+
+    // Archives given to the player are listed and extracted by the archive reader.
+    InstallArchiveReader(dlg);
     return dlg;
 }
 
