@@ -134,6 +134,19 @@ TEST_F(ArchiveLoadingTest, NoRoomAndBrokenArchivesAddNothing) {
     EXPECT_TRUE(result.opened);
     EXPECT_EQ(model_.RowCount(), 0);
     EXPECT_TRUE(fs::is_empty(temp()));
+    // RAR and ALZ entries are checked one by one: those larger than the room are left out.
+    target_.freeSpace = [](const std::string&) { return uint64_t{100}; };
+    result = LoadAlzArchive(kAlz, Fixture("alz/normal.alz"), target_);
+    EXPECT_EQ(result.rowsAdded, 6);
+    EXPECT_EQ(result.skipped, 4);  // binary.bin, hello.txt, large.txt, repeated.txt
+    EXPECT_FALSE(Exists(In("large.txt")));
+    EXPECT_TRUE(Exists(In("subdir/inner.txt")));
+    result = LoadRarArchive(kRar, Fixture("rar/test_read_format_rar5_multiple_files.rar"), target_);
+    EXPECT_EQ(result.skipped, 4);
+    EXPECT_FALSE(Exists(In("test1.bin")));
+    model_.DeleteAllEntries();
+    fs::remove_all(temp());
+    fs::create_directories(temp());
     target_.freeSpace = {};
 
     const std::vector<unsigned char> whole = ReadBytes(zip);
