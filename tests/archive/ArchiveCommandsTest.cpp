@@ -139,6 +139,39 @@ TEST_F(ArchiveCommandsTest, CommandLineArchivesAddAndPlay) {
                                {"t.mp3", std::string(kTimeArchive), Temp("one/t.mp3")}}));
 }
 
+// Archives of every kind started at once: each job lists its own archive (none reads a
+// path meant for another), archives of one kind one after the other, and every song
+// arrives exactly once with its archive's songs together.
+TEST_F(ArchiveCommandsTest, ManyArchivesAtOnceEachListedOnce) {
+    StartPlayer();
+    std::vector<std::string> archives;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 2; ++i) {
+        const std::string n = std::to_string(i);
+        std::ofstream(media_.path("z" + n + "a.mp3")) << "z";
+        std::ofstream(media_.path("z" + n + "b.mp3")) << "z";
+        ASSERT_TRUE(RunShell("cd " + Quote(media_.path("")) + " && zip -q z" + n + ".zip z" + n + "a.mp3 z" + n + "b.mp3"));
+        archives.push_back(media_.path("z" + n + ".zip"));
+        archives.push_back(MakeArchive("r" + n + ".rar", R"([{"name": "r)" + n + R"(a.mp3", "data": "r"},
+            {"name": "r)" + n + R"(b.mp3", "data": "r"}])"));
+        archives.push_back(MakeArchive("l" + n + ".alz", R"([{"name": "l)" + n + R"(a.mp3", "data": "l"},
+            {"name": "l)" + n + R"(b.mp3", "data": "l"}])"));
+        for (const char* kind : {"z", "r", "l"})
+            for (const char* song : {"a", "b"}) expected.push_back(kind + n + song + ".mp3");
+    }
+    for (const std::string& path : archives) dlg_->Post(cmd::StartArchiveLoad, CommandData::Path(path));
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() >= 12; }));
+    Settle();
+    std::vector<std::string> titles;
+    for (const auto& e : model().Entries()) titles.push_back(e.title);
+    ASSERT_EQ(titles.size(), 12u);
+    for (size_t i = 0; i < titles.size(); i += 2)
+        EXPECT_EQ(titles[i].substr(0, 2), titles[i + 1].substr(0, 2)) << "songs of one archive apart at row " << i;
+    std::sort(titles.begin(), titles.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(titles, expected);
+}
+
 // Without UnRar.so, and with an UnZip.so that lacks the entry points, both count as
 // missing; their archives are not listed, the ALZ still is.
 TEST_F(ArchiveCommandsTest, MissingModulesLeaveTheirKindOut) {
