@@ -50,7 +50,8 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
             archive = true;
             Post(StartArchiveLoad, play ? CommandData{found, 1} : CommandData::Path(found));
         });
-        listJobs_->StartTitlePass(first);
+        // An archive's rows keep their entry names and "압축" until they are played.
+        if (!archive) listJobs_->StartTitlePass(first);
         return archive;
     };
     RegisterCommand(HandOffAdd, [addAndRetitle](const CommandData& d) { addAndRetitle(d.path, false); });
