@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "ArchiveReader.h"
 #include "Associations.h"
 #include "Commands.h"
 #include "EqualizerWindowInstall.h"
@@ -76,6 +77,9 @@ CTavoraPlayerDlg& Application::Assemble() {
     InstallUpdate(dlg);
     // The tray and the band.
     shell_ = &InstallDesktopShell(dlg);
+
+    // Archives given to the player are listed and extracted by the archive reader.
+    InstallArchiveReader(dlg);
     return dlg;
 }
 

@@ -6,7 +6,7 @@
 namespace tavora::cmd {
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 78> kNames{{
+constexpr std::array<std::pair<int, std::string_view>, 79> kNames{{
     {OpenFolder, "Open Folder"},
     {Play, "Play"},
     {Back, "Back"},
@@ -85,6 +85,7 @@ constexpr std::array<std::pair<int, std::string_view>, 78> kNames{{
     {HandOffLoadM3u, "Hand Off Load M3u"},
     {HandOffLoadPls, "Hand Off Load Pls"},
     {ShowDspEffect, "Show Dsp Effect"},
+    {StartArchiveLoad, "Start Archive Load"},
 }};
 
 }  // namespace

@@ -93,6 +93,7 @@ enum Command : int {
     HandOffLoadM3u = 33012,    // path: "-list"
     HandOffLoadPls = 33013,    // path: "-pls"
     ShowDspEffect = 33020,     // the DSP effect window (from the options' sound page)
+    StartArchiveLoad = 33014,  // path: a ZIP, RAR or ALZ archive; value 1: play the first row it adds
 };
 
 // The name of a command as the hidden command menu lists it ("" for unknown ids).

@@ -3,7 +3,6 @@
 #include <QObject>
 
 #include <atomic>
-#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -45,11 +44,6 @@ public:
     }
 
     void SetDialogs(std::shared_ptr<AddingDialogs> dialogs) { dialogs_ = std::move(dialogs); }
-
-    void SetArchiveReader(std::function<void(const std::string&)> reader) {
-        std::lock_guard<std::mutex> guard(archiveLock_);
-        archiveReader_ = std::move(reader);
-    }
 
     void Register() {
         using namespace cmd;
@@ -99,14 +93,8 @@ private:
         QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
     }
 
-    void ArchiveFound(const std::string& path) {
-        std::function<void(const std::string&)> reader;
-        {
-            std::lock_guard<std::mutex> guard(archiveLock_);
-            reader = archiveReader_;
-        }
-        if (reader) reader(path);
-    }
+    // Archives are listed by the archive reader's own jobs; this may run on a worker.
+    void ArchiveFound(const std::string& path) { dlg_.Post(cmd::StartArchiveLoad, CommandData::Path(path)); }
     std::function<void(const std::string&)> ArchiveHandler() {
         return [this](const std::string& path) { ArchiveFound(path); };
     }
@@ -316,8 +304,6 @@ private:
     std::atomic<bool> playFirstAdded_{false};
     // Addresses are played once added ("Open Url") or only added ("List Add Url").
     std::atomic<bool> playAddress_{false};
-    std::mutex archiveLock_;
-    std::function<void(const std::string&)> archiveReader_;
 };
 
 AddingCommands* Find(CTavoraPlayerDlg& dlg) {
@@ -337,10 +323,6 @@ void RegisterAddingCommands(CTavoraPlayerDlg& dlg, std::shared_ptr<AddingDialogs
     }
     auto* commands = new AddingCommands(dlg, std::move(dialogs));
     commands->Register();
-}
-
-void SetArchiveReader(CTavoraPlayerDlg& dlg, std::function<void(const std::string&)> reader) {
-    if (AddingCommands* commands = Find(dlg)) commands->SetArchiveReader(std::move(reader));
 }
 
 }  // namespace tavora

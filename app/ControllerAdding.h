@@ -11,11 +11,11 @@
 // loading and the opening of addresses run on the controller's workers (jobs of one
 // kind never interleave: "Add", "FolderScan", "M3uLoad", "PlsLoad", "UrlAdd",
 // "TitleTimeRefresh"). Paths from drops and the address dialog arrive as the
-// command's data.
+// command's data. ZIP, RAR and ALZ archives chosen, dropped or found in folders are
+// posted as "Start Archive Load" with their path.
 //
 // Threading: call these functions on the UI thread.
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,9 +29,5 @@ void RegisterAddingCommands(CTavoraPlayerDlg& dlg);
 // The same with other dialogs (tests answer with fixed choices); calling it again on
 // the same controller only swaps the dialogs.
 void RegisterAddingCommands(CTavoraPlayerDlg& dlg, std::shared_ptr<AddingDialogs> dialogs);
-
-// ZIP, RAR and ALZ archives chosen, dropped or found in folders go to `reader` (called
-// on whichever thread found them); until one is set they are left out.
-void SetArchiveReader(CTavoraPlayerDlg& dlg, std::function<void(const std::string& archivePath)> reader);
 
 }  // namespace tavora

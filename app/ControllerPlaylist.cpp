@@ -41,15 +41,22 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
     });
 
     // The hand-off switches.
-    auto addAndRetitle = [this](const std::string& path) {
+    // An archive is listed by a job of its own; when it is to be played, its first
+    // song plays once it has been extracted (row 0 does not exist yet).
+    auto addAndRetitle = [this](const std::string& path, bool play) {
         const int first = playlist_->GetCount();
-        AddFileQuick(*playlist_, path, [](const std::string&) {});
-        listJobs_->StartTitlePass(first);
+        bool archive = false;
+        AddFileQuick(*playlist_, path, [this, play, &archive](const std::string& found) {
+            archive = true;
+            Post(StartArchiveLoad, play ? CommandData{found, 1} : CommandData::Path(found));
+        });
+        // An archive's rows keep their entry names and "압축" until they are played.
+        if (!archive) listJobs_->StartTitlePass(first);
+        return archive;
     };
-    RegisterCommand(HandOffAdd, [addAndRetitle](const CommandData& d) { addAndRetitle(d.path); });
+    RegisterCommand(HandOffAdd, [addAndRetitle](const CommandData& d) { addAndRetitle(d.path, false); });
     RegisterCommand(HandOffAddAndPlay, [this, addAndRetitle](const CommandData& d) {
-        addAndRetitle(d.path);
-        playback_->PlayRow(0);
+        if (!addAndRetitle(d.path, true)) playback_->PlayRow(0);
     });
     // A handed-over list says when it is in (on the job's thread; not when the player
     // closed first, which stops the load between entries).

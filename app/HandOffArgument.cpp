@@ -1,7 +1,5 @@
 #include "HandOffArgument.h"
 
-#include "FolderScanner.h"
-#include "PlaylistEntry.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "store/RegistryStore.h"
@@ -31,12 +29,6 @@ std::string ReadHandOffArgument(int number) {
     const auto value = store::GetValue(store::Hive::LocalMachine, keys::kOutFile, std::to_string(number));
     if (!value || value->type != store::ValueType::String) return kMissingString;
     return value->text;
-}
-
-std::string UnsupportedArgumentMessage(const HandOffArgument& arg) {
-    if (arg.kind != HandOffSwitch::Add && arg.kind != HandOffSwitch::Start) return {};
-    if (!IsArchiveExtension(ExtensionOf(arg.operand))) return {};
-    return "archives are not supported yet: \"" + arg.operand + "\" was not added to the playlist.";
 }
 
 }  // namespace tavora

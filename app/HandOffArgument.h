@@ -25,8 +25,4 @@ inline constexpr size_t kPlsPathLimit = 259;
 // unlike a saved setting it has no length limit. "ERROR" when there is none.
 std::string ReadHandOffArgument(int number);
 
-// Archives cannot be played yet: for "-s" or "-add" with a ZIP, RAR or ALZ file, the
-// message to show on stderr; empty for everything else.
-std::string UnsupportedArgumentMessage(const HandOffArgument& arg);
-
 }  // namespace tavora

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <optional>
 
-#include "HandOffArgument.h"
 #include "HandOffChannel.h"
 #include "Messages.h"
 #include "Registry.h"
@@ -54,24 +53,13 @@ int CTavoraPlayerApp::Run(int& argc, char** argv, const PlayerRun& runPlayer) {
     // the file away under the running player.
     store::SetRepairCorruptStore(lock.state() != platform::SingleInstanceLock::State::HeldByOther);
     ApplyAssociationSettings();
-    // Archives cannot be played yet: say so instead of dropping the file silently.
-    const std::string unsupported = UnsupportedArgumentMessage(ParseHandOffArgument(commandLine_));
     if (lock.state() == platform::SingleInstanceLock::State::HeldByOther) {
         SetHandOffFolder(lock.folder());
-        if (!unsupported.empty()) {
-            std::fprintf(stderr, "tavoraplayer: %s\n", unsupported.c_str());
-            return 1;
-        }
         return HandOver();
     }
     // Acquired, or no lock could be made anywhere (then this player runs alone, as
     // the lock has said on stderr).
     if (!lock.folder().empty()) SetHandOffFolder(lock.folder());
-    if (!unsupported.empty()) {
-        // Started as if without it, so the saved playlist is restored as usual.
-        std::fprintf(stderr, "tavoraplayer: %s\n", unsupported.c_str());
-        commandLine_.clear();
-    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TavoraPlayer"));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <type_traits>
+#include <vector>
 
 #include "InstallFolder.h"
 
@@ -24,6 +25,23 @@ void ForEachEntryPoint(const std::string& fileName, BassFunctions& table, Op op)
         TAVORA_BASS_WMA_FUNCTIONS(TAVORA_BASS_VISIT)
     }
 #undef TAVORA_BASS_VISIT
+}
+
+// The entry points the program looks up in the archive modules (tavora/archive_api.h);
+// a module without one of them cannot list its archives.
+bool HasArchiveEntryPoints(const std::string& fileName, void* handle) {
+    static const std::vector<const char*> kZip = {"OpenZip", "GotoFirstFile", "GotoNextFile",
+                                                  "GetFileInfo", "Unzip", "CloseZip"};
+    static const std::vector<const char*> kRar = {"UnRar_list", "UnRar_extract"};
+    static const std::vector<const char*> kAlz = {"UnAlzOpen", "UnAlzGetFileList", "UnAlzSetCurrentFile",
+                                                  "UnAlzExtractCurrentFile", "GetszDestFileName",
+                                                  "GetszDestPathFileName", "UnAlzClose"};
+    const std::vector<const char*>* names = fileName == kUnZipModule        ? &kZip
+                                            : fileName == kUnRarModule      ? &kRar
+                                            : fileName == kUnAlzipperModule ? &kAlz
+                                                                            : nullptr;
+    if (!names) return true;
+    return std::all_of(names->begin(), names->end(), [handle](const char* name) { return dlsym(handle, name) != nullptr; });
 }
 
 }  // namespace
@@ -58,7 +76,7 @@ bool AudioLibrary::LoadModule(const std::string& fileName) {
     if (!systemFolder_.empty()) handle = dlopen((systemFolder_ + "/" + fileName).c_str(), RTLD_NOW | RTLD_LOCAL);
     // A module that lacks an entry point the program calls is as good as missing:
     // calling through a null pointer would crash the player.
-    if (handle && !ResolveEngine(fileName, handle)) {
+    if (handle && !(HasArchiveEntryPoints(fileName, handle) && ResolveEngine(fileName, handle))) {
         dlclose(handle);
         handle = nullptr;
     }

@@ -22,7 +22,7 @@ TAVORA_TEST_PACKAGES=(
   xvfb xauth x11-utils x11-xserver-utils xdotool openbox dbus dbus-x11 trayer imagemagick
   ffmpeg lame vorbis-tools sox libsox-fmt-all id3v2 python3 python3-mutagen
   icecast2 ezstream curl cdrdao espeak-ng
-  zip p7zip-full libarchive-tools
+  zip p7zip-full libarchive-tools unalz
   playerctl
 )
 

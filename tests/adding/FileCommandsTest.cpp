@@ -198,9 +198,9 @@ TEST_F(FileCommandsTest, DroppedFileIsTitledAndMeasuredBeforeTheCommandReturns) 
 TEST_F(FileCommandsTest, ArchivesGoToTheArchiveReader) {
     std::mutex lock;
     std::vector<std::string> archives;  // the folder's archive is found on the scanning thread
-    SetArchiveReader(*dlg_, [&](const std::string& path) {
+    dlg_->RegisterCommand(cmd::StartArchiveLoad, [&](const CommandData& d) {
         std::lock_guard<std::mutex> guard(lock);
-        archives.push_back(path);
+        archives.push_back(d.path);
     });
     auto found = [&] {
         std::lock_guard<std::mutex> guard(lock);

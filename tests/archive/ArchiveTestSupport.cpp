@@ -27,6 +27,10 @@ std::string Fixture(const std::string& relative) {
     return std::string(std::getenv("TAVORA_SOURCE_DIR")) + "/tests/fixtures/archives/" + relative;
 }
 
+std::string TestScript(const std::string& name) {
+    return std::string(std::getenv("TAVORA_SOURCE_DIR")) + "/tests/archive/" + name;
+}
+
 int CollectEntry(void* context, const TavoraArchiveEntry* e) {
     auto* out = static_cast<std::vector<ListedEntry>*>(context);
     out->push_back({e->name, e->size, e->position, e->isFolder != 0, e->isLink != 0, e->isEncrypted != 0, e->isSafe != 0});

@@ -25,6 +25,8 @@ private:
 
 // tests/fixtures/archives/<relative>
 std::string Fixture(const std::string& relative);
+// tests/archive/<name> (the scripts that write test archives)
+std::string TestScript(const std::string& name);
 
 struct ListedEntry {
     std::string name;

@@ -1,0 +1,198 @@
+// Archives given to the controller (dropped, handed over on the command line) with the
+// real engine and archive modules: their songs become rows that play, deleting a row
+// deletes its file (the playing stream is freed first), the sweep runs at exit, and a
+// missing module leaves its kind out.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "AddingTestSupport.h"
+#include "ArchiveLoading.h"
+#include "ArchiveTestSupport.h"
+#include "ArchiveReader.h"
+#include "AudioLibrary.h"
+#include "Commands.h"
+#include "PlaylistEntry.h"
+#include "StreamPlayback.h"
+
+namespace tavora::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A player installed in a folder of its own (its "system" holds the build's modules),
+// with the archive reader joined as the Application joins it.
+class ArchiveCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        setenv("XDG_RUNTIME_DIR", (reg_.dir() / "runtime").c_str(), 1);
+        fs::create_directories(reg_.dir() / "runtime");
+        setenv("HOME", reg_.dir().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (reg_.dir() / "config").c_str(), 1);
+        setenv("TAVORA_AUDIO_OUTPUT", "null", 1);
+        install_ = (reg_.dir() / "install").string();
+        fs::create_directories(install_);
+        WriteRegString(keys::kRoot, keys::kInstallDir, install_);
+    }
+    // `system` links every module of the build, or only those `keep` accepts.
+    template <typename Keep>
+    void LinkModules(Keep keep) {
+        const fs::path modules = fs::path(std::getenv("TAVORA_BINARY_DIR")) / "system";
+        fs::create_directories(install_ + "/system");
+        for (const auto& entry : fs::directory_iterator(modules)) {
+            const std::string name = entry.path().filename().string();
+            if (keep(name)) fs::create_symlink(entry.path(), install_ + "/system/" + name);
+        }
+    }
+    void StartPlayer() {
+        if (!fs::exists(install_ + "/system")) LinkModules([](const std::string&) { return true; });
+        dlg_ = std::make_unique<CTavoraPlayerDlg>("");
+        InstallArchiveReader(*dlg_);
+        dlg_->OnInitDialog();
+        dialogs_ = std::make_shared<ScriptedDialogs>();
+        RegisterAddingCommands(*dlg_, dialogs_);
+    }
+    void TearDown() override { dlg_.reset(); }
+
+    std::string Temp(const std::string& name) const { return install_ + "/Temp/" + name; }
+    PlaylistModel& model() { return dlg_->playlist(); }
+    template <typename Done>
+    bool WaitFor(Done done) {
+        return QTest::qWaitFor(done, 30000);
+    }
+    void Settle() {
+        for (int i = 0; i < 3; ++i) {
+            dlg_->jobs().WaitIdle();
+            QTest::qWait(50);
+        }
+    }
+    std::string MakeArchive(const std::string& name, const std::string& json) {
+        const std::string out = media_.path(name);
+        EXPECT_TRUE(RunShell("python3 " + Quote(TestScript("make_archive.py")) + " " + Quote(out) + " " + Quote(json)));
+        return out;
+    }
+
+    TempRegistry reg_;
+    MediaFolder media_;
+    std::string install_;
+    std::unique_ptr<CTavoraPlayerDlg> dlg_;
+    std::shared_ptr<ScriptedDialogs> dialogs_;
+};
+
+TEST_F(ArchiveCommandsTest, DroppedZipSongsPlayDeletingFreesTheirFileAndExitSweeps) {
+    StartPlayer();
+    MakeTaggedSong(media_, "pack/a.mp3", "mp3", "Song A", 1);
+    MakeTaggedSong(media_, "pack/b.OGG", "ogg", "Song B", 1);
+    MakeTaggedSong(media_, "pack/x.Mp3", "mp3", "Mixed Case", 1);
+    std::ofstream(media_.path("pack/cover.jpg")) << "not a picture";
+    ASSERT_TRUE(RunShell("cd " + Quote(media_.path("pack")) + " && zip -q ../songs.zip a.mp3 cover.jpg b.OGG x.Mp3"));
+
+    dlg_->SendCommand(cmd::OpenFileDrag, CommandData::Path(media_.path("songs.zip")));
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 2; }));
+    Settle();
+    EXPECT_EQ(Fields(model()), (RowFields{{"a.mp3", std::string(kTimeArchive), Temp("a.mp3")}, {"b.OGG", std::string(kTimeArchive), Temp("b.OGG")}}));
+
+    // The row plays from its extracted file and gets its length when it starts.
+    dlg_->playback().PlayRow(1);
+    ASSERT_TRUE(WaitFor([&] { return dlg_->state().isPlaying == 1; }));
+    EXPECT_EQ(model().GetEntryField(1, kColumnTime), "00:01");
+
+    // Deleting the playing row frees the stream, then deletes the file.
+    model().DeleteSelectedEntries({1});
+    EXPECT_FALSE(fs::exists(Temp("b.OGG")));
+    EXPECT_EQ(dlg_->state().isPlaying, 0);
+    EXPECT_TRUE(fs::exists(Temp("cover.jpg")));
+
+    // Exit: songs stay for the saved rows, the rest is swept (by the same case rule).
+    dlg_.reset();
+    EXPECT_TRUE(fs::exists(Temp("a.mp3")));
+    EXPECT_FALSE(fs::exists(Temp("x.Mp3")));
+    EXPECT_FALSE(fs::exists(Temp("cover.jpg")));
+}
+
+// "-s" with an archive plays its first song once extracted; "-add" only adds. A RAR and
+// an ALZ started together are listed by jobs of their own, each with its own path.
+TEST_F(ArchiveCommandsTest, CommandLineArchivesAddAndPlay) {
+    StartPlayer();
+    const std::string song = MakeTaggedSong(media_, "s.mp3", "mp3", "Song S", 1);
+    const std::string rar = MakeArchive("set.rar", R"([{"name": "album", "folder": true},
+        {"name": "album/s.mp3", "file": ")" + song + R"("}, {"name": "liner.txt", "data": "notes"}])");
+    const std::string alz = MakeArchive("set.alz", R"([{"name": "one/t.mp3", "file": ")" + song + R"("},
+        {"name": "readme.txt", "data": "text"}])");
+
+    dlg_->SendCommand(cmd::HandOffAddAndPlay, CommandData::Path(rar));
+    dlg_->SendCommand(cmd::HandOffAdd, CommandData::Path(alz));
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 3 && dlg_->state().isPlaying == 1; }));
+    Settle();
+    const std::string playing = model().GetEntryField(model().CurrentIndex(), kColumnPath);
+    EXPECT_EQ(playing, Temp("album/s.mp3"));
+    RowFields rows = Fields(model());
+    std::sort(rows.begin(), rows.end());
+    // The played row has its tag title and length now.
+    EXPECT_EQ(rows, (RowFields{{"Song S", "00:01", Temp("album/s.mp3")},
+                               {"readme.txt", std::string(kTimeArchive), Temp("readme.txt")},
+                               {"t.mp3", std::string(kTimeArchive), Temp("one/t.mp3")}}));
+}
+
+// Archives of every kind started at once: each job lists its own archive (none reads a
+// path meant for another), archives of one kind one after the other, and every song
+// arrives exactly once with its archive's songs together.
+TEST_F(ArchiveCommandsTest, ManyArchivesAtOnceEachListedOnce) {
+    StartPlayer();
+    std::vector<std::string> archives;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 2; ++i) {
+        const std::string n = std::to_string(i);
+        std::ofstream(media_.path("z" + n + "a.mp3")) << "z";
+        std::ofstream(media_.path("z" + n + "b.mp3")) << "z";
+        ASSERT_TRUE(RunShell("cd " + Quote(media_.path("")) + " && zip -q z" + n + ".zip z" + n + "a.mp3 z" + n + "b.mp3"));
+        archives.push_back(media_.path("z" + n + ".zip"));
+        archives.push_back(MakeArchive("r" + n + ".rar", R"([{"name": "r)" + n + R"(a.mp3", "data": "r"},
+            {"name": "r)" + n + R"(b.mp3", "data": "r"}])"));
+        archives.push_back(MakeArchive("l" + n + ".alz", R"([{"name": "l)" + n + R"(a.mp3", "data": "l"},
+            {"name": "l)" + n + R"(b.mp3", "data": "l"}])"));
+        for (const char* kind : {"z", "r", "l"})
+            for (const char* song : {"a", "b"}) expected.push_back(kind + n + song + ".mp3");
+    }
+    for (const std::string& path : archives) dlg_->Post(cmd::StartArchiveLoad, CommandData::Path(path));
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() >= 12; }));
+    Settle();
+    std::vector<std::string> titles;
+    for (const auto& e : model().Entries()) titles.push_back(e.title);
+    ASSERT_EQ(titles.size(), 12u);
+    for (size_t i = 0; i < titles.size(); i += 2)
+        EXPECT_EQ(titles[i].substr(0, 2), titles[i + 1].substr(0, 2)) << "songs of one archive apart at row " << i;
+    std::sort(titles.begin(), titles.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(titles, expected);
+}
+
+// Without UnRar.so, and with an UnZip.so that lacks the entry points, both count as
+// missing; their archives are not listed, the ALZ still is.
+TEST_F(ArchiveCommandsTest, MissingModulesLeaveTheirKindOut) {
+    LinkModules([](const std::string& name) { return name != kUnRarModule && name != kUnZipModule; });
+    fs::create_symlink(fs::path(std::getenv("TAVORA_BINARY_DIR")) / "system" / kBassFxModule,
+                       install_ + "/system/" + kUnZipModule);
+    StartPlayer();
+    const std::vector<std::string> missing = dlg_->audio().MissingFiles();
+    EXPECT_NE(std::find(missing.begin(), missing.end(), kUnRarModule), missing.end());
+    EXPECT_NE(std::find(missing.begin(), missing.end(), kUnZipModule), missing.end());
+    EXPECT_EQ(std::find(missing.begin(), missing.end(), kUnAlzipperModule), missing.end());
+
+    const std::string rar = MakeArchive("x.rar", R"([{"name": "a.mp3", "data": "a"}])");
+    const std::string alz = MakeArchive("x.alz", R"([{"name": "b.mp3", "data": "b"}])");
+    ASSERT_TRUE(RunShell("cd " + Quote(media_.path("")) + " && zip -q x.zip x.rar"));
+    for (const std::string& path : {rar, media_.path("x.zip"), alz})
+        dlg_->SendCommand(cmd::OpenFileDrag, CommandData::Path(path));
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 1; }));
+    Settle();
+    EXPECT_EQ(Fields(model()), (RowFields{{"b.mp3", std::string(kTimeArchive), Temp("b.mp3")}}));
+}
+
+}  // namespace
+}  // namespace tavora::test
