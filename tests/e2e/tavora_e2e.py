@@ -255,3 +255,17 @@ class PlayerSession:
         shutil.rmtree(self.dir, ignore_errors=True)
         if held:
             raise AssertionError(f"keys left held down on the shared desktop: {held}")
+
+
+class DesktopActions:
+    """xdotool on the test's desktop, for test cases whose player session is `self.s`."""
+
+    def xdo(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.s.env, capture_output=True, text=True,
+                              timeout=30).stdout
+
+    def geometry(self, wid):
+        """(x, y, width, height) of the window `wid`."""
+        out = self.xdo("getwindowgeometry", "--shell", wid)
+        v = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(v["X"]), int(v["Y"]), int(v["WIDTH"]), int(v["HEIGHT"])

@@ -10,7 +10,7 @@ import time
 import unittest
 
 from audio_analysis import frequency, quiet_after_sound, read_recording, sounding_span
-from tavora_e2e import SOURCE, STAGE, PlayerSession, wait_until
+from tavora_e2e import DesktopActions, PlayerSession, SOURCE, STAGE, wait_until
 from test_playlist_window import DRAG_SOURCE, ROW, list_skin
 
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
@@ -26,7 +26,7 @@ def make_tone(path, seconds, freq):
     return path
 
 
-class ArchivesTest(unittest.TestCase):
+class ArchivesTest(DesktopActions, unittest.TestCase):
     def setUp(self):
         self.s = PlayerSession()
         self.addCleanup(self.s.close)
@@ -63,15 +63,6 @@ class ArchivesTest(unittest.TestCase):
         count = self.s.dword(PLAYLIST + r"\Count", "ListCount") or 0
         return [tuple(self.s.string(PLAYLIST + "\\" + column, str(i)) for column in ("Name", "Time", "Path"))
                 for i in range(count)]
-
-    def xdo(self, *args):
-        return subprocess.run(["xdotool", *args], env=self.s.env, capture_output=True, text=True,
-                              timeout=30).stdout
-
-    def geometry(self, wid):
-        out = self.xdo("getwindowgeometry", "--shell", wid)
-        v = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return int(v["X"]), int(v["Y"]), int(v["WIDTH"]), int(v["HEIGHT"])
 
     def row_point(self, wid, row):
         x, y, _, _ = self.geometry(wid)

@@ -10,7 +10,7 @@ import time
 import unittest
 import xml.etree.ElementTree as ET
 
-from tavora_e2e import STAGE, PlayerSession, visible_windows, wait_until
+from tavora_e2e import DesktopActions, PlayerSession, STAGE, visible_windows, wait_until
 
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
 VIEW = r"HKLM\SOFTWARE\TavoraPlayer\Setting\View"
@@ -31,7 +31,7 @@ def skin_rects(section):
     return rects
 
 
-class EqualizerTest(unittest.TestCase):
+class EqualizerTest(DesktopActions, unittest.TestCase):
     def setUp(self):
         self.s = PlayerSession(audio="null")
         self.addCleanup(self.s.close)
@@ -41,10 +41,6 @@ class EqualizerTest(unittest.TestCase):
         self.main = skin_rects("MainControl")
         self.eq = skin_rects("Equalizer")
 
-    def xdo(self, *args):
-        return subprocess.run(["xdotool", *args], env=self.s.env, capture_output=True, text=True,
-                              timeout=30).stdout
-
     def pactl(self, *args):
         return subprocess.run(["pactl", *args], env=self.s.env, capture_output=True, text=True,
                               timeout=30).stdout
@@ -52,11 +48,6 @@ class EqualizerTest(unittest.TestCase):
     def sink_percent(self):
         m = re.search(r"(\d+)%", self.pactl("get-sink-volume", "@DEFAULT_SINK@"))
         return int(m.group(1)) if m else None
-
-    def geometry(self, wid):
-        out = self.xdo("getwindowgeometry", "--shell", wid)
-        v = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return int(v["X"]), int(v["Y"]), int(v["WIDTH"]), int(v["HEIGHT"])
 
     def eq_point(self, wid, element, dy=None):
         """Screen point of an equaliser element's centre; X counts from the right edge."""

@@ -10,7 +10,7 @@ import unittest
 import xml.etree.ElementTree as ET
 
 from audio_analysis import heard_seconds, read_wav, recorded_seconds, sounding_span, tail_level, windows_rms
-from tavora_e2e import STAGE, PlayerSession, visible_windows, wait_until
+from tavora_e2e import DesktopActions, PlayerSession, STAGE, visible_windows, wait_until
 
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
 SIZE = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Size"
@@ -33,7 +33,7 @@ def zero_crossing_hz(rate, samples):
     return crossings * rate / len(samples) if samples else 0.0
 
 
-class MainWindowTest(unittest.TestCase):
+class MainWindowTest(DesktopActions, unittest.TestCase):
     def setUp(self):
         self.s = PlayerSession(audio="null")
         self.addCleanup(self.s.close)
@@ -52,10 +52,6 @@ class MainWindowTest(unittest.TestCase):
                                  (SIZE, "Tavora.Size.Left", 200), (SIZE, "Tavora.Size.Top", 150)]:
             self.s.reg("add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value))
         self.rects = skin_rects()
-
-    def xdo(self, *args):
-        return subprocess.run(["xdotool", *args], env=self.s.env, capture_output=True, text=True,
-                              timeout=30).stdout
 
     def main_window(self):
         return self.s.wait_window("TavoraPlayer Main")

@@ -9,7 +9,7 @@ import subprocess
 import time
 import unittest
 
-from tavora_e2e import STAGE, PlayerSession, wait_until
+from tavora_e2e import DesktopActions, PlayerSession, STAGE, wait_until
 
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
 VIEW = r"HKLM\SOFTWARE\TavoraPlayer\Setting\View"
@@ -27,7 +27,7 @@ def make_song(path, title, artist):
                     "-b:a", "64k", "-id3v2_version", "3", path], check=True, timeout=60)
 
 
-class OptionsDialogTest(unittest.TestCase):
+class OptionsDialogTest(DesktopActions, unittest.TestCase):
     def setUp(self):
         self.s = PlayerSession(audio="null")
         self.addCleanup(self.s.close)
@@ -43,10 +43,6 @@ class OptionsDialogTest(unittest.TestCase):
             make_song(path, title, artist)
             for column, text in (("Name", f"{title} - {artist}"), ("Time", "00:01"), ("Path", path)):
                 self.s.reg("add", "HKLM\\" + PLAYLIST + "\\" + column, "/v", str(i), "/t", "REG_SZ", "/d", text)
-
-    def xdo(self, *args):
-        return subprocess.run(["xdotool", *args], env=self.s.env, capture_output=True, text=True,
-                              timeout=30).stdout
 
     def key(self, wid, *keys):
         self.s.wait_focus(wid)

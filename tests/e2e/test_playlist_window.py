@@ -9,7 +9,7 @@ import time
 import unittest
 import xml.etree.ElementTree as ET
 
-from tavora_e2e import STAGE, PlayerSession, wait_until
+from tavora_e2e import DesktopActions, PlayerSession, STAGE, wait_until
 
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
 VIEW = r"HKLM\SOFTWARE\TavoraPlayer\Setting\View"
@@ -30,7 +30,7 @@ def list_skin():
     return rects
 
 
-class PlaylistWindowTest(unittest.TestCase):
+class PlaylistWindowTest(DesktopActions, unittest.TestCase):
     def setUp(self):
         self.s = PlayerSession(audio="null")
         self.addCleanup(self.s.close)
@@ -49,17 +49,8 @@ class PlaylistWindowTest(unittest.TestCase):
                            check=True)
 
     # --- X helpers ---------------------------------------------------------------
-    def xdo(self, *args):
-        return subprocess.run(["xdotool", *args], env=self.s.env, capture_output=True, text=True,
-                              timeout=30).stdout
-
     def window(self, title):
         return self.s.wait_window(title)
-
-    def geometry(self, wid):
-        out = self.xdo("getwindowgeometry", "--shell", wid)
-        v = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return int(v["X"]), int(v["Y"]), int(v["WIDTH"]), int(v["HEIGHT"])
 
     def move_to(self, x, y, pause=0.05):
         self.xdo("mousemove", str(x), str(y))

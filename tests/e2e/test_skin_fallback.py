@@ -2,11 +2,10 @@
 the user once in a message box, shows a main window of the default skin's size and keeps
 the default as the stored choice."""
 import os
-import subprocess
 import unittest
 import xml.etree.ElementTree as ET
 
-from tavora_e2e import STAGE, PlayerSession, press_key, wait_until
+from tavora_e2e import DesktopActions, PlayerSession, STAGE, press_key, wait_until
 
 SKIN = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Skin"
 SHARE = os.path.join(STAGE, "share", "TavoraPlayer")
@@ -23,7 +22,7 @@ def default_main_size():
     raise AssertionError("the default skin has no main window background")
 
 
-class SkinFallbackTest(unittest.TestCase):
+class SkinFallbackTest(DesktopActions, unittest.TestCase):
     def setUp(self):
         self.s = PlayerSession(audio="null")
         self.addCleanup(self.s.close)
@@ -39,10 +38,6 @@ class SkinFallbackTest(unittest.TestCase):
             f.write(BROKEN)
         self.s.reg("add", r"HKLM\SOFTWARE\TavoraPlayer", "/v", "Install_Dir", "/t", "REG_SZ", "/d", install)
         self.s.reg("add", SKIN, "/v", "SelectSkinName", "/t", "REG_SZ", "/d", "Mine")
-
-    def xdo(self, *args):
-        return subprocess.run(["xdotool", *args], env=self.s.env, capture_output=True, text=True,
-                              timeout=30).stdout
 
     def visible(self, title):
         try:

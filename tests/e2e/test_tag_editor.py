@@ -7,7 +7,7 @@ import subprocess
 import unittest
 import xml.etree.ElementTree as ET
 
-from tavora_e2e import STAGE, PlayerSession, visible_windows, wait_until
+from tavora_e2e import DesktopActions, PlayerSession, STAGE, visible_windows, wait_until
 
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
 VIEW = r"HKLM\SOFTWARE\TavoraPlayer\Setting\View"
@@ -26,7 +26,7 @@ def skin_rect(name):
     raise KeyError(name)
 
 
-class TagEditorTest(unittest.TestCase):
+class TagEditorTest(DesktopActions, unittest.TestCase):
     def setUp(self):
         self.s = PlayerSession(audio="null")
         self.addCleanup(self.s.close)
@@ -46,15 +46,6 @@ class TagEditorTest(unittest.TestCase):
         self.m3u = os.path.join(media, "list.m3u")
         with open(self.m3u, "w", encoding="utf-8") as f:
             f.write("\n".join(self.songs) + "\n")
-
-    def xdo(self, *args):
-        return subprocess.run(["xdotool", *args], env=self.s.env, capture_output=True, text=True,
-                              timeout=30).stdout
-
-    def geometry(self, wid):
-        out = self.xdo("getwindowgeometry", "--shell", wid)
-        v = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return int(v["X"]), int(v["Y"]), int(v["WIDTH"]), int(v["HEIGHT"])
 
     def row_point(self, wid, row):
         x, y, _, _ = self.geometry(wid)
