@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <thread>
@@ -60,8 +61,9 @@ public:
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
         if (posix_spawnp(&pid_, "pulseaudio", nullptr, nullptr, argv.data(), environ) != 0) pid_ = 0;
-        if (pid_) WaitUntil([this] { return std::filesystem::exists(socket_); });
         setenv("PULSE_SERVER", ("unix:" + socket_).c_str(), 1);
+        // The socket appears before the server takes clients: wait until it answers.
+        if (pid_) WaitUntil([this] { return std::filesystem::exists(socket_) && Answers(); });
     }
     ~PrivatePulse() {
         if (pid_) {
@@ -70,7 +72,8 @@ public:
         }
         unsetenv("PULSE_SERVER");
     }
-    bool running() const { return pid_ && std::filesystem::exists(socket_); }
+    bool running() const { return pid_ && std::filesystem::exists(socket_) && Answers(); }
+    static bool Answers() { return std::system("pactl info >/dev/null 2>&1") == 0; }
 
 private:
     pid_t pid_ = 0;
