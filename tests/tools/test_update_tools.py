@@ -110,6 +110,11 @@ class UpdateToolsTest(unittest.TestCase):
         with open(version, "w") as f:
             f.write("999.1\n")  # would ask the user, but this session has been checked
         self.assertEqual(self.run_tool("TavoraUpdate").returncode, 0)
+        # Without an answer from the server nothing is known: never "up to date".
+        gone = self.run_tool("TavoraUpdate", "--print")
+        self.assertEqual(gone.returncode, 1)
+        self.assertNotIn("up to date", gone.stdout)
+        self.assertIn("no version number", gone.stderr)
         # Nothing was written into the install folder.
         self.assertEqual(os.listdir(self.install), ["skin"])
 

@@ -53,7 +53,15 @@ int main(int argc, char** argv) {
     const QString offered = QString::fromStdString(FetchText(base + kVersionPath)).trimmed();
     const QVersionNumber newest = QVersionNumber::fromString(offered);
     const QVersionNumber ours = QVersionNumber::fromString(QStringLiteral(TAVORA_VERSION));
-    if (newest.isNull() || newest <= ours) {
+    if (newest.isNull()) {
+        // No answer, or not a version: nothing is known, which is not "up to date".
+        if (print) {
+            std::fprintf(stderr, "TavoraUpdate: no version number from %s%s\n", base.c_str(), kVersionPath);
+            return 1;
+        }
+        return 0;
+    }
+    if (newest <= ours) {
         if (print) std::printf("up to date (%s)\n", TAVORA_VERSION);
         return 0;
     }
