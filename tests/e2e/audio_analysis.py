@@ -70,6 +70,12 @@ def tail_level(path, seconds):
     return rms(_mono(data, chans))
 
 
+def quieter_than(level, threshold):
+    """True when a measured level (tail_level) is below `threshold`; an unmeasured one
+    (None: the recording is still too short) is neither quieter nor louder."""
+    return level is not None and level < threshold
+
+
 def heard_seconds(path, threshold=0.01):
     """From the first to the last sounding moment of the recording so far (0 before)."""
     rate, samples = read_recording(path)

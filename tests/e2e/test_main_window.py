@@ -9,7 +9,7 @@ import time
 import unittest
 import xml.etree.ElementTree as ET
 
-from audio_analysis import heard_seconds, read_wav, recorded_seconds, sounding_span, tail_level, windows_rms
+from audio_analysis import heard_seconds, quieter_than, read_wav, recorded_seconds, sounding_span, tail_level, windows_rms
 from tavora_e2e import DesktopActions, PlayerSession, STAGE, visible_windows, wait_until
 
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
@@ -138,7 +138,7 @@ class MainWindowTest(DesktopActions, unittest.TestCase):
         # The key takes effect when the player reads it, and sound already mixed still
         # drains: the pause is waited for in the recording itself.
         self.xdo("key", "space")
-        wait_until(lambda: (tail_level(self.out, 1.2) or 1.0) < 0.005, what="a second of silence (paused)")
+        wait_until(lambda: quieter_than(tail_level(self.out, 1.2), 0.005), what="a second of silence (paused)")
         self.xdo("key", "space")
         wait_until(lambda: (tail_level(self.out, 0.3) or 0.0) > 0.01, what="sound again after the pause")
         self.wait_recorded(2.0, "playing after the pause")
