@@ -28,7 +28,7 @@ MAIN_TITLE = "TavoraPlayer Main"
 
 # Hang detectors, not speed targets.
 ANSWER_BOUND = 5.0
-START_BOUND = 20.0
+START_BOUND = 60.0  # a start on a machine busy with other test runs took over 20 s
 EXIT_BOUND = 10.0
 
 MEASURED = []
