@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "UiThread.h"
+#include "QtTestSupport.h"
 
 using namespace tavora;
 
@@ -39,7 +40,7 @@ TEST(UiThread, FromAWorkerItRunsOnTheUiThread) {
     std::thread worker([&] {
         waited = RunOnUiThreadAndWait(&context, [&] { ranOn = std::this_thread::get_id(); }, std::chrono::seconds(30));
     });
-    QTRY_VERIFY(waited.load());
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return waited.load(); }));
     worker.join();
     EXPECT_EQ(ranOn, std::this_thread::get_id());
 }
@@ -54,5 +55,6 @@ TEST(UiThread, AWaitIsBoundedWhenTheUiThreadDoesNotAnswer) {
         .join();
     EXPECT_FALSE(answered);
     EXPECT_EQ(ran->load(), 0);
-    QTRY_COMPARE(ran->load(), 1);  // it still runs once the UI thread is free
+    // It still runs once the UI thread is free.
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return ran->load() == 1; }));
 }
