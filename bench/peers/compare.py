@@ -2,13 +2,22 @@
 """This player side by side with two players Linux users pick, Audacious and Qmmp
 (their Debian packages), on the same files and the same private desktop.
 
-  bench/peers/compare.py [--stage PREFIX] [--seconds 30] [--warmup 8] [--no-install]
+  bench/peers/compare.py [--stage PREFIX] [--build DIR] [--seconds 30] [--warmup 8]
+                         [--no-install] [--only playing|m3u|engine|store]
 
 For each player: the CPU time of its process while a 192 kb/s MP3 plays (user + system
 from /proc/PID/stat over --seconds, after --warmup) as a percentage of one core, and its
-resident memory at the end of that interval (VmRSS, and PSS from smaps_rollup). For this
-player and Audacious also the time a 10,000-line M3U of short tagged MP3/OGG files takes
-until every row has its tag title and its length.
+resident memory at the end of that interval (VmRSS, and PSS from smaps_rollup); for this
+player also the share of its UI thread. For this player and Audacious also the time a
+10,000-line M3U of short tagged MP3/OGG files takes until every row has its tag title and
+its length, and the CPU time the player spent on it.
+
+Two figures only this player has are taken from its Google Benchmark programs in the
+build folder (--build): the engine's chain against raw decoding
+(bench/modules, modules_engine_bench) and saving a 100,000-row list to the store
+(bench/playlist, playlist_bench, BM_SavePlaylist100k).
+
+The table at the end gives each figure, the goal it is held to, and the ratios.
 
 Each player gets its own home and config folders, the desktop's private PulseAudio and
 X server; nothing of the user's own settings is read or written. Audacious and Qmmp are
@@ -16,6 +25,7 @@ installed with apt-get when missing (benchmark only: they are no dependency of t
 player). A benchmark, not a test: the figures depend on the machine and its load.
 """
 import argparse
+import json
 import os
 import shutil
 import signal
@@ -91,19 +101,29 @@ def visible_windows(env, pid):
     return names
 
 
+def thread_seconds(pid, tid):
+    with open(f"/proc/{pid}/task/{tid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICKS
+
+
 def measure_playing(name, env, pid, args):
-    """CPU and memory of `pid` while it plays; the player must be playing already."""
+    """CPU and memory of `pid` while it plays; the player must be playing already. The
+    UI thread is the main thread, whose id is the process id."""
     wait_until(f"{name} to play", lambda: plays_sound(env, pid), 60, 0.5)
     time.sleep(args.warmup)
-    c0, t0 = cpu_seconds(pid), time.monotonic()
+    c0, u0, t0 = cpu_seconds(pid), thread_seconds(pid, pid), time.monotonic()
     time.sleep(args.seconds)
-    c1, t1 = cpu_seconds(pid), time.monotonic()
+    c1, u1, t1 = cpu_seconds(pid), thread_seconds(pid, pid), time.monotonic()
     rss, pss = memory_mb(pid)
     still = plays_sound(env, pid)
     windows = visible_windows(env, pid)
-    print(f"  {name}: {100 * (c1 - c0) / (t1 - t0):.2f} % of one core over {t1 - t0:.1f} s, "
+    cpu, ui = 100 * (c1 - c0) / (t1 - t0), 100 * (u1 - u0) / (t1 - t0)
+    print(f"  {name}: {cpu:.2f} % of one core over {t1 - t0:.1f} s (main thread {ui:.2f} %), "
           f"VmRSS {rss:.1f} MB, PSS {pss:.1f} MB, still playing: {still}, windows: {windows}", flush=True)
-    return {"cpu": 100 * (c1 - c0) / (t1 - t0), "rss": rss, "pss": pss}
+    if not still:
+        raise RuntimeError(f"{name} stopped playing during the measurement")
+    return {"cpu": cpu, "ui": ui, "rss": rss, "pss": pss}
 
 
 def stop(proc, timeout=60):
@@ -176,9 +196,9 @@ class Tavora:
     def reg(self, *args):
         return run([self.bin("tavora-reg"), *args], env=self.env, text=True).stdout
 
-    def start(self, *args):
+    def start(self, *args, stderr=subprocess.DEVNULL):
         self.proc = subprocess.Popen([self.bin("tavoraplayer"), *args], env=self.env, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL)
+                                     stderr=stderr)
 
         def answers():
             if self.proc.poll() is not None:
@@ -224,21 +244,32 @@ def thread_ticks(pid):
     return ticks
 
 
+LOAD_DONE = "list pass done:"  # the player's tavora.playlist.load log line at the end of a list's pass
+
+
 def tavora_m3u(args, desktop, work, m3u):
-    """From handing the list over to a running player until the worker thread that
-    reads it (probing every file for its length and reading its tags) has ended or
-    gone idle; the list the player saves at exit then shows whether every row got
-    its tag title and its length."""
+    """From handing the list over to a running player until it logs that the pass over
+    the list's rows (length and tag title of every row) is done. Without that line (an
+    older build) until the threads that read the list have ended or gone idle. The list
+    the player saves at exit then shows whether every row got its title and length."""
     t = Tavora(args.stage, desktop, work)
-    t.start()
+    log_path = os.path.join(t.dir, "player.log")
+    t.env["QT_LOGGING_RULES"] = "tavora.playlist.load.info=true"
+    with open(log_path, "w") as log:
+        t.proc = None
+        t.start(stderr=log)
     time.sleep(3)  # past the start-up work
     base = set(thread_ticks(t.proc.pid))
     previous = {}
-    t0 = time.monotonic()
+    c0, t0 = cpu_seconds(t.proc.pid), time.monotonic()
     run([t.bin("tavoraplayer"), "-list" + m3u], env=t.env, timeout=300)
-    seen, last_activity = False, None
+    seen, last_activity, done_at, how = False, None, None, "the loading threads ended or went idle"
     while time.monotonic() - t0 < 600:
         now = time.monotonic()
+        with open(log_path, errors="replace") as f:
+            if LOAD_DONE in f.read():
+                done_at, how = now, "the player logged the end of the list's pass"
+                break
         current = {tid: n for tid, n in thread_ticks(t.proc.pid).items() if tid not in base}
         active = any(previous.get(tid) != n for tid, n in current.items())
         previous = current
@@ -246,17 +277,21 @@ def tavora_m3u(args, desktop, work, m3u):
             seen = True
         if active:
             last_activity = now
-        if seen and (not current or now - (last_activity or now) >= 1.0):
+        if seen and (not current or now - (last_activity or now) >= 3.0):
+            done_at = last_activity or now
             break
-        time.sleep(0.02)
-    elapsed = (last_activity or time.monotonic()) - t0
+        time.sleep(0.01)
+    elapsed = (done_at or time.monotonic()) - t0
+    cpu = cpu_seconds(t.proc.pid) - c0
     stop(t.proc, 600)
     rows = t.stored_rows()
     complete = sum(1 for r in rows.values()
                    if r.get("Name", "").startswith("Tagged Song") and r.get("Time", "") not in ("", "---", "00:00"))
-    print(f"  this player: {elapsed:.2f} s until the loading thread ended or went idle; rows saved at exit with "
+    print(f"  this player: {elapsed:.2f} s until {how}, {cpu:.2f} s CPU; rows saved at exit with "
           f"tag title and length: {complete} of {M3U_LINES}", flush=True)
-    return elapsed if complete == M3U_LINES else None
+    if complete != M3U_LINES:
+        return None, None
+    return elapsed, cpu
 
 
 # ---- Audacious ---------------------------------------------------------------------
@@ -306,8 +341,7 @@ def audacious_m3u(desktop, work, m3u):
         time.sleep(2)
 
         def last_row_read():
-            # Audacious reads the entries in order: the last one first, as it is cheap to
-            # ask for, then all of them.
+            # Cheap to ask, so asked often: the list is all there and its last entry read.
             if audtool(env, "playlist-length").stdout.strip() != str(M3U_LINES):
                 return False
             if "Tagged Song" not in audtool(env, "playlist-song", str(M3U_LINES)).stdout:
@@ -315,19 +349,23 @@ def audacious_m3u(desktop, work, m3u):
             return audtool(env, "playlist-song-length-seconds", str(M3U_LINES)).stdout.strip() not in ("", "0", "-1")
 
         def complete():
-            if not last_row_read():
-                return False
-            # "   N | title | m:ss" for every entry
+            # "   N | title | m:ss" for every entry; costly for Audacious to answer, so asked
+            # only once the last entry is read.
             lines = [line for line in audtool(env, "playlist-display").stdout.splitlines() if " | " in line]
             done = [line for line in lines if "Tagged Song" in line and not line.rstrip().endswith(" 0:00")]
             return len(done) == M3U_LINES
 
-        t0 = time.monotonic()
+        c0, t0 = cpu_seconds(proc.pid), time.monotonic()
         audtool(env, "playlist-addurl", m3u)
-        wait_until("Audacious to read the list", complete, 600, 0.05)
-        elapsed = time.monotonic() - t0
-        print(f"  Audacious: {elapsed:.2f} s (polled with audtool playlist-display)", flush=True)
-        return elapsed
+        while True:
+            wait_until("Audacious to read the list's last entry", last_row_read, 600, 0.02)
+            at = time.monotonic()
+            if complete():
+                break
+        elapsed, cpu = at - t0, cpu_seconds(proc.pid) - c0
+        print(f"  Audacious: {elapsed:.2f} s, {cpu:.2f} s CPU (polled with audtool; the CPU time includes "
+              f"answering the polls)", flush=True)
+        return elapsed, cpu
     finally:
         stop_audacious(env, proc)
 
@@ -343,6 +381,52 @@ def qmmp_playing(args, desktop, work, song):
         stop(proc)
 
 
+# ---- this player's own benchmarks ---------------------------------------------------
+
+def google_benchmark(program, pattern, repetitions=3):
+    """Median real and CPU time (ms) of each benchmark matching `pattern`."""
+    if not os.access(program, os.X_OK):
+        print(f"  {program} is not built: its rows stay empty", flush=True)
+        return {}
+    out = subprocess.run([program, f"--benchmark_filter={pattern}", "--benchmark_format=json",
+                          f"--benchmark_repetitions={repetitions}", "--benchmark_report_aggregates_only=true"],
+                         capture_output=True, text=True, timeout=1800)
+    if out.returncode != 0:
+        print(f"  {program} failed: {out.stderr[-2000:]}", flush=True)
+        return {}
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+    figures = {}
+    for b in json.loads(out.stdout)["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            k = scale[b.get("time_unit", "ns")]
+            figures[b["run_name"]] = {"real": b["real_time"] * k, "cpu": b["cpu_time"] * k}
+    return figures
+
+
+def engine_figures(args):
+    b = google_benchmark(os.path.join(args.build, "bench", "modules", "modules_engine_bench"),
+                         "^BM_(Raw|Engine)")
+    for name, f in sorted(b.items()):
+        print(f"  {name}: {f['cpu']:.1f} ms CPU", flush=True)
+
+    def over(chain, raw):
+        return b[chain]["cpu"] / b[raw]["cpu"] if chain in b and raw in b else None
+    return {"chain_mp3": over("BM_EngineChainMp3", "BM_RawMpg123"),
+            "chain_ogg": over("BM_EngineChainVorbis", "BM_RawVorbis"),
+            "flat_mp3": over("BM_EngineFlatChainMp3", "BM_RawMpg123"),
+            "flat_ogg": over("BM_EngineFlatChainVorbis", "BM_RawVorbis"),
+            "decode_mp3": over("BM_EngineDecodeOnlyMp3", "BM_RawMpg123"),
+            "decode_ogg": over("BM_EngineDecodeOnlyVorbis", "BM_RawVorbis")}
+
+
+def store_figures(args):
+    b = google_benchmark(os.path.join(args.build, "bench", "playlist", "playlist_bench"), "^BM_SavePlaylist100k$")
+    f = b.get("BM_SavePlaylist100k")
+    if f:
+        print(f"  saving 100,000 rows: {f['real'] / 1000:.3f} s, {f['cpu'] / 1000:.3f} s CPU", flush=True)
+    return {"save": f["real"] / 1000 if f else None, "save_cpu": f["cpu"] / 1000 if f else None}
+
+
 # ---- the table ---------------------------------------------------------------------
 
 def cell(value, unit_format):
@@ -350,20 +434,38 @@ def cell(value, unit_format):
 
 
 def ratio(ours, theirs):
-    return f"{ours / theirs:.2f}" if ours is not None and theirs else "n/a"
+    return f"{ours / theirs:.2f}" if ours is not None and theirs else ""
 
 
 def print_table(results):
     ours, aud, qmmp = results.get("tavora", {}), results.get("audacious", {}), results.get("qmmp", {})
-    rows = [("CPU while playing a 192 kb/s MP3 (% of one core)", "cpu", "{:.2f}"),
-            ("Resident memory while playing, VmRSS (MB)", "rss", "{:.1f}"),
-            ("Resident memory while playing, PSS (MB)", "pss", "{:.1f}"),
-            (f"{M3U_LINES:,}-line M3U until every row has title and length (s)", "m3u", "{:.2f}")]
-    print("\n| Work | This player | Audacious | Qmmp | this / Audacious | this / Qmmp |")
-    print("|---|---|---|---|---|---|")
-    for label, key, fmt in rows:
-        print(f"| {label} | {cell(ours.get(key), fmt)} | {cell(aud.get(key), fmt)} | {cell(qmmp.get(key), fmt)} "
-              f"| {ratio(ours.get(key), aud.get(key))} | {ratio(ours.get(key), qmmp.get(key))} |")
+    # label, key, format, goal (at most), the peers' figures compared
+    rows = [("CPU while playing a 192 kb/s MP3, main + list windows, analyser on (% of one core)", "cpu",
+             "{:.2f}", 0.85, True),
+            ("  of which the UI thread (%)", "ui", "{:.2f}", 0.35, False),
+            ("Resident memory while playing, VmRSS (MB)", "rss", "{:.1f}", 45, True),
+            ("Resident memory while playing, PSS (MB)", "pss", "{:.1f}", None, True),
+            (f"{M3U_LINES:,}-line M3U handed over until every row has title and length (s)", "m3u", "{:.2f}",
+             0.30, True),
+            ("  CPU time spent on it (s)", "m3u_cpu", "{:.2f}", None, True),
+            ("Engine chain, ten active bands, vs raw decoding, MP3 (x)", "chain_mp3", "{:.2f}", 1.4, False),
+            ("Engine chain, ten active bands, vs raw decoding, Vorbis (x)", "chain_ogg", "{:.2f}", 1.4, False),
+            ("Same chain, equaliser flat, MP3 (x)", "flat_mp3", "{:.2f}", 1.1, False),
+            ("Same chain, equaliser flat, Vorbis (x)", "flat_ogg", "{:.2f}", 1.1, False),
+            ("  decoding stream alone, MP3 (x)", "decode_mp3", "{:.2f}", None, False),
+            ("  decoding stream alone, Vorbis (x)", "decode_ogg", "{:.2f}", None, False),
+            ("100,000-row playlist saved to the store (s)", "save", "{:.3f}", 0.5, False),
+            ("  CPU time (s)", "save_cpu", "{:.3f}", None, False)]
+    print("\n| Work | This player | Audacious | Qmmp | Goal | met | this / Audacious | this / Qmmp |")
+    print("|---|---|---|---|---|---|---|---|")
+    for label, key, fmt, goal, peers in rows:
+        value = ours.get(key)
+        if value is None and not (peers and (aud.get(key) is not None or qmmp.get(key) is not None)):
+            continue
+        met = "" if goal is None or value is None else ("yes" if value <= goal else "NO")
+        print(f"| {label} | {cell(value, fmt)} | {cell(aud.get(key), fmt) if peers else ''} "
+              f"| {cell(qmmp.get(key), fmt) if peers else ''} | {'<= ' + str(goal) if goal is not None else ''} "
+              f"| {met} | {ratio(value, aud.get(key)) if peers else ''} | {ratio(value, qmmp.get(key)) if peers else ''} |")
     print(f"\nload average at the end: {os.getloadavg()[0]:.2f} {os.getloadavg()[1]:.2f} "
           f"{os.getloadavg()[2]:.2f} on {os.cpu_count()} cores")
 
@@ -381,10 +483,12 @@ def ensure_peers(install):
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--stage", default=os.path.join(root, "build-tests", "stage"))
+    ap.add_argument("--build", default=os.path.join(root, "build-tests"),
+                    help="build folder holding the benchmark programs")
     ap.add_argument("--seconds", type=float, default=30)
     ap.add_argument("--warmup", type=float, default=8)
     ap.add_argument("--no-install", action="store_true", help="do not apt-get missing peers")
-    ap.add_argument("--only", choices=("playing", "m3u"), help="measure only this")
+    ap.add_argument("--only", choices=("playing", "m3u", "engine", "store"), help="measure only this")
     args = ap.parse_args()
     peers = ensure_peers(not args.no_install)
     for name, present in peers.items():
@@ -409,9 +513,15 @@ def main():
                 results["qmmp"].update(qmmp_playing(args, desktop, work, song))
         if args.only in (None, "m3u"):
             print(f"{M3U_LINES:,}-line M3U:", flush=True)
-            results["tavora"]["m3u"] = tavora_m3u(args, desktop, work, m3u)
+            results["tavora"]["m3u"], results["tavora"]["m3u_cpu"] = tavora_m3u(args, desktop, work, m3u)
             if peers["audacious"]:
-                results["audacious"]["m3u"] = audacious_m3u(desktop, work, m3u)
+                results["audacious"]["m3u"], results["audacious"]["m3u_cpu"] = audacious_m3u(desktop, work, m3u)
+        if args.only in (None, "engine"):
+            print("engine chain (bench/modules):", flush=True)
+            results["tavora"].update(engine_figures(args))
+        if args.only in (None, "store"):
+            print("saving to the store (bench/playlist):", flush=True)
+            results["tavora"].update(store_figures(args))
     finally:
         print_table(results)
         subprocess.run(["bash", os.path.join(root, "tests/e2e/desktop.sh"), "stop", desktop_dir],
