@@ -35,6 +35,8 @@ public:
     DWORD AddChannel(std::unique_ptr<Source> source, DWORD flags);
     // nullptr when the handle is unknown. Lock first.
     Channel* Find(DWORD handle);
+    // Tells the playback thread that a channel may have started playing. Lock first.
+    void NoteStarted() { mixing_ = true; }
     bool FreeChannel(DWORD handle);
 
     ~Engine();
@@ -50,6 +52,10 @@ private:
     int rate_ = 44100;
     std::thread thread_;
     std::atomic<bool> running_ {false};
+    // Whether a channel played at the last period or has started since; while none
+    // does, the playback thread leaves the lock alone (decoding on another thread
+    // then never waits for it, nor has to wake it).
+    std::atomic<bool> mixing_ {false};
 };
 
 // The calling thread's last error code (BASS_ErrorGetCode).
