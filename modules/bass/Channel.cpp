@@ -117,13 +117,22 @@ bool Channel::FillOutputQueue(size_t frames, int outputRate) {
     }
     const size_t block = 1024;
     while ((queue_.size() - queueStart_) / 2 < frames) {
-        scratch_.resize(block * chans);
-        stereo_.resize(block * 2);
-        const size_t got = ReadProcessed(scratch_.data(), block);
         if (queueStart_ > 0) {
             queue_.erase(queue_.begin(), queue_.begin() + static_cast<long>(queueStart_));
             queueStart_ = 0;
         }
+        if (direct && chans == 2) {
+            // The usual case: stereo at the output's rate is decoded straight into the queue.
+            const size_t base = queue_.size();
+            queue_.resize(base + block * 2);
+            const size_t got = ReadProcessed(queue_.data() + base, block);
+            queue_.resize(base + got * 2);
+            if (got == 0) return false;
+            continue;
+        }
+        scratch_.resize(block * chans);
+        stereo_.resize(block * 2);
+        const size_t got = ReadProcessed(scratch_.data(), block);
         if (got == 0) return false;
         ToStereo(scratch_.data(), got, chans, stereo_.data());
         if (direct) {

@@ -166,15 +166,24 @@ __attribute__((target("arch=x86-64-v3"))) void RunBands8(StereoBand* bands, int 
 
 using BandRunner = void (*)(StereoBand*, int, float*, size_t);
 
-BandRunner ChooseRunner() {
+bool HasAvx2Fma() {
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return RunBands8;
-    return RunBands4;
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+
+BandRunner ChooseRunner(int floats) {
+    static const bool wide = HasAvx2Fma();
+    return wide && floats != 4 ? RunBands8 : RunBands4;
 }
 
 }  // namespace
 
 void PeakingEq::ProcessChain(PeakingEq* const* bands, size_t count, float* interleaved, size_t frames, int channels) {
+    ProcessChainWidth(0, bands, count, interleaved, frames, channels);
+}
+
+void PeakingEq::ProcessChainWidth(int floats, PeakingEq* const* bands, size_t count, float* interleaved, size_t frames,
+                                  int channels) {
     PeakingEq* active[64];
     size_t n = 0;
     for (size_t i = 0; i < count && n < 64; ++i)
@@ -184,7 +193,7 @@ void PeakingEq::ProcessChain(PeakingEq* const* bands, size_t count, float* inter
         for (size_t i = 0; i < n; ++i) active[i]->Process(interleaved, frames, channels);
         return;
     }
-    static const BandRunner run = ChooseRunner();
+    const BandRunner run = ChooseRunner(floats);
     StereoBand packed[64];
     for (size_t i = 0; i < n; ++i) {
         const PeakingEq& b = *active[i];
