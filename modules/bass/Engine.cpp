@@ -5,7 +5,10 @@
 namespace tavora::audio {
 namespace {
 thread_local int t_error = 0;
-constexpr size_t kPeriodFrames = 441;  // 10 ms at 44.1 kHz
+// 20 ms at 44.1 kHz. Each period wakes the thread once, and on a quiet machine the
+// wake-ups cost more than the mixing; the sound server holds about 100 ms, so longer
+// periods delay nothing a listener hears.
+constexpr size_t kPeriodFrames = 882;
 }  // namespace
 
 void SetError(int code) { t_error = code; }

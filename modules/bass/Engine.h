@@ -4,7 +4,7 @@
 //
 // Threading: every public call may come from any thread. Lock() guards the channels;
 // the lock is recursive because sources of wrapper streams read other channels. The
-// playback thread holds it only while it mixes one period (10 ms of sound), never
+// playback thread holds it only while it mixes one period (20 ms of sound), never
 // while it waits for the output.
 
 #include <atomic>
