@@ -1,9 +1,11 @@
 // Cost of the audio engine against the raw decoding libraries, in one process:
 //  - BM_Raw*: libmpg123 / libvorbisfile decoding a file to float samples, nothing else.
-//  - BM_EngineDecodeOnlyMp3: bass.so's decoding stream alone on the MP3 file.
+//  - BM_EngineDecodeOnly*: bass.so's decoding stream alone on the same file.
 //  - BM_EngineChain*: the player's chain on the same file through bass.so/bass_fx.so:
 //    decoding stream, tempo stream at tempo 0, ten peaking-equaliser bands (all with a
 //    gain, so none is bypassed), and the volume multiply the mixer does per sample.
+//  - BM_EngineFlatChain*: the same chain with every band at 0 dB (the equaliser's
+//    default), which must cost hardly more than decoding.
 //  - BM_MinuteOfPlaybackCpu: process CPU time while a 60 s file plays to the "null"
 //    output (paced in real time) through the same chain; takes a minute.
 // Files are made once at start-up with ffmpeg (a tone mixed with noise, 44.1 kHz stereo).
@@ -88,28 +90,28 @@ void BM_RawVorbis(benchmark::State& state) {
 
 // The player's chain on a decoding tempo stream (decoding channels skip the mixer, so
 // the volume multiply is done here exactly as the mixer does it).
-HSTREAM OpenChain(const std::string& path, DWORD flags) {
+HSTREAM OpenChain(const std::string& path, DWORD flags, bool flat = false) {
     const HSTREAM source = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_DECODE);
     const HSTREAM tempo = BASS_FX_TempoCreate(source, flags | BASS_FX_FREESOURCE);
     BASS_FX_TempoSet(tempo, 0, 0, 0);
     const float centers[10] = {60, 170, 310, 600, 1000, 3000, 6000, 12000, 14000, 16000};
     for (int i = 0; i < 10; ++i) BASS_FX_DSP_Set(tempo, BASS_FX_DSPFX_PEAKEQ, 0);
     for (int i = 0; i < 10; ++i) {
-        BASS_FX_PEAKEQ_BAND band {i, 44100, 1.0f, 0.0f, centers[i], i % 2 ? 3.0f : -3.0f};
+        BASS_FX_PEAKEQ_BAND band {i, 44100, 1.0f, 0.0f, centers[i], flat ? 0.0f : i % 2 ? 3.0f : -3.0f};
         BASS_FX_DSP_SetParameters(tempo, BASS_FX_DSPFX_PEAKEQ, &band);
     }
     BASS_ChannelSetAttributes(tempo, 0, 50, -101);
     return tempo;
 }
 
-void EngineChain(benchmark::State& state, const std::string& path) {
+void EngineChain(benchmark::State& state, const std::string& path, bool flat) {
     if (!BASS_Init(0, 44100, 0, nullptr, nullptr)) {
         state.SkipWithError("BASS_Init failed");
         return;
     }
     std::vector<float> buffer(8192);
     for (auto _ : state) {
-        const HSTREAM chain = OpenChain(path, BASS_STREAM_DECODE);
+        const HSTREAM chain = OpenChain(path, BASS_STREAM_DECODE, flat);
         DWORD bytes;
         const float volume = 0.5f;
         while ((bytes = BASS_ChannelGetData(chain, buffer.data(), static_cast<DWORD>(buffer.size() * 4) | BASS_DATA_FLOAT)) !=
@@ -122,15 +124,15 @@ void EngineChain(benchmark::State& state, const std::string& path) {
 }
 
 // The decoding stream alone, without the tempo stream and equaliser: the engine's own
-// plumbing (exact-length scan at open, channel reads) over raw libmpg123.
-void BM_EngineDecodeOnlyMp3(benchmark::State& state) {
+// plumbing (exact-length scan at open, channel reads) over the raw library.
+void EngineDecodeOnly(benchmark::State& state, const std::string& path) {
     if (!BASS_Init(0, 44100, 0, nullptr, nullptr)) {
         state.SkipWithError("BASS_Init failed");
         return;
     }
     std::vector<float> buffer(8192);
     for (auto _ : state) {
-        const HSTREAM stream = BASS_StreamCreateFile(FALSE, Files().mp3.c_str(), 0, 0, BASS_STREAM_DECODE);
+        const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_DECODE);
         DWORD bytes;
         while ((bytes = BASS_ChannelGetData(stream, buffer.data(), static_cast<DWORD>(buffer.size() * 4) | BASS_DATA_FLOAT)) !=
                    static_cast<DWORD>(-1) && bytes > 0)
@@ -140,8 +142,12 @@ void BM_EngineDecodeOnlyMp3(benchmark::State& state) {
     BASS_Free();
 }
 
-void BM_EngineChainMp3(benchmark::State& state) { EngineChain(state, Files().mp3); }
-void BM_EngineChainVorbis(benchmark::State& state) { EngineChain(state, Files().ogg); }
+void BM_EngineDecodeOnlyMp3(benchmark::State& state) { EngineDecodeOnly(state, Files().mp3); }
+void BM_EngineDecodeOnlyVorbis(benchmark::State& state) { EngineDecodeOnly(state, Files().ogg); }
+void BM_EngineChainMp3(benchmark::State& state) { EngineChain(state, Files().mp3, false); }
+void BM_EngineChainVorbis(benchmark::State& state) { EngineChain(state, Files().ogg, false); }
+void BM_EngineFlatChainMp3(benchmark::State& state) { EngineChain(state, Files().mp3, true); }
+void BM_EngineFlatChainVorbis(benchmark::State& state) { EngineChain(state, Files().ogg, true); }
 
 double ProcessCpuSeconds() {
     timespec ts {};
@@ -175,8 +181,11 @@ void BM_MinuteOfPlaybackCpu(benchmark::State& state) {
 BENCHMARK(BM_RawMpg123)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EngineDecodeOnlyMp3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EngineChainMp3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EngineFlatChainMp3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RawVorbis)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EngineDecodeOnlyVorbis)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EngineChainVorbis)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EngineFlatChainVorbis)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MinuteOfPlaybackCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 int main(int argc, char** argv) {

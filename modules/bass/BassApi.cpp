@@ -155,6 +155,7 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
     else if (channel->ended && !channel->GetSource().Live()) channel->Seek(0);
     channel->ended = false;
     channel->playing = true;
+    Engine::Get().NoteStarted();
     SetError(BASS_OK);
     return TRUE;
 }

@@ -117,13 +117,22 @@ bool Channel::FillOutputQueue(size_t frames, int outputRate) {
     }
     const size_t block = 1024;
     while ((queue_.size() - queueStart_) / 2 < frames) {
-        scratch_.resize(block * chans);
-        stereo_.resize(block * 2);
-        const size_t got = ReadProcessed(scratch_.data(), block);
         if (queueStart_ > 0) {
             queue_.erase(queue_.begin(), queue_.begin() + static_cast<long>(queueStart_));
             queueStart_ = 0;
         }
+        if (direct && chans == 2) {
+            // The usual case: stereo at the output's rate is decoded straight into the queue.
+            const size_t base = queue_.size();
+            queue_.resize(base + block * 2);
+            const size_t got = ReadProcessed(queue_.data() + base, block);
+            queue_.resize(base + got * 2);
+            if (got == 0) return false;
+            continue;
+        }
+        scratch_.resize(block * chans);
+        stereo_.resize(block * 2);
+        const size_t got = ReadProcessed(scratch_.data(), block);
         if (got == 0) return false;
         ToStereo(scratch_.data(), got, chans, stereo_.data());
         if (direct) {
@@ -153,19 +162,26 @@ void Channel::MixInto(float* mix, size_t frames, int outputRate) {
     }
     const size_t available = std::min(frames, (queue_.size() - queueStart_) / 2);
     const float* in = queue_.data() + queueStart_;
-    for (size_t i = 0; i < available; ++i) {
-        if (sliding_) {
-            ++slideDone_;
-            volume = slideFrom_ + (slideTo_ - slideFrom_) * static_cast<float>(slideDone_) / static_cast<float>(slideTotal_);
-            if (slideDone_ >= slideTotal_) {
-                volume = slideTo_;
-                sliding_ = false;
-            }
+    size_t i = 0;
+    for (; sliding_ && i < available; ++i) {
+        ++slideDone_;
+        volume = slideFrom_ + (slideTo_ - slideFrom_) * static_cast<float>(slideDone_) / static_cast<float>(slideTotal_);
+        if (slideDone_ >= slideTotal_) {
+            volume = slideTo_;
+            sliding_ = false;
         }
         mix[2 * i] += in[2 * i] * volume;
         mix[2 * i + 1] += in[2 * i + 1] * volume;
-        recent_[recentWrite_] = 0.5f * (in[2 * i] + in[2 * i + 1]);
-        recentWrite_ = (recentWrite_ + 1) % kRecent;
+    }
+    // At a steady volume the multiply runs over plain samples (in vectors).
+    const float steady = volume;
+    for (size_t k = 2 * i; k < 2 * available; ++k) mix[k] += in[k] * steady;
+    // Only the last kRecent frames can stay in the spectrum's ring.
+    for (size_t f = available > kRecent ? available - kRecent : 0; f < available;) {
+        const size_t run = std::min(available - f, kRecent - recentWrite_);
+        for (size_t k = 0; k < run; ++k) recent_[recentWrite_ + k] = 0.5f * (in[2 * (f + k)] + in[2 * (f + k) + 1]);
+        recentWrite_ = (recentWrite_ + run) % kRecent;
+        f += run;
     }
     queueStart_ += available * 2;
 }

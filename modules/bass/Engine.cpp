@@ -5,7 +5,10 @@
 namespace tavora::audio {
 namespace {
 thread_local int t_error = 0;
-constexpr size_t kPeriodFrames = 441;  // 10 ms at 44.1 kHz
+// 20 ms at 44.1 kHz. Each period wakes the thread once, and on a quiet machine the
+// wake-ups cost more than the mixing; the sound server holds about 100 ms, so longer
+// periods delay nothing a listener hears.
+constexpr size_t kPeriodFrames = 882;
 }  // namespace
 
 void SetError(int code) { t_error = code; }
@@ -101,15 +104,19 @@ void Engine::Run() {
     std::vector<float> mix(kPeriodFrames * 2);
     while (running_) {
         std::fill(mix.begin(), mix.end(), 0.0f);
-        Output* output = nullptr;
-        {
+        // The output only goes away in Free, after this thread has ended.
+        Output* output = output_.get();
+        if (mixing_) {
             std::lock_guard lock(mutex_);
-            output = output_.get();
-            for (auto& [handle, channel] : channels_)
-                if (channel->playing && !channel->IsDecode()) channel->MixInto(mix.data(), kPeriodFrames, rate_);
+            bool any = false;
+            for (auto& [handle, channel] : channels_) {
+                if (!channel->playing || channel->IsDecode()) continue;
+                channel->MixInto(mix.data(), kPeriodFrames, rate_);
+                any = any || channel->playing;
+            }
+            mixing_ = any;
         }
         for (float& v : mix) v = v > 1.0f ? 1.0f : v < -1.0f ? -1.0f : v;
-        // The output only goes away in Free, after this thread has ended.
         output->Write(mix.data(), kPeriodFrames);
     }
 }

@@ -4,7 +4,7 @@
 //
 // Threading: every public call may come from any thread. Lock() guards the channels;
 // the lock is recursive because sources of wrapper streams read other channels. The
-// playback thread holds it only while it mixes one period (10 ms of sound), never
+// playback thread holds it only while it mixes one period (20 ms of sound), never
 // while it waits for the output.
 
 #include <atomic>
@@ -35,6 +35,8 @@ public:
     DWORD AddChannel(std::unique_ptr<Source> source, DWORD flags);
     // nullptr when the handle is unknown. Lock first.
     Channel* Find(DWORD handle);
+    // Tells the playback thread that a channel may have started playing. Lock first.
+    void NoteStarted() { mixing_ = true; }
     bool FreeChannel(DWORD handle);
 
     ~Engine();
@@ -50,6 +52,10 @@ private:
     int rate_ = 44100;
     std::thread thread_;
     std::atomic<bool> running_ {false};
+    // Whether a channel played at the last period or has started since; while none
+    // does, the playback thread leaves the lock alone (decoding on another thread
+    // then never waits for it, nor has to wake it).
+    std::atomic<bool> mixing_ {false};
 };
 
 // The calling thread's last error code (BASS_ErrorGetCode).

@@ -21,6 +21,10 @@ public:
     // every band, so the bands' feedback paths overlap instead of each band waiting
     // on its own previous sample (about three times faster than band by band).
     static void ProcessChain(PeakingEq* const* bands, size_t count, float* interleaved, size_t frames, int channels);
+    // The same with a given vector width for stereo: 4 floats (any x86-64) or 8 (where
+    // the processor has AVX2 and FMA; 4 elsewhere); 0 picks the widest available.
+    static void ProcessChainWidth(int floats, PeakingEq* const* bands, size_t count, float* interleaved, size_t frames,
+                                  int channels);
 
 private:
     bool bypass_ = true;

@@ -122,6 +122,89 @@ TEST_F(DecodingTest, TempoStreamAtZeroPassesSamplesThroughUntouched) {
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
 }
 
+// Reads up to frames frames of a stereo decoding channel.
+std::vector<float> ReadFrames(DWORD handle, size_t frames) {
+    std::vector<float> out(frames * 2);
+    size_t done = 0;
+    while (done < frames) {
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(frames - done, 4096) * 8);
+        const DWORD bytes = BASS_ChannelGetData(handle, out.data() + done * 2, want | BASS_DATA_FLOAT);
+        if (bytes == static_cast<DWORD>(-1) || bytes == 0) break;
+        done += bytes / 8;
+    }
+    out.resize(done * 2);
+    return out;
+}
+
+std::vector<float> LeftOf(const std::vector<float>& stereo) {
+    std::vector<float> left(stereo.size() / 2);
+    for (size_t i = 0; i < left.size(); ++i) left[i] = stereo[2 * i];
+    return left;
+}
+
+TEST_F(DecodingTest, TempoSwitchedOnAndOffMidStreamChangesSpeedThenPassesThroughAgain) {
+    const std::string path = media.FfmpegTone("tone.wav", 440, 6, 44100, 2, "-c:a pcm_s16le");
+    const HSTREAM direct = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, kDecode);
+    std::vector<float> all;
+    ASSERT_EQ(DecodeAll(direct, &all), 6u * 44100);
+    const HSTREAM tempo = BASS_FX_TempoCreate(BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, kDecode),
+                                              kDecode | BASS_FX_FREESOURCE);
+    ASSERT_NE(tempo, 0u);
+    // The first second passes through untouched.
+    const std::vector<float> first = ReadFrames(tempo, 44100);
+    ASSERT_EQ(first.size(), 2u * 44100);
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), all.begin()));
+    // Twice as fast from here: a second of sound covers about two of the file, at the
+    // same pitch.
+    ASSERT_TRUE(BASS_FX_TempoSet(tempo, 100, 0, 0));
+    const std::vector<float> fast = ReadFrames(tempo, 44100);
+    ASSERT_EQ(fast.size(), 2u * 44100);
+    const std::vector<float> fastLeft = LeftOf(fast);
+    EXPECT_NEAR(ToneFrequency(fastLeft, 11025, fastLeft.size(), 44100), 440, 5);
+    const double heard = BASS_ChannelBytes2Seconds(tempo, BASS_ChannelGetPosition(tempo));
+    EXPECT_NEAR(heard, 3.0, 0.15);
+    // Back to 0: the samples are the file's own again, from where the listener is.
+    ASSERT_TRUE(BASS_FX_TempoSet(tempo, 0, 0, 0));
+    const size_t at = BASS_ChannelGetPosition(tempo) / 4;
+    const std::vector<float> again = ReadFrames(tempo, 4096);
+    ASSERT_EQ(again.size(), 2u * 4096);
+    ASSERT_LE(2 * at + again.size(), all.size());
+    EXPECT_TRUE(std::equal(again.begin(), again.end(), all.begin() + static_cast<long>(2 * at)));
+    // The rest plays to the file's end at normal speed.
+    EXPECT_EQ(DecodeAll(tempo), 6u * 44100 - at - 4096);
+    BASS_StreamFree(tempo);
+    BASS_StreamFree(direct);
+}
+
+TEST_F(DecodingTest, FlatEqualiserLeavesSamplesUntouchedAndAGainSetMidStreamApplies) {
+    const std::string path = media.FfmpegTone("k.wav", 1000, 3, 44100, 2, "-c:a pcm_s16le", 0.1);
+    const HSTREAM direct = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, kDecode);
+    std::vector<float> all;
+    DecodeAll(direct, &all);
+    const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, kDecode);
+    const float centers[10] = {60, 170, 310, 600, 1000, 3000, 6000, 12000, 14000, 16000};
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(BASS_FX_DSP_Set(stream, BASS_FX_DSPFX_PEAKEQ, 0));
+        BASS_FX_PEAKEQ_BAND band {i, 44100, 1.0f, 0.0f, centers[i], 0.0f};
+        ASSERT_TRUE(BASS_FX_DSP_SetParameters(stream, BASS_FX_DSPFX_PEAKEQ, &band));
+    }
+    const std::vector<float> flat = ReadFrames(stream, 44100);
+    ASSERT_EQ(flat.size(), 2u * 44100);
+    EXPECT_TRUE(std::equal(flat.begin(), flat.end(), all.begin()));
+    BASS_FX_PEAKEQ_BAND boost {4, 44100, 1.0f, 0.0f, 1000.0f, 12.0f};
+    ASSERT_TRUE(BASS_FX_DSP_SetParameters(stream, BASS_FX_DSPFX_PEAKEQ, &boost));
+    const std::vector<float> loud = LeftOf(ReadFrames(stream, 44100));
+    ASSERT_EQ(loud.size(), 44100u);
+    EXPECT_NEAR(20 * std::log10(ToneAmplitude(loud, 4410, loud.size(), 1000, 44100) / 0.1), 12.0, 0.3);
+    boost.gain = 0;
+    ASSERT_TRUE(BASS_FX_DSP_SetParameters(stream, BASS_FX_DSPFX_PEAKEQ, &boost));
+    const std::vector<float> rest = ReadFrames(stream, 44100);
+    ASSERT_EQ(rest.size(), 2u * 44100);
+    EXPECT_TRUE(std::equal(rest.begin(), rest.end(), all.begin() + 4 * 44100));
+    BASS_StreamFree(stream);
+    BASS_StreamFree(direct);
+}
+
 TEST_F(DecodingTest, RefusedWrappersLeaveTheSourceToTheCaller) {
     const std::string path = media.FfmpegTone("tone.wav", 440, 0.5, 44100, 2, "-c:a pcm_s16le");
     const HSTREAM playable = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);  // not decode-only

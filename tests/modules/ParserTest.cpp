@@ -207,30 +207,6 @@ TEST(PeakingEqTest, GainAtTheCentreOnlyAndBypassAboveNyquist) {
     EXPECT_NEAR(BandGainDb(cut, 3000, 48000), -12.0, 0.1);
 }
 
-TEST(PeakingEqTest, StereoChainMatchesBandByBand) {
-    // The chain runs the bands in a wavefront; it must give what the bands give one
-    // after the other, across block boundaries and with bypassed bands in between.
-    const double centers[10] = {60, 170, 310, 600, 1000, 3000, 6000, 12000, 14000, 16000};
-    PeakingEq chain[10], single[10];
-    PeakingEq* pointers[10];
-    for (int i = 0; i < 10; ++i) {
-        const double gain = i == 3 ? 0 : (i % 2 ? 6.0 : -4.5);
-        chain[i].Configure(44100, centers[i], gain, 1.0, 0);
-        single[i].Configure(44100, centers[i], gain, 1.0, 0);
-        pointers[i] = &chain[i];
-    }
-    std::vector<float> a(2 * 3000), b;
-    for (size_t i = 0; i < a.size(); ++i) a[i] = static_cast<float>(0.3 * std::sin(0.37 * i) + 0.2 * std::sin(0.011 * i * (i % 7)));
-    b = a;
-    for (size_t from = 0; from < 3000;) {
-        const size_t n = std::min<size_t>(from % 5 == 0 ? 1 : 777, 3000 - from);
-        PeakingEq::ProcessChain(pointers, 10, a.data() + 2 * from, n, 2);
-        for (auto& band : single) band.Process(b.data() + 2 * from, n, 2);
-        from += n;
-    }
-    for (size_t i = 0; i < a.size(); ++i) ASSERT_NEAR(a[i], b[i], 1e-4) << i;  // the chain works in single precision
-}
-
 TEST(VersionTest, AnswersTheExpectedVersion) { EXPECT_EQ(BASS_GetVersion(), 0x00010002u); }
 
 }  // namespace
