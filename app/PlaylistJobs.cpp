@@ -1,9 +1,12 @@
 #include "PlaylistJobs.h"
 
+#include <algorithm>
 #include <optional>
+#include <thread>
 
 #include "BackgroundJobs.h"
 #include "DisplayTitle.h"
+#include "ListEntryReader.h"
 #include "PlaylistEntry.h"
 #include "PlaylistModel.h"
 #include "RowRefresh.h"
@@ -18,6 +21,13 @@ const char* const kTitleRefresh = "TitleRefresh";
 const char* const kM3uLoad = "M3uLoad";
 const char* const kPlsLoad = "PlsLoad";
 const char* const kFolderScan = "FolderScan";
+
+// Songs of a list read at once: reading is mostly waiting for the disk on a cold cache
+// and decoding headers on a warm one, so a few threads keep both cores busy.
+int ListReaders() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return static_cast<int>(std::clamp(cores, 2u, 4u));
+}
 }  // namespace
 
 PlaylistJobs::PlaylistJobs(BackgroundJobs& jobs, PlaylistModel& model, const StreamProbe& probe,
@@ -62,14 +72,11 @@ void PlaylistJobs::StartRetitleAll() {
 M3uLoadServices PlaylistJobs::M3uServices(const std::atomic<bool>& stop) const {
     M3uLoadServices services;
     services.stop = &stop;
-    services.probeStream = [this](const std::string& p) { return probe_.Probe(p); };
-    services.freeStream = [this](uint32_t handle) { probe_.Free(handle); };
-    services.displayTitle = [settings = LoadTitleSettings()](const std::string& p) {
-        return ReadDisplayTitle(p, settings);
+    services.readers = ListReaders();
+    services.readEntry = [this, settings = LoadTitleSettings()](const std::string& path) {
+        return ReadListEntry(probe_, path, settings);
     };
-    services.playFirstRow = [this](int row, const ProbedStream& probe) {
-        // The row is opened again for playing, on the UI thread.
-        probe_.Free(probe.handle);
+    services.playFirstRow = [this](int row) {
         if (hooks_.playRow) hooks_.playRow(row);
     };
     return services;

@@ -1,6 +1,5 @@
 // Loading a 10,000-line M3U of real local files the way the player does: every entry
-// opened by the engine modules as a decoding-only probe (its length), and titled by
-// its tags. The songs are made once by lame, oggenc and sox in a scratch folder.
+// read for its length and titled by its tags, by the player's own list-entry reader. The songs are made once by lame, oggenc and sox in a scratch folder.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -15,10 +14,12 @@
 
 #include "AudioLibrary.h"
 #include "DisplayTitle.h"
+#include "ListEntryReader.h"
 #include "M3uLoader.h"
 #include "PlaylistModel.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
+#include "StreamProbe.h"
 
 namespace {
 
@@ -65,14 +66,9 @@ void BM_LoadM3uOfRealFiles(benchmark::State& state) {
     }
     b.BASS_Init(0, 44100, 0, nullptr, nullptr);  // no sound: probes only decode
     const tavora::TitleSettings settings = tavora::LoadTitleSettings();
+    const tavora::StreamProbe probe(library);
     tavora::M3uLoadServices services;
-    services.probeStream = [&](const std::string& path) -> std::optional<tavora::ProbedStream> {
-        const HSTREAM h = b.BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_DECODE);
-        if (!h) return std::nullopt;
-        return tavora::ProbedStream{h, static_cast<long long>(b.BASS_ChannelBytes2Seconds(h, b.BASS_StreamGetLength(h)))};
-    };
-    services.freeStream = [&](uint32_t h) { b.BASS_StreamFree(h); };
-    services.displayTitle = [&](const std::string& path) { return tavora::ReadDisplayTitle(path, settings); };
+    services.readEntry = [&](const std::string& path) { return tavora::ReadListEntry(probe, path, settings); };
     for (auto _ : state) {
         tavora::PlaylistModel model;
         std::mutex m3uLoadLock;
