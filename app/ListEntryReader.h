@@ -3,8 +3,9 @@
 // and its length, read the way the rows of the player show them.
 //
 // An address is opened through the network by the engine (it must answer to become a
-// row). A local song is opened by the engine's modules (the first that takes it wins, as
-// for playing) and titled by its tags.
+// row). A local MPEG file whose headers give its length (MpegHeaderLength.h) is measured
+// from them; any other local song is opened by the engine's modules (the first that takes
+// it wins, as for playing). Local songs are titled by their tags.
 //
 // Threading: any thread, several at once (the list loads read songs in parallel); an
 // address blocks up to the engine's network deadline.
