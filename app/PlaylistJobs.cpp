@@ -22,7 +22,7 @@ const char* const kM3uLoad = "M3uLoad";
 const char* const kPlsLoad = "PlsLoad";
 const char* const kFolderScan = "FolderScan";
 
-// Songs of a list read at once: reading is mostly waiting for the disk on a cold cache
+// Songs read at once by list loads and title passes: reading is mostly waiting for the disk on a cold cache
 // and decoding headers on a warm one, so a few threads keep both cores busy.
 int ListReaders() {
     const unsigned cores = std::thread::hardware_concurrency();
@@ -49,7 +49,7 @@ void PlaylistJobs::StartTitlePass(int firstRow) {
                 if (!row) return std::nullopt;
                 return RowText{row->title, row->time};
             },
-            &stop);
+            &stop, ListReaders());
         if (!stop) ListChanged();
     });
 }
@@ -64,7 +64,7 @@ void PlaylistJobs::StartRetitleAll() {
                 if (IsStreamAddress(path)) return std::nullopt;
                 return RowText{ReadDisplayTitle(path, settings), std::nullopt};
             },
-            &stop);
+            &stop, ListReaders());
         if (!stop) ListChanged();
     });
 }
