@@ -1,6 +1,7 @@
 #include "ListEntryReader.h"
 
 #include "MpegHeaderLength.h"
+#include "OggTagReader.h"
 #include "PlaylistEntry.h"
 #include "StreamProbe.h"
 
@@ -23,6 +24,13 @@ std::optional<M3uEntryInfo> ReadListEntry(const StreamProbe& probe, const std::s
     if (!IsStreamAddress(path)) {
         if (const std::optional<AudioProbe> quick = ReadMpegHeaderLength(path))
             return M3uEntryInfo{ReadDisplayTitle(path, settings), WholeSeconds(quick->seconds)};
+        // An Ogg Vorbis file opened once for its comments and its length, as the engine's
+        // decoder would open it.
+        if (const std::optional<OggTagsAndLength> ogg = ReadOggTagsAndLength(path)) {
+            std::string title = TagSourceForPath(path) == TagSource::Ogg ? DisplayTitleFromTags(path, ogg->record, settings)
+                                                                          : ReadDisplayTitle(path, settings);
+            return M3uEntryInfo{std::move(title), WholeSeconds(ogg->seconds)};
+        }
     }
     const std::optional<ProbedStream> opened = probe.Probe(path);
     if (!opened) return std::nullopt;

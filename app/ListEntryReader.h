@@ -4,7 +4,8 @@
 //
 // An address is opened through the network by the engine (it must answer to become a
 // row). A local MPEG file whose headers give its length (MpegHeaderLength.h) is measured
-// from them; any other local song is opened by the engine's modules (the first that takes
+// from them, an Ogg Vorbis file by one open for its comments and length (as the engine's
+// decoder opens it); any other local song is opened by the engine's modules (the first that takes
 // it wins, as for playing). Local songs are titled by their tags.
 //
 // Threading: any thread, several at once (the list loads read songs in parallel); an

@@ -95,6 +95,11 @@ struct PlayerReading {
     tavora::M3uLoadServices services;
 };
 
+bool EngineReady(benchmark::State& state, const PlayerReading& reading) {
+    if (!reading.library.EngineLoaded()) state.SkipWithError("the engine modules were not found in the build folder");
+    return reading.library.EngineLoaded();
+}
+
 void LoadList(benchmark::State& state, const tavora::M3uLoadServices& services, const std::string& list, int rows) {
     for (auto _ : state) {
         tavora::PlaylistModel model;
@@ -112,10 +117,7 @@ void LoadList(benchmark::State& state, const tavora::M3uLoadServices& services, 
 void BM_LoadM3uOfRealFiles(benchmark::State& state) {
     Scratch scratch;
     PlayerReading reading;
-    if (!reading.library.EngineLoaded()) {
-        state.SkipWithError("the engine modules were not found in the build folder");
-        return;
-    }
+    if (!EngineReady(state, reading)) return;
     LoadList(state, reading.services, scratch.list, 10000);
 }
 BENCHMARK(BM_LoadM3uOfRealFiles)->Unit(benchmark::kMillisecond)->Iterations(2);
@@ -126,10 +128,7 @@ void BM_LoadM3uOfDistinctSongs(benchmark::State& state) {
     Scratch scratch;
     DistinctSongs songs(scratch);
     PlayerReading reading;
-    if (!reading.library.EngineLoaded()) {
-        state.SkipWithError("the engine modules were not found in the build folder");
-        return;
-    }
+    if (!EngineReady(state, reading)) return;
     tavora::M3uLoadServices services = reading.services;
     if (state.range(0) == 0) {
         services.readEntry = [&reading](const std::string& path) -> std::optional<tavora::M3uEntryInfo> {
@@ -143,6 +142,18 @@ void BM_LoadM3uOfDistinctSongs(benchmark::State& state) {
     state.SetLabel(state.range(0) ? "as the player reads" : "engine opens every file");
 }
 BENCHMARK(BM_LoadM3uOfDistinctSongs)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+// One entry of each kind read again and again (a warm page cache): what a song costs
+// the list load once it is on the reading thread.
+void BM_ReadListEntry(benchmark::State& state) {
+    Scratch scratch;
+    PlayerReading reading;
+    if (!EngineReady(state, reading)) return;
+    const std::string& song = scratch.songs[static_cast<size_t>(state.range(0))];
+    for (auto _ : state) benchmark::DoNotOptimize(reading.services.readEntry(song));
+    state.SetLabel(state.range(0) ? "ogg" : "mp3");
+}
+BENCHMARK(BM_ReadListEntry)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
