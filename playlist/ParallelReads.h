@@ -7,7 +7,8 @@
 //
 // Items are handed out in index order, so the first rows of a list are read first and
 // the caller rarely waits. `read` is called on the worker threads, at most `workers`
-// at once, never twice for one item; it must be safe to call from several threads.
+// at once, never twice for one item; it must be safe to call from several threads. An
+// item whose `read` throws counts as read with no result.
 // Once `stop` is raised no further item is started; items not started then report
 // nullptr. The destructor joins the workers (after the items in progress), so a load
 // never leaves a thread behind.
@@ -73,7 +74,13 @@ private:
             if (i >= paths_.size()) return;
             std::optional<Info> info;
             const bool skip = Stopping();
-            if (!skip) info = read_(paths_[i]);
+            try {
+                if (!skip) info = read_(paths_[i]);
+            } catch (...) {
+                // A song whose reading gave up (a library threw, memory ran out) counts
+                // as unreadable; it must not take the whole load down.
+                info.reset();
+            }
             {
                 std::lock_guard lock(mutex_);
                 slots_[i].state = skip ? State::Skipped : State::Read;

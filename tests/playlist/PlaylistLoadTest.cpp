@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -235,6 +236,27 @@ TEST(M3uLoading, RepeatedSongsAreReadOnceAndRowsKeepTheFileOrder) {
     }
     EXPECT_EQ(next, model.RowCount());
     EXPECT_LT(ranges.added.size(), expected.size() / 10);
+}
+
+// A song whose reading throws is passed over like one that does not open.
+TEST(M3uLoading, ASongWhoseReadingThrowsIsSkipped) {
+    TempFolder tmp;
+    const std::string a = tmp.Write("a.mp3", "a"), b = tmp.Write("b.mp3", "b"), c = tmp.Write("c.mp3", "c");
+    const std::string list = tmp.Write("l.m3u", a + "\n" + b + "\n" + c + "\n" + b + "\n");
+    PlaylistModel model;
+    FakeEngine engine;
+    M3uLoadServices services = engine.Services();
+    const auto read = services.readEntry;
+    services.readEntry = [&](const std::string& p) {
+        if (p == b) throw std::runtime_error("broken song");
+        return read(p);
+    };
+    std::mutex m3uLoadLock;
+    M3uLoader loader(model, services, m3uLoadLock);
+    EXPECT_EQ(loader.LoadM3u(M3uLoadMode::CommandLine, list).rowsAdded, 2);
+    ASSERT_EQ(model.RowCount(), 2);
+    EXPECT_EQ(model.GetEntryField(0, kColumnPath), a);
+    EXPECT_EQ(model.GetEntryField(1, kColumnPath), c);
 }
 
 // Closing the player in the middle of a long list: no song is read after that, the
