@@ -2,15 +2,19 @@
 // Loading M3U files into the playlist: "List Load" (replaces the list), the "-list"
 // switch (appends) and dropped files (append, and may play the first new row).
 //
-// Every entry is opened as a decoding-only stream first (the audio engine's
-// ProbeStream, supplied by the controller): entries that do not open are skipped, the
-// others become rows with the probed length and the title the tag reader gives. An
-// internet address becomes a stream row (title after its last "/", time "URL").
+// Every entry is opened the way the player would open it (the controller supplies the
+// reading: a stream address through the network, a local song from its headers or by the
+// audio engine): entries that do not open are skipped, the others become rows, in the
+// file's order, with the length and the title the tag reader gives. An internet address
+// becomes a stream row (title after its last "/", time "URL"). A song that the list names
+// many times is read once per load.
 //
 // Threading: the loads run on worker threads started by the controller. M3uLoadLock is
 // given by the caller and shared by every loader of the player (whichever command
-// started the load), so two loads never interleave; rows are added one at a time, so
-// the list fills while the file is read. The services are called on the loading thread.
+// started the load), so two loads never interleave. The entries are read by a few
+// threads of the load's own (joined before LoadM3u returns); rows are added in file
+// order, in batches, whenever the next entry is not read yet or a batch is full, so the
+// list fills while the file is read and the list control redraws once per batch.
 
 #include <atomic>
 #include <cstdint>
@@ -28,20 +32,23 @@ struct ProbedStream {
     long long lengthSeconds = 0;
 };
 
+// What a load learns of one entry.
+struct M3uEntryInfo {
+    std::string title;  // by the title rules; not used for an address
+    long long lengthSeconds = 0;
+};
+
 struct M3uLoadServices {
-    // Opens `path` as a decoding-only stream; nullopt when nothing opens it.
-    std::function<std::optional<ProbedStream>(const std::string& path)> probeStream;
-    // Frees a probe stream that is not kept.
-    std::function<void(uint32_t handle)> freeStream;
-    // The row title by the title rules (tag titles for MP3, WMA/ASF and OGG files);
-    // the file-name title when not set.
-    std::function<std::string(const std::string& path)> displayTitle;
-    // Dropped-file mode: plays `row` with its probe stream, which it takes over (fades
-    // and frees the playing stream, starts the new one). selectedIndex and currentIndex
-    // are already `row` when it is called.
-    std::function<void(int row, const ProbedStream& stream)> playFirstRow;
+    // Opens `path` as the player would and reads its title and length; nullopt when
+    // nothing opens it. Called on the load's reading threads, several at once.
+    std::function<std::optional<M3uEntryInfo>(const std::string& path)> readEntry;
+    // Dropped-file mode: plays `row` (fades and frees the playing stream, starts the
+    // new one). selectedIndex and currentIndex are already `row` when it is called.
+    std::function<void(int row)> playFirstRow;
     // Raised when the player closes: the rest of the list is passed over.
     const std::atomic<bool>* stop = nullptr;
+    // Entries read at once.
+    int readers = 2;
 };
 
 struct M3uLoadResult {

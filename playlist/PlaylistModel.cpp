@@ -261,6 +261,23 @@ bool PlaylistModel::UpdateTitle(int row, std::string_view expectedPath, std::str
     return true;
 }
 
+int PlaylistModel::UpdateEntries(const std::vector<RowUpdate>& updates) {
+    EntryGuard guard(*this);
+    int changed = 0, low = -1, high = -1;
+    for (const RowUpdate& u : updates) {
+        if (u.row < 0 || u.row >= static_cast<int>(rows_.size())) continue;
+        Row& r = rows_[static_cast<size_t>(u.row)];
+        if (r.path != u.path) continue;
+        r.title = u.title;
+        if (u.time) r.time = *u.time;
+        ++changed;
+        low = low < 0 ? u.row : std::min(low, u.row);
+        high = std::max(high, u.row);
+    }
+    if (changed) guard.events_.push_back({EntryGuard::Event::Changed, low, high - low + 1, {}});
+    return changed;
+}
+
 // --- Reading -------------------------------------------------------------------------
 
 int PlaylistModel::RowCount() const {

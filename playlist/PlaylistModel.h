@@ -69,6 +69,14 @@ struct NewEntry {
     std::string path;
 };
 
+// New texts for a row that holds `path` (a row that no longer does is left alone).
+struct RowUpdate {
+    int row = -1;
+    std::string path;
+    std::string title;
+    std::optional<std::string> time;  // nullopt: the time stays
+};
+
 class PlaylistModel {
 public:
     PlaylistModel();
@@ -111,6 +119,8 @@ public:
     bool UpdateEntry(int row, std::string_view expectedPath, std::string_view title, std::string_view time);
     // The same for the title alone; the time stays as it is.
     bool UpdateTitle(int row, std::string_view expectedPath, std::string_view title);
+    // Several rows in one locked step, announced as one change; returns the rows changed.
+    int UpdateEntries(const std::vector<RowUpdate>& updates);
 
     // --- Reading ----------------------------------------------------------------
     int RowCount() const;

@@ -2,11 +2,14 @@
 // The title-and-time pass over the playlist, as a loop over rows: the reading of each
 // song (tags, length) is supplied by the caller (the tag reader's ReadRowTitleAndTime).
 //
-// Threading: runs on the calling (worker) thread. The song is read without EntryLock
-// (reading a file takes time and must not hold up the list); the result is written
-// back only if the row still holds the same path, so rows that a deletion or a drag
-// moved meanwhile are never given another song's title. Two passes at once are kept
-// apart by the caller's own lock (TitleTimeRefreshLock).
+// Threading: runs on the calling (worker) thread, which reads the songs with `readers`
+// threads of its own (joined before it returns); `read` must be safe to call from
+// several threads. Songs are read without EntryLock (reading a file takes time and must
+// not hold up the list); each song is read once per pass however often the list names
+// it; results are written back in batches, and only to rows that still hold the same
+// path, so rows that a deletion or a drag moved meanwhile are never given another song's
+// title. Two passes at once are kept apart by the caller's own lock
+// (TitleTimeRefreshLock).
 
 #include <atomic>
 #include <functional>
@@ -28,6 +31,6 @@ struct RowText {
 // true. Returns the number of rows changed.
 int RefreshRows(PlaylistModel& model, int firstRow,
                 const std::function<std::optional<RowText>(const std::string& path)>& read,
-                const std::atomic<bool>* stop = nullptr);
+                const std::atomic<bool>* stop = nullptr, int readers = 1);
 
 }  // namespace tavora

@@ -121,10 +121,14 @@ std::string FormatDisplayTitle(TitleFormat format, const std::string& t, const s
 }
 
 std::string ReadDisplayTitle(const std::string& path, const TitleSettings& settings) {
+    if (TagSourceForPath(path) == TagSource::None) return FileNameTitle(path);
+    return DisplayTitleFromTags(path, ReadTitleFields(path, settings), settings);
+}
+
+std::string DisplayTitleFromTags(const std::string& path, TagRecord fields, const TitleSettings& settings) {
     const std::string fileName = FileNameTitle(path);
-    if (TagSourceForPath(path) == TagSource::None) return fileName;
-    const TagRecord f = ReadTitleFields(path, settings);
-    return FormatDisplayTitle(settings.format, f.title, f.artist, f.album, f.track, fileName);
+    if (fields.title.empty()) fields.title = fileName;
+    return FormatDisplayTitle(settings.format, fields.title, fields.artist, fields.album, fields.track, fileName);
 }
 
 }  // namespace tavora

@@ -60,5 +60,7 @@ std::string FormatDisplayTitle(TitleFormat format, const std::string& title, con
 // The playlist title of a path: its tags in the chosen format, or the file-name title for
 // other extensions.
 std::string ReadDisplayTitle(const std::string& path, const TitleSettings& settings);
+// The same from fields already read by the reader the path's extension chooses.
+std::string DisplayTitleFromTags(const std::string& path, TagRecord fields, const TitleSettings& settings);
 
 }  // namespace tavora

@@ -9,6 +9,7 @@
 // "OGG File open failed" (ReportTagMessage); both yield empty fields.
 // Threading: safe from any thread.
 
+#include <optional>
 #include <string>
 
 #include "TagReadResult.h"
@@ -17,6 +18,15 @@
 namespace tavora {
 
 TagRecord ReadOggTags(const std::string& path);
+
+// The comments and the length (whole stream, every link) in one open of the file, for
+// the list loads; nullopt (and no report) when it does not open as Ogg Vorbis with a
+// known length.
+struct OggTagsAndLength {
+    TagRecord record;
+    double seconds = 0;
+};
+std::optional<OggTagsAndLength> ReadOggTagsAndLength(const std::string& path);
 
 // For the tag window: no report, and the window's own messages in `failure`: "실패 " when
 // the file cannot be opened, "fopen failed" when it is not a readable Ogg Vorbis file.

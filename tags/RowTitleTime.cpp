@@ -1,5 +1,6 @@
 #include "RowTitleTime.h"
 
+#include "OggTagReader.h"
 #include "TagMessages.h"
 #include "TrackLength.h"
 
@@ -7,6 +8,11 @@ namespace tavora {
 
 std::optional<RowTitleTime> ReadRowTitleAndTime(const std::string& path, const TitleSettings& settings) {
     if (path.find("://") != std::string::npos) return std::nullopt;
+    // An Ogg Vorbis song gives its comments and its length in one open.
+    if (TagSourceForPath(path) == TagSource::Ogg) {
+        if (const std::optional<OggTagsAndLength> ogg = ReadOggTagsAndLength(path))
+            return RowTitleTime{DisplayTitleFromTags(path, ogg->record, settings), FormatTrackTime(ogg->seconds)};
+    }
     std::optional<double> seconds;
     try {
         seconds = ReadTrackLength(path);

@@ -15,6 +15,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include "CdTrackLength.h"
+#include "MpegHeaderLength.h"
 #include "RegularFile.h"
 
 namespace tavora {
@@ -57,6 +58,8 @@ off_t SeekStdio(void* file, off_t offset, int whence) {
 void CloseStdio(void* file) { std::fclose(static_cast<std::FILE*>(file)); }
 
 std::optional<AudioProbe> ProbeMpeg(const std::string& path) {
+    // The headers tell the length of almost every file without reading it through.
+    if (std::optional<AudioProbe> quick = ReadMpegHeaderLength(path)) return quick;
     static std::once_flag init;
     std::call_once(init, [] { mpg123_init(); });
     int err = MPG123_OK;

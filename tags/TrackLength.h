@@ -1,6 +1,7 @@
 #pragma once
 // Length and format of local audio files, read straight from the decoders: MPEG audio
-// through mpg123 with a full frame scan (exact, also for VBR files without a header),
+// from its headers (MpegHeaderLength.h), else through mpg123 with a full frame scan
+// (exact, also for VBR files without a header),
 // Ogg Vorbis through libvorbisfile, WMA/ASF and WAV through TagLib's audio properties,
 // audio-CD tracks named by ".cda" records from the disc's table of contents.
 // The format is recognised by the file's content; MPEG audio, which has no reliable

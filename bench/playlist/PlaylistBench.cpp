@@ -123,10 +123,10 @@ BENCHMARK(BM_ReadM3u10kLines)->Unit(benchmark::kMillisecond);
 void BM_LoadM3u10kLines(benchmark::State& state) {
     const std::string list = MakeM3u();
     M3uLoadServices services;
-    services.probeStream = [](const std::string& path) -> std::optional<ProbedStream> {
+    services.readEntry = [](const std::string& path) -> std::optional<M3uEntryInfo> {
         std::error_code ec;
         if (!fs::is_regular_file(path, ec)) return std::nullopt;
-        return ProbedStream{1, 200};
+        return M3uEntryInfo{"title", 200};
     };
     for (auto _ : state) {
         PlaylistModel model;

@@ -1,5 +1,8 @@
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <map>
+#include <mutex>
 #include <random>
 #include <string>
 #include <thread>
@@ -116,6 +119,51 @@ TEST(PlaylistConcurrency, TitlePassNeverWritesIntoAShiftedRow) {
     // A second pass finishes every row the first one missed while rows moved.
     RefreshRows(model, 0, [](const std::string& path) { return std::optional<RowText>({"title of " + path, "01:00"}); });
     for (const auto& e : model.Entries()) EXPECT_EQ(e.title, "title of " + e.path);
+}
+
+// A pass over many rows naming a few songs, read by several threads: every song is read
+// once, every row gets its own song's texts, a row the reader cannot read keeps its
+// texts, and the list hears of the changes in batches.
+TEST(PlaylistConcurrency, TitlePassReadsEachSongOnceAndWritesInBatches) {
+    struct Changes : PlaylistObserver {
+        std::atomic<int> events{0}, rows{0};
+        void RowsChanged(int, int count) override {
+            ++events;
+            rows += count;
+        }
+    } changes;
+    PlaylistModel model;
+    model.AddEntry("before", "09:09", "/kept.mp3");
+    for (int i = 0; i < 1200; ++i) model.AddEntry("file", "", "/s/" + std::to_string(i % 37) + ".mp3");
+    model.AddEntry("unreadable", "", "/s/broken.mp3");
+    model.AddObserver(&changes);
+    std::mutex lock;
+    std::map<std::string, int> reads;
+    const int changed = RefreshRows(
+        model, 1,
+        [&](const std::string& path) -> std::optional<RowText> {
+            {
+                std::lock_guard guard(lock);
+                ++reads[path];
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(std::hash<std::string>{}(path) % 500));
+            if (path == "/s/broken.mp3") return std::nullopt;
+            return RowText{"title of " + path, "01:00"};
+        },
+        nullptr, 3);
+    model.RemoveObserver(&changes);
+    EXPECT_EQ(changed, 1200);
+    EXPECT_EQ(reads.size(), 38u);
+    for (const auto& [path, count] : reads) EXPECT_EQ(count, 1) << path;
+    const auto entries = model.Entries();
+    EXPECT_EQ(entries.front().title, "before");
+    EXPECT_EQ(entries.back().title, "unreadable");
+    for (size_t i = 1; i + 1 < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].title, "title of " + entries[i].path);
+        EXPECT_EQ(entries[i].time, "01:00");
+    }
+    EXPECT_GE(changes.rows.load(), 1200);
+    EXPECT_LT(changes.events.load(), 120);
 }
 
 }  // namespace

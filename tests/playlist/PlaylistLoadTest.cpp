@@ -1,8 +1,11 @@
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,23 +36,25 @@ std::string ReadAll(const std::string& path) {
 }
 
 // Stands in for the audio engine and the tag reader: files that exist open, with
-// their size as length; the title is marked so tests see where it came from.
+// their size as length; the title is marked so tests see where it came from. The
+// loader reads on several threads at once.
 struct FakeEngine {
+    std::mutex lock;
     std::vector<std::string> probed;
-    std::vector<uint32_t> freed;
-    uint32_t nextHandle = 1;
-    int playedRow = -1;
+    std::atomic<int> playedRow{-1};
     M3uLoadServices Services() {
         M3uLoadServices s;
-        s.probeStream = [this](const std::string& path) -> std::optional<ProbedStream> {
-            probed.push_back(path);
+        s.readEntry = [this](const std::string& path) -> std::optional<M3uEntryInfo> {
+            {
+                std::lock_guard guard(lock);
+                probed.push_back(path);
+            }
             std::error_code ec;
             if (!fs::is_regular_file(path, ec)) return std::nullopt;
-            return ProbedStream{nextHandle++, static_cast<long long>(fs::file_size(path))};
+            return M3uEntryInfo{"tag:" + fs::path(path).filename().string(),
+                                static_cast<long long>(fs::file_size(path))};
         };
-        s.freeStream = [this](uint32_t h) { freed.push_back(h); };
-        s.displayTitle = [](const std::string& path) { return "tag:" + fs::path(path).filename().string(); };
-        s.playFirstRow = [this](int row, const ProbedStream&) { playedRow = row; };
+        s.playFirstRow = [this](int row) { playedRow = row; };
         return s;
     }
 };
@@ -80,8 +85,8 @@ TEST(M3uLoading, ALoadStopsAddingOnceThePlayerCloses) {
     M3uLoadServices services = engine.Services();
     std::atomic<bool> stop{false};
     services.stop = &stop;
-    auto probe = services.probeStream;
-    services.probeStream = [&](const std::string& p) {
+    auto probe = services.readEntry;
+    services.readEntry = [&](const std::string& p) {
         stop = true;  // the player closes while the first entry is read
         return probe(p);
     };
@@ -113,7 +118,6 @@ TEST(M3uLoading, RowsTakeTitleAndLengthFromTheSongs) {
     EXPECT_EQ(model.GetEntryField(1, kColumnPath), (tmp.path() / "music/노래.ogg").string());
     EXPECT_EQ(model.GetEntryField(1, kColumnTime), "01:01");
     EXPECT_EQ(model.GetEntryField(2, kColumnPath), (tmp.path() / "lists/sub/c.wav").string());
-    EXPECT_EQ(engine.freed.size(), 3u);  // every probe of an added row is freed
     for (const auto& p : engine.probed) EXPECT_EQ(p.find('#'), std::string::npos);
 }
 
@@ -122,7 +126,7 @@ TEST(M3uLoading, StreamAddressesComeBackAsStreamRows) {
     PlaylistModel model;
     FakeEngine engine;
     M3uLoadServices services = engine.Services();
-    services.probeStream = [](const std::string&) -> std::optional<ProbedStream> { return ProbedStream{7, -1}; };
+    services.readEntry = [](const std::string&) -> std::optional<M3uEntryInfo> { return M3uEntryInfo{"tag", -1}; };
     std::mutex m3uLoadLock;
     M3uLoader loader(model, services, m3uLoadLock);
     loader.LoadM3u(M3uLoadMode::CommandLine, tmp.Write("r.m3u", "#EXTM3U\r\n#EXTINF:0,Radio\r\nhttp://127.0.0.1:8000/live\r\n"));
@@ -162,10 +166,132 @@ TEST(M3uLoading, DroppedListPlaysItsFirstRowOnce) {
     EXPECT_EQ(model.CurrentIndex(), 1);
     EXPECT_EQ(model.SelectedIndex(), 1);
     EXPECT_FALSE(playFirst.load());
-    EXPECT_EQ(engine.freed.size(), 1u);  // the played row's probe was handed over
     engine.playedRow = -1;
     loader.LoadM3u(M3uLoadMode::Dropped, list, &playFirst);
     EXPECT_EQ(engine.playedRow, -1);
+}
+
+// A long list naming a few songs many times, read by several threads whose reads end in
+// any order: the rows still come in the file's order, each song is read once, and the
+// list control is told about every row (in batches, not row by row).
+TEST(M3uLoading, RepeatedSongsAreReadOnceAndRowsKeepTheFileOrder) {
+    TempFolder tmp;
+    std::vector<std::string> songs;
+    for (int i = 0; i < 30; ++i)
+        songs.push_back(i % 7 == 3 ? (tmp.path() / ("missing-" + std::to_string(i) + ".mp3")).string()
+                                   : tmp.Write("s/" + std::to_string(i) + ".ogg", std::string(60 + i, 'x')));
+    std::string text = "#EXTM3U\n";
+    std::vector<std::string> expected;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string& song = songs[static_cast<size_t>((i * 7 + i / 13) % 30)];
+        text += "#EXTINF:1,x\n" + song + "\n";
+        if (song.find("missing-") == std::string::npos) expected.push_back(song);
+    }
+    const std::string list = tmp.Write("big.m3u", text);
+
+    struct Ranges : PlaylistObserver {
+        std::mutex lock;
+        std::vector<std::pair<int, int>> added;
+        void RowsAdded(int first, int count) override {
+            std::lock_guard guard(lock);
+            added.emplace_back(first, count);
+        }
+    } ranges;
+    PlaylistModel model;
+    model.AddEntry("before", "01:00", "/before.mp3");
+    model.AddObserver(&ranges);
+    FakeEngine engine;
+    M3uLoadServices services = engine.Services();
+    services.readers = 4;
+    const auto read = services.readEntry;
+    services.readEntry = [read](const std::string& p) {
+        // Uneven read times, so later songs often finish first.
+        std::this_thread::sleep_for(std::chrono::microseconds(std::hash<std::string>{}(p) % 700));
+        return read(p);
+    };
+    std::mutex m3uLoadLock;
+    M3uLoader loader(model, services, m3uLoadLock);
+    const M3uLoadResult result = loader.LoadM3u(M3uLoadMode::CommandLine, list);
+    model.RemoveObserver(&ranges);
+
+    EXPECT_EQ(result.rowsAdded, static_cast<int>(expected.size()));
+    EXPECT_EQ(result.firstRow, 1);
+    ASSERT_EQ(model.RowCount(), static_cast<int>(expected.size()) + 1);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        ASSERT_EQ(model.GetEntryField(row, kColumnPath), expected[i]) << "row " << row;
+        EXPECT_EQ(model.GetEntryField(row, kColumnTitle), "tag:" + fs::path(expected[i]).filename().string());
+        char time[16];
+        std::snprintf(time, sizeof time, "01:%02d", static_cast<int>(fs::file_size(expected[i]) - 60));
+        EXPECT_EQ(model.GetEntryField(row, kColumnTime), time);
+    }
+    std::sort(engine.probed.begin(), engine.probed.end());
+    EXPECT_EQ(std::adjacent_find(engine.probed.begin(), engine.probed.end()), engine.probed.end());
+    EXPECT_EQ(engine.probed.size(), songs.size());
+    // Every new row announced once, in order, and far fewer announcements than rows.
+    int next = 1;
+    for (const auto& [first, count] : ranges.added) {
+        EXPECT_EQ(first, next);
+        next = first + count;
+    }
+    EXPECT_EQ(next, model.RowCount());
+    EXPECT_LT(ranges.added.size(), expected.size() / 10);
+}
+
+// A song whose reading throws is passed over like one that does not open.
+TEST(M3uLoading, ASongWhoseReadingThrowsIsSkipped) {
+    TempFolder tmp;
+    const std::string a = tmp.Write("a.mp3", "a"), b = tmp.Write("b.mp3", "b"), c = tmp.Write("c.mp3", "c");
+    const std::string list = tmp.Write("l.m3u", a + "\n" + b + "\n" + c + "\n" + b + "\n");
+    PlaylistModel model;
+    FakeEngine engine;
+    M3uLoadServices services = engine.Services();
+    const auto read = services.readEntry;
+    services.readEntry = [&](const std::string& p) {
+        if (p == b) throw std::runtime_error("broken song");
+        return read(p);
+    };
+    std::mutex m3uLoadLock;
+    M3uLoader loader(model, services, m3uLoadLock);
+    EXPECT_EQ(loader.LoadM3u(M3uLoadMode::CommandLine, list).rowsAdded, 2);
+    ASSERT_EQ(model.RowCount(), 2);
+    EXPECT_EQ(model.GetEntryField(0, kColumnPath), a);
+    EXPECT_EQ(model.GetEntryField(1, kColumnPath), c);
+}
+
+// Closing the player in the middle of a long list: no song is read after that, the
+// loader returns, and the rows added are the first entries of the file, in order.
+TEST(M3uLoading, ClosingMidLoadKeepsAPrefixOfTheList) {
+    TempFolder tmp;
+    std::string text;
+    std::vector<std::string> songs;
+    for (int i = 0; i < 400; ++i) {
+        songs.push_back(tmp.Write("s/" + std::to_string(i) + ".mp3", "x"));
+        text += songs.back() + "\n";
+    }
+    const std::string list = tmp.Write("l.m3u", text);
+    PlaylistModel model;
+    FakeEngine engine;
+    M3uLoadServices services = engine.Services();
+    std::atomic<bool> stop{false};
+    std::atomic<int> reads{0}, readsAfterStop{0};
+    services.stop = &stop;
+    services.readers = 3;
+    const auto read = services.readEntry;
+    services.readEntry = [&](const std::string& p) {
+        if (stop) ++readsAfterStop;
+        if (++reads == 50) stop = true;
+        return read(p);
+    };
+    std::mutex m3uLoadLock;
+    M3uLoader loader(model, services, m3uLoadLock);
+    const M3uLoadResult result = loader.LoadM3u(M3uLoadMode::CommandLine, list);
+    // Reads already under way when the stop came may finish; none starts later.
+    EXPECT_LE(readsAfterStop.load(), 2);
+    EXPECT_LT(result.rowsAdded, 60);
+    ASSERT_EQ(model.RowCount(), result.rowsAdded);
+    for (int row = 0; row < model.RowCount(); ++row)
+        EXPECT_EQ(model.GetEntryField(row, kColumnPath), songs[static_cast<size_t>(row)]);
 }
 
 // Two lists loaded at once (say, two dropped files) come out one after the other.
@@ -179,9 +305,9 @@ TEST(M3uLoading, TwoLoadsNeverInterleave) {
     const std::string listA = tmp.Write("a.m3u", first), listB = tmp.Write("b.m3u", second);
     PlaylistModel model;
     M3uLoadServices services;
-    services.probeStream = [](const std::string&) -> std::optional<ProbedStream> {
+    services.readEntry = [](const std::string&) -> std::optional<M3uEntryInfo> {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));  // let the other loader run
-        return ProbedStream{1, 60};
+        return M3uEntryInfo{"t", 60};
     };
     // Two loader objects, as two commands make them: only the shared lock keeps them apart.
     std::mutex m3uLoadLock;

@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <filesystem>
+#include <vector>
 
+#include "DisplayTitle.h"
 #include "FileInfoText.h"
 #include "MediaFiles.h"
 #include "RowTitleTime.h"
@@ -61,6 +63,25 @@ TEST(ReadRowTitleAndTime, TitleAndTimeOfALocalFile) {
     ASSERT_TRUE(wavRow);
     EXPECT_EQ(wavRow->title, "tone");
     EXPECT_EQ(wavRow->time, "00:01");
+}
+
+// An Ogg song is read once for both; the texts are those of the separate readers.
+TEST(ReadRowTitleAndTime, OggCommentsAndLengthTogether) {
+    MediaFolder media;
+    const std::string wav = media.makeAudio("tone.wav", "wav", 62.4);
+    const std::string ogg = media.path("노래.ogg");
+    ASSERT_EQ(test::RunTool({"oggenc", "-Q", "-t", "제목", "-a", "가수", "-o", ogg, wav}), 0);
+    const TitleSettings settings{true, TitleFormat::ArtistTitle};
+    const auto row = ReadRowTitleAndTime(ogg, settings);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->title, "가수 - 제목");
+    EXPECT_EQ(row->title, ReadDisplayTitle(ogg, settings));
+    EXPECT_EQ(row->time, "01:02");
+    EXPECT_EQ(row->time, FormatTrackTime(ReadTrackLength(ogg).value_or(0)));
+    // Cut before its audio: no length from the headers, and none from the decoder either.
+    std::vector<uint8_t> bytes = media.readBytes("노래.ogg");
+    bytes.resize(2500);
+    EXPECT_FALSE(ReadRowTitleAndTime(media.writeBytes("cut.ogg", bytes), settings));
 }
 
 TEST(ReadRowTitleAndTime, RowsThatMustStayUnchanged) {
