@@ -1,0 +1,56 @@
+#include "TextLine.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QTextLine>
+
+#include <cmath>
+
+namespace tavora {
+
+void TextLine::Set(const QString& text, const QFont& font) {
+    if (laidOut_ && text == text_ && font == font_) return;
+    laidOut_ = true;
+    text_ = text;
+    font_ = font;
+    layout_.reset();
+    width_ = height_ = 0;
+    if (text.isEmpty()) return;  // drawText draws nothing for an empty text
+    // A single line: carriage returns and line feeds become spaces.
+    QString line = text;
+    for (QChar& c : line)
+        if (c == u'\r' || c == u'\n') c = u' ';
+    layout_ = std::make_unique<QTextLayout>(line, font);
+    layout_->setCacheEnabled(true);
+    QTextOption option;
+    option.setAlignment(Qt::AlignLeft);
+    option.setTextDirection(QGuiApplication::layoutDirection());
+    option.setFlags(option.flags() | QTextOption::IncludeTrailingSpaces);
+    layout_->setTextOption(option);
+    const qreal leading = QFontMetricsF(font).leading();
+    height_ = -leading;
+    layout_->beginLayout();
+    for (QTextLine l = layout_->createLine(); l.isValid(); l = layout_->createLine()) {
+        l.setLineWidth(0x01000000);
+        height_ = std::ceil(height_ + leading);  // lines sit on whole pixels
+        l.setPosition(QPointF(0, height_));
+        height_ += l.height();
+        width_ = std::max(width_, l.naturalTextWidth());
+    }
+    layout_->endLayout();
+}
+
+void TextLine::Draw(QPainter& painter, const QRect& r) const {
+    if (!layout_) return;
+    // Like drawText: clipped to the rectangle only when the laid-out line exceeds it.
+    const bool clip = !QRectF(r).contains(QRectF(r.x(), r.y(), width_, height_));
+    if (clip) {
+        painter.save();
+        painter.setClipRect(r, Qt::IntersectClip);
+    }
+    for (int i = 0; i < layout_->lineCount(); ++i) layout_->lineAt(i).draw(&painter, QPointF(r.x(), r.y()));
+    if (clip) painter.restore();
+}
+
+}  // namespace tavora
