@@ -3,11 +3,13 @@
 the spectrum moving and a long title scrolling, measured over 30 s.
 
   bench/mainwindow/cpu_while_playing.py [--seconds 30] [--stage PREFIX] [--output pulse|null]
-                                        [--wav] [--no-list] [--perf DATA] [--screenshot PNG]
+                                        [--wav] [--no-list] [--short-title] [--perf DATA]
+                                        [--screenshot PNG]
 
 Runs on a private test desktop (started and stopped here). The song is a 192 kb/s
 MP3 of tones over pink noise (--wav: a sox-made WAV) with a title longer than the
-strip, started from the command line. Reports over the interval (user + system
+strip (--short-title: one that fits and stands still, as in bench/peers/compare.py),
+started from the command line. Reports over the interval (user + system
 time from /proc):
 - the whole process and its UI thread (the main thread) as a percentage of one
   core, and the busiest other threads;
@@ -29,7 +31,8 @@ TICKS = os.sysconf("SC_CLK_TCK")
 sys.path.insert(0, os.path.join(root, "tests", "e2e"))
 from tavora_e2e import desktop_env  # noqa: E402
 
-TITLE = "A long song title that scrolls across the strip - 타보라 벤치마크"
+LONG_TITLE = "A long song title that scrolls across the strip - 타보라 벤치마크"
+SHORT_TITLE = "Benchmark Song"
 
 
 def ticks_of(stat_path):
@@ -66,9 +69,9 @@ def xvfb_pid(display):
     return int(out[0]) if out else None
 
 
-def make_song(work, seconds, wav):
+def make_song(work, seconds, wav, title):
     if wav:
-        song = os.path.join(work, TITLE + ".wav")
+        song = os.path.join(work, title + ".wav")
         # Pink noise with tones over the analyser's bins, slowly beating like music would.
         tones = []
         for freq, beat in [(90, 0.7), (180, 1.1), (330, 0.5), (560, 1.7), (750, 0.9), (980, 1.3), (1250, 0.6)]:
@@ -76,13 +79,13 @@ def make_song(work, seconds, wav):
         subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", song, "synth", str(seconds), "pinknoise",
                         *tones, "gain", "-n", "-1"], check=True, capture_output=True)
         return song
-    song = os.path.join(work, TITLE + ".mp3")
+    song = os.path.join(work, title + ".mp3")
     subprocess.run(["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
                     f"anoisesrc=color=pink:amplitude=0.2:duration={seconds}", "-f", "lavfi", "-i",
                     f"sine=frequency=220:duration={seconds}", "-f", "lavfi", "-i",
                     f"sine=frequency=880:duration={seconds}", "-filter_complex",
                     "[1]tremolo=f=0.7[a];[2]tremolo=f=1.3[b];[0][a][b]amix=inputs=3", "-ac", "2", "-ar", "44100",
-                    "-c:a", "libmp3lame", "-b:a", "192k", "-id3v2_version", "3", "-metadata", "title=" + TITLE,
+                    "-c:a", "libmp3lame", "-b:a", "192k", "-id3v2_version", "3", "-metadata", "title=" + title,
                     song], check=True, capture_output=True)
     return song
 
@@ -95,6 +98,7 @@ def main():
     ap.add_argument("--output", choices=("pulse", "null"), default="pulse")
     ap.add_argument("--wav", action="store_true", help="play a WAV instead of the 192 kb/s MP3")
     ap.add_argument("--no-list", action="store_true", help="leave the playlist window hidden")
+    ap.add_argument("--short-title", action="store_true", help="a title that fits the strip")
     ap.add_argument("--perf", help="record the UI thread with perf into this file")
     ap.add_argument("--screenshot", help="also save a picture of the playing main window here")
     args = ap.parse_args()
@@ -105,7 +109,8 @@ def main():
                    capture_output=True)
     os.environ["DESKTOP_ENV_DIR"] = desktop
     env = dict(os.environ, **desktop_env())
-    song = make_song(work, int(args.warmup + args.seconds + 30), args.wav)
+    song = make_song(work, int(args.warmup + args.seconds + 30), args.wav,
+                     SHORT_TITLE if args.short_title else LONG_TITLE)
     runtime = os.path.join(work, "runtime")
     os.makedirs(runtime, mode=0o700)
     run_env = dict(env, TAVORA_REGISTRY=os.path.join(work, "registry.db"), XDG_RUNTIME_DIR=runtime,
@@ -143,7 +148,8 @@ def main():
         wall = t1 - t0
         song_kind = "WAV" if args.wav else "192 kb/s MP3"
         windows = "main window" if args.no_list else "main and playlist windows"
-        print(f"interval: {wall:.1f} s, playing a {song_kind}, {windows} shown, {args.output} output")
+        title = "a short title" if args.short_title else "a scrolling title"
+        print(f"interval: {wall:.1f} s, playing a {song_kind} with {title}, {windows} shown, {args.output} output")
         print(f"player CPU: {p1 - p0:.2f} s = {100 * (p1 - p0) / wall:.2f} % of one core")
         per_thread = []
         for tid, (name, ticks, switches) in th1.items():

@@ -69,6 +69,8 @@ public:
     void StartTimers();
     void StopTimers();
     bool IsTimerActive(int id) const;
+    // Whether the shared wake-up of timers 1, 2 and 4 runs (off while hidden).
+    bool Ticking() const { return tick_.isActive(); }
     // Invalidates whatever the display shows differently from the last paint.
     void RefreshDisplay();
     // A command from the window's menu or accelerator table.
@@ -149,6 +151,8 @@ private:
     int PositionThumb() const;
     void ShowStatus(mainwin::StatusKind kind, const std::string* text, int ms = mainwin::StatusBoard::kShowMs);
     Facts CurrentFacts();
+    // Invalidates what changed, and the spectrum when its bars moved.
+    void RefreshDisplay(bool barsMoved);
     QRegion ChangedRegion(const Facts& now);
     QRect Placed(const std::string& id);
     // The slots' rectangles, each of the given size (or the slot's own when empty).

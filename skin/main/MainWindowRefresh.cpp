@@ -62,14 +62,16 @@ QRegion MainWindow::ChangedRegion(const Facts& now) {
     return region;
 }
 
-void MainWindow::RefreshDisplay() {
+void MainWindow::RefreshDisplay() { RefreshDisplay(false); }
+
+void MainWindow::RefreshDisplay(bool barsMoved) {
     // A hidden window is drawn whole when it shows again.
     if (!Showing()) return;
     const Facts now = CurrentFacts();
     QRegion region = ChangedRegion(now);
     shown_ = now;
     // Bars drop at once when playback stops or pauses.
-    if (!view_.State().isPlaying && spectrum_.Reset()) region += areas_.spectrum;
+    if (barsMoved || (!view_.State().isPlaying && spectrum_.Reset())) region += areas_.spectrum;
     if (!region.isEmpty()) update(region);
 }
 
@@ -136,10 +138,7 @@ void MainWindow::OnTick() {
     ++ticks_;
     if (running_[kTitleTimer]) ScrollTitle();
     if (running_[kSpectrumTimer] && ticks_ % 3 == 0) FetchSpectrum();
-    if (running_[kDisplayTimer]) {
-        if (spectrum_.Step(true)) update(areas_.spectrum);
-        RefreshDisplay();
-    }
+    if (running_[kDisplayTimer]) RefreshDisplay(spectrum_.Step(true));
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
