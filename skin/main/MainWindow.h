@@ -171,6 +171,8 @@ private:
     void OnTick();
     // displayChanged and titleChanged: refresh now, or at the next tick.
     void OnDisplayEvent();
+    // The skin draws the analyser: its ground and at least one bar.
+    bool AnalyserShown() const;
     void FetchSpectrum();
     void ScrollTitle();
     void ToggleMute();

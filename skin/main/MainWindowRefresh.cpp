@@ -137,7 +137,8 @@ void MainWindow::OnTick() {
     }
     ++ticks_;
     if (running_[kTitleTimer]) ScrollTitle();
-    if (running_[kSpectrumTimer] && ticks_ % 3 == 0) FetchSpectrum();
+    // The engine computes the FFT for the fetch: only for an analyser the skin shows.
+    if (running_[kSpectrumTimer] && ticks_ % 3 == 0 && AnalyserShown()) FetchSpectrum();
     if (running_[kDisplayTimer]) RefreshDisplay(spectrum_.Step(true));
 }
 
@@ -169,6 +170,10 @@ int MainWindow::PositionThumb() const {
     const PlaybackState& s = view_.State();
     if (s.isUrlStream) return 0;
     return timeSlider_.dragging ? dragUnits_ : s.positionUnits;
+}
+
+bool MainWindow::AnalyserShown() const {
+    return spectrum_.dataBars() > 0 && !spectrumGround_->defaultBitmap.isNull() && !areas_.spectrum.isEmpty();
 }
 
 void MainWindow::FetchSpectrum() {

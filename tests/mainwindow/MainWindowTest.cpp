@@ -538,6 +538,29 @@ TEST_F(MainWindowTest, HiddenOrMinimisedWindowSleepsAndCatchesUpWhenShown) {
     window_->removeEventFilter(&spy);
 }
 
+TEST_F(MainWindowTest, ASkinWithoutAnalyserFetchesNoSpectrum) {
+    // The default skin without the analyser's ground picture.
+    test::TempFolder folder;
+    std::filesystem::copy(test::GeneratedSkin("Default"), folder.path(), std::filesystem::copy_options::recursive);
+    std::string ground = window_->element("ID_LCD_SPEC_GROUND").defaultImage;
+    std::replace(ground.begin(), ground.end(), '\\', '/');
+    ASSERT_TRUE(std::filesystem::remove(folder.path() / "image" / ground));
+    CurrentSkinFolder = folder.str();
+    CurrentSkinFile = CurrentSkinFolder + "/TavoraSkin.xml";
+    window_->ReloadSkin();
+    state().isPlaying = 1;
+    state().titleText = std::string(60, 'W');
+    emit events_.playbackStarted();
+    // Ten ticks at least, three of them fetch ticks for a skin with an analyser.
+    EXPECT_TRUE(test::WaitUntilWithEvents([this] { return window_->titleX() < -10; }));
+    EXPECT_EQ(view_.fetches, 0);
+
+    CurrentSkinFolder = test::GeneratedSkin("Default");
+    CurrentSkinFile = CurrentSkinFolder + "/TavoraSkin.xml";
+    window_->ReloadSkin();
+    EXPECT_TRUE(test::WaitUntilWithEvents([this] { return view_.fetches > 0; })) << "with the analyser back";
+}
+
 TEST_F(MainWindowTest, LongTitleScrollsAndTimersStopThemselvesWhenNothingPlays) {
     state().isPlaying = 1;
     state().titleText = std::string(60, 'W');
