@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QTextLine>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tavora {
@@ -15,6 +16,7 @@ void TextLine::Set(const QString& text, const QFont& font) {
     text_ = text;
     font_ = font;
     layout_.reset();
+    runs_.clear();
     width_ = height_ = 0;
     if (text.isEmpty()) return;  // drawText draws nothing for an empty text
     // A single line: carriage returns and line feeds become spaces.
@@ -39,6 +41,7 @@ void TextLine::Set(const QString& text, const QFont& font) {
         width_ = std::max(width_, l.naturalTextWidth());
     }
     layout_->endLayout();
+    runs_ = layout_->glyphRuns();
 }
 
 void TextLine::Draw(QPainter& painter, const QRect& r) const {
@@ -49,7 +52,26 @@ void TextLine::Draw(QPainter& painter, const QRect& r) const {
         painter.save();
         painter.setClipRect(r, Qt::IntersectClip);
     }
-    for (int i = 0; i < layout_->lineCount(); ++i) layout_->lineAt(i).draw(&painter, QPointF(r.x(), r.y()));
+    // The glyphs that may reach the visible part, with a margin for overhanging ink.
+    const qreal margin = 2.0 * std::max<qreal>(font_.pixelSize(), font_.pointSizeF());
+    QRectF visible = painter.hasClipping() ? painter.clipBoundingRect() : QRectF(painter.viewport());
+    if (clip) visible &= QRectF(r);
+    const qreal from = visible.left() - r.x() - margin, to = visible.right() - r.x() + margin;
+    for (const QGlyphRun& run : runs_) {
+        const QList<QPointF> positions = run.positions();
+        const QList<quint32> indexes = run.glyphIndexes();
+        qsizetype first = 0, last = positions.size();
+        while (first < last && positions[first].x() < from) ++first;
+        while (last > first && positions[last - 1].x() > to) --last;
+        if (first >= last) continue;
+        if (first == 0 && last == positions.size()) {
+            painter.drawGlyphRun(QPointF(r.x(), r.y()), run);
+            continue;
+        }
+        QGlyphRun part = run;
+        part.setRawData(indexes.constData() + first, positions.constData() + first, last - first);
+        painter.drawGlyphRun(QPointF(r.x(), r.y()), part);
+    }
     if (clip) painter.restore();
 }
 

@@ -3,13 +3,17 @@
 // pixel as QPainter::drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
 // text) draws it, without shaping the text again at every draw. The scrolling title
 // strip draws its text 33 times a second; shaping it each time was most of the cost
-// of a repaint.
+// of a repaint. Only the glyphs near the painter's clip are drawn: a long title
+// mostly lies outside the strip.
 //
 // GUI thread only.
 
 #include <QFont>
+#include <QGlyphRun>
 #include <QString>
 #include <QTextLayout>
+
+#include <QList>
 
 #include <memory>
 
@@ -32,6 +36,7 @@ private:
     QFont font_;
     bool laidOut_ = false;
     std::unique_ptr<QTextLayout> layout_;
+    QList<QGlyphRun> runs_;
     qreal width_ = 0, height_ = 0;
 };
 

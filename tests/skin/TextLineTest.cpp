@@ -55,6 +55,35 @@ TEST(TextLineTest, DrawsWhatDrawTextDraws) {
     }
 }
 
+TEST(TextLineTest, DrawsWhatDrawTextDrawsInsideANarrowClip) {
+    // The strip: a long title scrolled left, painted through a clip a few glyphs wide.
+    test::App();
+    const QFont font = MakeSkinFont("굴림", 12);
+    const QString text = QStringLiteral("A long song title that scrolls across the strip - 타보라 벤치마크 WWWW");
+    TextLine line;
+    line.Set(text, font);
+    for (int x : {-400, -150, -37, 0, 25, 90}) {
+        for (const QRect& clip : {QRect(20, 0, 60, 24), QRect(0, 3, 7, 10), QRect(100, 0, 60, 24)}) {
+            QImage expected = Ground(QSize(160, 24)), actual = expected;
+            const QRect r(x, 2, 2000, 12);
+            {
+                QPainter p(&expected);
+                p.setClipRect(clip);
+                p.setFont(font);
+                p.setPen(Qt::white);
+                p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+            }
+            {
+                QPainter p(&actual);
+                p.setClipRect(clip);
+                p.setPen(Qt::white);
+                line.Draw(p, r);
+            }
+            EXPECT_TRUE(actual == expected) << "x " << x << " clip " << clip.x() << "+" << clip.width();
+        }
+    }
+}
+
 TEST(TextLineTest, EmptyTextDrawsNothingAndANewTextReplacesTheOld) {
     test::App();
     const QFont font = MakeSkinFont("굴림", 12);
