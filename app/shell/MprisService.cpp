@@ -54,7 +54,9 @@ MprisPlayer::MprisPlayer(CommandSink& sink, const PlaybackView& view, PlayerEven
     new MprisPlayerAdaptor(this);
     for (auto signal : {&PlayerEvents::playbackStarted, &PlayerEvents::playbackStopped})
         connect(&events, signal, this, &MprisPlayer::AnnounceChanges, Qt::QueuedConnection);
-    connect(&events, &PlayerEvents::displayChanged, this, &MprisPlayer::AnnounceIfStateMoved, Qt::QueuedConnection);
+    // Checked at once: a queued call for every position tick would cost the event loop
+    // a round each time.
+    connect(&events, &PlayerEvents::displayChanged, this, &MprisPlayer::AnnounceIfStateMoved);
     connect(&events, &PlayerEvents::titleChanged, this, &MprisPlayer::AnnounceChanges, Qt::QueuedConnection);
     // A 10-second jump from the player's own keys moves the position too.
     connect(&events, &PlayerEvents::positionText, this, [this] { emit Seeked(position()); });
@@ -222,7 +224,7 @@ void MprisPlayer::Quit() { sink_.Post(cmd::Exit); }
 void MprisPlayer::AnnounceIfStateMoved() {
     const PlaybackState& s = view_.State();
     if (StateFacts(s) == lastFacts_ && s.titleText == lastTitle_) return;
-    AnnounceChanges();
+    QMetaObject::invokeMethod(this, &MprisPlayer::AnnounceChanges, Qt::QueuedConnection);
 }
 
 void MprisPlayer::AnnounceChanges() {

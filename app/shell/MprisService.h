@@ -62,10 +62,10 @@ public:
 
     // Announces the properties that changed since the last announcement.
     void AnnounceChanges();
-    // The same, after a display change: skipped when none of the state's facts that
-    // the properties show has moved (the position moves the display ten times a
-    // second). The current row's path is not among them: the half-second comparison
-    // catches a change of it.
+    // After a display change: queues the announcement unless none of the state's
+    // facts that the properties show has moved (the position moves the display ten
+    // times a second). The current row's path is not among them: the half-second
+    // comparison catches a change of it.
     void AnnounceIfStateMoved();
 
 signals:
