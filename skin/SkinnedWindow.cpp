@@ -29,13 +29,36 @@ SkinClientOrder SkinnedWindow::reloadOrder() const {
 
 void SkinnedWindow::ReloadSkin() {
     LoadSkin();
+    InvalidateElements();
     buttons_.SetClientWidth(width());
     update();
 }
 
+void SkinnedWindow::DrawElements(QPainter& painter) {
+    keyScratch_.clear();
+    if (!ElementsKey(keyScratch_)) {
+        // Pixels no element covers stay black.
+        painter.fillRect(rect(), Qt::black);
+        ComposeElements(painter);
+        return;
+    }
+    keyScratch_.push_back(width());
+    keyScratch_.push_back(height());
+    for (int i = 0; i < buttons_.size(); ++i) keyScratch_.push_back(static_cast<int>(ButtonImage(buttons_.State(i))));
+    if (elementsLayer_.isNull() || elementsLayer_.size() != size() || keyScratch_ != elementsKey_) {
+        elementsLayer_ = QImage(size(), QImage::Format_RGB32);
+        elementsLayer_.fill(Qt::black);
+        QPainter layer(&elementsLayer_);
+        ComposeElements(layer);
+        elementsKey_.swap(keyScratch_);
+    }
+    painter.drawImage(0, 0, elementsLayer_);
+}
+
 void SkinnedWindow::Compose(QPainter& painter) {
-    ComposeElements(painter);
+    DrawElements(painter);
     DrawOverlays(painter);
+    DrawAfterCompose(painter);
 }
 
 QImage SkinnedWindow::ComposeWindow() {
@@ -45,24 +68,17 @@ QImage SkinnedWindow::ComposeWindow() {
     {
         QPainter painter(&buffer);
         Compose(painter);
-        DrawAfterCompose(painter);
     }
     return buffer;
 }
 
 void SkinnedWindow::paintEvent(QPaintEvent* event) {
     if (width() <= 0 || height() <= 0) return;
-    QImage buffer(size(), QImage::Format_RGB32);
-    buffer.fill(Qt::black);
-    {
-        QPainter painter(&buffer);
-        painter.setClipRegion(event->region());
-        Compose(painter);
-    }
-    QPainter window(this);
-    window.setClipRegion(event->region());
-    window.drawImage(0, 0, buffer);
-    DrawAfterCompose(window);
+    // Qt's backing store is the off-screen buffer: only the invalidated region is
+    // drawn into it, and it reaches the screen in one go.
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    Compose(painter);
 }
 
 bool SkinnedWindow::Draw(QPainter& painter, SkinElement& element, SkinImage which) {

@@ -4,11 +4,14 @@
 // What a subclass gets:
 // - a frameless tool window, owned by (transient for) the widget given as owner,
 //   without a taskbar entry of its own;
-// - ComposeWindow: every repaint composes the window into an off-screen buffer the
-//   size of the window (elements in the subclass's order, then its dynamic overlays)
-//   and copies the buffer to the screen in one go; only the invalidated region is
-//   rasterised. Displays with their own timers may draw straight onto the window in
-//   DrawAfterCompose. Every bitmap goes through DrawElement (see DrawElement.h);
+// - composition: every repaint draws the elements in the subclass's order, then its
+//   dynamic overlays, then the DrawAfterCompose displays, clipped to the invalidated
+//   region, into Qt's backing store, which reaches the screen in one go. A window
+//   whose elements follow a few facts (ElementsKey) keeps them composed in a picture
+//   of its own and only copies the invalidated part of it; the picture is composed
+//   again when a fact, a button's look or the size changes, or the skin is reloaded.
+//   ComposeWindow gives the same picture for tests. Every bitmap goes through
+//   DrawElement (see DrawElement.h);
 // - windowless push buttons (SkinButtonGroup): register each with the element whose
 //   rectangle is hit-tested and its action; DrawButton picks the down, over or
 //   default image by the button's flags, from one element with three bitmaps or
@@ -33,6 +36,8 @@
 
 #include <QImage>
 #include <QWidget>
+
+#include <vector>
 
 #include "DrawElement.h"
 #include "SkinButtons.h"
@@ -71,8 +76,14 @@ protected:
     virtual void ComposeElements(QPainter& painter) = 0;
     // Digit displays, sliders, text strip, spectrum.
     virtual void DrawOverlays(QPainter& painter) {}
-    // Displays drawn straight onto the window after the buffer was copied.
+    // Displays drawn last (over the overlays).
     virtual void DrawAfterCompose(QPainter& painter) {}
+    // What ComposeElements draws depends on, besides the buttons' looks and the size:
+    // appends it to `key` and returns true to keep the composed elements. The default
+    // (false) composes them at every repaint.
+    virtual bool ElementsKey(std::vector<int>& key) const { return false; }
+    // The kept elements are composed again at the next repaint (new skin bitmaps).
+    void InvalidateElements() { elementsLayer_ = QImage(); }
 
     // A point on a control other than the push buttons (slider, click area).
     virtual bool IsOnControl(QPoint point) const { return false; }
@@ -108,6 +119,11 @@ protected:
 private:
     void RepaintButtons();
     void Compose(QPainter& painter);
+    // Draws the elements: from the kept picture when the window keeps one.
+    void DrawElements(QPainter& painter);
+
+    QImage elementsLayer_;
+    std::vector<int> elementsKey_, keyScratch_;
 
     SkinWindowKind kind_;
     SkinButtonGroup buttons_;

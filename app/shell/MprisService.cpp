@@ -26,6 +26,12 @@ constexpr int kCompareMs = 500;
 
 int VolumeScale(const PlaybackState& s) { return s.volumeMax > 0 ? s.volumeMax : kDefaultVolumeMax; }
 
+// What the announced properties read from the state (besides the current path).
+std::array<double, 10> StateFacts(const PlaybackState& s) {
+    return {double(s.isPlaying), double(s.isPaused),  double(s.repeatOne),   double(s.repeatAll), double(s.shuffle),
+            double(s.volume),    double(s.volumeMax), double(s.isUrlStream), double(s.lengthSeconds), double(s.channelHandle)};
+}
+
 // QVariant cannot compare object paths; the metadata holds one.
 bool Same(const QVariant& a, const QVariant& b) {
     if (a.userType() != b.userType()) return false;
@@ -46,9 +52,11 @@ MprisPlayer::MprisPlayer(CommandSink& sink, const PlaybackView& view, PlayerEven
     : QObject(parent), sink_(sink), view_(view), raise_(std::move(raise)) {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
-    for (auto signal : {&PlayerEvents::displayChanged, &PlayerEvents::playbackStarted,
-                        &PlayerEvents::playbackStopped})
+    for (auto signal : {&PlayerEvents::playbackStarted, &PlayerEvents::playbackStopped})
         connect(&events, signal, this, &MprisPlayer::AnnounceChanges, Qt::QueuedConnection);
+    // Checked at once: a queued call for every position tick would cost the event loop
+    // a round each time.
+    connect(&events, &PlayerEvents::displayChanged, this, &MprisPlayer::AnnounceIfStateMoved);
     connect(&events, &PlayerEvents::titleChanged, this, &MprisPlayer::AnnounceChanges, Qt::QueuedConnection);
     // A 10-second jump from the player's own keys moves the position too.
     connect(&events, &PlayerEvents::positionText, this, [this] { emit Seeked(position()); });
@@ -213,7 +221,16 @@ void MprisPlayer::Raise() {
 
 void MprisPlayer::Quit() { sink_.Post(cmd::Exit); }
 
+void MprisPlayer::AnnounceIfStateMoved() {
+    const PlaybackState& s = view_.State();
+    if (StateFacts(s) == lastFacts_ && s.titleText == lastTitle_) return;
+    QMetaObject::invokeMethod(this, &MprisPlayer::AnnounceChanges, Qt::QueuedConnection);
+}
+
 void MprisPlayer::AnnounceChanges() {
+    const PlaybackState& s = view_.State();
+    lastFacts_ = StateFacts(s);
+    lastTitle_ = s.titleText;
     if (!registered_) return;
     QVariantMap now;
     now.insert(QStringLiteral("PlaybackStatus"), playbackStatus());

@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <array>
 #include <functional>
 #include <string>
 
@@ -61,6 +62,11 @@ public:
 
     // Announces the properties that changed since the last announcement.
     void AnnounceChanges();
+    // After a display change: queues the announcement unless none of the state's
+    // facts that the properties show has moved (the position moves the display ten
+    // times a second). The current row's path is not among them: the half-second
+    // comparison catches a change of it.
+    void AnnounceIfStateMoved();
 
 signals:
     void Seeked(qlonglong positionUs);
@@ -72,6 +78,8 @@ private:
     const PlaybackView& view_;
     std::function<void()> raise_;
     QVariantMap last_;
+    std::array<double, 10> lastFacts_{};
+    std::string lastTitle_;
     // The tags of the path last shown, read once per song.
     mutable std::string tagsPath_;
     mutable QString artist_, album_;

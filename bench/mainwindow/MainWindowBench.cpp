@@ -51,6 +51,8 @@ Fixture& Get() {
 
 void BM_RefreshUnchanged(benchmark::State& state) {
     Fixture& f = Get();
+    // A hidden window skips its refreshes: the figure would mean nothing.
+    if (!f.window->isVisible() || f.window->isMinimized()) state.SkipWithError("the window is not shown");
     f.window->RefreshDisplay();
     QApplication::processEvents();
     for (auto _ : state) f.window->RefreshDisplay();

@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <vector>
 
@@ -42,11 +43,23 @@ DigitSet Digits(SkinElementSet& set, const std::string& stem) {
     return digits;
 }
 
+// Everything the slider may cover: its rectangles and its pictures where they are drawn.
 QRect SliderArea(const LineSlider& slider) {
     if (!slider.full || !slider.thumb || !slider.empty) return {};
-    const int top = std::min({slider.full->rect.top, slider.thumb->rect.top, slider.empty->rect.top});
-    const int bottom = std::max({slider.full->rect.bottom, slider.thumb->rect.bottom, slider.empty->rect.bottom});
-    return QRect(slider.TrackLeft(), top, slider.TrackWidth() + slider.ThumbWidth(), bottom - top);
+    int top = INT_MAX, bottom = INT_MIN, width = slider.TrackWidth() + slider.ThumbWidth();
+    for (const SkinElement* e : {slider.full, slider.thumb, slider.empty}) {
+        top = std::min(top, e->rect.top);
+        bottom = std::max({bottom, e->rect.bottom, e->rect.top + e->defaultBitmap.height()});
+    }
+    width = std::max(width, slider.TrackWidth() + slider.thumb->defaultBitmap.width());
+    return QRect(slider.TrackLeft(), top, width, bottom - top);
+}
+
+// The largest digit picture of the set.
+QSize DigitSize(const DigitSet& digits) {
+    QSize size;
+    for (const SkinElement& digit : digits) size = size.expandedTo(digit.defaultBitmap.size());
+    return size;
 }
 
 }  // namespace
@@ -60,8 +73,8 @@ MainWindow::MainWindow(CommandSink& sink, const PlaybackView& view, PlayerEvents
     if (CurrentSkinFile.empty())
         ChooseStartupSkin([this](int command) { sink_.Post(static_cast<cmd::Command>(command)); });
     for (const auto& [key, id] : LoadAcceleratorTable(152)) accelerators_[key] = static_cast<MainMenuId>(id);
-    connect(&events_, &PlayerEvents::displayChanged, this, &MainWindow::RefreshDisplay);
-    connect(&events_, &PlayerEvents::titleChanged, this, &MainWindow::RefreshDisplay);
+    connect(&events_, &PlayerEvents::displayChanged, this, &MainWindow::OnDisplayEvent);
+    connect(&events_, &PlayerEvents::titleChanged, this, &MainWindow::OnDisplayEvent);
     connect(&events_, &PlayerEvents::playbackStarted, this, &MainWindow::StartTimers);
     connect(&events_, &PlayerEvents::volumeText, this,
             [this](const QString& text) { SetVolumeText(text.toStdString()); });
@@ -71,6 +84,9 @@ MainWindow::MainWindow(CommandSink& sink, const PlaybackView& view, PlayerEvents
     timeSlider_ = {&skin_["ID_PLAYER_ITIMELINE_FULL"], &skin_["ID_PLAYER_ITIMELINE_EMPTY"], &skin_["ID_PLAYER_BTTIMELINE"]};
     volumeSlider_ = {&skin_["ID_PLAYER_IVOLUMELINE_FULL"], &skin_["ID_PLAYER_IVOLUMELINE_EMPTY"],
                      &skin_["ID_PLAYER_BTVOLUMELINE"]};
+    stripGround_ = &skin_["ID_LCD_MP3INFO_GROUND"];
+    spectrumGround_ = &skin_["ID_LCD_SPEC_GROUND"];
+    spectrumBar_ = &skin_["ID_LCD_SPEC"];
     RegisterButtons();
     LoadSkin();
 }
@@ -110,6 +126,8 @@ void MainWindow::LoadSkin() {
     spectrum_.SetGeometry(ground.Width, ground.Height, bar.Width, bar.Height);
     stripFont_ = MakeSkinFont(skin_.font.FontName, skin_.font.FontSize);
     title_.clear();
+    titleSource_.clear();
+    titleWidth_ = 0;
     UpdateTitleMetrics();
 
     // The time display's click area: from just left of the minus sign to the end of
@@ -120,6 +138,7 @@ void MainWindow::LoadSkin() {
     timeArea_ = QRect(QPoint(minus.left - 3, first.top), QPoint(last.right - 1, last.bottom - 1));
     ComputeAreas();
     shown_ = Facts{};
+    InvalidateElements();
 }
 
 QRect MainWindow::Placed(const std::string& id) {
@@ -132,12 +151,11 @@ QRect MainWindow::Placed(const std::string& id) {
 
 QRect MainWindow::PlacedRect(const std::string& id) { return Placed(id); }
 
-QRect MainWindow::SlotsRect(std::initializer_list<const char*> ids, const char* digitId) {
-    const QSize digit = skin_[digitId].defaultBitmap.size();
+QRect MainWindow::SlotsRect(std::initializer_list<const char*> ids, QSize size) {
     QRect area;
     for (const char* id : ids) {
         const SkinRect& slot = skin_[id].rect;
-        area |= QRect(QPoint(slot.left, slot.top), digit.isEmpty() ? QSize(slot.Width(), slot.Height()) : digit);
+        area |= QRect(QPoint(slot.left, slot.top), size.isEmpty() ? QSize(slot.Width(), slot.Height()) : size);
     }
     return area;
 }
@@ -160,19 +178,20 @@ void MainWindow::ComputeAreas() {
     a.shuffle = sets({"ID_BTSHUFFLE_INORDER", "ID_BTSHUFFLE_OUTORDER", "ID_BTSHUFFLE_LAMP"}, three) +
                 sets({"ID_LCDSHUFFLE"}, two);
     a.mute = sets({"ID_BTSOUNDON", "ID_BTSOUNDOFF"}, three);
+    // Each area holds every pixel its display may draw: a repaint that misses an area
+    // leaves that display out.
+    const QSize nowDigit = DigitSize(nowDigits_);
     a.time = QRegion(Placed("ID_LCD_LINE_MINUS")) + Placed("ID_LCD_LINE_MINUS_OVER") +
-             SlotsRect({kElapsedSlots[0], kElapsedSlots[1], kElapsedSlots[2], kElapsedSlots[3], "ID_NOWTIME_POS_DOT"},
-                       "ID_LCD_NOWTIME_NUMBER0") +
-             SlotsRect({kRemainingSlots[0], kRemainingSlots[1], kRemainingSlots[2], kRemainingSlots[3],
-                        "ID_NOWTIME_POS_DOT_MINUS"},
-                       "ID_LCD_NOWTIME_NUMBER0");
-    a.total = SlotsRect({kEndSlots[0], kEndSlots[1], kEndSlots[2], kEndSlots[3]}, "ID_LCD_ENDTIME_NUMBER0");
+             SlotsRect({kElapsedSlots[0], kElapsedSlots[1], kElapsedSlots[2], kElapsedSlots[3]}, nowDigit) +
+             SlotsRect({kRemainingSlots[0], kRemainingSlots[1], kRemainingSlots[2], kRemainingSlots[3]}, nowDigit) +
+             SlotsRect({"ID_NOWTIME_POS_DOT", "ID_NOWTIME_POS_DOT_MINUS"}, skin_["ID_LCD_NOWTIME_DOT"].defaultBitmap.size());
+    a.total = SlotsRect({kEndSlots[0], kEndSlots[1], kEndSlots[2], kEndSlots[3]}, DigitSize(endDigits_));
     a.position = SliderArea(timeSlider_);
     a.volume = SliderArea(volumeSlider_);
     a.strip = Placed("ID_LCD_MP3INFO_GROUND");
     a.spectrum = Placed("ID_LCD_SPEC_GROUND");
     a.rates = SlotsRect({kKhzSlots[0], kKhzSlots[1], kKhzSlots[2], kKbpsSlots[0], kKbpsSlots[1], kKbpsSlots[2]},
-                        "ID_LCD_STATE_NUMBER0");
+                        DigitSize(stateDigits_));
 }
 
 QRect MainWindow::BackgroundRect() const {
@@ -232,19 +251,38 @@ void MainWindow::ComposeElements(QPainter& painter) {
     DrawButtonSet(painter, s.mute ? "ID_BTSOUNDOFF" : "ID_BTSOUNDON", kMute);
 }
 
+bool MainWindow::ElementsKey(std::vector<int>& key) const {
+    // Everything ComposeElements reads from the state.
+    const PlaybackState& s = view_.State();
+    key.insert(key.end(), {ChannelState(s.isPlaying, s.isPaused, s.isUrlStream, s.channelInfo.chans), s.isPlaying != 0,
+                           static_cast<int>(PlayLampFor(s.isPlaying, s.isPaused)), s.listShown != 0,
+                           s.equalizerShown != 0, static_cast<int>(RepeatModeOf(s.repeatOne, s.repeatAll)),
+                           s.shuffle != 0, s.mute != 0});
+    return true;
+}
+
 void MainWindow::DrawOverlays(QPainter& painter) {
     const PlaybackState& s = view_.State();
-    DrawTimeDisplay(painter);
-    const bool active = s.isPlaying || s.isPaused;
-    DrawDigits(painter, endDigits_, TimeDigits(active ? static_cast<int>(s.lengthSeconds) : 0),
-               std::vector<const SkinElement*>{&skin_[kEndSlots[0]], &skin_[kEndSlots[1]], &skin_[kEndSlots[2]],
-                                               &skin_[kEndSlots[3]]});
-    timeSlider_.pos = PositionThumb();
-    timeSlider_.Draw(painter);
-    volumeSlider_.pos = s.volume;
-    volumeSlider_.Draw(painter);
-    DrawStrip(painter);
-    DrawSpectrum(painter);
+    // A display outside the repainted region is left out (most repaints are the strip
+    // and the spectrum).
+    const QRegion clip = painter.hasClipping() ? painter.clipRegion() : QRegion(rect());
+    if (clip.intersects(areas_.time)) DrawTimeDisplay(painter);
+    if (clip.intersects(areas_.total)) {
+        const bool active = s.isPlaying || s.isPaused;
+        DrawDigits(painter, endDigits_, TimeDigits(active ? static_cast<int>(s.lengthSeconds) : 0),
+                   std::vector<const SkinElement*>{&skin_[kEndSlots[0]], &skin_[kEndSlots[1]], &skin_[kEndSlots[2]],
+                                                   &skin_[kEndSlots[3]]});
+    }
+    if (clip.intersects(areas_.position)) {
+        timeSlider_.pos = PositionThumb();
+        timeSlider_.Draw(painter);
+    }
+    if (clip.intersects(areas_.volume)) {
+        volumeSlider_.pos = s.volume;
+        volumeSlider_.Draw(painter);
+    }
+    if (clip.intersects(areas_.strip)) DrawStrip(painter);
+    if (clip.intersects(areas_.spectrum)) DrawSpectrum(painter);
 }
 
 void MainWindow::DrawTimeDisplay(QPainter& painter) {
@@ -267,43 +305,40 @@ QString MainWindow::StripText() const {
 }
 
 void MainWindow::UpdateTitleMetrics() {
-    const QString title = QString::fromStdString(view_.State().titleText);
-    if (title == title_ && titleWidth_ > 0) return;
-    title_ = title;
+    const std::string& title = view_.State().titleText;
+    if (title == titleSource_ && titleWidth_ > 0) return;
+    titleSource_ = title;
+    title_ = QString::fromStdString(title);
     titleWidth_ = QFontMetrics(stripFont_).horizontalAdvance(title_);
 }
 
 void MainWindow::DrawStrip(QPainter& painter) {
-    SkinElement& ground = skin_["ID_LCD_MP3INFO_GROUND"];
+    const SkinElement& ground = *stripGround_;
     const QRect at = areas_.strip.boundingRect();
     if (ground.defaultBitmap.isNull() || at.isEmpty()) return;
-    if (painter.hasClipping() && !painter.clipRegion().intersects(at)) return;
-    QImage buffer = ground.defaultBitmap.copy();
-    {
-        QPainter strip(&buffer);
-        strip.setFont(stripFont_);
-        strip.setPen(QColor(skin_.font.R & 0xFF, skin_.font.G & 0xFF, skin_.font.B & 0xFF));
-        const std::string* message = status_.Current();
-        const int width = ground.Width;
-        const int x = message ? StatusDrawX(width) : TitleDrawX(width, titleWidth_, titleX_);
-        const QString text = message ? QString::fromStdString(*message) : title_;
-        strip.drawText(QRect(x, skin_.font.FontHeight, std::max(titleWidth_, width) * 2 + 64, buffer.height()),
-                       Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-    }
-    painter.drawImage(at.topLeft(), buffer);
+    const std::string* message = status_.Current();
+    const int width = ground.Width;
+    const int x = message ? StatusDrawX(width) : TitleDrawX(width, titleWidth_, titleX_);
+    // The text keeps its layout while it stays the same (the title scrolls by moving it).
+    stripLine_.Set(message ? QString::fromStdString(*message) : title_, stripFont_);
+    painter.save();
+    painter.setClipRect(at, Qt::IntersectClip);
+    painter.drawImage(at.topLeft(), ground.defaultBitmap);
+    painter.setPen(QColor(skin_.font.R & 0xFF, skin_.font.G & 0xFF, skin_.font.B & 0xFF));
+    stripLine_.Draw(painter, QRect(at.x() + x, at.y() + skin_.font.FontHeight, std::max(titleWidth_, width) * 2 + 64,
+                                   ground.defaultBitmap.height()));
+    painter.restore();
 }
 
 void MainWindow::DrawSpectrum(QPainter& painter) {
-    const SkinElement& ground = skin_["ID_LCD_SPEC_GROUND"];
+    const SkinElement& ground = *spectrumGround_;
     const QRect at = areas_.spectrum.boundingRect();
     if (ground.defaultBitmap.isNull() || at.isEmpty()) return;
-    if (painter.hasClipping() && !painter.clipRegion().intersects(at)) return;
-    QImage buffer(ground.defaultBitmap.size(), QImage::Format_RGB32);
-    {
-        QPainter bars(&buffer);
-        spectrum_.Paint(bars, ground.defaultBitmap, skin_["ID_LCD_SPEC"].defaultBitmap);
-    }
-    painter.drawImage(at.topLeft(), buffer);
+    painter.save();
+    painter.setClipRect(at, Qt::IntersectClip);
+    painter.translate(at.topLeft());
+    spectrum_.Paint(painter, ground.defaultBitmap, spectrumBar_->defaultBitmap);
+    painter.restore();
 }
 
 void MainWindow::DrawAfterCompose(QPainter& painter) { DrawRates(painter); }
@@ -311,6 +346,7 @@ void MainWindow::DrawAfterCompose(QPainter& painter) { DrawRates(painter); }
 void MainWindow::DrawRates(QPainter& painter) {
     const PlaybackState& s = view_.State();
     if (!s.isPlaying && !s.isPaused) return;
+    if (painter.hasClipping() && !painter.clipRegion().intersects(areas_.rates)) return;
     UpdateBitrate();
     const std::string khz = SampleRateText(SampleRateHz(s.isUrlStream, s.channelInfo.freq));
     const std::string kbps = BitrateText(s.isUrlStream ? BitrateKbps(true, s.bitrateText, 0, 0) : fileKbps_);

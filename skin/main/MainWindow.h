@@ -12,10 +12,15 @@
 //
 // Repainting. Four timers keep the display moving while a song plays: 1 (30 ms)
 // scrolls the title, 2 (90 ms) fetches the spectrum, 4 (30 ms) steps the spectrum
-// bars and refreshes the displays, 3 ends a status message. Each refresh compares
-// what the display would show with what it showed and invalidates only the areas
-// that differ, so a paused or silent player does not repaint at all. Timers 1, 2
-// and 4 stop themselves once nothing plays.
+// bars and refreshes the displays, 3 ends a status message. Timers 1, 2 and 4 share
+// one 30 ms wake-up (the fetch runs on every third), so the title and the bars move
+// together in one repaint. Each refresh compares what the display would show with
+// what it showed and invalidates only the areas that differ, so a paused or silent
+// player does not repaint at all; the elements around the displays stay composed
+// (see SkinnedWindow.h) and the title keeps its laid-out text. Timers 1, 2 and 4
+// stop themselves once nothing plays. While the window is hidden or minimised the
+// wake-up is off: nothing is fetched, stepped or refreshed until it shows again.
+// Display events that come while the wake-up runs wait for its next tick.
 //
 // Volume: the volume slider's travel is the channel volume in percent, on every
 // skin (see PlaybackRules.h); the window sends its slider lengths (SetVolumeRange,
@@ -40,6 +45,7 @@
 #include "ShutdownPhase.h"
 #include "SkinnedWindow.h"
 #include "FrequencyBars.h"
+#include "TextLine.h"
 
 namespace tavora {
 
@@ -63,6 +69,8 @@ public:
     void StartTimers();
     void StopTimers();
     bool IsTimerActive(int id) const;
+    // Whether the shared wake-up of timers 1, 2 and 4 runs (off while hidden).
+    bool Ticking() const { return tick_.isActive(); }
     // Invalidates whatever the display shows differently from the last paint.
     void RefreshDisplay();
     // A command from the window's menu or accelerator table.
@@ -96,6 +104,7 @@ protected:
     void ComposeElements(QPainter& painter) override;
     void DrawOverlays(QPainter& painter) override;
     void DrawAfterCompose(QPainter& painter) override;
+    bool ElementsKey(std::vector<int>& key) const override;
     bool IsOnControl(QPoint point) const override;
     bool SliderDragging() const override { return timeSlider_.dragging || volumeSlider_.dragging; }
     QRect BackgroundRect() const override;
@@ -113,6 +122,9 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // What the display shows; compared between refreshes.
@@ -121,7 +133,7 @@ private:
         int elapsedMode = -1, timeSeconds = -1, totalSeconds = -1, positionPos = -1, volumePos = -1;
         QString stripText;
         int stripX = 0;
-        std::string rates;
+        int sampleRate = -1, bitrate = -1;
     };
     enum Button { kPlay, kStop, kBack, kNext, kOpen, kMini, kClose, kList, kEqualizer, kRepeat, kShuffle, kMute };
 
@@ -139,9 +151,12 @@ private:
     int PositionThumb() const;
     void ShowStatus(mainwin::StatusKind kind, const std::string* text, int ms = mainwin::StatusBoard::kShowMs);
     Facts CurrentFacts();
+    // Invalidates what changed, and the spectrum when its bars moved.
+    void RefreshDisplay(bool barsMoved);
     QRegion ChangedRegion(const Facts& now);
     QRect Placed(const std::string& id);
-    QRect SlotsRect(std::initializer_list<const char*> ids, const char* digitId);
+    // The slots' rectangles, each of the given size (or the slot's own when empty).
+    QRect SlotsRect(std::initializer_list<const char*> ids, QSize size);
     void UpdateTitleMetrics();
     void UpdateBitrate();
     void DrawButtonSet(QPainter& painter, const std::string& stem, int button);
@@ -149,7 +164,15 @@ private:
     void DrawStrip(QPainter& painter);
     void DrawSpectrum(QPainter& painter);
     void DrawRates(QPainter& painter);
-    void StartTimer(int id, int periodMs);
+    // On screen and not minimised: worth refreshing.
+    bool Showing() const;
+    // Runs the shared wake-up while a display timer runs and the window shows.
+    void UpdateTick();
+    void OnTick();
+    // displayChanged and titleChanged: refresh now, or at the next tick.
+    void OnDisplayEvent();
+    // The skin draws the analyser: its ground and at least one bar.
+    bool AnalyserShown() const;
     void FetchSpectrum();
     void ScrollTitle();
     void ToggleMute();
@@ -170,12 +193,20 @@ private:
     LineSlider volumeSlider_;
     mainwin::FrequencyBars spectrum_;
     mainwin::StatusBoard status_;
-    QBasicTimer timers_[5];
+    QBasicTimer statusTimer_;
+    QBasicTimer tick_;        // the wake-up of timers 1, 2 and 4
+    bool running_[5] = {};    // whether timer 1, 2 or 4 runs
+    int ticks_ = 0;
     QRect timeArea_;
     bool timeAreaPressed_ = false;
     int dragUnits_ = 0;  // the position slider's thumb while it is held
     bool showElapsed_ = true;
     QFont stripFont_;
+    TextLine stripLine_;
+    SkinElement* stripGround_ = nullptr;
+    SkinElement* spectrumGround_ = nullptr;
+    SkinElement* spectrumBar_ = nullptr;
+    std::string titleSource_;  // the state's title that title_ was made from
     QString title_;
     int titleX_ = 0;
     int titleWidth_ = 0;

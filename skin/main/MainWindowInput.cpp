@@ -79,7 +79,7 @@ void MainWindow::ShowStatus(StatusKind kind, const std::string* text, int ms) {
         status_.Show(kind, *text);
     else
         status_.Show(kind);
-    timers_[kStatusTimer].start(ms, this);
+    statusTimer_.start(ms, this);
     RefreshDisplay();
 }
 

@@ -32,12 +32,12 @@ MainWindow::Facts MainWindow::CurrentFacts() {
     f.volumePos = std::clamp(s.volume, 0, std::max(volumeSlider_.TrackWidth(), 0));
     UpdateTitleMetrics();
     f.stripText = StripText();
-    const int stripWidth = skin_["ID_LCD_MP3INFO_GROUND"].Width;
+    const int stripWidth = stripGround_->Width;
     f.stripX = status_.Current() ? StatusDrawX(stripWidth) : TitleDrawX(stripWidth, titleWidth_, titleX_);
     if (active) {
         UpdateBitrate();
-        f.rates = SampleRateText(SampleRateHz(s.isUrlStream, s.channelInfo.freq)) +
-                  BitrateText(s.isUrlStream ? BitrateKbps(true, s.bitrateText, 0, 0) : fileKbps_);
+        f.sampleRate = SampleRateHz(s.isUrlStream, s.channelInfo.freq);
+        f.bitrate = s.isUrlStream ? BitrateKbps(true, s.bitrateText, 0, 0) : fileKbps_;
     }
     return f;
 }
@@ -58,87 +58,122 @@ QRegion MainWindow::ChangedRegion(const Facts& now) {
     if (now.positionPos != was.positionPos) region += a.position;
     if (now.volumePos != was.volumePos) region += a.volume;
     if (now.stripText != was.stripText || now.stripX != was.stripX) region += a.strip;
-    if (now.rates != was.rates) region += a.rates;
+    if (now.sampleRate != was.sampleRate || now.bitrate != was.bitrate) region += a.rates;
     return region;
 }
 
-void MainWindow::RefreshDisplay() {
+void MainWindow::RefreshDisplay() { RefreshDisplay(false); }
+
+void MainWindow::RefreshDisplay(bool barsMoved) {
+    // A hidden window is drawn whole when it shows again.
+    if (!Showing()) return;
     const Facts now = CurrentFacts();
     QRegion region = ChangedRegion(now);
     shown_ = now;
     // Bars drop at once when playback stops or pauses.
-    if (!view_.State().isPlaying && spectrum_.Reset()) region += areas_.spectrum;
+    if (barsMoved || (!view_.State().isPlaying && spectrum_.Reset())) region += areas_.spectrum;
     if (!region.isEmpty()) update(region);
+}
+
+void MainWindow::OnDisplayEvent() {
+    // The running tick refreshes within 30 ms anyway: one repaint for both.
+    if (!tick_.isActive()) RefreshDisplay();
 }
 
 // ---- Timers ----
 
-void MainWindow::StartTimer(int id, int periodMs) { timers_[id].start(periodMs, Qt::PreciseTimer, this); }
+bool MainWindow::Showing() const { return isVisible() && !isMinimized(); }
+
+void MainWindow::UpdateTick() {
+    const bool wanted = (running_[kTitleTimer] || running_[kSpectrumTimer] || running_[kDisplayTimer]) && Showing();
+    if (wanted && !tick_.isActive())
+        tick_.start(kDisplayPeriodMs, Qt::PreciseTimer, this);
+    else if (!wanted)
+        tick_.stop();
+}
 
 void MainWindow::StartTimers() {
-    StartTimer(kTitleTimer, kTitlePeriodMs);
-    StartTimer(kSpectrumTimer, kSpectrumPeriodMs);
-    StartTimer(kDisplayTimer, kDisplayPeriodMs);
+    static_assert(kTitlePeriodMs == kDisplayPeriodMs && kSpectrumPeriodMs == 3 * kDisplayPeriodMs,
+                  "the shared tick drives the title, the bars and the fetch");
+    running_[kTitleTimer] = running_[kSpectrumTimer] = running_[kDisplayTimer] = true;
+    ticks_ = 0;
+    tick_.stop();  // a new start restarts the period, as a restarted timer would
+    UpdateTick();
     RefreshDisplay();
 }
 
 void MainWindow::StopTimers() {
-    for (QBasicTimer& timer : timers_) timer.stop();
+    for (bool& running : running_) running = false;
+    tick_.stop();
+    statusTimer_.stop();
 }
 
-bool MainWindow::IsTimerActive(int id) const { return id >= 1 && id <= 4 && timers_[id].isActive(); }
+bool MainWindow::IsTimerActive(int id) const {
+    if (id == kStatusTimer) return statusTimer_.isActive();
+    return (id == kTitleTimer || id == kSpectrumTimer || id == kDisplayTimer) && running_[id];
+}
 
 void MainWindow::timerEvent(QTimerEvent* event) {
-    int id = 0;
-    for (int i = 1; i <= 4; ++i)
-        if (timers_[i].timerId() == event->timerId()) id = i;
-    if (!id) {
-        SkinnedWindow::timerEvent(event);
+    if (event->timerId() == statusTimer_.timerId()) {
+        status_.ClearAll();
+        statusTimer_.stop();
+        RefreshDisplay();
         return;
     }
-    const bool playing = view_.State().isPlaying != 0;
-    switch (id) {
-    case kTitleTimer:
-        if (!playing) {
-            timers_[id].stop();
-            return;
-        }
-        ScrollTitle();
-        break;
-    case kSpectrumTimer:
-        if (!playing) {
-            timers_[id].stop();
-            return;
-        }
-        FetchSpectrum();
-        break;
-    case kStatusTimer:
-        status_.ClearAll();
-        timers_[id].stop();
-        RefreshDisplay();
-        break;
-    case kDisplayTimer:
-        if (!playing) {
-            timers_[id].stop();
-            RefreshDisplay();
-            return;
-        }
-        if (spectrum_.Step(true)) update(areas_.spectrum);
-        RefreshDisplay();
-        break;
-    default: break;
+    if (event->timerId() == tick_.timerId()) {
+        OnTick();
+        return;
     }
+    SkinnedWindow::timerEvent(event);
+}
+
+void MainWindow::OnTick() {
+    if (!view_.State().isPlaying) {
+        // Each timer stops itself once nothing plays; the display shows the stop.
+        running_[kTitleTimer] = running_[kSpectrumTimer] = running_[kDisplayTimer] = false;
+        tick_.stop();
+        RefreshDisplay();
+        return;
+    }
+    ++ticks_;
+    if (running_[kTitleTimer]) ScrollTitle();
+    // The engine computes the FFT for the fetch: only for an analyser the skin shows.
+    if (running_[kSpectrumTimer] && ticks_ % 3 == 0 && AnalyserShown()) FetchSpectrum();
+    if (running_[kDisplayTimer]) RefreshDisplay(spectrum_.Step(true));
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    SkinnedWindow::showEvent(event);
+    // The whole window is drawn now; compare the next refreshes with that.
+    shown_ = CurrentFacts();
+    UpdateTick();
+}
+
+void MainWindow::hideEvent(QHideEvent* event) {
+    SkinnedWindow::hideEvent(event);
+    UpdateTick();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    SkinnedWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    if (Showing()) shown_ = CurrentFacts();
+    UpdateTick();
 }
 
 void MainWindow::ScrollTitle() {
     UpdateTitleMetrics();
-    titleX_ = NextTitleX(titleX_, skin_["ID_LCD_MP3INFO_GROUND"].Width, titleWidth_);
+    titleX_ = NextTitleX(titleX_, stripGround_->Width, titleWidth_);
 }
 
 int MainWindow::PositionThumb() const {
     const PlaybackState& s = view_.State();
     if (s.isUrlStream) return 0;
     return timeSlider_.dragging ? dragUnits_ : s.positionUnits;
+}
+
+bool MainWindow::AnalyserShown() const {
+    return spectrum_.dataBars() > 0 && !spectrumGround_->defaultBitmap.isNull() && !areas_.spectrum.isEmpty();
 }
 
 void MainWindow::FetchSpectrum() {

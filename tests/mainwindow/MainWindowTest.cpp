@@ -12,6 +12,8 @@
 #include <QToolTip>
 #include <QTest>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <set>
 #include <tuple>
@@ -28,6 +30,7 @@
 #include "SkinSelection.h"
 #include "SkinUsability.h"
 #include "SkinTestSupport.h"
+#include "TempFolder.h"
 #include "TempRegistry.h"
 
 using namespace tavora;
@@ -81,7 +84,11 @@ public:
     const PlaybackState& State() const override { return state; }
     double PositionSeconds() const override { return position; }
     double LengthSeconds() const override { return length; }
-    bool Spectrum(float*) const override { return false; }
+    mutable int fetches = 0;  // spectrum fetches
+    bool Spectrum(float*) const override {
+        ++fetches;
+        return false;
+    }
     std::string CurrentPath() const override { return {}; }
 };
 
@@ -431,6 +438,127 @@ TEST_F(MainWindowTest, RepaintsOnlyWhatChanged) {
     const QRect slider(full.rect.left, 0, full.Width + window_->element("ID_PLAYER_BTVOLUMELINE").Width, window_->height());
     EXPECT_TRUE(slider.contains(spy.painted.boundingRect())) << "only the volume slider";
     window_->removeEventFilter(&spy);
+}
+
+TEST_F(MainWindowTest, KeptElementsFollowTheButtonsLooksAndTheSkin) {
+    ASSERT_NE(window_->element("ID_BTNEXT_OVER").defaultBitmap, window_->element("ID_BTNEXT_DEFAULT").defaultBitmap);
+    EXPECT_TRUE(Shows(window_->ComposeWindow(), "ID_BTNEXT_DEFAULT"));
+    QTest::mouseMove(window_.get(), Centre("ID_BTNEXT_DEFAULT"));
+    EXPECT_TRUE(Shows(window_->ComposeWindow(), "ID_BTNEXT_OVER")) << "hovered";
+    QTest::mouseMove(window_.get(), Centre("ID_BTPLAY_DEFAULT"));
+    EXPECT_TRUE(Shows(window_->ComposeWindow(), "ID_BTNEXT_DEFAULT")) << "left again";
+    QTest::mouseMove(window_.get(), QPoint(2, 2));  // on no button
+    const QImage before = window_->ComposeWindow();
+    // The same skin with another logo: the window keeps its size, the picture changes.
+    test::TempFolder folder;
+    std::filesystem::copy(test::GeneratedSkin("Default"), folder.path(), std::filesystem::copy_options::recursive);
+    std::string logo = window_->element("ID_PLAYER_ROGO").defaultImage;
+    std::replace(logo.begin(), logo.end(), '\\', '/');
+    QImage other(window_->element("ID_PLAYER_ROGO").defaultBitmap.size(), QImage::Format_RGB32);
+    other.fill(qRgb(1, 2, 3));
+    ASSERT_TRUE(other.save(QString::fromStdString((folder.path() / "image" / logo).string()), "BMP"));
+    CurrentSkinFolder = folder.str();
+    CurrentSkinFile = CurrentSkinFolder + "/TavoraSkin.xml";
+    window_->ReloadSkin();
+    MainWindow fresh(sink_, view_, events_);
+    EXPECT_NE(fresh.ComposeWindow(), before);
+    EXPECT_EQ(window_->ComposeWindow(), fresh.ComposeWindow()) << "the new skin's picture";
+}
+
+TEST_F(MainWindowTest, ChangesWhilePlayingAreRepaintedByTheNextTick) {
+    state().isPlaying = 1;
+    state().lengthSeconds = 300;
+    state().titleText = "짧은 제목";
+    emit events_.playbackStarted();
+    ASSERT_TRUE(window_->Ticking());
+    QApplication::processEvents();  // what the start repaints
+    PaintSpy spy;
+    window_->installEventFilter(&spy);
+    auto repainted = [&](const QRect& area) {
+        return test::WaitUntilWithEvents([&] { return spy.painted.intersects(area); });
+    };
+    auto slot = [this](const char* id) {
+        const SkinRect& r = window_->element(id).rect;
+        return QRect(r.left, r.top, std::max(r.Width(), 1), std::max(r.Height(), 1));
+    };
+
+    spy.painted = QRegion();
+    state().titleText = "다른 제목";
+    emit events_.titleChanged(QStringLiteral("다른 제목"));
+    EXPECT_TRUE(test::WaitUntilWithEvents([this] { return window_->StripText() == QStringLiteral("다른 제목"); }));
+    EXPECT_TRUE(repainted(window_->PlacedRect("ID_LCD_MP3INFO_GROUND"))) << "the title";
+
+    spy.painted = QRegion();
+    view_.position = 61;
+    emit events_.displayChanged();
+    EXPECT_TRUE(repainted(slot("ID_NOWTIME_SECRIGHT"))) << "the time";
+    EXPECT_TRUE(SlotShows(window_->ComposeWindow(), "ID_NOWTIME_SECRIGHT", "ID_LCD_NOWTIME_NUMBER", 1));
+
+    spy.painted = QRegion();
+    state().isPlaying = 0;
+    state().isPaused = 1;
+    emit events_.displayChanged();
+    EXPECT_TRUE(repainted(window_->PlacedRect("ID_LCD_WAIT_ON_DEFAULT"))) << "the lamps";
+    EXPECT_TRUE(test::WaitUntilWithEvents([this] { return !window_->Ticking(); })) << "a pause stops the tick";
+    const QImage image = window_->ComposeWindow();
+    EXPECT_TRUE(Shows(image, "ID_LCD_WAIT_ON_DEFAULT"));
+    EXPECT_TRUE(Shows(image, "ID_BTPLAY_DEFAULT"));
+    window_->removeEventFilter(&spy);
+}
+
+TEST_F(MainWindowTest, HiddenOrMinimisedWindowSleepsAndCatchesUpWhenShown) {
+    state().isPlaying = 1;
+    state().titleText = std::string(60, 'W');
+    emit events_.playbackStarted();
+    ASSERT_TRUE(window_->Ticking());
+    EXPECT_TRUE(test::WaitUntilWithEvents([this] { return view_.fetches > 0 && window_->titleX() < 0; }));
+
+    window_->hide();
+    EXPECT_FALSE(window_->Ticking()) << "no wake-up: nothing fetched, stepped or scrolled";
+    for (int id : {1, 2, 4}) EXPECT_TRUE(window_->IsTimerActive(id)) << id << " still runs, asleep";
+    PaintSpy spy;
+    window_->installEventFilter(&spy);
+    state().volume = state().volumeMax;
+    emit events_.displayChanged();
+    window_->RefreshDisplay();
+    QApplication::processEvents();
+    EXPECT_EQ(spy.count, 0);
+
+    const int x = window_->titleX();
+    window_->show();
+    EXPECT_TRUE(window_->Ticking());
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return window_->titleX() != x; })) << "the title moves on";
+
+    window_->showMinimized();
+    QApplication::processEvents();
+    if (window_->isMinimized()) EXPECT_FALSE(window_->Ticking()) << "minimised";
+    window_->showNormal();
+    QApplication::processEvents();
+    EXPECT_TRUE(window_->Ticking());
+    window_->removeEventFilter(&spy);
+}
+
+TEST_F(MainWindowTest, ASkinWithoutAnalyserFetchesNoSpectrum) {
+    // The default skin without the analyser's ground picture.
+    test::TempFolder folder;
+    std::filesystem::copy(test::GeneratedSkin("Default"), folder.path(), std::filesystem::copy_options::recursive);
+    std::string ground = window_->element("ID_LCD_SPEC_GROUND").defaultImage;
+    std::replace(ground.begin(), ground.end(), '\\', '/');
+    ASSERT_TRUE(std::filesystem::remove(folder.path() / "image" / ground));
+    CurrentSkinFolder = folder.str();
+    CurrentSkinFile = CurrentSkinFolder + "/TavoraSkin.xml";
+    window_->ReloadSkin();
+    state().isPlaying = 1;
+    state().titleText = std::string(60, 'W');
+    emit events_.playbackStarted();
+    // Ten ticks at least, three of them fetch ticks for a skin with an analyser.
+    EXPECT_TRUE(test::WaitUntilWithEvents([this] { return window_->titleX() < -10; }));
+    EXPECT_EQ(view_.fetches, 0);
+
+    CurrentSkinFolder = test::GeneratedSkin("Default");
+    CurrentSkinFile = CurrentSkinFolder + "/TavoraSkin.xml";
+    window_->ReloadSkin();
+    EXPECT_TRUE(test::WaitUntilWithEvents([this] { return view_.fetches > 0; })) << "with the analyser back";
 }
 
 TEST_F(MainWindowTest, LongTitleScrollsAndTimersStopThemselvesWhenNothingPlays) {

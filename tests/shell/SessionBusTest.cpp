@@ -45,6 +45,17 @@ struct StateView : PlaybackView {
     std::string CurrentPath() const override { return path; }
 };
 
+// Counts the player's PropertiesChanged signals that name a property.
+class ChangeListener : public QObject {
+    Q_OBJECT
+public:
+    QStringList changed;
+public slots:
+    void OnChanged(const QString&, const QVariantMap& properties, const QStringList&) {
+        changed += properties.keys();
+    }
+};
+
 // A second program on the bus: its own connection, so its own unique name.
 QDBusConnection Client(const QString& name) { return QDBusConnection::connectToBus(Bus().address(), name); }
 
@@ -153,6 +164,29 @@ TEST_F(SessionBusTest, MprisCallsArriveAsTheSameCommandsAsTheButtons) {
     QDBusConnection::disconnectFromBus(QStringLiteral("mpris"));
 }
 
+TEST_F(SessionBusTest, MprisAnnouncesADisplayChangeThatMovedWhatItShows) {
+    RecordingSink sink;
+    StateView view;
+    PlayerEvents events;
+    MprisPlayer player(sink, view, events, {});
+    view.state.volumeMax = 40;
+    view.state.volume = 10;
+    ASSERT_TRUE(player.Register());
+    QDBusConnection c = Client(QStringLiteral("listener"));
+    ChangeListener listener;
+    ASSERT_TRUE(c.connect(QString(), QString::fromLatin1(kMprisPath), QStringLiteral("org.freedesktop.DBus.Properties"),
+                          QStringLiteral("PropertiesChanged"), &listener,
+                          SLOT(OnChanged(QString, QVariantMap, QStringList))));
+    // A position tick moves nothing the properties show; a volume change does.
+    view.position = 3;
+    emit events.displayChanged();
+    view.state.volume = 20;
+    emit events.displayChanged();
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return listener.changed.contains(QStringLiteral("Volume")); }));
+    EXPECT_EQ(listener.changed, QStringList{QStringLiteral("Volume")});
+    QDBusConnection::disconnectFromBus(QStringLiteral("listener"));
+}
+
 TEST_F(SessionBusTest, MprisSeekVolumeAndLoopKeepTheirRanges) {
     RecordingSink sink;
     StateView view;
@@ -187,3 +221,5 @@ TEST_F(SessionBusTest, MprisSeekVolumeAndLoopKeepTheirRanges) {
     EXPECT_EQ(got, expected);
     EXPECT_EQ(sink.sent.back().second.path, "/music/a b.mp3");
 }
+
+#include "SessionBusTest.moc"
