@@ -57,9 +57,9 @@ void BM_AddEntries100kBatch(benchmark::State& state) {
 }
 BENCHMARK(BM_AddEntries100kBatch)->Unit(benchmark::kMillisecond);
 
-void FillModel(PlaylistModel& model) {
+void FillModel(PlaylistModel& model, const std::string& tag = "") {
     std::vector<NewEntry> rows;
-    for (int i = 0; i < kRows; ++i) rows.push_back({"노래 제목 " + std::to_string(i), "03:25", SongPath(i)});
+    for (int i = 0; i < kRows; ++i) rows.push_back({"노래 제목 " + tag + std::to_string(i), "03:25", SongPath(i) + tag});
     model.AddEntries(std::move(rows));
 }
 
@@ -73,6 +73,34 @@ void BM_SavePlaylist100k(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 BENCHMARK(BM_SavePlaylist100k)->Unit(benchmark::kMillisecond);
+
+// Every save replaces a stored list whose titles and paths all differ.
+void BM_SavePlaylist100kAllChanged(benchmark::State& state) {
+    UseScratchStore();
+    PlaylistModel lists[2];
+    FillModel(lists[0], "a");
+    FillModel(lists[1], "b");
+    SavePlaylistToRegistry(lists[1]);
+    size_t next = 0;
+    for (auto _ : state) SavePlaylistToRegistry(lists[next++ % 2]);
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_SavePlaylist100kAllChanged)->Unit(benchmark::kMillisecond);
+
+// The first save, into a store that holds no list.
+void BM_SavePlaylist100kIntoEmptyStore(benchmark::State& state) {
+    PlaylistModel model;
+    FillModel(model);
+    static int round = 0;  // a new file for every save, over repetitions too
+    for (auto _ : state) {
+        state.PauseTiming();
+        setenv("TAVORA_REGISTRY", (ScratchFolder() / ("empty-" + std::to_string(round++) + ".db")).c_str(), 1);
+        state.ResumeTiming();
+        SavePlaylistToRegistry(model);
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_SavePlaylist100kIntoEmptyStore)->Unit(benchmark::kMillisecond);
 
 void BM_RestorePlaylist100k(benchmark::State& state) {
     UseScratchStore();
