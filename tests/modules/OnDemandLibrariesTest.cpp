@@ -1,7 +1,7 @@
-// The engine modules leave libcurl unloaded until an address is opened, and FFmpeg
-// until a Windows Media file needs it; both then work as before. A program of its own,
-// so that nothing else in it has either loaded already. libcurl comes first: FFmpeg
-// does not bring it.
+// The engine modules leave libcurl unloaded until an address is opened, the resampler
+// until a song's rate differs from the output's, and FFmpeg until a Windows Media file
+// needs it; each then works as before. A program of its own, so that nothing else in
+// it has them loaded already; FFmpeg comes last, as it brings the resampler.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -56,7 +56,33 @@ TEST(OnDemandLibrariesTest, LibcurlLoadsWhenAnAddressIsOpened) {
     BASS_Free();
 }
 
-TEST(OnDemandLibrariesTest, LoadedOnlyWhenAWindowsMediaFileOpens) {
+// A song at the output's rate plays without the resampler; one at another rate loads
+// it and keeps its pitch.
+TEST(OnDemandLibrariesTest, TheResamplerLoadsWithTheFirstSongAtAnotherRate) {
+    MediaFolder media;
+    const std::string same = media.FfmpegTone("same.wav", 440, 0.3, 44100, 2, "-c:a pcm_s16le");
+    const std::string other = media.FfmpegTone("other.wav", 440, 0.5, 22050, 2, "-c:a pcm_s16le");
+    ASSERT_FALSE(same.empty());
+    ASSERT_FALSE(other.empty());
+    WavOutputSession session;
+    ASSERT_TRUE(session.ready());
+    const auto playToTheEnd = [](const std::string& path) {
+        const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
+        const bool played = stream && BASS_ChannelPlay(stream, TRUE) && WavOutputSession::WaitUntilStopped(stream);
+        BASS_StreamFree(stream);
+        return played;
+    };
+    ASSERT_TRUE(playToTheEnd(same));
+    EXPECT_FALSE(Mapped({"libswresample.so"}));
+    ASSERT_TRUE(playToTheEnd(other));
+    EXPECT_TRUE(Mapped({"libswresample.so"}));
+    const Sound heard = session.Finish();
+    const Range range = AudibleRange(heard.left, heard.rate);
+    ASSERT_GT(range.end, range.begin + 8000);
+    EXPECT_NEAR(ToneFrequency(heard.left, range.end - 8000, range.end - 2000, heard.rate), 440.0, 2.0);
+}
+
+TEST(OnDemandLibrariesTest, FfmpegLoadsOnlyWhenAWindowsMediaFileOpens) {
     MediaFolder media;
     const std::string wma = media.FfmpegTone("tone.wma", 440, 1.0, 44100, 2, "-c:a wmav2 -b:a 128k");
     const std::string mp3 = media.FfmpegTone("tone.mp3", 440, 1.0, 44100, 2, "-c:a libmp3lame");
