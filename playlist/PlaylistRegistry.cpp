@@ -69,6 +69,19 @@ std::string TakeOrError(std::optional<std::string>& value) {
     return value ? std::move(*value) : std::string(kMissingString);
 }
 
+// Whether a few rows spread over the list are stored as they are: when most are not,
+// the stored column belongs to another list and reading it all would be wasted.
+bool LooksStoredAlready(const char* key, const std::vector<PlaylistEntry>& rows, std::string PlaylistEntry::*field) {
+    const size_t probes = std::min<size_t>(rows.size(), 32);
+    size_t same = 0;
+    for (size_t k = 0; k < probes; ++k) {
+        const size_t row = k * rows.size() / probes;
+        const auto v = store::GetValue(store::Hive::LocalMachine, key, std::to_string(row));
+        if (v && v->type == store::ValueType::String && v->text == rows[row].*field) ++same;
+    }
+    return probes > 0 && same * 2 >= probes;
+}
+
 // Stores one column. What the key holds is read first (one pass, nothing copied): rows
 // stored as they are cost nothing, so saving a list that hardly changed writes little.
 // When most rows differ, the key is emptied and written afresh, which costs less than
@@ -78,7 +91,7 @@ void SaveColumn(const char* key, const std::vector<PlaylistEntry>& rows, const s
     std::vector<char> stored(rows.size(), 0);  // 1: the row is stored as it is
     std::vector<std::string> unwanted;         // values that are no row of this list
     size_t same = 0;
-    const bool read = store::ForEachValue(store::Hive::LocalMachine, key, [&](const store::ValueView& v) {
+    const bool read = LooksStoredAlready(key, rows, field) && store::ForEachValue(store::Hive::LocalMachine, key, [&](const store::ValueView& v) {
         const auto row = RowOfValueName(v.name);
         if (!row || static_cast<size_t>(*row) >= rows.size()) {
             unwanted.emplace_back(v.name);

@@ -65,17 +65,9 @@ void FillModel(PlaylistModel& model, const std::string& tag = "") {
 
 void UseScratchStore() { setenv("TAVORA_REGISTRY", (ScratchFolder() / "registry.db").c_str(), 1); }
 
+// Every save replaces a stored list whose titles and paths all differ, so every row is
+// written (what the first save of a newly loaded list costs).
 void BM_SavePlaylist100k(benchmark::State& state) {
-    UseScratchStore();
-    PlaylistModel model;
-    FillModel(model);
-    for (auto _ : state) SavePlaylistToRegistry(model);
-    state.SetItemsProcessed(state.iterations() * kRows);
-}
-BENCHMARK(BM_SavePlaylist100k)->Unit(benchmark::kMillisecond);
-
-// Every save replaces a stored list whose titles and paths all differ.
-void BM_SavePlaylist100kAllChanged(benchmark::State& state) {
     UseScratchStore();
     PlaylistModel lists[2];
     FillModel(lists[0], "a");
@@ -85,7 +77,18 @@ void BM_SavePlaylist100kAllChanged(benchmark::State& state) {
     for (auto _ : state) SavePlaylistToRegistry(lists[next++ % 2]);
     state.SetItemsProcessed(state.iterations() * kRows);
 }
-BENCHMARK(BM_SavePlaylist100kAllChanged)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SavePlaylist100k)->Unit(benchmark::kMillisecond);
+
+// The same list saved again (the usual exit: the list hardly changed since the start).
+void BM_SavePlaylist100kUnchanged(benchmark::State& state) {
+    UseScratchStore();
+    PlaylistModel model;
+    FillModel(model);
+    SavePlaylistToRegistry(model);
+    for (auto _ : state) SavePlaylistToRegistry(model);
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_SavePlaylist100kUnchanged)->Unit(benchmark::kMillisecond);
 
 // The first save, into a store that holds no list.
 void BM_SavePlaylist100kIntoEmptyStore(benchmark::State& state) {
