@@ -252,6 +252,10 @@ class FaultInjectionTest(unittest.TestCase):
         # restore is over and the row is in the list.
         s.wait_log("-add" + added, START_BOUND * 3)
         self.assert_answers(s, case, "after the hand-over")
+        # The store now holds another list, different in every row from the player's:
+        # the save at exit must rewrite all of them (rows stored as they are cost nothing).
+        stored = [(f"stored song {i}", "00:02", f"/music/stored/{i:06d}.mp3") for i in range(100000)]
+        write_playlist(db, stored)
 
         wal = db + "-wal"
         size = lambda: os.path.getsize(wal) if os.path.exists(wal) else 0
@@ -274,7 +278,7 @@ class FaultInjectionTest(unittest.TestCase):
         # restored rows (the restore runs on a worker).
         count, rows, _ = read_playlist(db)
         new = [r for r in rows if r[2] == added]
-        candidates = [old]
+        candidates = [stored]
         if len(new) == 1:
             at = rows.index(new[0])
             candidates.append(old[:at] + new + old[at:])
