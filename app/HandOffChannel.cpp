@@ -129,8 +129,9 @@ void HandOffServer::acceptConnections() {
         auto peer = std::make_unique<Peer>();
         peer->readable = new QSocketNotifier(fd, QSocketNotifier::Read, this);
         connect(peer->readable, &QSocketNotifier::activated, this, [this, fd] { serve(fd); });
+        // Read when the event loop next finds data, as a Qt local socket would: a
+        // request is never handled inside the same wake-up that accepted it.
         peers_[fd] = std::move(peer);
-        serve(fd);
     }
 }
 

@@ -354,6 +354,9 @@ class FaultInjectionTest(unittest.TestCase):
             else:
                 write_playlist(s.store_path(), [("fault local", "01:00", local), (server.url, "URL", server.url)])
                 self.start(s, case)
+                # Commands act on the list as it stands, and a start may answer before the
+                # saved list is back; a handed-over argument waits for it (its row goes last).
+                self.hand_over(s, "-add" + local)
                 self.assert_command_answers(s, case, PLAY, "Play")
                 self.wait_window_named(s, "fault local", START_BOUND, "window titled with the local song")
             self.missed = []
