@@ -2,12 +2,13 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QPointer>
+#include <QSocketNotifier>
 
 #include <errno.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -51,33 +52,97 @@ QString HandOffSocketPath() {
     return QFile::decodeName(QByteArray::fromStdString(folder)) + "/" + kHandOffName;
 }
 
-HandOffServer::HandOffServer(Handler handler, QObject* parent)
-    : QObject(parent), handler_(std::move(handler)), server_(new QLocalServer(this)) {
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server_, &QLocalServer::newConnection, this, &HandOffServer::acceptConnections);
+namespace {
+
+// The socket's address; false (with a message) when the path does not fit.
+bool SocketAddress(const QByteArray& path, sockaddr_un& addr) {
+    addr = sockaddr_un{};
+    addr.sun_family = AF_UNIX;
+    if (static_cast<size_t>(path.size()) >= sizeof(addr.sun_path)) {
+        std::fprintf(stderr, "%s: the hand-off socket path is too long: %s\n", program_invocation_short_name,
+                     path.constData());
+        return false;
+    }
+    std::memcpy(addr.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    return true;
 }
 
-HandOffServer::~HandOffServer() { server_->close(); }
+// A request line is at most this long, its end included.
+constexpr qsizetype kMaxLine = 256;
+
+}  // namespace
+
+struct HandOffServer::Peer {
+    QByteArray received;
+    QSocketNotifier* readable = nullptr;
+};
+
+HandOffServer::HandOffServer(Handler handler, QObject* parent) : QObject(parent), handler_(std::move(handler)) {}
+
+HandOffServer::~HandOffServer() { close(); }
 
 bool HandOffServer::listen() {
+    close();
     const QString path = HandOffSocketPath();
-    QLocalServer::removeServer(path);
-    if (server_->listen(path)) return true;
+    const QByteArray encoded = QFile::encodeName(path);
+    sockaddr_un addr;
+    if (!SocketAddress(encoded, addr)) return false;
+    // A socket left by a crashed player is replaced; only the lock holder gets here.
+    ::unlink(encoded.constData());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 &&
+        ::chmod(encoded.constData(), S_IRWXU) == 0 && ::listen(fd, 50) == 0) {
+        listener_ = fd;
+        path_ = path;
+        incoming_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(incoming_, &QSocketNotifier::activated, this, &HandOffServer::acceptConnections);
+        return true;
+    }
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
     // Later launches would wait for this player in vain: say why.
     std::fprintf(stderr, "tavoraplayer: cannot serve the hand-off socket %s: %s; later launches cannot hand "
                          "their files over.\n",
-                 QFile::encodeName(path).constData(), server_->errorString().toLocal8Bit().constData());
+                 encoded.constData(), std::strerror(error));
     return false;
 }
 
-bool HandOffServer::isListening() const { return server_->isListening(); }
+bool HandOffServer::isListening() const { return listener_ >= 0; }
+
+void HandOffServer::close() {
+    while (!peers_.empty()) drop(peers_.begin()->first);
+    if (listener_ < 0) return;
+    delete incoming_;
+    incoming_ = nullptr;
+    ::close(listener_);
+    listener_ = -1;
+    ::unlink(QFile::encodeName(path_).constData());
+}
 
 void HandOffServer::acceptConnections() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { serve(socket); });
-        serve(socket);
+    for (;;) {
+        const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            return;  // EAGAIN: all taken; anything else waits for the next wake-up
+        }
+        auto peer = std::make_unique<Peer>();
+        peer->readable = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(peer->readable, &QSocketNotifier::activated, this, [this, fd] { serve(fd); });
+        // Read when the event loop next finds data, as a Qt local socket would: a
+        // request is never handled inside the same wake-up that accepted it.
+        peers_[fd] = std::move(peer);
     }
+}
+
+void HandOffServer::drop(int fd) {
+    const auto it = peers_.find(fd);
+    if (it == peers_.end()) return;
+    // Deleted later: dropping may happen inside the notifier's own signal.
+    it->second->readable->setEnabled(false);
+    it->second->readable->deleteLater();
+    ::close(fd);
+    peers_.erase(it);
 }
 
 std::optional<HandOffRequest> ParseHandOffRequest(const QByteArray& line) {
@@ -92,19 +157,50 @@ std::optional<HandOffRequest> ParseHandOffRequest(const QByteArray& line) {
     return request;
 }
 
-void HandOffServer::serve(QLocalSocket* socket) {
-    while (socket->canReadLine()) {
-        const auto request = ParseHandOffRequest(socket->readLine(256));
+void HandOffServer::serve(int fd) {
+    const auto it = peers_.find(fd);
+    if (it == peers_.end()) return;
+    Peer& peer = *it->second;
+    bool closed = false;
+    char buffer[512];
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n > 0) {
+            peer.received.append(buffer, n);
+            if (peer.received.size() > 4 * kMaxLine) break;  // enough to judge
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        closed = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+        break;
+    }
+    // The handler may run an event loop: this peer is not read again meanwhile.
+    peer.readable->setEnabled(false);
+    const QPointer<HandOffServer> alive(this);
+    for (qsizetype end; (end = peer.received.indexOf('\n')) >= 0;) {
+        const QByteArray line = peer.received.left(end);
+        peer.received.remove(0, end + 1);
+        const auto request = end < kMaxLine ? ParseHandOffRequest(line) : std::nullopt;
         if (!request) {
-            socket->disconnectFromServer();
+            drop(fd);
             return;
         }
         const intptr_t result = handler_ ? handler_(request->message, request->wParam, request->lParam) : 0;
-        socket->write(QByteArray::number(static_cast<qlonglong>(result)) + '\n');
-        socket->flush();
+        if (!alive || !peers_.count(fd)) return;
+        const QByteArray reply = QByteArray::number(static_cast<qlonglong>(result)) + '\n';
+        // A few bytes into an empty socket buffer: a peer that takes none is dropped.
+        if (::send(fd, reply.constData(), static_cast<size_t>(reply.size()), MSG_NOSIGNAL | MSG_DONTWAIT) !=
+            reply.size()) {
+            drop(fd);
+            return;
+        }
     }
     // A peer that sends a long line without an end is not served.
-    if (socket->bytesAvailable() > 256) socket->disconnectFromServer();
+    if (closed || peer.received.size() > kMaxLine) {
+        drop(fd);
+        return;
+    }
+    peer.readable->setEnabled(true);
 }
 
 namespace {
@@ -120,15 +216,8 @@ int RemainingMs(Clock::time_point deadline) {
 // POSIX: a later launch has no event loop, and Qt's sockets want one (their time-outs
 // are timers, which a thread without an event dispatcher cannot start).
 int ConnectBefore(Clock::time_point deadline) {
-    const QByteArray path = QFile::encodeName(HandOffSocketPath());
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    if (static_cast<size_t>(path.size()) >= sizeof(addr.sun_path)) {
-        std::fprintf(stderr, "%s: the hand-off socket path is too long: %s\n", program_invocation_short_name,
-                     path.constData());
-        return -1;
-    }
-    std::memcpy(addr.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    sockaddr_un addr;
+    if (!SocketAddress(QFile::encodeName(HandOffSocketPath()), addr)) return -1;
     for (;;) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (fd < 0) return -1;

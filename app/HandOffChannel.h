@@ -18,12 +18,13 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 namespace tavora {
 
@@ -61,11 +62,19 @@ public:
     bool isListening() const;
 
 private:
+    // A plain socket watched by the event loop: Qt's local sockets would bring the whole
+    // network module (about 1.8 MB of resident memory) for this one line protocol.
+    struct Peer;
     void acceptConnections();
-    void serve(QLocalSocket* socket);
+    void serve(int fd);
+    void drop(int fd);
+    void close();
 
     Handler handler_;
-    QLocalServer* server_;
+    int listener_ = -1;
+    QString path_;
+    QSocketNotifier* incoming_ = nullptr;
+    std::map<int, std::unique_ptr<Peer>> peers_;
 };
 
 // Connects to the running player, retrying every 10 ms until `wait` has passed, then

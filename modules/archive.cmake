@@ -2,8 +2,6 @@
 # include/tavora/archive_api.h), installed beside the audio modules in "system".
 # unpack/ holds what they share: entry names, confined extraction, libarchive glue.
 
-pkg_check_modules(LIBARCHIVE REQUIRED IMPORTED_TARGET libarchive)
-pkg_check_modules(UNARR REQUIRED IMPORTED_TARGET libunarr)
 find_package(ZLIB REQUIRED)
 
 add_library(tavora_archive_headers INTERFACE)
@@ -15,7 +13,7 @@ target_link_libraries(tavora_unpack PUBLIC tavora_archive_headers)
 set_target_properties(tavora_unpack PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 
 add_library(tavora_unpack_libarchive STATIC unpack/Libarchive.cpp)
-target_link_libraries(tavora_unpack_libarchive PUBLIC tavora_unpack PkgConfig::LIBARCHIVE)
+target_link_libraries(tavora_unpack_libarchive PUBLIC tavora_unpack tavora_archive_on_demand)
 set_target_properties(tavora_unpack_libarchive PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 
 function(tavora_archive_module target name)
@@ -28,7 +26,7 @@ target_link_libraries(tavora_unzip PRIVATE tavora_unpack_libarchive)
 
 add_library(tavora_unrar_core STATIC rar/RarLog.cpp rar/RarVolumes.cpp rar/Rar4Headers.cpp rar/RarDecoder.cpp)
 target_include_directories(tavora_unrar_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/rar)
-target_link_libraries(tavora_unrar_core PUBLIC tavora_unpack_libarchive PkgConfig::UNARR)
+target_link_libraries(tavora_unrar_core PUBLIC tavora_unpack_libarchive)
 set_target_properties(tavora_unrar_core PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 tavora_archive_module(tavora_unrar UnRar rar/RarApi.cpp)
 target_link_libraries(tavora_unrar PRIVATE tavora_unrar_core)

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "PlaylistModel.h"
@@ -21,7 +22,7 @@ constexpr size_t kLoadChunk = 512;
 std::mutex registryLoadLock;
 
 // A row number as a value name: decimal without leading zeros.
-std::optional<int> RowOfValueName(const std::string& name) {
+std::optional<int> RowOfValueName(std::string_view name) {
     if (name.empty() || (name.size() > 1 && name[0] == '0')) return std::nullopt;
     int row = 0;
     auto [end, ec] = std::from_chars(name.data(), name.data() + name.size(), row);
@@ -68,26 +69,62 @@ std::string TakeOrError(std::optional<std::string>& value) {
     return value ? std::move(*value) : std::string(kMissingString);
 }
 
+// Whether a few rows spread over the list are stored as they are: when most are not,
+// the stored column belongs to another list and reading it all would be wasted.
+bool LooksStoredAlready(const char* key, const std::vector<PlaylistEntry>& rows, std::string PlaylistEntry::*field) {
+    const size_t probes = std::min<size_t>(rows.size(), 32);
+    size_t same = 0;
+    for (size_t k = 0; k < probes; ++k) {
+        const size_t row = k * rows.size() / probes;
+        const auto v = store::GetValue(store::Hive::LocalMachine, key, std::to_string(row));
+        if (v && v->type == store::ValueType::String && v->text == rows[row].*field) ++same;
+    }
+    return probes > 0 && same * 2 >= probes;
+}
+
+// Stores one column. What the key holds is read first (one pass, nothing copied): rows
+// stored as they are cost nothing, so saving a list that hardly changed writes little.
+// When most rows differ, the key is emptied and written afresh, which costs less than
+// replacing the rows one by one.
+void SaveColumn(const char* key, const std::vector<PlaylistEntry>& rows, const std::vector<size_t>& order,
+                std::string PlaylistEntry::*field) {
+    std::vector<char> stored(rows.size(), 0);  // 1: the row is stored as it is
+    std::vector<std::string> unwanted;         // values that are no row of this list
+    size_t same = 0;
+    const bool read = LooksStoredAlready(key, rows, field) && store::ForEachValue(store::Hive::LocalMachine, key, [&](const store::ValueView& v) {
+        const auto row = RowOfValueName(v.name);
+        if (!row || static_cast<size_t>(*row) >= rows.size()) {
+            unwanted.emplace_back(v.name);
+        } else if (v.type == store::ValueType::String && v.text == rows[static_cast<size_t>(*row)].*field) {
+            stored[static_cast<size_t>(*row)] = 1;
+            ++same;
+        }
+    });
+    if (!read || same < rows.size() / 2) {
+        DeleteRegKey(key);
+        std::fill(stored.begin(), stored.end(), 0);
+        unwanted.clear();
+    }
+    // Rows go in in the store's own order ("0", "1", "10", "100", ...), so each lands
+    // beside the one before it instead of somewhere across the table.
+    store::KeyWriter writer(store::Hive::LocalMachine, key);
+    for (const size_t row : order)
+        if (!stored[row] && !writer.SetString(std::to_string(row), rows[row].*field)) return;
+    for (const std::string& name : unwanted)
+        if (!writer.DeleteValue(name)) return;
+    writer.DeleteKeysBelow();
+}
+
 }  // namespace
 
 void SavePlaylistToRegistry(const PlaylistModel& model) {
     const std::vector<PlaylistEntry> rows = model.Entries();
     const std::vector<size_t> order = RowsInStoreOrder(rows.size());
     RegistryBatch batch;
-    DeleteRegKey(keys::kPlayListName);
-    DeleteRegKey(keys::kPlayListTime);
-    DeleteRegKey(keys::kPlayListPath);
     WriteRegDword(keys::kPlayListCount, kListCount, static_cast<int>(rows.size()));
-    // Rows go in in the store's own order ("0", "1", "10", "100", ...), so each lands
-    // beside the one before it instead of somewhere across the table.
-    const auto writeColumn = [&](const char* key, std::string PlaylistEntry::*field) {
-        store::KeyWriter writer(store::Hive::LocalMachine, key);
-        for (const size_t row : order)
-            if (!writer.SetString(std::to_string(row), rows[row].*field)) return;
-    };
-    writeColumn(keys::kPlayListName, &PlaylistEntry::title);
-    writeColumn(keys::kPlayListPath, &PlaylistEntry::path);
-    writeColumn(keys::kPlayListTime, &PlaylistEntry::time);
+    SaveColumn(keys::kPlayListName, rows, order, &PlaylistEntry::title);
+    SaveColumn(keys::kPlayListPath, rows, order, &PlaylistEntry::path);
+    SaveColumn(keys::kPlayListTime, rows, order, &PlaylistEntry::time);
     batch.Commit();
 }
 

@@ -6,8 +6,9 @@
 // "\PlayList\Time" and "\PlayList\Path". Labels and the current-row mark are not kept.
 //
 // Threading: both functions may run on any thread. Saving writes everything in one
-// transaction, so a crash leaves the old list or the new one; it first removes the rows
-// of the previous save, so a shorter list never leaves rows of a longer one behind.
+// transaction, so a crash leaves the old list or the new one; rows are overwritten in
+// place, and the rows of a previous, longer list (and anything else in those keys) are
+// removed, so a shorter list never leaves rows of a longer one behind.
 // Loading adds rows through the model (in chunks, so the list fills while it loads);
 // two loads never interleave (RegistryLoadLock).
 

@@ -57,22 +57,53 @@ void BM_AddEntries100kBatch(benchmark::State& state) {
 }
 BENCHMARK(BM_AddEntries100kBatch)->Unit(benchmark::kMillisecond);
 
-void FillModel(PlaylistModel& model) {
+void FillModel(PlaylistModel& model, const std::string& tag = "") {
     std::vector<NewEntry> rows;
-    for (int i = 0; i < kRows; ++i) rows.push_back({"노래 제목 " + std::to_string(i), "03:25", SongPath(i)});
+    for (int i = 0; i < kRows; ++i) rows.push_back({"노래 제목 " + tag + std::to_string(i), "03:25", SongPath(i) + tag});
     model.AddEntries(std::move(rows));
 }
 
 void UseScratchStore() { setenv("TAVORA_REGISTRY", (ScratchFolder() / "registry.db").c_str(), 1); }
 
+// Every save replaces a stored list whose titles and paths all differ, so every row is
+// written (what the first save of a newly loaded list costs).
 void BM_SavePlaylist100k(benchmark::State& state) {
     UseScratchStore();
-    PlaylistModel model;
-    FillModel(model);
-    for (auto _ : state) SavePlaylistToRegistry(model);
+    PlaylistModel lists[2];
+    FillModel(lists[0], "a");
+    FillModel(lists[1], "b");
+    SavePlaylistToRegistry(lists[1]);
+    size_t next = 0;
+    for (auto _ : state) SavePlaylistToRegistry(lists[next++ % 2]);
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 BENCHMARK(BM_SavePlaylist100k)->Unit(benchmark::kMillisecond);
+
+// The same list saved again (the usual exit: the list hardly changed since the start).
+void BM_SavePlaylist100kUnchanged(benchmark::State& state) {
+    UseScratchStore();
+    PlaylistModel model;
+    FillModel(model);
+    SavePlaylistToRegistry(model);
+    for (auto _ : state) SavePlaylistToRegistry(model);
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_SavePlaylist100kUnchanged)->Unit(benchmark::kMillisecond);
+
+// The first save, into a store that holds no list.
+void BM_SavePlaylist100kIntoEmptyStore(benchmark::State& state) {
+    PlaylistModel model;
+    FillModel(model);
+    static int round = 0;  // a new file for every save, over repetitions too
+    for (auto _ : state) {
+        state.PauseTiming();
+        setenv("TAVORA_REGISTRY", (ScratchFolder() / ("empty-" + std::to_string(round++) + ".db")).c_str(), 1);
+        state.ResumeTiming();
+        SavePlaylistToRegistry(model);
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_SavePlaylist100kIntoEmptyStore)->Unit(benchmark::kMillisecond);
 
 void BM_RestorePlaylist100k(benchmark::State& state) {
     UseScratchStore();

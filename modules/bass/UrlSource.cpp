@@ -14,7 +14,7 @@
 
 #include "ByteSpool.h"
 #include "DecoderFactory.h"
-#include "FfmpegDecoder.h"
+#include "FfmpegOnDemand.h"
 #include "IcyProtocol.h"
 #include "Mpg123Decoder.h"
 #include "NetworkDeadline.h"
@@ -350,7 +350,7 @@ std::unique_ptr<Source> OpenMms(const std::string& url, int& error) {
     shared->net->StartOpen(NetworkOpenBudget());
     PendingOpen pending([shared] { shared->Cancel(); });
     for (const char* scheme : {"mmsh://", "mmst://"}) {
-        auto decoder = FfmpegDecoder::Open(scheme + rest, "", shared->net);
+        auto decoder = OpenWithFfmpeg(scheme + rest, "", shared->net);
         if (shared->net->ShouldStop()) {
             error = StoppedError(*shared->net);
             return nullptr;

@@ -6,6 +6,7 @@
 #include "StoreState.h"
 
 #include <chrono>
+#include <functional>
 #include <cstdlib>
 #include <filesystem>
 #include <cctype>
@@ -207,7 +208,10 @@ bool WriteValue(Connection* c, Hive hive, const std::string& k, std::string_view
     sqlite3_stmt* stmt = c->Prepare(
         "INSERT INTO vals(hive, path, name, type, num, txt) VALUES(?1, ?2, ?3, ?4, ?5, ?6)"
         " ON CONFLICT(hive, path, name) DO UPDATE SET type=excluded.type, num=excluded.num,"
-        " txt=excluded.txt");
+        " txt=excluded.txt"
+        // A value stored as it is costs no page write: saving a long list that hardly
+        // changed writes only what changed.
+        " WHERE type IS NOT excluded.type OR num IS NOT excluded.num OR txt IS NOT excluded.txt");
     if (stmt) {
         // The texts outlive the statement's one step, so SQLite need not copy them.
         const auto bindStatic = [stmt](int index, std::string_view text) {
@@ -296,16 +300,37 @@ std::optional<uint32_t> IncrementDword(Hive hive, std::string_view key, std::str
 
 std::vector<Value> ListValues(Hive hive, std::string_view key) {
     std::vector<Value> values;
+    ForEachValue(hive, key, [&values](const ValueView& v) {
+        values.push_back({std::string(v.name), v.type, v.dword, std::string(v.text)});
+    });
+    return values;
+}
+
+bool ForEachValue(Hive hive, std::string_view key, const std::function<void(const ValueView&)>& visit) {
     Connection* c = ThisThreadConnection();
-    if (!c) return values;
+    if (!c) return false;
     sqlite3_stmt* stmt =
         c->Prepare("SELECT name, type, num, txt FROM vals WHERE hive=?1 AND path=?2 ORDER BY name");
-    if (!stmt) return values;
+    if (!stmt) return false;
     sqlite3_bind_int(stmt, 1, static_cast<int>(hive));
     BindText(stmt, 2, NormalizeKey(key));
-    while (c->Step(stmt) == SQLITE_ROW) values.push_back(ValueFromRow(stmt));
+    const auto text = [stmt](int column) {
+        const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+        return chars ? std::string_view(chars, static_cast<size_t>(sqlite3_column_bytes(stmt, column)))
+                     : std::string_view();
+    };
+    int rc;
+    while ((rc = c->Step(stmt)) == SQLITE_ROW) {
+        ValueView v;
+        v.name = text(0);
+        v.type = sqlite3_column_int(stmt, 1) == static_cast<int>(ValueType::Dword) ? ValueType::Dword
+                                                                                    : ValueType::String;
+        v.dword = static_cast<uint32_t>(sqlite3_column_int64(stmt, 2));
+        v.text = text(3);
+        visit(v);
+    }
     sqlite3_reset(stmt);
-    return values;
+    return rc == SQLITE_DONE;
 }
 
 std::vector<std::string> ListAllKeys(Hive hive) {
@@ -408,12 +433,7 @@ KeyWriter::KeyWriter(Hive hive, std::string_view key) : hive_(hive), key_(Normal
 }
 
 bool KeyWriter::Set(std::string_view name, ValueType type, uint32_t number, std::string_view text) {
-    if (!ok()) return false;
-    // The connection is the transaction's as long as the store file was not replaced.
-    if (connection_->serial() != tlTx.serial || connection_->generation() != connection_->state().generation()) {
-        tlTx.failed = true;
-        return false;
-    }
+    if (!Usable()) return false;
     return WriteValue(connection_, hive_, key_, name, type, number, text);
 }
 
@@ -422,5 +442,53 @@ bool KeyWriter::SetString(std::string_view name, std::string_view text) {
 }
 
 bool KeyWriter::SetDword(std::string_view name, uint32_t number) { return Set(name, ValueType::Dword, number, {}); }
+
+bool KeyWriter::Usable() {
+    if (!ok()) return false;
+    // The connection is the transaction's as long as the store file was not replaced.
+    if (connection_->serial() != tlTx.serial || connection_->generation() != connection_->state().generation()) {
+        tlTx.failed = true;
+        return false;
+    }
+    return true;
+}
+
+bool KeyWriter::DeleteValue(std::string_view name) {
+    if (!Usable()) return false;
+    sqlite3_stmt* stmt = connection_->Prepare("DELETE FROM vals WHERE hive=?1 AND path=?2 AND name=?3");
+    if (stmt) {
+        sqlite3_bind_int(stmt, 1, static_cast<int>(hive_));
+        BindText(stmt, 2, key_);
+        BindText(stmt, 3, name);
+    }
+    return WriteDone(connection_, stmt);
+}
+
+bool KeyWriter::DeleteKeysBelow() {
+    if (!Usable()) return false;
+    Connection* c = connection_;
+    // The keys from "key\" up to "key]" ("]" follows "\"): a seek that usually finds nothing.
+    sqlite3_stmt* below = c->Prepare(
+        "SELECT 1 FROM keys WHERE hive=?1 AND path>=?2||'\\' AND path<?2||']'"
+        " UNION ALL SELECT 1 FROM vals WHERE hive=?1 AND path>=?2||'\\' AND path<?2||']' LIMIT 1");
+    if (!below) return WriteDone(c, nullptr);
+    sqlite3_bind_int(below, 1, static_cast<int>(hive_));
+    BindText(below, 2, key_);
+    const int found = c->Step(below);
+    sqlite3_reset(below);
+    if (found == SQLITE_DONE) return true;
+    if (found != SQLITE_ROW) return WriteDone(c, nullptr);
+    c->knownKeys.clear();
+    for (const char* sql : {"DELETE FROM vals WHERE hive=?1 AND path>=?2||'\\' AND path<?2||']'",
+                            "DELETE FROM keys WHERE hive=?1 AND path>=?2||'\\' AND path<?2||']'"}) {
+        sqlite3_stmt* stmt = c->Prepare(sql);
+        if (stmt) {
+            sqlite3_bind_int(stmt, 1, static_cast<int>(hive_));
+            BindText(stmt, 2, key_);
+        }
+        if (!WriteDone(c, stmt)) return false;
+    }
+    return true;
+}
 
 }  // namespace tavora::store

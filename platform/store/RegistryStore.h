@@ -17,6 +17,7 @@
 // value names compare case-insensitively (ASCII), as the Windows registry does.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,6 +64,15 @@ std::optional<uint32_t> IncrementDword(Hive hive, std::string_view key, std::str
                                        uint32_t missing, uint32_t delta = 1);
 
 std::vector<Value> ListValues(Hive hive, std::string_view key);
+// The values of a key as ListValues gives them, without copying them: the views are
+// valid during the call of `visit` only. False when the key could not be read to its end.
+struct ValueView {
+    std::string_view name;
+    ValueType type = ValueType::String;
+    uint32_t dword = 0;
+    std::string_view text;
+};
+bool ForEachValue(Hive hive, std::string_view key, const std::function<void(const ValueView&)>& visit);
 std::vector<std::string> ListSubkeys(Hive hive, std::string_view key);  // direct children, stored case
 std::vector<std::string> ListAllKeys(Hive hive);                        // every key, sorted
 
@@ -113,12 +123,16 @@ public:
     KeyWriter& operator=(const KeyWriter&) = delete;
     bool SetString(std::string_view name, std::string_view text);
     bool SetDword(std::string_view name, uint32_t number);
+    bool DeleteValue(std::string_view name);
+    // Removes every key below this one with its values.
+    bool DeleteKeysBelow();
     // Ends the writer's own transaction (see Transaction::Commit()).
     bool Commit() { return tx_.Commit(); }
     bool ok() const { return tx_.ok() && connection_; }
 
 private:
     bool Set(std::string_view name, ValueType type, uint32_t number, std::string_view text);
+    bool Usable();
     Transaction tx_;
     Hive hive_;
     std::string key_;

@@ -252,6 +252,10 @@ class FaultInjectionTest(unittest.TestCase):
         # restore is over and the row is in the list.
         s.wait_log("-add" + added, START_BOUND * 3)
         self.assert_answers(s, case, "after the hand-over")
+        # The store now holds another list, different in every row from the player's:
+        # the save at exit must rewrite all of them (rows stored as they are cost nothing).
+        stored = [(f"stored song {i}", "00:02", f"/music/stored/{i:06d}.mp3") for i in range(100000)]
+        write_playlist(db, stored)
 
         wal = db + "-wal"
         size = lambda: os.path.getsize(wal) if os.path.exists(wal) else 0
@@ -274,7 +278,7 @@ class FaultInjectionTest(unittest.TestCase):
         # restored rows (the restore runs on a worker).
         count, rows, _ = read_playlist(db)
         new = [r for r in rows if r[2] == added]
-        candidates = [old]
+        candidates = [stored]
         if len(new) == 1:
             at = rows.index(new[0])
             candidates.append(old[:at] + new + old[at:])
@@ -350,6 +354,9 @@ class FaultInjectionTest(unittest.TestCase):
             else:
                 write_playlist(s.store_path(), [("fault local", "01:00", local), (server.url, "URL", server.url)])
                 self.start(s, case)
+                # Commands act on the list as it stands, and a start may answer before the
+                # saved list is back; a handed-over argument waits for it (its row goes last).
+                self.hand_over(s, "-add" + local)
                 self.assert_command_answers(s, case, PLAY, "Play")
                 self.wait_window_named(s, "fault local", START_BOUND, "window titled with the local song")
             self.missed = []

@@ -1,4 +1,5 @@
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -122,6 +123,83 @@ TEST(PlaylistRegistry, MissingOrNegativeCountLoadsNothing) {
     WriteRegDword(keys::kPlayListCount, "ListCount", -3);
     EXPECT_EQ(LoadPlaylistFromRegistry(loaded, false).rowsLoaded, 0);
     EXPECT_EQ(loaded.RowCount(), 0);
+}
+
+// The names of a key's values, as the store lists them.
+std::vector<std::string> ValueNames(const char* key) {
+    std::vector<std::string> names;
+    for (const auto& v : store::ListValues(store::Hive::LocalMachine, key)) names.push_back(v.name);
+    return names;
+}
+
+void ExpectSameRows(const PlaylistModel& loaded, const PlaylistModel& saved) {
+    ASSERT_EQ(loaded.RowCount(), saved.RowCount());
+    for (int i = 0; i < saved.RowCount(); ++i)
+        for (int column = 1; column <= 3; ++column)
+            ASSERT_EQ(loaded.GetEntryField(i, column), saved.GetEntryField(i, column)) << "row " << i;
+}
+
+// A save over an earlier list keeps the rows that did not change where they are; it
+// must still leave exactly the new list: changed rows replaced, a row stored as a
+// number turned back into text, and rows beyond the end, stray values and keys below
+// the columns removed.
+TEST(PlaylistRegistry, ASaveOverAnotherListLeavesExactlyTheNewOne) {
+    test::TempRegistry registry;
+    PlaylistModel first;
+    Fill(first, 6);
+    SavePlaylistToRegistry(first);
+    WriteRegString(keys::kPlayListName, "abc", "stray");
+    WriteRegString(keys::kPlayListName, "03", "leading zero");
+    WriteRegDword(keys::kPlayListPath, "1", 7);
+    WriteRegString(std::string(keys::kPlayListTime) + "\\Below", "0", "nested");
+
+    PlaylistModel second;
+    Fill(second, 4);
+    ASSERT_TRUE(second.UpdateTitle(2, "/music/2.mp3", "바뀐 제목"));
+    SavePlaylistToRegistry(second);
+
+    const std::vector<std::string> rows = {"0", "1", "2", "3"};
+    for (const char* key : {keys::kPlayListName, keys::kPlayListTime, keys::kPlayListPath})
+        EXPECT_EQ(ValueNames(key), rows) << key;
+    EXPECT_TRUE(store::ListSubkeys(store::Hive::LocalMachine, keys::kPlayListTime).empty());
+    EXPECT_EQ(ReadRegString(keys::kPlayListPath, "1"), "/music/1.mp3");
+    PlaylistModel loaded;
+    LoadPlaylistFromRegistry(loaded, false);
+    ExpectSameRows(loaded, second);
+}
+
+// A long list with Korean text and empty fields, saved over itself with a few rows
+// changed, then replaced by a list whose rows all differ: each time it comes back
+// exactly as saved.
+TEST(PlaylistRegistry, AHundredThousandRowsComeBackExactly) {
+    test::TempRegistry registry;
+    const auto make = [](const std::string& tag) {
+        std::vector<NewEntry> rows;
+        for (int i = 0; i < 100000; ++i)
+            rows.push_back({i % 7 == 0 ? "" : "노래 " + tag + std::to_string(i), i % 5 == 0 ? "" : "03:2" + std::to_string(i % 10),
+                            "/home/사용자/음악/" + tag + std::to_string(i / 100) + "/" + std::to_string(i) + ".mp3"});
+        return rows;
+    };
+    std::vector<NewEntry> rows = make("가");
+    PlaylistModel first;
+    first.AddEntries(rows);
+    SavePlaylistToRegistry(first);
+    rows[0].title = "처음";
+    rows[54321].path = "/바뀐/곳.mp3";
+    rows[99999].time = "";
+    PlaylistModel saved;
+    saved.AddEntries(rows);
+    SavePlaylistToRegistry(saved);
+    PlaylistModel loaded;
+    ASSERT_EQ(LoadPlaylistFromRegistry(loaded, false).rowsLoaded, 100000);
+    ExpectSameRows(loaded, saved);
+
+    PlaylistModel other;
+    other.AddEntries(make("나"));
+    SavePlaylistToRegistry(other);
+    PlaylistModel reloaded;
+    ASSERT_EQ(LoadPlaylistFromRegistry(reloaded, false).rowsLoaded, 100000);
+    ExpectSameRows(reloaded, other);
 }
 
 }  // namespace
