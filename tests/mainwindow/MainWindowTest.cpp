@@ -531,7 +531,9 @@ TEST_F(MainWindowTest, HiddenOrMinimisedWindowSleepsAndCatchesUpWhenShown) {
 
     window_->showMinimized();
     QApplication::processEvents();
-    if (window_->isMinimized()) EXPECT_FALSE(window_->Ticking()) << "minimised";
+    if (window_->isMinimized()) {
+        EXPECT_FALSE(window_->Ticking()) << "minimised";
+    }
     window_->showNormal();
     QApplication::processEvents();
     EXPECT_TRUE(window_->Ticking());
