@@ -69,6 +69,7 @@ void CTavoraPlayerDlg::OnInitDialog() {
                 return 0;
             },
             this);
+        ReserveCommandLineNumber();
         handOff_->listen();
     }
     if (hooks.createPlaylistWindow) hooks.createPlaylistWindow(*this);
@@ -146,19 +147,28 @@ void CTavoraPlayerDlg::ApplyTaskbarOptions() {
     if (!state_.showTaskbar) platform::SetSkipTaskbar(this, false);
 }
 
+void CTavoraPlayerDlg::ReserveCommandLineNumber() {
+    if (commandLine_.empty() || commandLineNumberTaken_) return;
+    commandLineNumberTaken_ = true;
+    RegistryBatch batch;
+    commandLineNumber_ = IncrementRegDword(keys::kOutFile, keys::kCount);
+    if (commandLineNumber_) WriteRegString(keys::kOutFile, std::to_string(*commandLineNumber_), commandLine_);
+    if (!batch.Commit()) commandLineNumber_.reset();
+}
+
 void CTavoraPlayerDlg::RunCommandLine() {
     if (commandLine_.empty()) {
         if (hooks_.restorePlaylist) hooks_.restorePlaylist(*this, {});
         return;
     }
-    const std::optional<int> number = IncrementRegDword(keys::kOutFile, keys::kCount);
+    ReserveCommandLineNumber();
+    const std::optional<int> number = commandLineNumber_;
     if (!number) {
         std::fprintf(stderr, "tavoraplayer: the settings store could not be written; \"%s\" was not taken.\n",
                      commandLine_.c_str());
         if (hooks_.restorePlaylist) hooks_.restorePlaylist(*this, {});
         return;
     }
-    WriteRegString(keys::kOutFile, std::to_string(*number), commandLine_);
     // "-add" appends to the playlist of the last session, so that is restored first
     // (otherwise saving at exit would replace it by the one added row); "-s" starts
     // without it.

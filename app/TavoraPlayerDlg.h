@@ -179,10 +179,15 @@ private:
     void BringToFrontIfOurs(QWidget* target);
     void ShowProgramInfo();
     void PlaceAtStart();
+    void ReserveCommandLineNumber();
     void RunCommandLine();
     void ApplyTaskbarOptions();
 
     std::string commandLine_;
+    // The hand-off number this player's own command line is stored under; taken before
+    // the hand-off socket listens, so a later launch can only get the numbers after it.
+    std::optional<int> commandLineNumber_;
+    bool commandLineNumberTaken_ = false;
     PlaybackState state_;
     PlayerSettings settings_;
     std::unique_ptr<AudioLibrary> audio_;

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "BackgroundJobs.h"
@@ -141,6 +142,29 @@ TEST_F(ControllerTest, OwnCommandLineBecomesArgumentOneAndPlaysWithStartOpen) {
     EXPECT_EQ(r.calls[0], std::make_pair(std::string("play"), std::string("/music/한글 노래.mp3")));
     ASSERT_EQ(handled.count(), 1);
     EXPECT_EQ(handled.at(0).at(0).toInt(), 1);
+}
+
+// A launch beside a starting player waits until the player's socket answers and then
+// takes the next number: the player's own command line must hold number 1 by then, or
+// its "-s" would only add the song.
+TEST_F(ControllerTest, ALaunchThatHandsOverAsSoonAsTheSocketAnswersComesAfterTheOwnCommandLine) {
+    Recorded r;
+    CTavoraPlayerDlg dlg("-s/music/first.mp3");
+    Record(dlg, r);
+    std::optional<int> other;
+    dlg.hooks().createPlaylistWindow = [&other](CTavoraPlayerDlg&) {
+        // The socket listens from here on: what a second launch does at this moment.
+        other = IncrementRegDword(keys::kOutFile, keys::kCount);
+        WriteRegString(keys::kOutFile, std::to_string(*other), "-add/music/second.mp3");
+    };
+    dlg.OnInitDialog();
+    ASSERT_EQ(other, 2);
+    EXPECT_EQ(ReadRegString(keys::kOutFile, "1"), "-s/music/first.mp3");
+    ASSERT_EQ(r.calls.size(), 1u);
+    EXPECT_EQ(r.calls[0], std::make_pair(std::string("play"), std::string("/music/first.mp3")));
+    dlg.SendMessage(msg::OutFileLoad, 2);
+    ASSERT_EQ(r.calls.size(), 2u);
+    EXPECT_EQ(r.calls[1], std::make_pair(std::string("add"), std::string("/music/second.mp3")));
 }
 
 TEST_F(ControllerTest, SwitchesDispatchByNumberAndStartOpen) {
