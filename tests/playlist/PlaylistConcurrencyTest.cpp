@@ -146,6 +146,7 @@ TEST(PlaylistConcurrency, TitlePassReadsEachSongOnceAndWritesInBatches) {
                 std::lock_guard guard(lock);
                 ++reads[path];
             }
+            // Uneven read times, so the reading threads finish out of order; nothing waits on them.
             std::this_thread::sleep_for(std::chrono::microseconds(std::hash<std::string>{}(path) % 500));
             if (path == "/s/broken.mp3") return std::nullopt;
             return RowText{"title of " + path, "01:00"};
