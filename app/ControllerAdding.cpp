@@ -11,7 +11,7 @@
 #include "BackgroundJobs.h"
 #include "Commands.h"
 #include "DisplayTitle.h"
-#include "FolderScanner.h"
+#include "FolderScan.h"
 #include "M3uLoader.h"
 #include "Messages.h"
 #include "PlaylistAdding.h"

@@ -22,7 +22,7 @@
 #include <mutex>
 #include <string>
 
-#include "FolderScanner.h"
+#include "FolderScan.h"
 #include "M3uLoader.h"
 #include "PlsLoader.h"
 

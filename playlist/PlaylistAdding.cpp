@@ -1,6 +1,6 @@
 #include "PlaylistAdding.h"
 
-#include "FolderScanner.h"
+#include "FolderScan.h"
 #include "PlaylistEntry.h"
 #include "PlaylistModel.h"
 
@@ -21,7 +21,6 @@ std::string CompleteTypedAddress(std::string_view typed) {
     return "http://" + std::string(typed);
 }
 
-bool IsPlsAddress(std::string_view address) { return ExtensionOf(address) == "pls"; }
 
 std::string AddressTitle(std::string_view address) {
     const size_t slash = address.rfind('/');

@@ -21,9 +21,6 @@ int AddFileQuick(PlaylistModel& model, const std::string& path,
 // starts with "http://" or "mms://" (spelled "http", "Http", "HTTP", "mms", "Mms", "MMS").
 std::string CompleteTypedAddress(std::string_view typed);
 
-// "Create Url" reads an address as a PLS list when the text after its last "." is "pls".
-bool IsPlsAddress(std::string_view address);
-
 // The title of a stream row: the text after the address's last "/".
 std::string AddressTitle(std::string_view address);
 

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "ExtractedFile.h"
 #include "TavoraCheck.h"
 
 namespace tavora {
@@ -100,12 +101,6 @@ int PlaylistModel::AddEntries(std::vector<NewEntry> rows) {
     return first;
 }
 
-bool PlaylistModel::IsExtractedFile(std::string_view path, std::string_view installFolder) {
-    if (installFolder.empty()) return false;
-    return path.size() > installFolder.size() + 6 && path.substr(0, installFolder.size()) == installFolder &&
-           path.substr(installFolder.size(), 6) == "/Temp/";
-}
-
 void PlaylistModel::CollectRelease(const EntryGuard& guard, int row, std::vector<Release>& out) const {
     Check(guard);
     const std::string& path = rows_[static_cast<size_t>(row)].path;
@@ -117,9 +112,11 @@ void PlaylistModel::CollectRelease(const EntryGuard& guard, int row, std::vector
 
 void PlaylistModel::PerformReleases(const std::vector<Release>& releases) {
     std::function<void()> releaser;
+    std::string installFolder;
     {
         EntryGuard guard(*this);
         releaser = releaseCurrentStream_;
+        installFolder = installFolder_;
     }
     bool streamFreed = false;
     for (const Release& r : releases) {
@@ -127,8 +124,7 @@ void PlaylistModel::PerformReleases(const std::vector<Release>& releases) {
             releaser();
             streamFreed = true;
         }
-        std::error_code ignored;
-        std::filesystem::remove(r.path, ignored);
+        RemoveExtractedFile(r.path, installFolder);
     }
 }
 

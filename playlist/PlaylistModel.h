@@ -18,7 +18,9 @@
 //    that made the change (see PlaylistObserver.h). RemoveObserver() waits for calls in
 //    progress; never call it from inside an observer.
 //  - Deleting rows may delete files extracted from archives (below the install folder's
-//    "Temp/", given once by SetInstallFolder(); without it no file is ever deleted). When such a file is the one playing, the stream releaser given to
+//    "Temp/", given once by SetInstallFolder(); without it no file is ever deleted; see
+//    ExtractedFile.h for what counts as lying there). When such a file is the one playing,
+//    the stream releaser given to
 //    SetCurrentStreamReleaser() is called first, on the deleting thread (the UI thread
 //    for the delete commands), outside EntryLock.
 
@@ -164,9 +166,6 @@ public:
     int ShuffleRowLocked(EntryGuard& guard, int pos);
 
     // --- Archive files ----------------------------------------------------------
-    // True when `path` lies below installFolder + "/Temp/" (compared case-sensitively;
-    // never for an empty install folder).
-    static bool IsExtractedFile(std::string_view path, std::string_view installFolder);
     // Deletes the extracted file of row `index` (freeing the current stream first when
     // the row is the playing one). Other rows are left alone.
     void ReleaseEntryFile(int index);

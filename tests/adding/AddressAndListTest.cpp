@@ -234,6 +234,24 @@ TEST_F(AddressAndListTest, PlsAddressIsReadAsAListAndItsFirstStreamPlays) {
     EXPECT_EQ(model().CurrentIndex(), 0);
 }
 
+// A downloaded list may name any path; deleting its rows deletes no file outside Temp.
+TEST_F(AddressAndListTest, RowsOfADownloadedPlsNeverDeleteFilesOutsideTemp) {
+    const std::string install = std::getenv("TAVORA_BINARY_DIR");
+    std::filesystem::create_directories(install + "/Temp");
+    const std::string name = "victim-" + std::to_string(getpid()) + ".mp3";
+    const std::string victim = install + "/" + name;
+    std::ofstream(victim) << "precious";
+    std::ofstream(media_.path("web/evil.pls")) << "[playlist]\nFile1=" << server_->url("song.mp3")
+                                                 << "\nFile2=" << install << "/Temp/../" << name << "\n";
+    dialogs_->addresses.push_back(server_->url("evil.pls"));
+    dlg_->SendCommand(cmd::OpenUrl);
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 2; }));
+    dlg_->SendCommand(cmd::ListDelAll);
+    ASSERT_EQ(model().RowCount(), 0);
+    EXPECT_TRUE(std::filesystem::exists(victim));
+    std::filesystem::remove(victim);
+}
+
 TEST_F(AddressAndListTest, ListSaveThenListLoadRoundTripsTitlesTimesAndPaths) {
     dialogs_->songFiles.push_back({MakeTaggedSong(media_, "노래/첫 번째.mp3", "mp3", "첫 번째 노래", 2),
                                    MakeTaggedSong(media_, "노래/둘.ogg", "ogg", "둘째", 3)});

@@ -223,11 +223,50 @@ TEST(PlaylistModelFiles, DeletingExtractedRowsRemovesTheirFiles) {
     EXPECT_FALSE(std::filesystem::exists(other));
 }
 
-TEST(PlaylistModelFiles, NothingIsDeletedWithoutAnInstallFolder) {
-    EXPECT_FALSE(PlaylistModel::IsExtractedFile("/Temp/a.mp3", ""));
-    EXPECT_TRUE(PlaylistModel::IsExtractedFile("/opt/t/Temp/a.mp3", "/opt/t"));
-    EXPECT_FALSE(PlaylistModel::IsExtractedFile("/opt/t/temp/a.mp3", "/opt/t"));
-    EXPECT_FALSE(PlaylistModel::IsExtractedFile("/opt/tx/Temp/a.mp3", "/opt/t"));
+// Rows may name anything (a PLS or M3U line, a handed-over path): a delete removes only
+// what really lies in Temp, never through a ".." step or a link, and a link in Temp goes
+// as a link.
+TEST(PlaylistModelFiles, DeletingNeverReachesOutsideTheTempFolder) {
+    test::TempFolder tmp;
+    const std::string install = (tmp.path() / "install").string();
+    const std::string victim = tmp.Write("music/x.mp3");
+    const std::string own = tmp.Write("install/Temp/own.mp3");
+    const std::string deep = tmp.Write("install/Temp/sub/deep.mp3");
+    std::filesystem::create_directories(install + "/Temp/folder.mp3");
+    std::filesystem::create_symlink(victim, install + "/Temp/link.mp3");
+    std::filesystem::create_symlink(tmp.path() / "music", install + "/Temp/music");
+
+    const struct {
+        std::string row;
+        std::string checked;  // what must (not) exist afterwards
+        bool remains;
+    } cases[] = {
+        {install + "/Temp/../../music/x.mp3", victim, true},
+        {install + "/Temp/../Temp/own.mp3", own, true},
+        {install + "/Temp/./own.mp3", own, true},
+        {install + "/Temp//own.mp3", own, true},
+        {install + "/Temp/music/x.mp3", victim, true},  // a linked folder on the way
+        {install + "/Temp/folder.mp3", install + "/Temp/folder.mp3", true},
+        {install + "/Temp/link.mp3", install + "/Temp/link.mp3", false},
+        {install + "/Temp/sub/deep.mp3", deep, false},
+    };
+    PlaylistModel model;
+    model.SetInstallFolder(install);
+    for (const auto& c : cases) model.AddEntry("t", "압축", c.row);
+    model.DeleteAllEntries();
+    for (const auto& c : cases) {
+        std::error_code ec;
+        EXPECT_EQ(std::filesystem::symlink_status(c.checked, ec).type() != std::filesystem::file_type::not_found,
+                  c.remains)
+            << c.row;
+    }
+    EXPECT_TRUE(std::filesystem::exists(victim));
+
+    // Without an install folder nothing is ever deleted.
+    PlaylistModel bare;
+    bare.AddEntry("t", "압축", own);
+    bare.DeleteAllEntries();
+    EXPECT_TRUE(std::filesystem::exists(own));
 }
 
 TEST(PlaylistEntryText, ExtensionsCompareInOneCaseOnly) {

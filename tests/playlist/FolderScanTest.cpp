@@ -1,12 +1,11 @@
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "FolderScanner.h"
+#include "FolderScan.h"
 #include "PlaylistAdding.h"
 #include "PlaylistModel.h"
 #include "PlaylistTestSupport.h"
@@ -27,13 +26,8 @@ TEST(FolderScan, FolderSongsComeBeforeSubfolderSongsAndCaseMatters) {
     PlaylistModel model;
     model.AddEntry("earlier", "", "/earlier.mp3");
     std::vector<std::string> archives;
-    FolderScanResult result;
-    {
-        FolderScanner scanner(model);
-        scanner.Scan(tree.path().string(), [&](const FolderScanResult& r) { result = r; },
-                     [&](const std::string& path) { archives.push_back(path); });
-        scanner.WaitIdle();
-    }
+    const FolderScanResult result =
+        ScanFolder(model, tree.path().string(), [&](const std::string& path) { archives.push_back(path); });
     EXPECT_EQ(Titles(model), (std::vector<std::string>{"earlier", "a.mp3", "b.MP3", "e.ogg", "f.WMA", "g.wav"}));
     EXPECT_EQ(model.GetEntryField(1, kColumnPath), (tree.path() / "a.mp3").string());
     EXPECT_EQ(model.GetEntryField(1, kColumnTime), "");
@@ -48,30 +42,10 @@ TEST(FolderScan, LinksBackUpTheTreeAreScannedOnce) {
     tree.Write("a/song.mp3");
     fs::create_directory_symlink(tree.path(), tree.path() / "a" / "loop");
     PlaylistModel model;
-    FolderScanner scanner(model);
-    scanner.Scan(tree.path().string());
-    scanner.Scan((tree.path() / "missing").string());
-    scanner.WaitIdle();
+    const auto ignore = [](const std::string&) {};
+    ScanFolder(model, tree.path().string(), ignore);
+    EXPECT_EQ(ScanFolder(model, (tree.path() / "missing").string(), ignore).rowsAdded, 0);
     EXPECT_EQ(Titles(model), std::vector<std::string>{"song.mp3"});
-}
-
-TEST(FolderScan, RequestsRunOneAfterAnother) {
-    TempFolder one, two;
-    one.Write("1.mp3");
-    one.Write("s/2.mp3");
-    two.Write("3.mp3");
-    PlaylistModel model;
-    std::mutex lock;
-    std::vector<int> firstRows;
-    FolderScanner scanner(model);
-    for (const TempFolder* t : {&one, &two})
-        scanner.Scan(t->str(), [&](const FolderScanResult& r) {
-            std::lock_guard g(lock);
-            firstRows.push_back(r.firstRow);
-        });
-    scanner.WaitIdle();
-    EXPECT_EQ(Titles(model), (std::vector<std::string>{"1.mp3", "2.mp3", "3.mp3"}));
-    EXPECT_EQ(firstRows, (std::vector<int>{0, 2}));
 }
 
 }  // namespace
@@ -92,12 +66,10 @@ TEST(AddingSongs, QuickAddUsesTheFileNameAndHandsOverArchives) {
     EXPECT_EQ(archives, std::vector<std::string>{"/m/pack.rar"});
 }
 
-TEST(AddingSongs, TypedAddressesAndPlsAddresses) {
+TEST(AddingSongs, TypedAddressesAndTheirTitles) {
     EXPECT_EQ(CompleteTypedAddress("radio.example/live"), "http://radio.example/live");
     EXPECT_EQ(CompleteTypedAddress("MMS://h/live"), "MMS://h/live");
     EXPECT_EQ(CompleteTypedAddress("hTTp://h/"), "http://hTTp://h/");
-    EXPECT_TRUE(IsPlsAddress("http://h/list.pls"));
-    EXPECT_FALSE(IsPlsAddress("http://h/list.PLS.mp3"));
     EXPECT_EQ(AddressTitle("http://h/dir/song.mp3"), "song.mp3");
 }
 

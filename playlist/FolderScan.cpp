@@ -1,6 +1,7 @@
-#include "FolderScanner.h"
+#include "FolderScan.h"
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <set>
 #include <utility>
@@ -22,51 +23,6 @@ bool IsFolderSongExtension(std::string_view ext) {
 
 bool IsArchiveExtension(std::string_view ext) {
     return ExtensionIs(ext, "zip") || ExtensionIs(ext, "rar") || ExtensionIs(ext, "alz");
-}
-
-FolderScanner::FolderScanner(PlaylistModel& model) : model_(model), thread_([this] { Run(); }) {}
-
-FolderScanner::~FolderScanner() {
-    {
-        std::lock_guard lock(lock_);
-        stopping_ = true;
-        requests_.clear();
-    }
-    wake_.notify_all();
-    thread_.join();
-}
-
-void FolderScanner::Scan(std::string folder, std::function<void(const FolderScanResult&)> done,
-                         std::function<void(const std::string&)> archiveFound) {
-    {
-        std::lock_guard lock(lock_);
-        if (stopping_) return;
-        requests_.push_back({std::move(folder), std::move(done), std::move(archiveFound)});
-    }
-    wake_.notify_one();
-}
-
-void FolderScanner::WaitIdle() {
-    std::unique_lock lock(lock_);
-    idle_.wait(lock, [this] { return stopping_ || (requests_.empty() && !busy_); });
-}
-
-void FolderScanner::Run() {
-    for (;;) {
-        Request request;
-        {
-            std::unique_lock lock(lock_);
-            busy_ = false;
-            idle_.notify_all();
-            wake_.wait(lock, [this] { return stopping_ || !requests_.empty(); });
-            if (stopping_) return;
-            request = std::move(requests_.front());
-            requests_.pop_front();
-            busy_ = true;
-        }
-        const FolderScanResult result = ScanFolder(model_, request.folder, request.archiveFound, &stopping_);
-        if (request.done) request.done(result);
-    }
 }
 
 FolderScanResult ScanFolder(PlaylistModel& model, const std::string& top,
