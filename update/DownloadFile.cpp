@@ -4,10 +4,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <algorithm>
 #include <mutex>
 
 namespace tavora {

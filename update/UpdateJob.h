@@ -4,9 +4,9 @@
 //
 // Before anything is installed or run each file's signature is checked
 // (UpdateSignature.h), and a module must also fit this machine and the loader
-// (LibraryCheck.h); a file that fails is deleted and counts as a failed download. After the first failure the remaining items are not fetched, since
-// the player is told to exit; what was fetched and checked before it is still
-// installed. A module is installed under a temporary name and renamed over the old
+// (LibraryCheck.h); a file that fails is deleted and counts as a failed download.
+// After the first failure the remaining items are not fetched, since the player is
+// told to exit; what was fetched and checked before it is still installed. A module is installed under a temporary name and renamed over the old
 // file, so a player that has the old one mapped keeps running on it.
 //
 // Threading: Run() on a worker thread; the report's functions are called on that

@@ -1,32 +1,27 @@
 // What the update server or a key file may hold: any bytes as a key in hex, and as the
 // signature beside a file. Nothing but the signing key's own signature may pass.
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "UpdateSignature.h"
 
 namespace {
 
-std::string Scratch(const char* name) {
-    static const std::string folder = [] {
-        char path[] = "/tmp/tavora-fuzz-sig-XXXXXX";
-        const char* made = mkdtemp(path);
-        return std::string(made ? made : "/tmp");
-    }();
-    return folder + "/" + name;
-}
-
-void Write(const std::string& path, const uint8_t* data, size_t size) {
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        if (size) std::fwrite(data, 1, size, f);
-        std::fclose(f);
+// A file in memory, named by its /proc path (the check reads files by name).
+struct MemoryFile {
+    explicit MemoryFile(const char* name) : fd(memfd_create(name, MFD_CLOEXEC)) {}
+    void Set(const uint8_t* data, size_t size) const {
+        if (fd < 0 || ftruncate(fd, 0) != 0) return;
+        [[maybe_unused]] const ssize_t n = size ? pwrite(fd, data, size, 0) : 0;
     }
-}
+    std::string path() const { return "/proc/self/fd/" + std::to_string(fd); }
+    int fd;
+};
 
 }  // namespace
 
@@ -39,15 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     static const tavora::UpdateSecretSeed seed{1, 2, 3};
     static const tavora::UpdatePublicKey key = tavora::PublicKeyOf(seed);
-    const std::string file = Scratch("UnRar.so");
-    const std::string signature = Scratch("UnRar.so.sig");
-    static const bool written = [&] {
+    static const MemoryFile file("UnRar.so");
+    static const MemoryFile signature("UnRar.so.sig");
+    static const bool written = [] {
         const uint8_t body[] = "module";
-        Write(file, body, sizeof body);
+        file.Set(body, sizeof body);
         return true;
     }();
     (void)written;
-    Write(signature, data, size);
-    if (tavora::CheckSignature(file, "UnRar.so", signature, key).empty()) __builtin_trap();  // a forgery
+    signature.Set(data, size);
+    if (tavora::CheckSignature(file.path(), "UnRar.so", signature.path(), key).empty()) __builtin_trap();  // a forgery
     return 0;
 }

@@ -1,10 +1,10 @@
 // TavoraUpdateSkin: installs the skins offered by the update server.
 //
 // Fetches <server>/AutoUpdate/skin/TavoraSkins.zip into <install>/UpdateTemp, keeps it
-// only when its signature beside it (TavoraSkins.zip.sig, see UpdateSignature.h)
-// verifies, and unpacks its files into <install>/skin. Entry names
-// come from the network: nothing is written outside the skins folder (no "..", no
-// absolute names, no links). The player starts it when no skin is installed; it
+// only when the signature beside it (TavoraSkins.zip.sig, see UpdateSignature.h)
+// verifies, and unpacks its files into <install>/skin. Entry names come from the
+// network: nothing is written outside the skins folder (no "..", no absolute names, no
+// links). The player starts it when no skin is installed; it
 // reads the server and the install folder from the player's settings store.
 //
 //   TavoraUpdateSkin            exit status 0 when the skins were installed
@@ -89,7 +89,6 @@ int main() {
     fs::create_directories(install + "/skin", ec);
     const std::string address = tavora::UpdateServerBase() + tavora::kSkinUpdatePath + kSkinArchiveName;
     const std::string archivePath = temp + "/" + kSkinArchiveName;
-
     const tavora::DownloadResult got =
         tavora::DownloadSignedFile(address, archivePath, kSkinArchiveName, {}, tavora::TrustedUpdateKey());
     if (!got.ok) return Fail(address + ": " + got.error);
