@@ -18,15 +18,21 @@ UpdateJob::UpdateJob(UpdateMode mode, std::vector<DownloadItem> items, std::stri
 
 void RemoveUnfinishedDownloads(const std::string& installFolder) {
     if (installFolder.empty()) return;
-    std::error_code ec;
     // Every name a transfer or a check uses begins with a dot (DownloadFile.h,
-    // UpdateSignature.h); what was complete has its own name.
-    for (const auto& entry : fs::directory_iterator(fs::path(installFolder) / kUpdateTempFolder, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name.size() > 1 && name[0] == '.' && entry.is_regular_file(ec)) fs::remove(entry.path(), ec);
-    }
-    for (const auto& entry : fs::directory_iterator(fs::path(installFolder) / "system", ec))
-        if (entry.path().extension() == ".new" && entry.is_regular_file(ec)) fs::remove(entry.path(), ec);
+    // UpdateSignature.h); what was complete has its own name. Modules are staged as
+    // "<name>.new" in "system".
+    auto sweep = [](const fs::path& folder, auto leftover) {
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            std::error_code kind;
+            if (leftover(it->path().filename().string()) && it->is_regular_file(kind)) fs::remove(it->path(), kind);
+        }
+    };
+    sweep(fs::path(installFolder) / kUpdateTempFolder,
+          [](const std::string& name) { return name.size() > 1 && name[0] == '.'; });
+    sweep(fs::path(installFolder) / "system", [](const std::string& name) {
+        return name.size() > 4 && name.compare(name.size() - 4, 4, ".new") == 0;
+    });
 }
 
 void UpdateJob::Cancel() {

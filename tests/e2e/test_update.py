@@ -140,11 +140,16 @@ class UpdateTest(unittest.TestCase):
         self.s.player.kill()
         self.s.player.wait()
         self.assertEqual(leftovers(temp), killed)
+        # A module a killed run had staged but not yet put in place.
+        staged = os.path.join(self.install, "system", "bass.so.new")
+        with open(staged, "wb") as f:
+            f.write(b"half")
         # The next start clears them away before it fetches anew.
         self.s.start()
         self.s.wait_window(TITLE)
         wait_until(lambda: trickle.accepted >= 2, what="the second run's download")
         wait_until(lambda: not set(killed) & set(leftovers(temp)), what="the killed run's files removed")
+        self.assertFalse(os.path.exists(staged))
         self.assertEqual(self.s.stop(signal.SIGTERM), 0, self.s.read_log())
         self.assertEqual(leftovers(temp), [])
         self.assertFalse(os.path.exists(os.path.join(self.install, "system", "bass.so")))
