@@ -27,19 +27,23 @@ void ForEachEntryPoint(const std::string& fileName, BassFunctions& table, Op op)
 #undef TAVORA_BASS_VISIT
 }
 
-// The entry points the program looks up in the archive modules (tavora/archive_api.h);
-// a module without one of them cannot list its archives.
-bool HasArchiveEntryPoints(const std::string& fileName, void* handle) {
+// The entry points the program looks up in the archive modules (tavora/archive_api.h,
+// archive/ArchiveFunctions.h); a module without one of them cannot list its archives.
+const std::vector<const char*>* ArchiveEntryPoints(const std::string& fileName) {
     static const std::vector<const char*> kZip = {"OpenZip", "GotoFirstFile", "GotoNextFile",
                                                   "GetFileInfo", "Unzip", "CloseZip"};
     static const std::vector<const char*> kRar = {"UnRar_list", "UnRar_extract"};
     static const std::vector<const char*> kAlz = {"UnAlzOpen", "UnAlzGetFileList", "UnAlzSetCurrentFile",
                                                   "UnAlzExtractCurrentFile", "GetszDestFileName",
                                                   "GetszDestPathFileName", "UnAlzClose"};
-    const std::vector<const char*>* names = fileName == kUnZipModule        ? &kZip
-                                            : fileName == kUnRarModule      ? &kRar
-                                            : fileName == kUnAlzipperModule ? &kAlz
-                                                                            : nullptr;
+    return fileName == kUnZipModule        ? &kZip
+           : fileName == kUnRarModule      ? &kRar
+           : fileName == kUnAlzipperModule ? &kAlz
+                                           : nullptr;
+}
+
+bool HasArchiveEntryPoints(const std::string& fileName, void* handle) {
+    const std::vector<const char*>* names = ArchiveEntryPoints(fileName);
     if (!names) return true;
     return std::all_of(names->begin(), names->end(), [handle](const char* name) { return dlsym(handle, name) != nullptr; });
 }
@@ -103,6 +107,8 @@ std::vector<std::string> AudioLibrary::EntryPointNames(const std::string& fileNa
     std::vector<std::string> names;
     BassFunctions unused;
     ForEachEntryPoint(fileName, unused, [&](const char* name, auto&) { names.push_back(name); });
+    if (const std::vector<const char*>* archive = ArchiveEntryPoints(fileName))
+        names.insert(names.end(), archive->begin(), archive->end());
     return names;
 }
 

@@ -67,8 +67,9 @@ public:
     // Replaces the table (tests put a failing entry in place of a real one). UI thread,
     // while no worker uses the engine.
     void ReplaceBass(const BassFunctions& table) { bass_ = table; }
-    // The entry points the program takes from an engine module (empty for the others):
-    // a module lacking one of them counts as missing.
+    // The entry points the program takes from a module (empty for the band module): a
+    // module lacking one of them counts as missing. The download check asks for the
+    // same (update/LibraryCheck.h).
     static std::vector<std::string> EntryPointNames(const std::string& fileName);
     // A symbol of a loaded module (archive and band modules), nullptr otherwise.
     void* Symbol(const std::string& fileName, const char* name) const;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Configures, builds and installs the player.
 #   scripts/build.sh [--tests] [--prefix DIR] [--build-dir DIR] [-DNAME=VALUE...]
-# --tests also builds the tests, benchmarks and fuzz targets; -D settings go to cmake.
+# --tests also builds the tests, benchmarks and fuzz targets, and trusts the test update
+# key (tests/update/keys) instead of the release key: such a build is for testing only.
+# -D settings go to cmake.
 # The install step writes "Install_Dir" into the settings store, as an installer does.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -11,7 +13,7 @@ build="$here/build"
 settings=()
 while (($#)); do
   case "$1" in
-    --tests) tests=ON; build="$here/build-tests" ;;
+    --tests) tests=ON; build="$here/build-tests"; settings+=(-DTAVORA_UPDATE_PUBLIC_KEY=test) ;;
     --prefix) prefix=$2; shift ;;
     --build-dir) build=$2; shift ;;
     -D*) settings+=("$1") ;;

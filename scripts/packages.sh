@@ -12,10 +12,10 @@ TAVORA_BUILD_PACKAGES=(
   libcurl4-openssl-dev libsoundtouch-dev libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev
   libpulse-dev libid3-3.8.3-dev libtag1-dev libpugixml-dev libarchive-dev libunarr-dev zlib1g-dev
   libx11-dev libxcb1-dev
-  libelf-dev
+  libelf-dev libsodium-dev
 )
 TAVORA_RUN_PACKAGES=(
-  fonts-nanum pulseaudio pulseaudio-utils xdg-utils desktop-file-utils shared-mime-info xvfb xauth
+  fonts-nanum libsodium23 pulseaudio pulseaudio-utils xdg-utils desktop-file-utils shared-mime-info xvfb xauth
 )
 TAVORA_TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev googletest

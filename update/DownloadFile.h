@@ -6,8 +6,13 @@
 // length, exactly that many bytes. A cut connection, an error status or a stall
 // leaves the target as it was (absent or the previous file), never half written.
 //
-// A transfer that receives nothing for `stallLimit` is ended, so a silent server
-// cannot hold the caller. `cancel` (checked while the transfer runs) ends it early.
+// A transfer that receives less than `minBytesPerSecond` on average over `stallLimit`
+// is ended, and so is one still running at `deadline`: neither a silent nor a
+// trickling server can hold the caller. `cancel` (checked at least once a second while
+// the transfer runs) ends it early.
+//
+// Redirects are followed (at most five) only to the same scheme, host and port as
+// `address`; a redirect anywhere else fails the transfer.
 //
 // Threading: any thread; blocks while it downloads. libcurl is initialised once per
 // process on first use.
@@ -24,6 +29,8 @@ struct DownloadOptions {
     // Percent of the announced length received (0 while the length is unknown).
     std::function<void(int percent)> progress;
     std::chrono::seconds stallLimit{30};
+    int64_t minBytesPerSecond = 1024;
+    std::chrono::seconds deadline{15 * 60};
     std::chrono::seconds connectLimit{20};
     // Larger bodies are refused (nothing the server offers is near this size).
     int64_t maxBytes = int64_t{512} << 20;

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <set>
+#include <utility>
 
-#include "AudioLibrary.h"
 
 namespace tavora {
 namespace {
@@ -63,14 +63,11 @@ std::set<std::string> DefinedDynamicSymbols(Elf* elf) {
 
 }  // namespace
 
-std::vector<std::string> RequiredExports(const std::string& moduleName) {
-    std::vector<std::string> names = AudioLibrary::EntryPointNames(moduleName);
-    // The archive modules' interface (tavora/archive_api.h).
-    if (moduleName == kUnZipModule) names = {"OpenZip", "GotoFirstFile", "GotoNextFile", "GetFileInfo", "Unzip", "CloseZip"};
-    if (moduleName == kUnRarModule) names = {"UnRar_list", "DecodeRarEntry", "UnRar_freedata", "UnRar_extract"};
-    if (moduleName == kUnAlzipperModule)
-        names = {"UnAlzOpen", "UnAlzGetFileList", "UnAlzSetCurrentFile", "UnAlzExtractCurrentFile", "UnAlzClose"};
-    return names;
+std::vector<std::string> ExportedNames(const std::string& path) {
+    ElfFile file(path);
+    if (!file.elf || elf_kind(file.elf) != ELF_K_ELF) return {};
+    const std::set<std::string> names = DefinedDynamicSymbols(file.elf);
+    return {names.begin(), names.end()};
 }
 
 std::string CheckLibrary(const std::string& path, const std::vector<std::string>& requiredExports) {

@@ -1,8 +1,9 @@
 #pragma once
 // Checking a downloaded module before it goes into the install folder's "system"
 // folder: it must be an ELF shared object of the class and machine this program runs
-// on, and define (export) every function the player takes from it. The engine's
-// version check still applies once it is loaded.
+// on, and define (export) every function the player takes from it (the loader's own
+// list, AudioLibrary::EntryPointNames). The engine's version check still applies once
+// it is loaded.
 //
 // The file is only read, never loaded: code from the network does not run before it
 // has passed.
@@ -14,9 +15,9 @@
 
 namespace tavora {
 
-// The exported functions the player needs from a module ("bass.so", "UnRar.so" ...);
-// empty for modules it only loads.
-std::vector<std::string> RequiredExports(const std::string& moduleName);
+// The names of the functions and objects the file exports (its dynamic symbol table);
+// empty when it is no ELF file.
+std::vector<std::string> ExportedNames(const std::string& path);
 
 // "" when the file passes, otherwise why it does not.
 std::string CheckLibrary(const std::string& path, const std::vector<std::string>& requiredExports);

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <algorithm>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
 #include <QProcess>
@@ -149,6 +150,7 @@ void UpdateDialog::ShowTexts(QString status, QString counter) {
 
 void UpdateDialog::Fail(const char* text) {
     failed_ = true;
+    if (ending_) return;  // the player is going anyway: nobody is left to read it
     ShowMessageBox(this, QString::fromUtf8(text), QStringLiteral("TavoraPlayer"), MessageIcon::Error);
     if (setup_.exitPlayer) setup_.exitPlayer();
 }
@@ -170,6 +172,15 @@ void UpdateDialog::reject() {
     QDialog::reject();
 }
 
+void UpdateDialog::PlayerEnding() {
+    if (ending_) return;
+    ending_ = true;
+    if (job_) job_->Cancel();
+    // The failure message, when it is up, is a child of this window.
+    for (QMessageBox* box : findChildren<QMessageBox*>()) box->done(QMessageBox::Cancel);
+    reject();
+}
+
 void UpdateDialog::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().window());
@@ -181,8 +192,9 @@ void UpdateDialog::paintEvent(QPaintEvent*) {
     p.drawText(kCounterRect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, counter_);
 }
 
-bool RunUpdateDialog(UpdateDialogSetup setup, QWidget* parent) {
+bool RunUpdateDialog(UpdateDialogSetup setup, QWidget* parent, const std::function<void(UpdateDialog&)>& prepare) {
     UpdateDialog dialog(std::move(setup), parent);
+    if (prepare) prepare(dialog);
     dialog.Run();
     return dialog.succeeded();
 }

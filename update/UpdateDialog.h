@@ -10,7 +10,8 @@
 // When a download fails the user is told "다운로드를 실패 하였습니다..." and the player
 // is asked to exit (`exitPlayer`); so it is when the window's own picture is missing
 // or the worker cannot be started ("업데이트를 실패 하였습니다..."). Closing the window
-// stops the work; nothing half fetched is installed.
+// stops the work; nothing half fetched is installed. When the player itself ends
+// meanwhile (PlayerEnding) the window and any message it shows go at once.
 //
 // Threading: UI thread.
 
@@ -75,6 +76,9 @@ public:
     int Run();
     // Closing the window (Escape, the close button): the work stops.
     void reject() override;
+    // The player is ending (Exit, a TERM signal): the work stops, an open message box
+    // closes, no further message comes up, and the window ends.
+    void PlayerEnding();
 
     // What the window shows (tests read them).
     QString statusText() const { return status_; }
@@ -108,9 +112,13 @@ private:
     bool failed_ = false;
     bool succeeded_ = false;
     bool unusable_ = false;
+    bool ending_ = false;
 };
 
 // Runs the window modally; true when everything was fetched and installed or run.
-bool RunUpdateDialog(UpdateDialogSetup setup, QWidget* parent = nullptr);
+// `prepare` runs on the window before it starts (the player connects its shutdown to
+// PlayerEnding there).
+bool RunUpdateDialog(UpdateDialogSetup setup, QWidget* parent = nullptr,
+                     const std::function<void(UpdateDialog&)>& prepare = {});
 
 }  // namespace tavora

@@ -8,8 +8,10 @@
 #include "AudioLibrary.h"
 #include "Commands.h"
 #include "InstallFolder.h"
+#include "PlayerEvents.h"
 #include "TavoraPlayerDlg.h"
 #include "UpdateDialog.h"
+#include "UpdateJob.h"
 #include "UpdatePlan.h"
 #include "UpdateServer.h"
 
@@ -27,6 +29,13 @@ UpdateDialogSetup SetupFor(CTavoraPlayerDlg& dlg, UpdateMode mode) {
     return setup;
 }
 
+// The window goes as soon as the player begins to shut down (Exit, a TERM signal).
+std::function<void(UpdateDialog&)> EndsWithThePlayer(CTavoraPlayerDlg& dlg) {
+    return [&dlg](UpdateDialog& window) {
+        QObject::connect(&dlg.events(), &PlayerEvents::shutdownPhase, &window, [&window] { window.PlayerEnding(); });
+    };
+}
+
 void StartUpdater() {
     const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/") + QString::fromUtf8(kUpdaterName);
     if (!QFileInfo(path).isExecutable()) {
@@ -41,13 +50,15 @@ void StartUpdater() {
 void InstallUpdate(CTavoraPlayerDlg& dlg) {
     ControllerHooks& hooks = dlg.hooks();
     hooks.loadLibraries = [load = hooks.loadLibraries](CTavoraPlayerDlg& d) {
+        // A run killed while it fetched left its pieces; they are never used.
+        RemoveUnfinishedDownloads(InstallFolder());
         if (load) load(d);
         const std::vector<std::string> modules = ModulesToFetch(d.audio().MissingFiles(), ShippedModules());
         if (modules.empty() || InstallFolder().empty()) return;
         UpdateDialogSetup setup = SetupFor(d, UpdateMode::System);
         setup.modules = modules;
         qCInfo(lcUpdate).noquote() << "fetching" << modules.size() << "modules from" << QString::fromStdString(setup.serverBase);
-        RunUpdateDialog(std::move(setup), &d);
+        RunUpdateDialog(std::move(setup), &d, EndsWithThePlayer(d));
         if (d.isDestroyed()) return;
         d.audio().RetryMissing();
         // The band module was only wanted on disk; the band program uses it.
@@ -58,7 +69,7 @@ void InstallUpdate(CTavoraPlayerDlg& dlg) {
     dlg.RegisterCommand(cmd::AutoUpdateSkin, [&dlg] {
         if (InstallFolder().empty()) return;
         qCInfo(lcUpdate) << "fetching the skin installer";
-        RunUpdateDialog(SetupFor(dlg, UpdateMode::Skin), &dlg);
+        RunUpdateDialog(SetupFor(dlg, UpdateMode::Skin), &dlg, EndsWithThePlayer(dlg));
     });
 }
 

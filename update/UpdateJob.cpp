@@ -5,10 +5,9 @@
 
 #include <filesystem>
 
+#include "AudioLibrary.h"
 #include "DownloadFile.h"
-#include "InstallerCheck.h"
 #include "LibraryCheck.h"
-#include "UpdateServer.h"
 
 namespace tavora {
 namespace fs = std::filesystem;
@@ -16,6 +15,25 @@ namespace fs = std::filesystem;
 UpdateJob::UpdateJob(UpdateMode mode, std::vector<DownloadItem> items, std::string installFolder,
                      UpdateJobOptions options)
     : mode_(mode), items_(std::move(items)), installFolder_(std::move(installFolder)), options_(options) {}
+
+void RemoveUnfinishedDownloads(const std::string& installFolder) {
+    if (installFolder.empty()) return;
+    // Every name a transfer or a check uses begins with a dot (DownloadFile.h,
+    // UpdateSignature.h); what was complete has its own name. Modules are staged as
+    // "<name>.new" in "system".
+    auto sweep = [](const fs::path& folder, auto leftover) {
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            std::error_code kind;
+            if (leftover(it->path().filename().string()) && it->is_regular_file(kind)) fs::remove(it->path(), kind);
+        }
+    };
+    sweep(fs::path(installFolder) / kUpdateTempFolder,
+          [](const std::string& name) { return name.size() > 1 && name[0] == '.'; });
+    sweep(fs::path(installFolder) / "system", [](const std::string& name) {
+        return name.size() > 4 && name.compare(name.size() - 4, 4, ".new") == 0;
+    });
+}
 
 void UpdateJob::Cancel() {
     std::lock_guard<std::mutex> guard(mutex_);
@@ -33,23 +51,15 @@ bool UpdateJob::Fetch(const DownloadItem& item, std::string& why) {
     options.stallLimit = options_.stallLimit;
     options.cancel = &cancel_;
     options.progress = report_->progress;
-    DownloadResult got = DownloadFile(item.address, item.downloadTarget, options);
+    const DownloadResult got = DownloadSignedFile(item.address, item.downloadTarget, item.name, options, options_.key);
     if (!got.ok) {
         why = got.error;
         return false;
     }
-    if (item.action == ItemAction::Copy) {
-        why = CheckLibrary(item.downloadTarget, RequiredExports(item.name));
-    } else {
-        const std::string sumPath = item.downloadTarget + kChecksumSuffix;
-        got = DownloadFile(item.address + kChecksumSuffix, sumPath, options);
-        why = got.ok ? CheckInstaller(item.downloadTarget, sumPath) : "checksum: " + got.error;
-        std::error_code ec;
-        fs::remove(sumPath, ec);
-    }
+    if (item.action == ItemAction::Copy) why = CheckLibrary(item.downloadTarget, AudioLibrary::EntryPointNames(item.name));
     if (why.empty()) return true;
     std::error_code ec;
-    fs::remove(item.downloadTarget, ec);  // never installed, never run
+    fs::remove(item.downloadTarget, ec);  // never installed
     return false;
 }
 

@@ -2,11 +2,11 @@
 // The work behind the update dialog, without any window: fetch every item, check it,
 // then install it (copy a module into "system") or run it (the skin installer).
 //
-// Before anything is installed each file is checked (LibraryCheck.h for modules,
-// InstallerCheck.h for the installer); a file that fails is deleted and counts as a
-// failed download. After the first failure the remaining items are not fetched, since
-// the player is told to exit; what was fetched and checked before it is still
-// installed. A module is installed under a temporary name and renamed over the old
+// Before anything is installed or run each file's signature is checked
+// (UpdateSignature.h), and a module must also fit this machine and the loader
+// (LibraryCheck.h); a file that fails is deleted and counts as a failed download.
+// After the first failure the remaining items are not fetched, since the player is
+// told to exit; what was fetched and checked before it is still installed. A module is installed under a temporary name and renamed over the old
 // file, so a player that has the old one mapped keeps running on it.
 //
 // Threading: Run() on a worker thread; the report's functions are called on that
@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "UpdatePlan.h"
+#include "UpdateSignature.h"
 
 namespace tavora {
 
@@ -37,7 +38,14 @@ struct UpdateJobOptions {
     std::chrono::seconds stallLimit{30};
     // How long the dialog stays after the installer was started.
     std::chrono::milliseconds afterInstaller{3000};
+    // Whose signatures are accepted.
+    UpdatePublicKey key = TrustedUpdateKey();
 };
+
+// Removes what a run that was killed left half done: the hidden transfer and check
+// files in <install>/UpdateTemp and modules staged as "<name>.new" in "system".
+// The player calls it at every start, before the modules are loaded.
+void RemoveUnfinishedDownloads(const std::string& installFolder);
 
 class UpdateJob {
 public:

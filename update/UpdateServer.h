@@ -15,8 +15,6 @@ inline constexpr const char* kSystemUpdatePath = "/AutoUpdate/system/";
 inline constexpr const char* kSkinUpdatePath = "/AutoUpdate/skin/";
 inline constexpr const char* kSkinInstallerName = "TavoraUpdateSkin";
 inline constexpr const char* kUpdaterName = "TavoraUpdate";
-// Published beside the skin installer: "<sha-256 in hex>  TavoraUpdateSkin".
-inline constexpr const char* kChecksumSuffix = ".sha256";
 
 std::string UpdateServerBase();
 std::string SystemModuleAddress(const std::string& base, const std::string& moduleName);

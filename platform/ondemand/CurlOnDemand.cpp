@@ -23,6 +23,13 @@ TAVORA_FORWARD(kCurl, kLost, "libcurl is not available", const char*, curl_easy_
 TAVORA_FORWARD(kCurl, kLost, nullptr, curl_slist*, curl_slist_append, (curl_slist * list, const char* text),
                (list, text))
 TAVORA_FORWARD_VOID(kCurl, kLost, curl_slist_free_all, (curl_slist * list), (list))
+TAVORA_FORWARD(kCurl, kLost, nullptr, CURLU*, curl_url, (), ())
+TAVORA_FORWARD_VOID(kCurl, kLost, curl_url_cleanup, (CURLU * handle), (handle))
+TAVORA_FORWARD(kCurl, kLost, CURLUE_OUT_OF_MEMORY, CURLUcode, curl_url_set,
+               (CURLU * handle, CURLUPart what, const char* part, unsigned int flags), (handle, what, part, flags))
+TAVORA_FORWARD(kCurl, kLost, CURLUE_OUT_OF_MEMORY, CURLUcode, curl_url_get,
+               (CURLU * handle, CURLUPart what, char** part, unsigned int flags), (handle, what, part, flags))
+TAVORA_FORWARD_VOID(kCurl, kLost, curl_free, (void* p), (p))
 
 // The option's number tells the type of its one argument.
 extern "C" CURLcode curl_easy_setopt(CURL* handle, CURLoption option, ...) {

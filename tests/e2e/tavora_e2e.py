@@ -109,6 +109,14 @@ def binary(name):
     return path
 
 
+def sign_update_files(*paths):
+    """Signs files a test's update server offers (<file>.sig beside each) with the test
+    key, which the build under test trusts (scripts/build.sh --tests); the key's secret
+    half is for tests only."""
+    key = os.path.join(SOURCE, "tests", "update", "keys", "update-test.secret")
+    subprocess.run([binary("tavora-update-sign"), "sign", key, *paths], check=True, capture_output=True, timeout=60)
+
+
 class PlayerSession:
     def __init__(self, audio="null"):
         self.dir = tempfile.mkdtemp(prefix="tavora-e2e-")

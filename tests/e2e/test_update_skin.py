@@ -1,6 +1,5 @@
 """A player started without any skin fetches the skin installer from the update server,
-checks and runs it, and the installer puts the server's skins into the skins folder."""
-import hashlib
+checks its signature and runs it, and the installer puts the server's skins into the skins folder."""
 import http.server
 import functools
 import os
@@ -10,7 +9,7 @@ import threading
 import unittest
 import zipfile
 
-from tavora_e2e import STAGE, PlayerSession, wait_until
+from tavora_e2e import STAGE, PlayerSession, sign_update_files, wait_until
 
 SHARE = os.path.join(STAGE, "share", "TavoraPlayer")
 TITLE = "타보라플레이어 필수 파일 다운로드"
@@ -19,8 +18,7 @@ TITLE = "타보라플레이어 필수 파일 다운로드"
 def publish(path, data):
     with open(path, "wb") as f:
         f.write(data)
-    with open(path + ".sha256", "w") as f:
-        f.write(hashlib.sha256(data).hexdigest() + "  " + os.path.basename(path) + "\n")
+    sign_update_files(path)
 
 
 class UpdateSkinTest(unittest.TestCase):

@@ -1,7 +1,6 @@
 """TavoraUpdateSkin and TavoraUpdate against a loopback update server."""
 import contextlib
 import functools
-import hashlib
 import http.server
 import os
 import subprocess
@@ -14,6 +13,9 @@ import zipfile
 # test_update_tools.py PATH/tavora-reg FOLDER_OF_THE_UPDATE_TOOLS
 REG_TOOL = sys.argv.pop(1) if len(sys.argv) > 1 else "tavora-reg"
 BIN = sys.argv.pop(1) if len(sys.argv) > 1 else "."
+# The test signing key: its secret half is for tests only. The build under test trusts
+# it (scripts/build.sh --tests).
+TEST_KEY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "update", "keys", "update-test.secret")
 
 
 def tool(name):
@@ -59,15 +61,15 @@ class UpdateToolsTest(unittest.TestCase):
     def run_tool(self, name, *args):
         return subprocess.run([tool(name), *args], env=self.env, capture_output=True, text=True, timeout=120)
 
-    def publish_skins(self, entries, right_sum=True):
+    def publish_skins(self, entries, key=TEST_KEY):
+        """Offers the skins archive, signed with `key` (None: unsigned)."""
         path = os.path.join(self.served, "AutoUpdate", "skin", "TavoraSkins.zip")
         with zipfile.ZipFile(path, "w") as z:
             for name, data in entries.items():
                 z.writestr(name, data)
-        with open(path, "rb") as f:
-            digest = hashlib.sha256(f.read()).hexdigest() if right_sum else "0" * 64
-        with open(path + ".sha256", "w") as f:
-            f.write(f"{digest}  TavoraSkins.zip\n")
+        if key:
+            signed = self.run_tool("tavora-update-sign", "sign", key, path)
+            self.assertEqual(signed.returncode, 0, signed.stderr)
 
     def test_skins_are_unpacked_into_the_skins_folder_and_nowhere_else(self):
         self.publish_skins({"Blue/TavoraSkin.xml": "<Skin/>", "Blue/image/main.bmp": "BM",
@@ -83,14 +85,18 @@ class UpdateToolsTest(unittest.TestCase):
         self.assertFalse(os.path.exists(os.path.join(self.install, "outside.txt")))
         self.assertFalse(os.path.exists("/tmp/absolute-tavora-skin.txt"))
 
-    def test_a_wrong_sum_or_no_server_installs_nothing(self):
-        self.publish_skins({"Blue/TavoraSkin.xml": "<Skin/>"}, right_sum=False)
-        with serving(self.served) as base:
-            self.use_server(base)
-            result = self.run_tool("TavoraUpdateSkin")
-        self.assertEqual(result.returncode, 1)
-        self.assertIn("checksum mismatch", result.stderr)
-        self.assertEqual(os.listdir(os.path.join(self.install, "skin")), [])
+    def test_an_unsigned_or_wrongly_signed_archive_or_no_server_installs_nothing(self):
+        other_key = os.path.join(self.dir.name, "other.secret")
+        self.assertEqual(self.run_tool("tavora-update-sign", "keygen", other_key).returncode, 0)
+        for key, why in ((None, "signature: the server answered 404"), (other_key, "wrong signature")):
+            self.publish_skins({"Blue/TavoraSkin.xml": "<Skin/>"}, key=key)
+            with serving(self.served) as base:
+                self.use_server(base)
+                result = self.run_tool("TavoraUpdateSkin")
+            self.assertEqual(result.returncode, 1)
+            self.assertIn(why, result.stderr)
+            self.assertEqual(os.listdir(os.path.join(self.install, "skin")), [])
+            self.assertEqual(os.listdir(os.path.join(self.install, "UpdateTemp")), [])
         self.assertEqual(self.run_tool("TavoraUpdateSkin").returncode, 1)  # server gone
         self.assertEqual(os.listdir(os.path.join(self.install, "skin")), [])
 
@@ -117,6 +123,19 @@ class UpdateToolsTest(unittest.TestCase):
         self.assertIn("no version number", gone.stderr)
         # Nothing was written into the install folder.
         self.assertEqual(os.listdir(self.install), ["skin"])
+
+    def test_the_signing_tool_signs_what_its_key_verifies(self):
+        path = os.path.join(self.dir.name, "UnRar.so")
+        with open(path, "wb") as f:
+            f.write(b"module bytes")
+        self.assertEqual(self.run_tool("tavora-update-sign", "sign", TEST_KEY, path).returncode, 0)
+        public = self.run_tool("tavora-update-sign", "public", TEST_KEY).stdout.strip()
+        self.assertEqual(self.run_tool("tavora-update-sign", "verify", public, path).returncode, 0)
+        with open(path, "ab") as f:
+            f.write(b"+")
+        changed = self.run_tool("tavora-update-sign", "verify", public, path)
+        self.assertEqual(changed.returncode, 1)
+        self.assertIn("wrong signature", changed.stdout)
 
 
 if __name__ == "__main__":

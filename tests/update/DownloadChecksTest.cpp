@@ -1,13 +1,20 @@
-// What a downloaded file must be before it is installed or run.
+// What a downloaded file must be before it is installed or run: signed by the key the
+// player trusts, and, for a module, a library the loader will take.
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "AudioLibrary.h"
-#include "InstallerCheck.h"
 #include "LibraryCheck.h"
+#include "Registry.h"
+#include "RegistryKeys.h"
 #include "TempFolder.h"
+#include "TempRegistry.h"
+#include "UpdateSignature.h"
 #include "UpdateTestFiles.h"
 
 namespace tavora {
@@ -17,18 +24,48 @@ namespace fs = std::filesystem;
 
 using test::kBuiltModules;
 
+const char* const kAllModules[] = {kBassModule,  kBassFxModule, kBassCdModule,    kBassWmaModule,
+                                   kUnZipModule, kUnRarModule,  kUnAlzipperModule};
 
-TEST(LibraryCheckTest, TheBuiltModulesPassWithWhatTheLoaderTakesFromThem) {
-    for (const char* name : {kBassModule, kBassFxModule, kBassCdModule, kBassWmaModule, kUnZipModule, kUnRarModule,
-                             kUnAlzipperModule}) {
-        EXPECT_FALSE(RequiredExports(name).empty()) << name;
-        EXPECT_EQ(CheckLibrary((kBuiltModules / name).string(), RequiredExports(name)), "") << name;
-    }
+// A copy of a module in which one exported name is spelt otherwise: the module no
+// longer offers it, and everything else stays as built.
+void CopyWithout(const fs::path& from, const fs::path& to, const std::string& name) {
+    std::string bytes = test::ReadFile(from);
+    const std::string whole = std::string(1, '\0') + name + '\0';
+    std::string renamed = whole;
+    renamed[1] = renamed[1] == 'Q' ? 'Z' : 'Q';
+    for (size_t at = bytes.find(whole); at != std::string::npos; at = bytes.find(whole, at + 1))
+        bytes.replace(at, whole.size(), renamed);
+    test::WriteFile(to, bytes);
 }
 
-TEST(LibraryCheckTest, AModuleWithoutTheEntryPointsIsRefused) {
-    const std::string why = CheckLibrary((kBuiltModules / kBassCdModule).string(), RequiredExports(kBassModule));
-    EXPECT_EQ(why.rfind("lacks ", 0), 0u) << why;
+TEST(LibraryCheckTest, TheDownloadCheckAcceptsAModuleExactlyWhenTheLoaderDoes) {
+    // Each exported name of each module, taken away in turn: the check and the loader
+    // must agree on every one, or an accepted module would still count as missing.
+    test::TempRegistry registry;
+    int refused = 0, cases = 0;
+    for (const char* module : kAllModules) {
+        for (const std::string& name : ExportedNames((kBuiltModules / module).string())) {
+            // A fresh install folder per case: a module once loaded may stay mapped.
+            const fs::path install = registry.dir() / ("case" + std::to_string(cases++));
+            fs::create_directories(install / "system");
+            for (const char* other : kAllModules) fs::copy_file(kBuiltModules / other, install / "system" / other);
+            const fs::path patched = install / "system" / module;
+            CopyWithout(kBuiltModules / module, patched, name);
+            // A name the module calls itself leaves it unloadable whatever it offers:
+            // no case of entry points.
+            void* handle = dlopen(patched.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (!handle) continue;
+            dlclose(handle);
+            WriteRegString(keys::kRoot, keys::kInstallDir, install.string());
+            const bool accepted = CheckLibrary(patched.string(), AudioLibrary::EntryPointNames(module)).empty();
+            AudioLibrary library;
+            library.Load();
+            EXPECT_EQ(accepted, library.IsLoaded(module)) << module << " without " << name;
+            refused += accepted ? 0 : 1;
+        }
+    }
+    EXPECT_GT(refused, 0);  // the cases did take entry points away
 }
 
 TEST(LibraryCheckTest, WhatIsNotASharedLibraryOfThisMachineIsRefused) {
@@ -48,9 +85,9 @@ TEST(LibraryCheckTest, WhatIsNotASharedLibraryOfThisMachineIsRefused) {
         const char other[2] = {0x28, 0x00};  // 32-bit ARM on a little-endian header
         f.write(other, 2);
     }
-    EXPECT_EQ(CheckLibrary(foreign.string(), RequiredExports(kUnRarModule)), "built for another machine");
+    EXPECT_EQ(CheckLibrary(foreign.string(), AudioLibrary::EntryPointNames(kUnRarModule)), "built for another machine");
 
-    // A static archive of ELF objects is no library either.
+    // A cut file is no library either.
     const fs::path truncated = folder.path() / "cut.so";
     {
         std::ifstream in(kBuiltModules / kUnRarModule, std::ios::binary);
@@ -58,35 +95,43 @@ TEST(LibraryCheckTest, WhatIsNotASharedLibraryOfThisMachineIsRefused) {
         in.read(head.data(), 64);
         test::WriteFile(truncated, head);
     }
-    EXPECT_NE(CheckLibrary(truncated.string(), RequiredExports(kUnRarModule)), "");
+    EXPECT_NE(CheckLibrary(truncated.string(), AudioLibrary::EntryPointNames(kUnRarModule)), "");
 }
 
-TEST(InstallerCheckTest, TheSumFileIsReadAsSha256sumWritesIt) {
-    const std::string sum(64, 'a');
-    EXPECT_EQ(ParseSha256Sum(sum), sum);
-    EXPECT_EQ(ParseSha256Sum(sum + "  TavoraUpdateSkin\n"), sum);
-    EXPECT_EQ(ParseSha256Sum(" " + std::string(64, 'A') + " *TavoraUpdateSkin"), sum);
-    EXPECT_EQ(ParseSha256Sum(sum.substr(1)), std::nullopt);
-    EXPECT_EQ(ParseSha256Sum(sum + "a"), std::nullopt);
-    EXPECT_EQ(ParseSha256Sum(sum + "x"), std::nullopt);
-    EXPECT_EQ(ParseSha256Sum(""), std::nullopt);
-    EXPECT_EQ(ParseSha256Sum("<html>" + sum), std::nullopt);
-}
+TEST(UpdateSignatureTest, OnlyTheTrustedKeysSignatureOfThatFileUnderThatNamePasses) {
+    test::TempFolder folder("sigcheck");
+    const fs::path file = folder.path() / "UnRar.so";
+    test::WriteFile(file, "the module's bytes");
+    const std::string sig = file.string() + kSignatureSuffix;
+    const UpdatePublicKey key = test::TestPublicKey();
+    test::Sign(file);
+    const std::string good = test::ReadFile(sig);
+    ASSERT_EQ(good.size(), kSignatureBytes);
+    EXPECT_EQ(CheckSignature(file.string(), "UnRar.so", sig, key), "");
 
-TEST(InstallerCheckTest, TheInstallerMustMatchItsPublishedSum) {
-    test::TempFolder folder("sumcheck");
-    const fs::path program = folder.path() / "TavoraUpdateSkin";
-    test::WriteFile(program, "abc");
-    // sha256("abc")
-    const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
-    EXPECT_EQ(FileSha256(program.string()), abc);
-    test::WriteFile(folder.path() / "right", abc + "  TavoraUpdateSkin\n");
-    test::WriteFile(folder.path() / "wrong", std::string(64, '0') + "\n");
-    test::WriteFile(folder.path() / "page", "<html>404</html>");
-    EXPECT_EQ(CheckInstaller(program.string(), (folder.path() / "right").string()), "");
-    EXPECT_EQ(CheckInstaller(program.string(), (folder.path() / "wrong").string()), "checksum mismatch");
-    EXPECT_NE(CheckInstaller(program.string(), (folder.path() / "page").string()), "");
-    EXPECT_NE(CheckInstaller(program.string(), (folder.path() / "absent").string()), "");
+    struct Case {
+        const char* what;
+        std::function<void()> spoil;
+        const char* name;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"another file's bytes", [&] { test::WriteFile(file, "other bytes"); }, "UnRar.so", "wrong signature"},
+        {"served under another name", [] {}, "UnZip.so", "wrong signature"},
+        {"signed by another key", [&] { test::Sign(file, NewSecretSeed()); }, "UnRar.so", "wrong signature"},
+        {"a bit flipped", [&] { std::string s = good; s[10] ^= 1; test::WriteFile(sig, s); }, "UnRar.so",
+         "wrong signature"},
+        {"cut short", [&] { test::WriteFile(sig, good.substr(0, 63)); }, "UnRar.so", "the signature is not 64 bytes"},
+        {"too long", [&] { test::WriteFile(sig, good + "\n"); }, "UnRar.so", "the signature is not 64 bytes"},
+        {"a page instead", [&] { test::WriteFile(sig, "<html>404</html>"); }, "UnRar.so", "the signature is not 64 bytes"},
+        {"none", [&] { fs::remove(sig); }, "UnRar.so", "no signature"},
+    };
+    for (const Case& c : cases) {
+        test::WriteFile(file, "the module's bytes");
+        test::WriteFile(sig, good);
+        c.spoil();
+        EXPECT_EQ(CheckSignature(file.string(), c.name, sig, key), c.why) << c.what;
+    }
 }
 
 }  // namespace

@@ -84,6 +84,59 @@ TEST_F(DownloadFileTest, AServerThatNeverAnswersIsLeftToo) {
     EXPECT_TRUE(FilesIn(into_.path()).empty());
 }
 
+TEST_F(DownloadFileTest, ATricklingServerIsLeftAtTheMinimumRateOrTheDeadline) {
+    // Forty bytes at two a second: complete after twenty seconds, if it were let be.
+    const std::string trickle = "HTTP/1.1 200 OK\r\nContent-Length: 40\r\n\r\n" + std::string(40, 't');
+    struct Case {
+        const char* what;
+        int64_t minBytesPerSecond;
+        std::chrono::seconds stallLimit, deadline;
+    };
+    const Case cases[] = {
+        {"under the minimum rate", 64, std::chrono::seconds(2), std::chrono::seconds(3600)},
+        {"past the deadline", 1, std::chrono::seconds(3600), std::chrono::seconds(2)},
+    };
+    for (const Case& c : cases) {
+        test::RawHttpServer server(trickle, test::RawHttpServer::After::Trickle);
+        DownloadOptions options;
+        options.minBytesPerSecond = c.minBytesPerSecond;
+        options.stallLimit = c.stallLimit;
+        options.deadline = c.deadline;
+        const DownloadResult result = DownloadFile(server.base() + "/a.so", (into_.path() / "a.so").string(), options);
+        EXPECT_FALSE(result.ok) << c.what;
+        EXPECT_EQ(result.error.rfind("too slow", 0), 0u) << c.what << ": " << result.error;
+        EXPECT_TRUE(FilesIn(into_.path()).empty()) << c.what;
+    }
+}
+
+TEST_F(DownloadFileTest, RedirectsAreFollowedOnlyOnTheSameServer) {
+    test::WriteFile(served_.path() / "a.so", "the file");
+    test::LoopbackWebServer elsewhere(served_.str());
+    auto redirect = [](const std::string& to) {
+        return "HTTP/1.1 302 Found\r\nLocation: " + to + "\r\nContent-Length: 0\r\n\r\n";
+    };
+    // A server that sends its first request on to a path of its own, which it then answers.
+    test::RawHttpServer same(redirect("/moved/a.so"), test::RawHttpServer::After::Close);
+    const std::string elsewhereBase = "http://127.0.0.1:" + std::to_string(elsewhere.port());
+    const std::string localhostBase = "http://localhost:" + std::to_string(elsewhere.port());
+    test::RawHttpServer toPort(redirect(elsewhereBase + "/a.so"), test::RawHttpServer::After::Close);
+    test::RawHttpServer toHost(redirect(localhostBase + "/a.so"), test::RawHttpServer::After::Close);
+    test::RawHttpServer toScheme(redirect("https://127.0.0.1:" + std::to_string(elsewhere.port()) + "/a.so"),
+                                 test::RawHttpServer::After::Close);
+    test::RawHttpServer toFile(redirect("file://" + (served_.path() / "a.so").string()), test::RawHttpServer::After::Close);
+    for (const test::RawHttpServer* server : {&toPort, &toHost, &toScheme, &toFile}) {
+        const DownloadResult result = DownloadFile(server->base() + "/a.so", (into_.path() / "a.so").string());
+        EXPECT_FALSE(result.ok) << server->base();
+        EXPECT_EQ(result.error.rfind("redirected to another server", 0), 0u) << result.error;
+        EXPECT_TRUE(FilesIn(into_.path()).empty());
+    }
+    // On the same server the redirect is followed (here, to itself again, until the limit).
+    const DownloadResult loop = DownloadFile(same.base() + "/a.so", (into_.path() / "a.so").string());
+    EXPECT_FALSE(loop.ok);
+    EXPECT_EQ(loop.error, "too many redirects");
+    EXPECT_EQ(same.requests(), 6);
+}
+
 TEST_F(DownloadFileTest, NoServerMeansFailure) {
     int port = 0;
     { test::LoopbackWebServer gone(served_.str()); port = gone.port(); }

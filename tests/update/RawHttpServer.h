@@ -1,7 +1,8 @@
 #pragma once
 // A loopback HTTP server that answers every request with the same bytes and then
-// either closes the connection or holds it open without a word more: the server
-// behaviours python's http.server cannot play (a cut body, a stall).
+// either closes the connection or holds it open without a word more, or sends the body
+// two bytes a second (a trickle; it ends with the body, or when the server goes): the
+// server behaviours python's http.server cannot play (a cut body, a stall, a trickle).
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -18,7 +19,7 @@ namespace tavora::test {
 
 class RawHttpServer {
 public:
-    enum class After { Close, Hold };
+    enum class After { Close, Hold, Trickle };
 
     RawHttpServer(std::string reply, After after) : reply_(std::move(reply)), after_(after) {
         listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -51,13 +52,23 @@ private:
             if (fd < 0) continue;
             ReadRequest(fd);
             ++requests_;
+            const size_t head = after_ == After::Trickle ? reply_.find("\r\n\r\n") + 4 : reply_.size();
             size_t sent = 0;
-            while (sent < reply_.size()) {
-                const ssize_t n = send(fd, reply_.data() + sent, reply_.size() - sent, MSG_NOSIGNAL);
+            while (sent < head) {
+                const ssize_t n = send(fd, reply_.data() + sent, head - sent, MSG_NOSIGNAL);
                 if (n <= 0) break;
                 sent += static_cast<size_t>(n);
             }
-            if (after_ == After::Close) close(fd);
+            if (after_ == After::Trickle) {
+                // One byte each half second, until the body is out or the server stops.
+                while (sent < reply_.size() && !stop_) {
+                    pollfd p{fd, 0, 0};
+                    poll(&p, 1, 500);
+                    if (send(fd, reply_.data() + sent, 1, MSG_NOSIGNAL) != 1) break;
+                    ++sent;
+                }
+            }
+            if (after_ != After::Hold) close(fd);
             else held_.push_back(fd);
         }
     }

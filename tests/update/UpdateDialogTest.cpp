@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "AudioLibrary.h"
-#include "InstallerCheck.h"
 #include "LoopbackWebServer.h"
 #include "MessageBox.h"
 #include "QtTestSupport.h"
@@ -31,9 +30,10 @@ protected:
         fs::create_directories(served_.path() / "AutoUpdate" / "system");
         fs::create_directories(served_.path() / "AutoUpdate" / "skin");
         fs::copy_file(test::kBuiltModules / kUnRarModule, served_.path() / "AutoUpdate" / "system" / kUnRarModule);
+        test::Sign(served_.path() / "AutoUpdate" / "system" / kUnRarModule);
         const fs::path installer = served_.path() / "AutoUpdate" / "skin" / "TavoraUpdateSkin";
         test::WriteFile(installer, "#!/bin/sh\nexit 0\n");
-        test::WriteFile(installer.string() + ".sha256", FileSha256(installer.string()) + "\n");
+        test::Sign(installer);
     }
     void TearDown() override { SetMessageBoxHandler(nullptr); }
 
@@ -46,6 +46,7 @@ protected:
         setup.exitPlayer = [this] { ++exits_; };
         setup.jobOptions.stallLimit = std::chrono::seconds(2);
         setup.jobOptions.afterInstaller = std::chrono::milliseconds(50);
+        setup.jobOptions.key = test::TestPublicKey();
         setup.runInstaller = [this](const std::string& path) {
             started_.push_back(path);
             return true;

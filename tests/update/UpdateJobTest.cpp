@@ -6,9 +6,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "AudioLibrary.h"
-#include "InstallerCheck.h"
 #include "LoopbackWebServer.h"
 #include "RawHttpServer.h"
 #include "TempFolder.h"
@@ -55,14 +55,15 @@ protected:
         fs::create_directories(served_.path() / "AutoUpdate" / "skin");
         fs::create_directories(install_.path() / "system");
         for (const char* name : {kBassModule, kBassFxModule, kBassCdModule, kBassWmaModule, kUnZipModule,
-                                 kUnRarModule, kUnAlzipperModule})
-            fs::copy_file(kBuiltModules / name, served_.path() / "AutoUpdate" / "system" / name);
-        test::WriteFile(served_.path() / "AutoUpdate" / "skin" / "TavoraUpdateSkin", "#!/bin/sh\nexit 0\n");
-        PublishSum(FileSha256((served_.path() / "AutoUpdate" / "skin" / "TavoraUpdateSkin").string()));
+                                 kUnRarModule, kUnAlzipperModule}) {
+            fs::copy_file(kBuiltModules / name, served_.path() / "AutoUpdate" / "system" / name,
+                          fs::copy_options::overwrite_existing);
+            test::Sign(served_.path() / "AutoUpdate" / "system" / name);
+        }
+        test::WriteFile(Installer(), "#!/bin/sh\nexit 0\n");
+        test::Sign(Installer());
     }
-    void PublishSum(const std::string& sum) {
-        test::WriteFile(served_.path() / "AutoUpdate" / "skin" / "TavoraUpdateSkin.sha256", sum + "  TavoraUpdateSkin\n");
-    }
+    fs::path Installer() const { return served_.path() / "AutoUpdate" / "skin" / "TavoraUpdateSkin"; }
     bool RunSystem(const std::vector<std::string>& missing, const std::string& base, Seen& seen) {
         UpdateJob job(UpdateMode::System, BuildDownloadItems(UpdateMode::System, ModulesToFetch(missing, ShippedModules()),
                                                              install_.str(), base),
@@ -73,6 +74,7 @@ protected:
         UpdateJobOptions options;
         options.stallLimit = std::chrono::seconds(1);
         options.afterInstaller = std::chrono::milliseconds(0);
+        options.key = test::TestPublicKey();
         return options;
     }
     std::vector<std::string> Installed() const {
@@ -132,26 +134,52 @@ TEST_F(UpdateJobTest, SkinModeRunsTheCheckedInstaller) {
     EXPECT_TRUE(Installed().empty());
 }
 
-TEST_F(UpdateJobTest, AnInstallerWithAWrongOrMissingSumIsNeverRun) {
+TEST_F(UpdateJobTest, AnUnsignedOrWronglySignedFileIsNeverInstalledOrRun) {
+    const fs::path module = served_.path() / "AutoUpdate" / "system" / kUnRarModule;
+    const fs::path other = served_.path() / "AutoUpdate" / "system" / kUnZipModule;
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> spoil;
+    };
+    const Case cases[] = {
+        {"no signature", [](const fs::path& f) { fs::remove(f.string() + kSignatureSuffix); }},
+        {"signed by another key", [](const fs::path& f) { test::Sign(f, NewSecretSeed()); }},
+        {"another file's signature",
+         [&](const fs::path& f) {
+             fs::copy_file(other.string() + kSignatureSuffix, f.string() + kSignatureSuffix,
+                           fs::copy_options::overwrite_existing);
+         }},
+        {"changed after signing", [](const fs::path& f) { std::ofstream(f, std::ios::app) << "+"; }},
+    };
     test::LoopbackWebServer server(served_.str());
     const std::string installer = (install_.path() / "UpdateTemp" / "TavoraUpdateSkin").string();
-    for (bool publish : {true, false}) {
-        if (publish) PublishSum(std::string(64, 'f'));
-        else fs::remove(served_.path() / "AutoUpdate" / "skin" / "TavoraUpdateSkin.sha256");
+    for (const Case& c : cases) {
+        SetUp();  // fresh, rightly signed files
+        c.spoil(module);
+        Seen seen;
+        EXPECT_FALSE(RunSystem({kUnRarModule}, Base(server), seen)) << c.what;
+        EXPECT_EQ(seen.failures, std::vector<std::string>{kUnRarModule}) << c.what;
+        EXPECT_TRUE(Installed().empty()) << c.what;
+        EXPECT_TRUE(fs::is_empty(install_.path() / "UpdateTemp")) << c.what;
+
+        c.spoil(Installer());
         UpdateJob job(UpdateMode::Skin, BuildDownloadItems(UpdateMode::Skin, {}, install_.str(), Base(server)),
                       install_.str(), Options());
-        Seen seen;
-        EXPECT_FALSE(job.Run(seen.Report()));
-        EXPECT_EQ(seen.failures, std::vector<std::string>{"TavoraUpdateSkin"});
-        EXPECT_TRUE(seen.started.empty());
-        EXPECT_FALSE(fs::exists(installer));
+        Seen skin;
+        EXPECT_FALSE(job.Run(skin.Report())) << c.what;
+        EXPECT_EQ(skin.failures, std::vector<std::string>{"TavoraUpdateSkin"}) << c.what;
+        EXPECT_TRUE(skin.started.empty()) << c.what;
+        EXPECT_FALSE(fs::exists(installer)) << c.what;
     }
 }
 
 TEST_F(UpdateJobTest, WhatIsNotTheModuleIsDiscardedAndNothingIsInstalled) {
+    // Rightly signed, but not what the player can load.
     test::WriteFile(served_.path() / "AutoUpdate" / "system" / "UnRar.so", "<html>gone</html>");
     fs::copy_file(kBuiltModules / kBassCdModule, served_.path() / "AutoUpdate" / "system" / "UnZip.so",
                   fs::copy_options::overwrite_existing);  // a library, but not the archive module
+    test::Sign(served_.path() / "AutoUpdate" / "system" / "UnRar.so");
+    test::Sign(served_.path() / "AutoUpdate" / "system" / "UnZip.so");
     test::LoopbackWebServer server(served_.str());
     for (const char* name : {kUnRarModule, kUnZipModule}) {
         Seen seen;

@@ -1,9 +1,10 @@
 // TavoraUpdateSkin: installs the skins offered by the update server.
 //
-// Fetches <server>/AutoUpdate/skin/TavoraSkins.zip with its published SHA-256 sum
-// into <install>/UpdateTemp and unpacks its files into <install>/skin. Entry names
-// come from the network: nothing is written outside the skins folder (no "..", no
-// absolute names, no links). The player starts it when no skin is installed; it
+// Fetches <server>/AutoUpdate/skin/TavoraSkins.zip into <install>/UpdateTemp, keeps it
+// only when the signature beside it (TavoraSkins.zip.sig, see UpdateSignature.h)
+// verifies, and unpacks its files into <install>/skin. Entry names come from the
+// network: nothing is written outside the skins folder (no "..", no absolute names, no
+// links). The player starts it when no skin is installed; it
 // reads the server and the install folder from the player's settings store.
 //
 //   TavoraUpdateSkin            exit status 0 when the skins were installed
@@ -16,10 +17,10 @@
 
 #include "DownloadFile.h"
 #include "InstallFolder.h"
-#include "InstallerCheck.h"
 #include "SafeFile.h"
 #include "UpdatePlan.h"
 #include "UpdateServer.h"
+#include "UpdateSignature.h"
 
 namespace {
 
@@ -88,17 +89,9 @@ int main() {
     fs::create_directories(install + "/skin", ec);
     const std::string address = tavora::UpdateServerBase() + tavora::kSkinUpdatePath + kSkinArchiveName;
     const std::string archivePath = temp + "/" + kSkinArchiveName;
-    const std::string sumPath = archivePath + tavora::kChecksumSuffix;
-
-    tavora::DownloadResult got = tavora::DownloadFile(address, archivePath);
+    const tavora::DownloadResult got =
+        tavora::DownloadSignedFile(address, archivePath, kSkinArchiveName, {}, tavora::TrustedUpdateKey());
     if (!got.ok) return Fail(address + ": " + got.error);
-    got = tavora::DownloadFile(address + tavora::kChecksumSuffix, sumPath);
-    const std::string why = got.ok ? tavora::CheckInstaller(archivePath, sumPath) : "checksum: " + got.error;
-    fs::remove(sumPath, ec);
-    if (!why.empty()) {
-        fs::remove(archivePath, ec);
-        return Fail(address + ": " + why);
-    }
     std::string error;
     const int written = Unpack(archivePath, install + "/skin", error);
     if (written < 0) return Fail(error);
