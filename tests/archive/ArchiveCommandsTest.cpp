@@ -206,7 +206,9 @@ TEST_F(ArchiveCommandsTest, OpeningOneArchiveStopsThePlayingSongAndSPlaysItsFirs
         const std::string extracted = Temp(folder + "/a.mp3");
         EXPECT_EQ(model().GetEntryField(1, kColumnPath), extracted);
         EXPECT_EQ(dlg_->state().isPlaying, c.archiveSongPlays ? 1 : 0);
-        if (c.archiveSongPlays) EXPECT_EQ(model().GetEntryField(model().CurrentIndex(), kColumnPath), extracted);
+        if (c.archiveSongPlays) {
+            EXPECT_EQ(model().GetEntryField(model().CurrentIndex(), kColumnPath), extracted);
+        }
     }
 }
 
@@ -244,7 +246,9 @@ TEST_F(ArchiveCommandsTest, SWithAnArchivePlaysItsFirstSongWhileTheRestExtracts)
 
 // Archives of every kind started at once: each job lists its own archive (none reads a
 // path meant for another), archives of one kind one after the other, and every song
-// arrives exactly once with its archive's songs together.
+// arrives exactly once, after the songs before it in its archive. (Archives of different
+// kinds extract at the same time, so their rows, each added once its file is there, may
+// interleave.)
 TEST_F(ArchiveCommandsTest, ManyArchivesAtOnceEachListedOnce) {
     StartPlayer();
     std::vector<std::string> archives;
@@ -268,8 +272,11 @@ TEST_F(ArchiveCommandsTest, ManyArchivesAtOnceEachListedOnce) {
     std::vector<std::string> titles;
     for (const auto& e : model().Entries()) titles.push_back(e.title);
     ASSERT_EQ(titles.size(), 12u);
-    for (size_t i = 0; i < titles.size(); i += 2)
-        EXPECT_EQ(titles[i].substr(0, 2), titles[i + 1].substr(0, 2)) << "songs of one archive apart at row " << i;
+    for (size_t i = 0; i < titles.size(); ++i) {
+        if (titles[i].substr(2) != "b.mp3") continue;  // "z0b.mp3" comes after its archive's "z0a.mp3"
+        const auto a = std::find(titles.begin(), titles.end(), titles[i].substr(0, 2) + "a.mp3");
+        EXPECT_LT(a - titles.begin(), static_cast<long>(i)) << titles[i];
+    }
     std::sort(titles.begin(), titles.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(titles, expected);
