@@ -327,6 +327,7 @@ int ExtractEachRar4(const std::string& path, const std::string& destFolder, cons
     std::unique_ptr<ar_stream, UnarrCloser> stream(ar_open_file(path.c_str()));
     std::unique_ptr<ar_archive, UnarrCloser> ar(stream ? ar_open_rar_archive(stream.get()) : nullptr);
     bool inStep = ar != nullptr;
+    bool solidBroken = false;
     std::vector<unsigned char> buffer(64 * 1024);
     const auto unarrDecode = [&](uint64_t size, ByteSink& sink, std::string* failure) {
         for (uint64_t left = size; left > 0;) {
@@ -368,7 +369,17 @@ int ExtractEachRar4(const std::string& path, const std::string& destFolder, cons
         // Encrypted data cannot be decoded, so a solid stream cannot go past it.
         if (e.isEncrypted && !e.isFolder && solid) inStep = false;
         const std::string failure = WriteChosen(info, destFolder, path, password, [&](ByteSink& sink, std::string* why) {
-            if (inStep) return unarrDecode(e.size, sink, why);
+            if (solidBroken) {
+                // What follows damage in a solid stream cannot be decoded either.
+                *why = "the solid stream is damaged before this entry";
+                TAVORA_RAR_LOG(*why);
+                return false;
+            }
+            if (inStep) {
+                const bool decoded = unarrDecode(e.size, sink, why);
+                solidBroken = solid && !decoded && why->rfind("CRC32", 0) == 0;
+                return decoded;
+            }
             const SinkOpener open = [&](const EntryFacts&, std::string*) -> ByteSink* { return &sink; };
             return DecodeEntry(e.name, path, open) == DecodeResult::File;
         });
