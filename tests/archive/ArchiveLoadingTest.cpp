@@ -73,11 +73,12 @@ bool Exists(const std::string& path) {
 }
 
 // How many times `path` is opened while `run` runs (inotify queues the events as the
-// opens happen).
+// opens happen; closes are watched too, as inotify merges an event into an unread
+// identical one just before it).
 int OpensDuring(const std::string& path, const std::function<void()>& run) {
     const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     EXPECT_GE(fd, 0);
-    EXPECT_GE(inotify_add_watch(fd, path.c_str(), IN_OPEN), 0);
+    EXPECT_GE(inotify_add_watch(fd, path.c_str(), IN_OPEN | IN_CLOSE_NOWRITE), 0);
     run();
     int opens = 0;
     alignas(inotify_event) char buffer[8192];
