@@ -1,9 +1,11 @@
 #pragma once
-// Decoding one named entry of a RAR archive. RAR 1.5-4.x single archives (solid ones
-// included, which libarchive cannot extract) are found by our header walk
-// (Rar4Headers.h) and decoded by libunarr; RAR5 archives and volume sets are found and
-// decoded by libarchive. The walk comes first: it finds the entry, its type, its
-// declared size and whether it is encrypted.
+// Decoding one named entry of a RAR archive, or a whole archive in one pass. RAR 1.5-4.x
+// single archives (solid ones included, which libarchive cannot extract) are found by
+// our header walk (Rar4Headers.h) and decoded by libunarr; RAR5 archives and volume sets
+// are found and decoded by libarchive, with our RAR5 header walk (Rar5Headers.h) telling
+// which entries are encrypted. The walk comes first: it finds the entry, its type, its
+// declared size and whether it is encrypted. Encrypted entries are never decoded: no
+// decoder here can decrypt RAR, whatever the password.
 // Every failure is logged to the debug log (RarLog.h) with the decoder's messages.
 
 #include <cstdint>
