@@ -172,9 +172,11 @@ private:
         });
     }
 
-    // One file that is played at once; a file that does not open is not added.
+    // One file that is played at once; a file that does not open is not added. An
+    // archive stops what plays (faded when cross-fade is on) and its songs are added.
     void OpenAndPlayFile(const std::string& path) {
         if (IsArchiveExtension(ExtensionOf(path))) {
+            dlg_.playback().StopPlayback();
             ArchiveFound(path);
             return;
         }

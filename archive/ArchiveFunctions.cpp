@@ -22,6 +22,7 @@ ZipFunctions ResolveZipFunctions(const SymbolLookup& lookup) {
     TAVORA_TAKE(kUnZipModule, f, GetFileInfo);
     TAVORA_TAKE(kUnZipModule, f, Unzip);
     TAVORA_TAKE(kUnZipModule, f, CloseZip);
+    TAVORA_TAKE(kUnZipModule, f, UnzipEach);
     return f;
 }
 
@@ -29,6 +30,7 @@ RarFunctions ResolveRarFunctions(const SymbolLookup& lookup) {
     RarFunctions f;
     TAVORA_TAKE(kUnRarModule, f, UnRar_list);
     TAVORA_TAKE(kUnRarModule, f, UnRar_extract);
+    TAVORA_TAKE(kUnRarModule, f, UnRar_extract_each);
     return f;
 }
 

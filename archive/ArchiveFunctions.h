@@ -19,13 +19,17 @@ struct ZipFunctions {
     PFN_GetFileInfo GetFileInfo = nullptr;
     PFN_Unzip Unzip = nullptr;
     PFN_CloseZip CloseZip = nullptr;
-    bool Complete() const { return OpenZip && GotoFirstFile && GotoNextFile && GetFileInfo && Unzip && CloseZip; }
+    PFN_UnzipEach UnzipEach = nullptr;
+    bool Complete() const {
+        return OpenZip && GotoFirstFile && GotoNextFile && GetFileInfo && Unzip && CloseZip && UnzipEach;
+    }
 };
 
 struct RarFunctions {
     PFN_UnRar_list UnRar_list = nullptr;
     PFN_UnRar_extract UnRar_extract = nullptr;
-    bool Complete() const { return UnRar_list && UnRar_extract; }
+    PFN_UnRar_extract_each UnRar_extract_each = nullptr;
+    bool Complete() const { return UnRar_list && UnRar_extract && UnRar_extract_each; }
 };
 
 struct AlzFunctions {

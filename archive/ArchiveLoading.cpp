@@ -16,9 +16,6 @@
 namespace tavora {
 namespace {
 
-// Rows are handed to the model this many at a time.
-constexpr size_t kRowBatch = 256;
-
 void Log(const std::string& archivePath, const std::string& message) {
     std::fprintf(stderr, "tavoraplayer: archive %s: %s\n", archivePath.c_str(), message.c_str());
 }
@@ -78,29 +75,32 @@ bool Writable(const std::string& archivePath, const Listed& e) {
     return true;
 }
 
-// Adds the rows of one archive in batches.
-class RowBatch {
+// Adds an archive's rows, each as soon as its file is complete.
+class Rows {
 public:
-    RowBatch(PlaylistModel& model, ArchiveLoadResult& result) : model_(model), result_(result) {}
-    ~RowBatch() { Flush(); }
+    Rows(const ArchiveTarget& target, ArchiveLoadResult& result) : target_(target), result_(result) {}
     void Add(std::string title, std::string path) {
-        rows_.push_back({std::move(title), std::string(kTimeArchive), std::move(path)});
-        if (rows_.size() >= kRowBatch) Flush();
-    }
-    void Flush() {
-        if (rows_.empty()) return;
-        const int count = static_cast<int>(rows_.size());
-        const int first = model_.AddEntries(std::move(rows_));
-        rows_.clear();
-        if (result_.firstRow < 0) result_.firstRow = first;
-        result_.rowsAdded += count;
+        std::vector<NewEntry> row;
+        row.push_back({std::move(title), std::string(kTimeArchive), std::move(path)});
+        const int at = target_.model->AddEntries(std::move(row));
+        ++result_.rowsAdded;
+        if (result_.firstRow >= 0) return;
+        result_.firstRow = at;
+        if (target_.firstRowAdded) target_.firstRowAdded(at);
     }
 
 private:
-    PlaylistModel& model_;
+    const ArchiveTarget& target_;
     ArchiveLoadResult& result_;
-    std::vector<NewEntry> rows_;
 };
+
+// Why a module did not extract an entry, for the log.
+std::string NotExtracted(const std::string& name, const char* failure) {
+    if (failure && std::string(failure) == "encrypted")
+        return "not extracted, encrypted (RAR decryption is not available, not even with the program's password): " +
+               name;
+    return "not extracted" + (failure && *failure ? " (" + std::string(failure) + ")" : std::string()) + ": " + name;
+}
 
 // The ZIP module extracts the whole archive in one call, so the room for all of it is
 // checked before the call; the module checks each entry again as it writes.
@@ -154,60 +154,86 @@ ArchiveLoadResult LoadZipArchive(const ZipFunctions& zip, const std::string& arc
         result.skipped += static_cast<int>(songs.size());
         return result;
     }
-    if (zip.Unzip(handle) < 0) Log(archivePath, "could not be extracted");
-    zip.CloseZip(handle);
-    RowBatch rows(*target.model, result);
-    for (Song& song : songs) {
-        if (!IsExtracted(song.path)) {
-            Log(archivePath, "not extracted: " + song.name);
-            ++result.skipped;
-            continue;
+    // The module extracts in archive order, the order the songs were listed in: each
+    // song's row follows its file.
+    struct Progress {
+        const std::string& archivePath;
+        const ArchiveTarget& target;
+        ArchiveLoadResult& result;
+        Rows rows;
+        std::vector<Song>& songs;
+        size_t next = 0;
+    } progress{archivePath, target, result, Rows(target, result), songs};
+    const auto done = [](void* context, const TavoraArchiveEntry* entry, const char* failure) -> int {
+        auto& p = *static_cast<Progress*>(context);
+        if (p.next < p.songs.size() && entry->name && p.songs[p.next].name == entry->name) {
+            Song& song = p.songs[p.next++];
+            if (!failure && IsExtracted(song.path)) {
+                p.rows.Add(std::move(song.name), std::move(song.path));
+            } else {
+                Log(p.archivePath, NotExtracted(song.name, failure));
+                ++p.result.skipped;
+            }
         }
-        rows.Add(std::move(song.name), std::move(song.path));
+        return Stopped(p.target) ? 0 : 1;
+    };
+    if (zip.UnzipEach(handle, done, &progress) < 0) Log(archivePath, "could not be extracted");
+    zip.CloseZip(handle);
+    if (Stopped(target)) return result;
+    for (size_t i = progress.next; i < songs.size(); ++i) {
+        Log(archivePath, "not extracted: " + songs[i].name);
+        ++result.skipped;
     }
-    rows.Flush();
     return result;
 }
 
 ArchiveLoadResult LoadRarArchive(const RarFunctions& rar, const std::string& archivePath, const ArchiveTarget& target) {
     ArchiveLoadResult result;
-    std::vector<Listed> entries;
-    std::pair<std::vector<Listed>*, const ArchiveTarget*> context{&entries, &target};
-    if (rar.UnRar_list(archivePath.c_str(), CollectListed, &context) < 0) {
+    struct Pass {
+        const std::string& archivePath;
+        const ArchiveTarget& target;
+        ArchiveLoadResult& result;
+        Rows rows;
+    } pass{archivePath, target, result, Rows(target, result)};
+    // Which entries are written: not over-long names, not leaving the folder, not larger
+    // than the room left. A folder listed before its files is made first; files make
+    // their folders anyway.
+    const auto choose = [](void* context, const TavoraArchiveEntry* entry) -> int {
+        auto& p = *static_cast<Pass*>(context);
+        if (Stopped(p.target)) return -1;
+        const Listed e = Copy(*entry);
+        if (e.name.size() > kRarNameLimit) {
+            Log(p.archivePath, "[name too long] " + e.name.substr(0, 64) + "...");
+            ++p.result.skipped;
+            return 0;
+        }
+        if (!Writable(p.archivePath, e)) {
+            ++p.result.skipped;
+            return 0;
+        }
+        if (!e.isFolder && e.size > FreeSpace(p.target)) {
+            Log(p.archivePath, "not extracted, larger than the free space: " + e.name);
+            ++p.result.skipped;
+            return 0;
+        }
+        return 1;
+    };
+    const auto done = [](void* context, const TavoraArchiveEntry* entry, const char* failure) -> int {
+        auto& p = *static_cast<Pass*>(context);
+        const Listed e = Copy(*entry);
+        if (failure) {
+            Log(p.archivePath, NotExtracted(e.name, failure));
+            ++p.result.skipped;
+        } else if (!e.isFolder && IsArchiveSongName(e.name)) {
+            if (auto path = DestinationOf(p.target.tempFolder, e.name)) p.rows.Add(e.name, std::move(*path));
+        }
+        return Stopped(p.target) ? 0 : 1;
+    };
+    if (rar.UnRar_extract_each(archivePath.c_str(), kRarPassword, target.tempFolder.c_str(), choose, done, &pass) < 0) {
         Log(archivePath, "not a readable RAR archive");
         return result;
     }
     result.opened = true;
-    RowBatch rows(*target.model, result);
-    for (const Listed& e : entries) {
-        if (Stopped(target)) break;
-        if (e.name.size() > kRarNameLimit) {
-            Log(archivePath, "[name too long] " + e.name.substr(0, 64) + "...");
-            ++result.skipped;
-            continue;
-        }
-        if (!Writable(archivePath, e)) {
-            ++result.skipped;
-            continue;
-        }
-        // A folder listed before its files is made first; files make their folders anyway.
-        const bool song = !e.isFolder && IsArchiveSongName(e.name);
-        if (!e.isFolder && e.size > FreeSpace(target)) {
-            Log(archivePath, "not extracted, larger than the free space: " + e.name);
-            ++result.skipped;
-            continue;
-        }
-        const bool written = rar.UnRar_extract(e.name.c_str(), archivePath.c_str(), kRarPassword,
-                                               target.tempFolder.c_str()) != 0;
-        if (!written) {
-            Log(archivePath, "not extracted: " + e.name);
-            ++result.skipped;
-            continue;
-        }
-        if (!song) continue;
-        if (auto path = DestinationOf(target.tempFolder, e.name)) rows.Add(e.name, std::move(*path));
-    }
-    rows.Flush();
     return result;
 }
 
@@ -226,7 +252,7 @@ ArchiveLoadResult LoadAlzArchive(const AlzFunctions& alz, const std::string& arc
         return result;
     }
     result.opened = true;
-    RowBatch rows(*target.model, result);
+    Rows rows(target, result);
     for (const Listed& e : entries) {
         if (Stopped(target)) break;
         if (!Writable(archivePath, e)) {
@@ -248,7 +274,6 @@ ArchiveLoadResult LoadAlzArchive(const AlzFunctions& alz, const std::string& arc
         if (e.isFolder) continue;
         rows.Add(alz.GetszDestFileName(handle), alz.GetszDestPathFileName(handle));
     }
-    rows.Flush();
     alz.UnAlzClose(handle);
     return result;
 }

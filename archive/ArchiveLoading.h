@@ -11,9 +11,12 @@
 // (ALZ). Files that are not songs are extracted as well and left to the exit sweep.
 // A song whose extraction failed gets no row: it could never be played.
 //
-// Rows are added in batches through the model's lock, so an archive of many songs
-// does not flood the window with one change per row. Titles and times are not read:
-// the row keeps its entry name and "압축" until it is first played.
+// Each song's row is added as soon as its file is complete (never before), so the list
+// fills while a large archive is still being extracted; `firstRowAdded` hears of the
+// first. Titles and times are not read: the row keeps its entry name and "압축" until it
+// is first played. A RAR archive is extracted in one pass over it (a solid one is
+// decoded once); an entry that is not extracted is logged with the reason (encrypted
+// ones say so: RAR decryption is not available, whatever the password).
 //
 // Threading: any thread; the model is thread-safe. The functions check `stop` between
 // entries (an extraction under way finishes first).
@@ -43,6 +46,8 @@ struct ArchiveTarget {
     const std::atomic<bool>* stop = nullptr;
     // Bytes free in a folder; the file system's own count unless a test says otherwise.
     std::function<uint64_t(const std::string& folder)> freeSpace;
+    // Called on the loading thread once the archive's first row is in the model.
+    std::function<void(int row)> firstRowAdded;
 };
 
 struct ArchiveLoadResult {

@@ -56,17 +56,19 @@ void StartJob(CTavoraPlayerDlg& dlg, const char* kind, Functions functions, Load
         target.model = &dlg.playlist();
         target.tempFolder = temp;
         target.stop = &stop;
+        // The first song plays as soon as its file is there, while the rest extract.
+        if (play)
+            target.firstRowAdded = [&dlg](int row) {
+                RunOnUiThread(&dlg, [&dlg, row] {
+                    if (!dlg.isDestroyed()) dlg.playback().PlayRow(row);
+                });
+            };
         const ArchiveLoadResult result = load(functions, archivePath, target);
         // Also what tells a watcher that the archive is done.
         if (result.opened)
             std::fprintf(stderr, "tavoraplayer: archive %s: %d song(s) added, %d entr%s skipped\n", archivePath.c_str(),
                          result.rowsAdded, result.skipped, result.skipped == 1 ? "y" : "ies");
-        if (result.rowsAdded == 0) return;
-        dlg.PostMessage(msg::Command, cmd::InvalidateList);
-        if (play)
-            RunOnUiThread(&dlg, [&dlg, row = result.firstRow] {
-                if (!dlg.isDestroyed()) dlg.playback().PlayRow(row);
-            });
+        if (result.rowsAdded > 0) dlg.PostMessage(msg::Command, cmd::InvalidateList);
     });
 }
 

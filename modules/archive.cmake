@@ -24,7 +24,7 @@ endfunction()
 tavora_archive_module(tavora_unzip UnZip zip/ZipApi.cpp)
 target_link_libraries(tavora_unzip PRIVATE tavora_unpack_libarchive)
 
-add_library(tavora_unrar_core STATIC rar/RarLog.cpp rar/RarVolumes.cpp rar/Rar4Headers.cpp rar/RarDecoder.cpp)
+add_library(tavora_unrar_core STATIC rar/RarLog.cpp rar/RarVolumes.cpp rar/Rar4Headers.cpp rar/Rar5Headers.cpp rar/RarDecoder.cpp)
 target_include_directories(tavora_unrar_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/rar)
 target_link_libraries(tavora_unrar_core PUBLIC tavora_unpack_libarchive)
 set_target_properties(tavora_unrar_core PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)

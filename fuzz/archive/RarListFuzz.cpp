@@ -1,5 +1,5 @@
-// UnRar.so's listing: our RAR 1.5-4 header walk (with the Unicode name decoding) and
-// libarchive's RAR5 reader, over damaged archives.
+// UnRar.so's listing: our RAR 1.5-4 and RAR5 header walks (with the Unicode name
+// decoding) over damaged archives.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>

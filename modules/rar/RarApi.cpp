@@ -1,5 +1,6 @@
-// "UnRar.so": lists RAR archives of every version through libarchive and decodes their
-// entries (RarDecoder.h), into memory for DecodeRarEntry or into a destination folder.
+// "UnRar.so": lists RAR archives (a single archive from its headers, a volume set
+// through libarchive) and decodes their entries (RarDecoder.h), into memory for
+// DecodeRarEntry or into a destination folder, one entry or a whole archive at a time.
 
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "Libarchive.h"
 #include "RarDecoder.h"
 #include "Rar4Headers.h"
+#include "Rar5Headers.h"
 #include "RarLog.h"
 #include "RarVolumes.h"
 #include "SafeFile.h"
@@ -48,6 +50,27 @@ int ListRar4(const char* archivePath, TavoraArchiveEntryFn fn, void* context) {
     return count == 0 && status != unrar::WalkStatus::Ok ? -1 : count;
 }
 
+// A single RAR5 archive is listed from its headers alone: nothing is decoded.
+int ListRar5(const char* archivePath, TavoraArchiveEntryFn fn, void* context) {
+    int count = 0;
+    const unrar::WalkStatus status = unrar::WalkRar5(archivePath, [&](const unrar::Rar5Entry& entry) {
+        if (entry.continues) return true;
+        const std::string name = unpack::WithSlashes(unpack::DecodeLegacyName(entry.name));
+        TavoraArchiveEntry info{};
+        info.name = name.c_str();
+        info.size = entry.size;
+        info.position = static_cast<uint64_t>(count);
+        info.isFolder = entry.isFolder;
+        info.isLink = entry.isLink;
+        info.isEncrypted = entry.isEncrypted;
+        info.isSafe = !entry.isLink && unpack::SafeComponents(name).has_value();
+        ++count;
+        return count < std::numeric_limits<int>::max() && (!fn || fn(context, &info));
+    });
+    if (status == unrar::WalkStatus::ProtectedHeaders) TAVORA_RAR_LOG("Protected headers not supported!");
+    return count == 0 && status != unrar::WalkStatus::Ok ? -1 : count;
+}
+
 }  // namespace
 
 extern "C" {
@@ -55,7 +78,13 @@ extern "C" {
 int UnRar_list(const char* archivePath, TavoraArchiveEntryFn fn, void* context) {
     if (!archivePath) return -1;
     const std::vector<std::string> volumes = unrar::FindVolumes(archivePath);
-    if (volumes.size() == 1 && unrar::ReadSignature(archivePath) == unrar::Signature::Rar4) return ListRar4(archivePath, fn, context);
+    const unrar::Signature signature = unrar::ReadSignature(archivePath);
+    if (volumes.size() == 1 && signature == unrar::Signature::Rar4) return ListRar4(archivePath, fn, context);
+    if (volumes.size() == 1 && signature == unrar::Signature::Rar5) return ListRar5(archivePath, fn, context);
+    const unrar::Rar5Encryption encryption = signature == unrar::Signature::Rar5
+                                                 ? unrar::ReadRar5Encryption(volumes)
+                                                 : unrar::Rar5Encryption{};
+    if (encryption.status == unrar::WalkStatus::ProtectedHeaders) TAVORA_RAR_LOG("Protected headers not supported!");
     unpack::Utf8ThreadLocale locale;
     std::string error;
     unpack::ArchivePtr a = unpack::OpenArchive(volumes, unpack::ArchiveKind::Rar, &error);
@@ -69,6 +98,7 @@ int UnRar_list(const char* archivePath, TavoraArchiveEntryFn fn, void* context) 
         const std::string name = unpack::EntryName(entry);
         TavoraArchiveEntry info{};
         unpack::DescribeEntry(entry, name, static_cast<uint64_t>(count), &info);
+        if (encryption.IsEncrypted(static_cast<uint64_t>(count), name)) info.isEncrypted = 1;
         if (count == std::numeric_limits<int>::max()) break;
         ++count;
         if (fn && !fn(context, &info)) break;
@@ -144,6 +174,15 @@ int UnRar_extract(const char* entryName, const char* archivePath, const char* pa
     if (result == unrar::DecodeResult::File) TAVORA_RAR_LOG(file.Error());
     LogFailure(name, 0);
     return 0;
+}
+
+int UnRar_extract_each(const char* archivePath, const char* password, const char* destFolder, TavoraEntryChoiceFn choose,
+                       TavoraEntryDoneFn done, void* context) {
+    if (!archivePath || !destFolder) return -1;
+    return unrar::ExtractEach(
+        archivePath, destFolder, Text(password),
+        [&](const TavoraArchiveEntry& e) { return choose ? choose(context, &e) : 1; },
+        [&](const TavoraArchiveEntry& e, const char* failure) { return !done || done(context, &e, failure) != 0; });
 }
 
 const char* UnRar_logpath(void) { return unrar::LogPath().c_str(); }

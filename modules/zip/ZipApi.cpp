@@ -46,12 +46,14 @@ bool ReadNext(TavoraZip* zip) {
     return true;
 }
 
-bool ExtractEntry(TavoraZip* zip, archive* a, archive_entry* entry, const std::string& name) {
-    TavoraArchiveEntry info{};
-    DescribeEntry(entry, name, 0, &info);
+// Extracts one entry; `failure` says why a file was not (empty for a folder or success).
+bool ExtractEntry(TavoraZip* zip, archive* a, archive_entry* entry, const TavoraArchiveEntry& info,
+                  std::string* failure) {
+    const std::string name = info.name;
     std::string error;
     if (!info.isSafe) {
         Report(zip->path, "skipped (a link, a special file or a name leaving the folder): " + name);
+        *failure = "unsafe";
         return false;
     }
     if (info.isFolder) {
@@ -62,7 +64,8 @@ bool ExtractEntry(TavoraZip* zip, archive* a, archive_entry* entry, const std::s
     const bool sizeKnown = archive_entry_size_is_set(entry);
     if (!file.Open(zip->destFolder, name, info.size, sizeKnown) || !CopyEntryData(a, file, &error) ||
         !file.Commit()) {
-        Report(zip->path, name + ": " + (error.empty() ? file.Error() : error));
+        *failure = error.empty() ? file.Error() : error;
+        Report(zip->path, name + ": " + *failure);
         return false;
     }
     return true;
@@ -116,7 +119,9 @@ int GetFileInfo(TavoraZip* zip, TavoraArchiveEntry* info) {
     return 1;
 }
 
-int Unzip(TavoraZip* zip) {
+int Unzip(TavoraZip* zip) { return UnzipEach(zip, nullptr, nullptr); }
+
+int UnzipEach(TavoraZip* zip, TavoraEntryDoneFn done, void* context) {
     if (!zip) return -1;
     Utf8ThreadLocale locale;
     std::string error;
@@ -134,7 +139,13 @@ int Unzip(TavoraZip* zip) {
             Report(zip->path, ErrorText(a.get()));
             break;
         }
-        if (ExtractEntry(zip, a.get(), entry, EntryName(entry))) ++extracted;
+        const std::string name = EntryName(entry);
+        TavoraArchiveEntry info{};
+        DescribeEntry(entry, name, 0, &info);
+        std::string failure;
+        const bool written = ExtractEntry(zip, a.get(), entry, info, &failure);
+        if (written) ++extracted;
+        if (done && !info.isFolder && !done(context, &info, written ? nullptr : failure.c_str())) break;
     }
     return extracted;
 }

@@ -2,6 +2,7 @@
 // real modules: which entries become rows, hostile names, the free-space check, and the
 // exit sweep afterwards.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,9 @@
 #include <atomic>
 #include <fstream>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <sstream>
 #include <tuple>
 
 #include "ArchiveLoading.h"
@@ -22,8 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 using Rows = std::vector<std::tuple<std::string, std::string, std::string>>;  // title, time, path
 
-const ZipFunctions kZip{OpenZip, GotoFirstFile, GotoNextFile, GetFileInfo, Unzip, CloseZip};
-const RarFunctions kRar{UnRar_list, UnRar_extract};
+const ZipFunctions kZip{OpenZip, GotoFirstFile, GotoNextFile, GetFileInfo, Unzip, CloseZip, UnzipEach};
+const RarFunctions kRar{UnRar_list, UnRar_extract, UnRar_extract_each};
 const AlzFunctions kAlz{UnAlzOpen,         UnAlzGetFileList,      UnAlzSetCurrentFile, UnAlzExtractCurrentFile,
                         GetszDestFileName, GetszDestPathFileName, UnAlzClose};
 
@@ -66,6 +70,33 @@ protected:
 bool Exists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+// How many times `path` is opened while `run` runs (inotify queues the events as the
+// opens happen; closes are watched too, as inotify merges an event into an unread
+// identical one just before it).
+int OpensDuring(const std::string& path, const std::function<void()>& run) {
+    const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    EXPECT_GE(fd, 0);
+    EXPECT_GE(inotify_add_watch(fd, path.c_str(), IN_OPEN | IN_CLOSE_NOWRITE), 0);
+    run();
+    int opens = 0;
+    alignas(inotify_event) char buffer[8192];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+        for (char* p = buffer; p < buffer + n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(p);
+            if (event->mask & IN_OPEN) ++opens;
+            p += sizeof(inotify_event) + event->len;
+        }
+    close(fd);
+    return opens;
+}
+
+std::string ReadRarLog() {
+    std::ifstream in(UnRar_logpath());
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 // Songs by the case rule become rows once extracted; every other file is extracted too
@@ -194,6 +225,73 @@ TEST_F(ArchiveLoadingTest, RarFoldersBeforeFilesSongsByCaseAndLongNames) {
     LoadRarArchive(kRar, Fixture("rar/rar3-solid.rar"), target_);
     EXPECT_EQ(Crc32(ReadBytes(In("stest2.txt"))), 0xc5b7e6a2u);
     EXPECT_EQ(model_.RowCount(), 2);
+}
+
+// A RAR archive is read in one pass however many entries it has (a solid one is not
+// decoded again from its start for each entry), in both formats.
+TEST_F(ArchiveLoadingTest, RarArchivesAreReadInOnePass) {
+    for (const char* format : {"", " --rar5"}) {
+        SCOPED_TRACE(*format ? "RAR5" : "RAR 2.9");
+        std::map<int, int> opens;
+        for (int songs : {5, 40}) {
+            std::string json = R"([{"name": "album", "folder": true})";
+            for (int i = 0; i < songs; ++i)
+                json += R"(, {"name": "album/)" + std::to_string(100 + i) + R"(.mp3", "data": "song )" +
+                        std::to_string(i) + R"(", "repeat": 200})";
+            json += "]";
+            const std::string rar = scratch_.Path(std::to_string(songs) + (*format ? "-5" : "-4") + ".rar");
+            ASSERT_TRUE(RunShell("python3 " + Quote(TestScript("make_archive.py")) + " " + Quote(rar) + " " +
+                                 Quote(json) + " --solid" + format));
+            model_.DeleteAllEntries();
+            opens[songs] = OpensDuring(rar, [&] { EXPECT_EQ(LoadRarArchive(kRar, rar, target_).rowsAdded, songs); });
+            EXPECT_EQ(model_.RowCount(), songs);
+            EXPECT_EQ(ReadBytes(In("album/" + std::to_string(100 + songs - 1) + ".mp3")).size(),
+                      (5 + std::to_string(songs - 1).size()) * 200);
+        }
+        EXPECT_EQ(opens[40], opens[5]) << "the archive was opened again for its entries";
+    }
+}
+
+// Encrypted RAR entries cannot be decoded (RAR decryption is not available, so the
+// program's own password does not help either): the debug log and stderr say that this
+// is why they were skipped. "Protected headers not supported!" is kept for archives
+// whose headers are encrypted.
+TEST_F(ArchiveLoadingTest, EncryptedRarEntriesSayWhyTheyWereSkipped) {
+    setenv("XDG_CACHE_HOME", scratch_.Path("cache").c_str(), 1);  // a debug log of this test's own
+    const std::string rar4 = MakeArchive("locked.rar", R"([{"name": "locked.mp3", "data": "x", "encrypted": true},
+                                                           {"name": "open.mp3", "data": "y"}])");
+    struct Case {
+        std::string archive;
+        std::vector<std::string> encrypted;
+    };
+    for (const Case& c : {Case{rar4, {"locked.mp3"}}, Case{Fixture("rar/rar5-psw.rar"), {"stest1.txt", "stest2.txt"}}}) {
+        SCOPED_TRACE(c.archive);
+        testing::internal::CaptureStderr();
+        const ArchiveLoadResult result = LoadRarArchive(kRar, c.archive, target_);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(result.skipped, static_cast<int>(c.encrypted.size()));
+        const std::string log = ReadRarLog();
+        for (const std::string& name : c.encrypted) {
+            EXPECT_NE(err.find("not extracted, encrypted (RAR decryption is not available, not even with the program's "
+                               "password): " + name),
+                      std::string::npos)
+                << err;
+            EXPECT_NE(log.find("- Encrypted file >" + name + "< not extracted: encrypted RAR entries cannot be decoded"),
+                      std::string::npos)
+                << log;
+            EXPECT_FALSE(Exists(In(name)));
+        }
+        EXPECT_EQ(log.find("Protected headers not supported!"), std::string::npos) << log;
+    }
+    EXPECT_EQ(rows(), (Rows{{"open.mp3", "압축", In("open.mp3")}}));
+
+    // Headers encrypted (the main header's flag 0x80): nothing can be listed.
+    std::vector<unsigned char> bytes = ReadBytes(rar4);
+    bytes[10] |= 0x80;
+    const std::string hidden = scratch_.Path("hidden.rar");
+    WriteBytes(hidden, bytes);
+    EXPECT_FALSE(LoadRarArchive(kRar, hidden, target_).opened);
+    EXPECT_NE(ReadRarLog().find("- Protected headers not supported!\n"), std::string::npos);
 }
 
 // ALZ: every file entry gets a row, text files too, titled with the file's own name;

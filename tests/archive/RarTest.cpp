@@ -49,6 +49,35 @@ TEST(RarModule, SolidRar4ExtractsByteExact) {
               (std::map<std::string, uint32_t>{{"stest1.txt", 0xc5b7e6a2}, {"stest2.txt", 0xc5b7e6a2}}));
 }
 
+// A whole archive extracted in one pass gives the files that extracting it entry by
+// entry gives, in every format: solid and not, RAR 2.9 and RAR5, a volume set.
+TEST(RarModule, OnePassExtractionGivesTheSameFiles) {
+    for (const char* name : {"rar/rar3-solid.rar", "rar/rar3-subdirs.rar", "rar/test_read_format_rar_compress_normal.rar",
+                             "rar/test_read_format_rar5_multiple_files.rar",
+                             "rar/test_read_format_rar5_multiple_files_solid.rar",
+                             "rar/test_rar_multivolume_single_file.part1.rar"}) {
+        SCOPED_TRACE(name);
+        ScratchFolder scratch;
+        fs::create_directories(scratch.Path("each"));
+        fs::create_directories(scratch.Path("single"));
+        const std::string archive = Fixture(name);
+        std::vector<std::string> failed;
+        const auto done = [](void* context, const TavoraArchiveEntry* e, const char* failure) {
+            if (failure) static_cast<std::vector<std::string>*>(context)->push_back(e->name);
+            return 1;
+        };
+        EXPECT_EQ(UnRar_extract_each(archive.c_str(), kPassword, scratch.Path("each").c_str(), nullptr, done, &failed),
+                  static_cast<int>(ListRar(archive).size()));
+        const std::map<std::string, uint32_t> each = Tree(scratch.Path("each"));
+        EXPECT_FALSE(each.empty());
+        EXPECT_EQ(each, ExtractAll(archive, scratch.Path("single")));
+        // Only the link of compress_normal is refused.
+        EXPECT_EQ(failed, std::string(name).find("compress_normal") != std::string::npos
+                              ? std::vector<std::string>{"testlink"}
+                              : std::vector<std::string>{});
+    }
+}
+
 TEST(RarModule, Rar5PlainAndSolidExtractByteExact) {
     const std::map<std::string, uint32_t> expected{
         {"test1.bin", 0x7e13b2c6}, {"test2.bin", 0xf166afcb}, {"test3.bin", 0x9fb123d9}, {"test4.bin", 0x10c43ed4}};

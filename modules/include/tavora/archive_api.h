@@ -55,6 +55,15 @@ typedef struct TavoraArchiveEntry {
 /* Called once per entry in archive order; return 0 to stop the listing early. */
 typedef int (*TavoraArchiveEntryFn)(void* context, const TavoraArchiveEntry* entry);
 
+/* Called for an entry as an extraction reaches it: 1 extracts it, 0 passes it by, -1 stops
+ * the extraction. */
+typedef int (*TavoraEntryChoiceFn)(void* context, const TavoraArchiveEntry* entry);
+
+/* Called for an entry once an extraction has dealt with it: `failure` is null when it was
+ * written (a file complete under its own name, a folder made), otherwise a short reason
+ * ("encrypted", ...). Return 0 to stop the extraction. */
+typedef int (*TavoraEntryDoneFn)(void* context, const TavoraArchiveEntry* entry, const char* failure);
+
 /* ---- UnZip.so --------------------------------------------------------------------- */
 typedef struct TavoraZip TavoraZip;
 
@@ -70,6 +79,9 @@ TAVORA_ARCHIVE_EXPORT int GetFileInfo(TavoraZip* zip, TavoraArchiveEntry* info);
  * name (destFolder + "/" + name). Returns the number of files extracted, or -1 when
  * the archive cannot be read at all. */
 TAVORA_ARCHIVE_EXPORT int Unzip(TavoraZip* zip);
+/* As Unzip, telling `done` about each file entry (not folders) as soon as it has been
+ * written or has failed; stops when `done` returns 0. */
+TAVORA_ARCHIVE_EXPORT int UnzipEach(TavoraZip* zip, TavoraEntryDoneFn done, void* context);
 TAVORA_ARCHIVE_EXPORT void CloseZip(TavoraZip* zip);
 
 /* ---- UnRar.so --------------------------------------------------------------------- */
@@ -88,6 +100,13 @@ TAVORA_ARCHIVE_EXPORT void UnRar_freedata(unsigned char* data);
  * creates the folder). Returns 1 on success, 0 on failure (nothing left behind). */
 TAVORA_ARCHIVE_EXPORT int UnRar_extract(const char* entryName, const char* archivePath, const char* password,
                                         const char* destFolder);
+/* Extracts a whole RAR archive into destFolder in one pass over it, in archive order: a
+ * solid archive is decoded once, not once per entry. `choose` decides for each entry,
+ * `done` follows each chosen one (encrypted entries fail with "encrypted": RAR
+ * decryption is not available, whatever the password). Returns the number of entries
+ * reached, or -1 when it is not a readable RAR archive. Messages go to the debug log. */
+TAVORA_ARCHIVE_EXPORT int UnRar_extract_each(const char* archivePath, const char* password, const char* destFolder,
+                                             TavoraEntryChoiceFn choose, TavoraEntryDoneFn done, void* context);
 /* Where the debug log is written; the path is valid for the life of the module. */
 TAVORA_ARCHIVE_EXPORT const char* UnRar_logpath(void);
 
@@ -124,6 +143,9 @@ typedef int (*PFN_UnRar_list)(const char*, TavoraArchiveEntryFn, void*);
 typedef int (*PFN_DecodeRarEntry)(const char*, const char*, const char*, unsigned char**, size_t*);
 typedef void (*PFN_UnRar_freedata)(unsigned char*);
 typedef int (*PFN_UnRar_extract)(const char*, const char*, const char*, const char*);
+typedef int (*PFN_UnRar_extract_each)(const char*, const char*, const char*, TavoraEntryChoiceFn, TavoraEntryDoneFn,
+                                      void*);
+typedef int (*PFN_UnzipEach)(TavoraZip*, TavoraEntryDoneFn, void*);
 typedef const char* (*PFN_UnRar_logpath)(void);
 typedef TavoraAlz* (*PFN_UnAlzOpen)(const char*);
 typedef int (*PFN_UnAlzGetFileList)(TavoraAlz*, TavoraArchiveEntryFn, void*);
