@@ -31,8 +31,8 @@ void ForEachEntryPoint(const std::string& fileName, BassFunctions& table, Op op)
 // archive/ArchiveFunctions.h); a module without one of them cannot list its archives.
 const std::vector<const char*>* ArchiveEntryPoints(const std::string& fileName) {
     static const std::vector<const char*> kZip = {"OpenZip", "GotoFirstFile", "GotoNextFile",
-                                                  "GetFileInfo", "Unzip", "CloseZip"};
-    static const std::vector<const char*> kRar = {"UnRar_list", "UnRar_extract"};
+                                                  "GetFileInfo", "Unzip", "CloseZip", "UnzipEach"};
+    static const std::vector<const char*> kRar = {"UnRar_list", "UnRar_extract", "UnRar_extract_each"};
     static const std::vector<const char*> kAlz = {"UnAlzOpen", "UnAlzGetFileList", "UnAlzSetCurrentFile",
                                                   "UnAlzExtractCurrentFile", "GetszDestFileName",
                                                   "GetszDestPathFileName", "UnAlzClose"};
