@@ -286,7 +286,10 @@ void EqualizerWindow::keyPressEvent(QKeyEvent* event) {
     }
     switch (event->key()) {
     case Qt::Key_Escape: return;
-    case Qt::Key_Space: sink_.Send(cmd::Play); return;
+    case Qt::Key_Space:
+        // Held down, it would pause and resume over and over.
+        if (!event->isAutoRepeat()) sink_.Send(cmd::Play);
+        return;
     default: SkinnedWindow::keyPressEvent(event);
     }
 }

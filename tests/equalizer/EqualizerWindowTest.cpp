@@ -4,6 +4,7 @@
 // the slide against the main window.
 #include <gtest/gtest.h>
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTest>
 
@@ -184,6 +185,9 @@ TEST_P(EqualizerWindowTest, KeysPassTheMainWindowCommandsExceptTheVolumeOnes) {
     QTest::keyClick(window_.get(), Qt::Key_Z);     // back
     QTest::keyClick(window_.get(), Qt::Key_Up);    // volume up: not here
     QTest::keyClick(window_.get(), Qt::Key_Right); // ten seconds on
+    // Space held down repeats its press: it plays (or pauses) once, not over and over.
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), /*autorep=*/true);
+    QApplication::sendEvent(window_.get(), &held);
     EXPECT_EQ(sink_.Commands(), (std::vector<int>{cmd::Play, cmd::Back, cmd::TenSecNext}));
     EXPECT_TRUE(window_->isVisible());
 }
