@@ -233,13 +233,14 @@ void EqualizerWindow::OnMove(QPoint point) {
     RefreshTips();
 }
 
-void EqualizerWindow::OnRelease(QPoint point) {
+void EqualizerWindow::OnRelease(QPoint) {
     const int slider = activeSlider_;
-    activeSlider_ = 0;
     if (slider == 0) return;
     const int offset = offsets_[static_cast<size_t>(slider)];
     if (slider == eq::kMasterSlider) {
         masterLevel_ = geometry_.MasterLevel(offset, mixerMax_);
+        // Sent while the slider still counts as held, so the announcement of the new
+        // level leaves the thumb where it was let go.
         sink_.Send(cmd::VolumeSetting, CommandData::Value(static_cast<int>(masterLevel_)));
     } else {
         const int band = eq::BandOfSlider(slider);
@@ -247,9 +248,9 @@ void EqualizerWindow::OnRelease(QPoint point) {
         gains_[static_cast<size_t>(band)] = gain;
         effects_.SetBandGain(band, gain);
     }
+    activeSlider_ = 0;
     RefreshTips();
     update();
-    (void)point;
 }
 
 void EqualizerWindow::RefreshTips() {

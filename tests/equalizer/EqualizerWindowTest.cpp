@@ -29,7 +29,11 @@ namespace {
 class RecordingSink : public CommandSink {
 public:
     std::vector<std::pair<int, CommandData>> sent;
-    void Send(cmd::Command command, CommandData data) override { sent.emplace_back(command, std::move(data)); }
+    std::function<void(cmd::Command, const CommandData&)> onSend;  // what the controller would do at once
+    void Send(cmd::Command command, CommandData data) override {
+        sent.emplace_back(command, data);
+        if (onSend) onSend(command, data);
+    }
     void Post(cmd::Command command, CommandData data) override { Send(command, std::move(data)); }
     std::vector<int> Commands() const {
         std::vector<int> ids;
@@ -131,9 +135,15 @@ TEST_P(EqualizerWindowTest, DraggingABandStoresItsGainAlsoWhileTheEqualizerIsOff
 
 TEST_P(EqualizerWindowTest, MasterSliderSendsTheMixerLevel) {
     window_->SetMasterVolume(0, 65535);
+    // The controller writes the level and announces it back before the send returns.
+    sink_.onSend = [this](cmd::Command command, const CommandData& data) {
+        if (command == cmd::VolumeSetting) window_->SetMasterVolume(static_cast<unsigned>(*data.value), 65535);
+    };
     const eq::SliderGeometry& g = window_->geometry();
     const int half = g.FullScale() / 2;
     Drag(eq::kMasterSlider, g.trackTop + 1, g.trackTop + half);
+    // The thumb stays where it was let go.
+    EXPECT_EQ(window_->sliderOffset(eq::kMasterSlider), half);
     ASSERT_FALSE(sink_.sent.empty());
     EXPECT_EQ(sink_.sent.back().first, cmd::VolumeSetting);
     const unsigned expected = g.MasterLevel(half, 65535);
