@@ -224,6 +224,7 @@ void EqualizerWindow::OnPress(QPoint point) {
         return;
     }
     activeSlider_ = slider;
+    pressOffset_ = offsets_[static_cast<size_t>(slider)];
     MoveSlider(slider, point.y());
     RefreshTips();
 }
@@ -244,7 +245,7 @@ void EqualizerWindow::OnRelease(QPoint) {
         sink_.Send(cmd::VolumeSetting, CommandData::Value(static_cast<int>(masterLevel_)));
     } else {
         const int band = eq::BandOfSlider(slider);
-        const int gain = geometry_.GainOf(offset);
+        const int gain = SliderGain(slider);
         gains_[static_cast<size_t>(band)] = gain;
         effects_.SetBandGain(band, gain);
     }
@@ -253,8 +254,16 @@ void EqualizerWindow::OnRelease(QPoint) {
     update();
 }
 
+int EqualizerWindow::SliderGain(int slider) const {
+    const int offset = offsets_[static_cast<size_t>(slider)];
+    // A click that leaves the thumb where it was changes nothing: the offset a gain puts
+    // the thumb at does not always convert back to that gain.
+    if (slider != activeSlider_ || offset == pressOffset_) return gains_[static_cast<size_t>(eq::BandOfSlider(slider))];
+    return geometry_.GainOf(offset);
+}
+
 void EqualizerWindow::RefreshTips() {
-    for (int k = 1; k <= eq::kBandCount; ++k) tipValues_[static_cast<size_t>(k)] = geometry_.GainOf(offsets_[static_cast<size_t>(k)]);
+    for (int k = 1; k <= eq::kBandCount; ++k) tipValues_[static_cast<size_t>(k)] = SliderGain(k);
     tipValues_[eq::kMasterSlider] = geometry_.MasterPercent(offsets_[eq::kMasterSlider]);
 }
 

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <map>
+#include <utility>
 
 #include "CommandSink.h"
 #include "RecordingEffects.h"
@@ -84,16 +85,33 @@ TEST_P(EqualizerWindowTest, SkinGivesEveryPartItsPlace) {
     EXPECT_FALSE(window_->OnOffButtonArea().isEmpty());
 }
 
-TEST_P(EqualizerWindowTest, PresetsSetEngineGainsAndSliderPositionsBothWays) {
+TEST_P(EqualizerWindowTest, PresetsSetEngineGainsAndSliderPositions) {
     for (int index = 0; index < eq::kPresetCount; ++index) {
         window_->SelectPreset(index);
         const eq::Gains& gains = eq::Presets()[static_cast<size_t>(index)].gains;
         for (int band = 0; band < eq::kBandCount; ++band) {
             const int gain = gains[static_cast<size_t>(band)];
             EXPECT_EQ(effects_.bandGains[band], gain);
-            const int offset = window_->sliderOffset(eq::SliderOfBand(band));
-            EXPECT_EQ(offset, window_->geometry().PositionOf(gain));
-            EXPECT_EQ(window_->geometry().GainOf(offset), gain) << "preset " << index << " band " << band;
+            EXPECT_EQ(window_->sliderOffset(eq::SliderOfBand(band)), window_->geometry().PositionOf(gain));
+        }
+    }
+}
+
+TEST_P(EqualizerWindowTest, AClickThatLeavesTheThumbWhereItIsKeepsTheGain) {
+    const int top = window_->geometry().trackTop;
+    for (int index = 0; index < eq::kPresetCount; ++index) {
+        window_->SelectPreset(index);
+        const eq::Gains& gains = eq::Presets()[static_cast<size_t>(index)].gains;
+        for (int k = 1; k <= eq::kBandCount; ++k) {
+            const int offset = window_->sliderOffset(k);
+            Drag(k, top + offset, top + offset);
+            const int band = eq::BandOfSlider(k);
+            const int gain = gains[static_cast<size_t>(band)];
+            EXPECT_EQ(window_->sliderOffset(k), offset) << "preset " << index << " slider " << k;
+            EXPECT_EQ(window_->gains()[static_cast<size_t>(band)], gain) << "preset " << index << " slider " << k;
+            EXPECT_EQ(effects_.bandGains[band], gain) << "preset " << index << " slider " << k;
+            EXPECT_EQ(window_->TooltipAt(window_->SliderPressArea(k).center()),
+                      QString::fromStdString(eq::SliderTooltip(k, gain)));
         }
     }
 }
@@ -116,20 +134,22 @@ TEST_P(EqualizerWindowTest, PressAboveTheTrackTopPutsEverySliderAtItsTop) {
         ASSERT_LE(area.top(), window_->geometry().trackTop) << k;
         Drag(k, area.top(), area.top());
         EXPECT_EQ(window_->sliderOffset(k), 0) << k;
-        EXPECT_EQ(effects_.bandGains[eq::BandOfSlider(k)], window_->geometry().GainOf(0)) << k;
-        EXPECT_GE(effects_.bandGains[eq::BandOfSlider(k)], 10) << k;
+        EXPECT_EQ(effects_.bandGains[eq::BandOfSlider(k)], 12) << k;
     }
 }
 
 TEST_P(EqualizerWindowTest, DraggingABandStoresItsGainAlsoWhileTheEqualizerIsOff) {
     effects_.on = false;
     const eq::SliderGeometry& g = window_->geometry();
-    const int y = g.trackTop + g.PositionOf(-6);
-    Drag(9, g.trackTop + 2, y);  // the 170 Hz slider
-    EXPECT_EQ(window_->sliderOffset(9), g.PositionOf(-6));
-    EXPECT_EQ(effects_.bandGains[1], -6);
-    EXPECT_EQ(window_->gains()[1], -6);
-    EXPECT_EQ(window_->TooltipAt(window_->SliderPressArea(9).center()), QStringLiteral("Equalizer 170: -6"));
+    const QRect area = window_->SliderPressArea(9);  // the 170 Hz slider
+    // The track's middle reads 0 and anything below its end -13.
+    const std::pair<int, int> dropGain[] = {{g.trackTop + g.FullScale() / 2, 0}, {area.bottom(), -13}};
+    for (const auto& [y, gain] : dropGain) {
+        Drag(9, g.trackTop + 2, y);
+        EXPECT_EQ(effects_.bandGains[1], gain) << y;
+        EXPECT_EQ(window_->gains()[1], gain) << y;
+        EXPECT_EQ(window_->TooltipAt(area.center()), QString("Equalizer 170: %1").arg(gain));
+    }
     EXPECT_EQ(effects_.toggles, 0);
 }
 
