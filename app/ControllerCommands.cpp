@@ -1,6 +1,6 @@
 // The controller's own commands: exit, z-order, rectangles, the information window,
-// bringing windows to the front, the repeat and shuffle items of the tray menu, the
-// home page. Subsystems register the rest when they are created.
+// bringing windows to the front, the home page. Subsystems register the rest when they
+// are created.
 #include <QApplication>
 #include <QDesktopServices>
 #include <QUrl>
@@ -70,26 +70,6 @@ void CTavoraPlayerDlg::RegisterBuiltinCommands() {
     RegisterCommand(SetForeGroundMain, [this] { BringToFrontIfOurs(mainWindow_); });
     RegisterCommand(SetForeGroundList, [this] { BringToFrontIfOurs(playlistWindow_); });
     RegisterCommand(SetForeGroundEqualizer, [this] { BringToFrontIfOurs(equalizerWindow_); });
-    RegisterCommand(ToggleShuffle, [this] {
-        if (!state_.shuffle) {
-            state_.shuffle = 1;
-            OnCommand(Shuttle);  // draws a new shuffle order
-        } else {
-            state_.shuffle = 0;
-        }
-    });
-    RegisterCommand(RepeatNone, [this] {
-        state_.repeatOff = 1;
-        state_.repeatOne = state_.repeatAll = 0;
-    });
-    RegisterCommand(RepeatOneMode, [this] {
-        state_.repeatOne = 1;
-        state_.repeatOff = state_.repeatAll = 0;
-    });
-    RegisterCommand(RepeatAllMode, [this] {
-        state_.repeatAll = 1;
-        state_.repeatOff = state_.repeatOne = 0;
-    });
     RegisterCommand(HomePage, [] {
         const std::string address = ReadRegStringOr(keys::kRoot, "HomePage", kHomePage);
         QDesktopServices::openUrl(QUrl(QString::fromUtf8(address.c_str())));

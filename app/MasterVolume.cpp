@@ -30,10 +30,13 @@ bool MasterVolume::IsOpen() const { return mixer_->IsOpen(); }
 
 unsigned MasterVolume::Value() const { return mixer_->Volume(); }
 
+unsigned MasterVolume::Maximum() { return platform::SystemMixer::Maximum(); }
+
 void MasterVolume::SetValue(unsigned value) {
     if (!mixer_->SetVolume(value)) return;
-    // The slider that sent it already shows it: no announcement back.
-    lastValue_ = mixer_->Volume();
+    // The other windows showing the level follow; the slider that sent it is still
+    // held then and stays where it is.
+    Announce(false);
 }
 
 void MasterVolume::Announce(bool always) {
@@ -42,7 +45,7 @@ void MasterVolume::Announce(bool always) {
     announced_ = true;
     lastOpen_ = state.open;
     lastValue_ = state.volume;
-    emit dlg_.events().masterVolumeChanged(state.volume, platform::SystemMixer::Maximum(), state.open);
+    emit dlg_.events().masterVolumeChanged(state.volume, Maximum(), state.open);
 }
 
 MasterVolume* OpenMasterVolume(CTavoraPlayerDlg& dlg) {

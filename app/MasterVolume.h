@@ -1,8 +1,9 @@
 #pragma once
-// The controller's side of the system master volume: it opens the sound server's
-// mixer at start-up, writes the level the equaliser window's master slider (or the
-// options page) sends with VolumeSetting, and tells the windows of every change,
-// whether made here or by another program, with PlayerEvents::masterVolumeChanged.
+// The controller's side of the system master volume, the player's one connection to
+// the sound server's mixer: it opens it at start-up, writes the level the equaliser
+// window's master slider or the options' sound page sends with VolumeSetting, and
+// tells the windows of every change, whether made here or by another program, with
+// PlayerEvents::masterVolumeChanged.
 // The read-back timer of a playing stream (timer 4) re-reads the mixer too, so the
 // slider is right even if a change notification were lost.
 //
@@ -33,7 +34,9 @@ public:
     void Close();
     bool IsOpen() const;
     unsigned Value() const;
-    // Writes a level 0..65535 (VolumeSetting); nothing while closed.
+    // The largest level (the sound server's 100 %).
+    static unsigned Maximum();
+    // Writes a level 0..Maximum() (VolumeSetting) and announces it; nothing while closed.
     void SetValue(unsigned value);
     // Re-reads the mixer and announces a change (timer 4).
     void Refresh() { Announce(false); }

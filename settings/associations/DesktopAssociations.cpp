@@ -238,7 +238,7 @@ void ApplyDesktopAssociations(const ConnectFlags& flags, const std::string& prog
     std::string text = ReadText(list);
     const std::string original = text;
     for (const FileTypeInfo& t : FileTypes())
-        if (flags[static_cast<size_t>(t.type)]) text = WithDefaultApplication(text, DesktopIdOf(t), MimeTypesOf(t.type));
+        if (flags[static_cast<size_t>(t.type)]) text = WithAssociation(text, DesktopIdOf(t), MimeTypesOf(t.type));
     if (text != original) WriteText(list, text);
 }
 

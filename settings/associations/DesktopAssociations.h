@@ -6,8 +6,9 @@
 // "tavoraplayer-m3u.desktop" ("-list") and "tavoraplayer-pls.desktop" ("-pls") open
 // playlists and stay out of menus. Besides: the type icons in the hicolor theme under
 // the player's own names, a MIME package that gives those types the icons (and
-// declares ".cda"), and the entries as the default applications of the types asked
-// for in mimeapps.list.
+// declares ".cda"), and the entries in mimeapps.list as the default applications of
+// the types asked for that have none yet, and as an added association of those whose
+// default the user gave to another program (MimeAppsList.h).
 //
 // As with the store's keys, nothing is ever taken away: a type registered once stays
 // in the desktop entry and in mimeapps.list when it is no longer asked for.

@@ -1,5 +1,7 @@
 #include "MimeAppsList.h"
 
+#include <algorithm>
+#include <set>
 #include <sstream>
 
 namespace tavora {
@@ -52,33 +54,70 @@ void Append(Section& section, std::string line) {
     section.lines.insert(at, std::move(line));
 }
 
-std::string Prepended(const std::string& list, const std::string& id) {
-    std::string result = id + ";";
+// The desktop ids of a list value ("a.desktop;b.desktop;"), in order.
+std::vector<std::string> Items(const std::string& list) {
+    std::vector<std::string> items;
     std::istringstream in(list);
     std::string item;
     while (std::getline(in, item, ';'))
-        if (!item.empty() && item != id) result += item + ";";
+        if (!item.empty()) items.push_back(item);
+    return items;
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+    std::string result;
+    for (const std::string& item : items) result += item + ";";
     return result;
+}
+
+std::string Prepended(const std::string& list, const std::string& id) {
+    std::vector<std::string> items{id};
+    for (std::string& item : Items(list))
+        if (item != id) items.push_back(std::move(item));
+    return Joined(items);
+}
+
+std::string Appended(const std::string& list, const std::string& id) {
+    std::vector<std::string> items = Items(list);
+    if (std::find(items.begin(), items.end(), id) == items.end()) items.push_back(id);
+    return Joined(items);
 }
 
 }  // namespace
 
-std::string WithDefaultApplication(const std::string& text, const std::string& desktopId,
-                                   const std::vector<std::string>& mimeTypes) {
+std::string WithAssociation(const std::string& text, const std::string& desktopId,
+                            const std::vector<std::string>& mimeTypes) {
     std::vector<Section> sections = Parse(text);
+    // The types whose default is free or ours already.
+    std::set<std::string> claimed;
     Section& defaults = SectionNamed(sections, "[Default Applications]");
     for (const std::string& mime : mimeTypes) {
-        bool found = false;
+        bool found = false, othersChoice = false;
+        std::string list;
+        for (const std::string& line : defaults.lines) {
+            if (!SetsKey(line, mime, &list)) continue;
+            found = true;
+            const std::vector<std::string> items = Items(list);
+            if (!items.empty() && items.front() != desktopId) othersChoice = true;
+        }
+        if (othersChoice) continue;
+        claimed.insert(mime);
         for (std::string& line : defaults.lines)
-            if (SetsKey(line, mime, nullptr)) line = mime + "=" + desktopId + ";", found = true;
+            if (SetsKey(line, mime, &list) && Items(list).empty()) line = mime + "=" + desktopId + ";";
         if (!found) Append(defaults, mime + "=" + desktopId + ";");
     }
     Section& added = SectionNamed(sections, "[Added Associations]");
     for (const std::string& mime : mimeTypes) {
+        const bool ours = claimed.count(mime) != 0;
         bool found = false;
         std::string list;
-        for (std::string& line : added.lines)
-            if (SetsKey(line, mime, &list)) line = mime + "=" + Prepended(list, desktopId), found = true;
+        for (std::string& line : added.lines) {
+            if (!SetsKey(line, mime, &list)) continue;
+            found = true;
+            const std::string now = ours ? Prepended(list, desktopId) : Appended(list, desktopId);
+            // A line that already says so is left as the user wrote it.
+            if (now != Joined(Items(list))) line = mime + "=" + now;
+        }
         if (!found) Append(added, mime + "=" + desktopId + ";");
     }
     std::string out;

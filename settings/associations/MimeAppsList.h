@@ -7,11 +7,14 @@
 
 namespace tavora {
 
-// `text` with `desktopId` as the default application of every type in `mimeTypes`
-// ("[Default Applications]") and first among the added associations ("[Added
-// Associations]"). Every other section, key, comment and line stays as it was; missing
+// `text` with `desktopId` associated with every type in `mimeTypes`. The user's own
+// choices stay: a type whose "[Default Applications]" entry names another program
+// keeps it, and the player is only added at the end of its "[Added Associations]"
+// (offered, not chosen). A type with no default, or whose default is already
+// `desktopId`, gets `desktopId` as its default and first among its added
+// associations. Every other section, key, comment and line stays as it was; missing
 // sections are appended.
-std::string WithDefaultApplication(const std::string& text, const std::string& desktopId,
+std::string WithAssociation(const std::string& text, const std::string& desktopId,
                                    const std::vector<std::string>& mimeTypes);
 
 }  // namespace tavora

@@ -2,13 +2,14 @@
 
 #include <QPointer>
 
+#include <algorithm>
 #include <memory>
 
+#include "MasterVolume.h"
 #include "OptionsDialog.h"
+#include "PlayerEvents.h"
 #include "SoundPage.h"
 #include "TavoraPlayerDlg.h"
-#include "mixer/QueuedMixerNotification.h"
-#include "mixer/SystemMixer.h"
 
 namespace tavora {
 namespace {
@@ -47,60 +48,52 @@ private:
 
 struct OptionsInstallation {
     std::unique_ptr<ControllerOptionsHost> host;
-    std::function<MasterVolumeAccess()> masterVolume;
-    std::unique_ptr<platform::SystemMixer> mixer;
     QPointer<OptionsDialog> dialog;
 };
 
-MasterVolumeAccess SystemMasterVolume(OptionsInstallation& in, CTavoraPlayerDlg& dlg) {
-    if (!in.mixer) {
-        in.mixer = std::make_unique<platform::SystemMixer>(
-            platform::QueuedMixerNotification(&dlg, [&in] {
-                if (in.dialog) in.dialog->soundPage()->FollowMasterVolume();
-            }));
-        in.mixer->Open();  // waits at most two seconds for a sound server
-    }
-    platform::SystemMixer* mixer = in.mixer.get();
+// The controller's master volume (none when the player has no mixer): read from it,
+// written with VolumeSetting as the equaliser's master slider does.
+MasterVolumeAccess ControllerMasterVolume(CTavoraPlayerDlg& dlg) {
     MasterVolumeAccess access;
-    access.maximum = platform::SystemMixer::Maximum();
-    access.read = [mixer]() -> std::optional<unsigned> {
-        const platform::MasterVolumeState s = mixer->Read();
-        if (!s.open) return std::nullopt;
-        return s.volume;
+    access.maximum = MasterVolume::Maximum();
+    access.read = [&dlg]() -> std::optional<unsigned> {
+        const auto* master = dlg.findChild<MasterVolume*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!master || !master->IsOpen()) return std::nullopt;
+        return master->Value();
     };
-    access.write = [mixer](unsigned value) { mixer->SetVolume(value); };
+    access.write = [&dlg](unsigned value) {
+        dlg.Send(cmd::VolumeSetting, CommandData::Value(static_cast<int>(std::min(value, MasterVolume::Maximum()))));
+    };
     return access;
 }
 
 }  // namespace
 
-void InstallOptionsDialog(CTavoraPlayerDlg& dlg, std::string programPath,
-                          std::function<MasterVolumeAccess()> masterVolume) {
+void InstallOptionsDialog(CTavoraPlayerDlg& dlg, std::string programPath) {
     auto in = std::make_shared<OptionsInstallation>();
     in->host = std::make_unique<ControllerOptionsHost>(dlg, std::move(programPath));
-    in->masterVolume = std::move(masterVolume);
     dlg.RegisterCommand(cmd::Setting, [&dlg, in] {
         if (in->dialog) {
             in->dialog->raise();
             in->dialog->activateWindow();
             return;
         }
-        MasterVolumeAccess volume = in->masterVolume ? in->masterVolume() : SystemMasterVolume(*in, dlg);
-        auto* dialog = new OptionsDialog(*in->host, std::move(volume), &dlg);
+        auto* dialog = new OptionsDialog(*in->host, ControllerMasterVolume(dlg), &dlg);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         // A dialog of its own on the taskbar, not a tool window of the hidden controller.
         dialog->setWindowFlag(Qt::Window);
         QObject::connect(dialog, &OptionsDialog::dspRequested, &dlg, [&dlg] { dlg.Send(cmd::ShowDspEffect); });
+        // Changes made elsewhere (or by the equaliser's slider) move the page's slider.
+        QObject::connect(&dlg.events(), &PlayerEvents::masterVolumeChanged, dialog,
+                         [dialog] { dialog->soundPage()->FollowMasterVolume(); });
         in->dialog = dialog;
         dialog->setModal(true);
         dialog->show();
         dialog->raise();
         dialog->activateWindow();
     });
-    // The mixer's thread stops before the controller's windows go.
     dlg.AddShutdownStep(ShutdownPhase::StopPlayback, [in] {
         if (in->dialog) in->dialog->close();
-        if (in->mixer) in->mixer->Close();
     });
 }
 

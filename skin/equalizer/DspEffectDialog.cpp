@@ -1,7 +1,6 @@
 #include "DspEffectDialog.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -89,13 +88,15 @@ void DspEffectDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void DspEffectDialog::closeEvent(QCloseEvent* event) {
-    // Closing by the title bar ends the effects as "확인" does: tempo and pitch never
-    // outlast the open dialog.
-    SetTrackbarsToZero();
-    effects_.CloseDsp();
-    reverse_->setChecked(false);
-    QDialog::closeEvent(event);
+void DspEffectDialog::done(int result) {
+    // Every way of closing ends the effects as "확인" does: Escape and the title bar
+    // come here too (through reject). Tempo and pitch never outlast the open dialog.
+    if (isVisible()) {
+        SetTrackbarsToZero();
+        effects_.CloseDsp();
+        reverse_->setChecked(false);
+    }
+    QDialog::done(result);
 }
 
 DspEffectDialog* ShowDspEffectDialog(QWidget* owner, EffectsControl& effects) {

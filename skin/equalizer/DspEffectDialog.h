@@ -1,8 +1,8 @@
 #pragma once
 // The DSP effect dialog ("DSP 효과"): three trackbars, Tempo, Pitch and Speed, each
 // -15..+15 with its "%d%%" label, the "Reverse (역재생)" box, "기본값" and "확인".
-// Tempo and pitch act only while the dialog is open: "확인" (or closing the window)
-// puts them back to normal and turns reverse play off. Nothing of it is stored.
+// Tempo and pitch act only while the dialog is open: "확인", Escape or closing the
+// window puts them back to normal and turns reverse play off. Nothing of it is stored.
 //
 // GUI thread only.
 
@@ -30,10 +30,11 @@ public:
     // "기본값" and "확인".
     void ResetToDefaults();
     void Confirm();
+    // "확인", Escape and the title bar all end here.
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void TrackbarMoved();

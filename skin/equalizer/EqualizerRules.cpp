@@ -20,13 +20,11 @@ int SliderGeometry::PositionOf(int gainDb) const {
 }
 
 int SliderGeometry::GainOf(int offset) const {
-    // The nearest gain on the scale PositionOf draws the thumbs (and the skins their
-    // marks) by, so that a thumb put at a gain reads back as that gain.
-    const int span = trackLength + thumbHeight + thumbHeight / 2;
-    const int centre = span / 2 - thumbHeight / 2;
-    const int step = span / 24;
-    if (step <= 0) return 0;
-    return static_cast<int>(std::lround(static_cast<double>(centre - offset) / step));
+    const int b = FullScale();
+    if (b <= 0) return 0;
+    const double perDb = b / 24.0;
+    if (offset < b / 2) return static_cast<int>(12 - offset / perDb);
+    return -static_cast<int>((offset - b / 2) / perDb);
 }
 
 int SliderGeometry::OffsetFromY(int y) const {

@@ -31,8 +31,11 @@ struct SliderGeometry {
     int FullScale() const { return trackLength + thumbHeight / 2; }  // b
     // The thumb offset that shows gain g.
     int PositionOf(int gainDb) const;
-    // The gain an offset stands for: the nearest on PositionOf's scale, so every gain
-    // comes back from its own position (offsets past the track's end give less than -12).
+    // The gain an offset stands for, on the full scale b: above its middle
+    // 12 - v / (b / 24), from the middle down -(v - b / 2) / (b / 24), cut towards zero
+    // (b / 24 in floating point). The top reads +12; offsets past the track's end give
+    // less than -12. It is not PositionOf's exact inverse: a thumb put at a gain may
+    // read one step nearer to 0, so a thumb that did not move keeps its gain.
     int GainOf(int offset) const;
     // The offset a press or drag at window y gives.
     int OffsetFromY(int y) const;

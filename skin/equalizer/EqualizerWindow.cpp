@@ -224,6 +224,7 @@ void EqualizerWindow::OnPress(QPoint point) {
         return;
     }
     activeSlider_ = slider;
+    pressOffset_ = offsets_[static_cast<size_t>(slider)];
     MoveSlider(slider, point.y());
     RefreshTips();
 }
@@ -233,27 +234,36 @@ void EqualizerWindow::OnMove(QPoint point) {
     RefreshTips();
 }
 
-void EqualizerWindow::OnRelease(QPoint point) {
+void EqualizerWindow::OnRelease(QPoint) {
     const int slider = activeSlider_;
-    activeSlider_ = 0;
     if (slider == 0) return;
     const int offset = offsets_[static_cast<size_t>(slider)];
     if (slider == eq::kMasterSlider) {
         masterLevel_ = geometry_.MasterLevel(offset, mixerMax_);
+        // Sent while the slider still counts as held, so the announcement of the new
+        // level leaves the thumb where it was let go.
         sink_.Send(cmd::VolumeSetting, CommandData::Value(static_cast<int>(masterLevel_)));
     } else {
         const int band = eq::BandOfSlider(slider);
-        const int gain = geometry_.GainOf(offset);
+        const int gain = SliderGain(slider);
         gains_[static_cast<size_t>(band)] = gain;
         effects_.SetBandGain(band, gain);
     }
+    activeSlider_ = 0;
     RefreshTips();
     update();
-    (void)point;
+}
+
+int EqualizerWindow::SliderGain(int slider) const {
+    const int offset = offsets_[static_cast<size_t>(slider)];
+    // A click that leaves the thumb where it was changes nothing: the offset a gain puts
+    // the thumb at does not always convert back to that gain.
+    if (slider != activeSlider_ || offset == pressOffset_) return gains_[static_cast<size_t>(eq::BandOfSlider(slider))];
+    return geometry_.GainOf(offset);
 }
 
 void EqualizerWindow::RefreshTips() {
-    for (int k = 1; k <= eq::kBandCount; ++k) tipValues_[static_cast<size_t>(k)] = geometry_.GainOf(offsets_[static_cast<size_t>(k)]);
+    for (int k = 1; k <= eq::kBandCount; ++k) tipValues_[static_cast<size_t>(k)] = SliderGain(k);
     tipValues_[eq::kMasterSlider] = geometry_.MasterPercent(offsets_[eq::kMasterSlider]);
 }
 
@@ -286,7 +296,10 @@ void EqualizerWindow::keyPressEvent(QKeyEvent* event) {
     }
     switch (event->key()) {
     case Qt::Key_Escape: return;
-    case Qt::Key_Space: sink_.Send(cmd::Play); return;
+    case Qt::Key_Space:
+        // Held down, it would pause and resume over and over.
+        if (!event->isAutoRepeat()) sink_.Send(cmd::Play);
+        return;
     default: SkinnedWindow::keyPressEvent(event);
     }
 }

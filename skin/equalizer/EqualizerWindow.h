@@ -91,6 +91,9 @@ private:
     int SliderAt(QPoint point) const;
     void MoveSlider(int slider, int y);
     void RefreshTips();
+    // The gain slider k (1..10) stands at: its band's gain while the thumb rests where
+    // that gain put it, else the gain its offset converts to.
+    int SliderGain(int slider) const;
     void DrawSlider(QPainter& painter, int slider, bool upper);
     QRect Anchored(const SkinElement& element) const;
     void OnShutdownPhase(ShutdownPhase phase);
@@ -107,6 +110,7 @@ private:
     std::array<int, eq::kSliderCount + 1> tipValues_{}; // index 1..11
     int presetIndex_ = 0;
     int activeSlider_ = 0;
+    int pressOffset_ = 0;  // the active slider's offset before it was pressed
     unsigned masterLevel_ = 0;
     unsigned mixerMax_ = 65535;
 };

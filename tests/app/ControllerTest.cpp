@@ -325,27 +325,36 @@ TEST_F(ControllerTest, PositionTimerStopsItselfWhenNothingPlays) {
     EXPECT_EQ(ticks, after);
 }
 
-TEST_F(ControllerTest, TrayModeCommandsKeepExactlyOneRepeatMode) {
+TEST_F(ControllerTest, TrayModeCommandsKeepExactlyOneRepeatModeAndAnnounceEachChange) {
     CTavoraPlayerDlg dlg("");
     dlg.OnInitDialog();
-    auto modes = [&] {
-        const auto& s = dlg.state();
-        return std::array<int, 3>{s.repeatOff, s.repeatOne, s.repeatAll};
-    };
-    dlg.SendCommand(cmd::RepeatAllMode);
-    EXPECT_EQ(modes(), (std::array<int, 3>{0, 0, 1}));
-    dlg.SendCommand(cmd::RepeatOneMode);
-    EXPECT_EQ(modes(), (std::array<int, 3>{0, 1, 0}));
-    dlg.SendCommand(cmd::RepeatNone);
-    EXPECT_EQ(modes(), (std::array<int, 3>{1, 0, 0}));
+    QSignalSpy changed(&dlg.events(), &PlayerEvents::displayChanged);
     int reshuffled = 0;
     dlg.RegisterCommand(cmd::Shuttle, [&] { ++reshuffled; });
-    dlg.SendCommand(cmd::ToggleShuffle);
-    EXPECT_EQ(dlg.state().shuffle, 1);
-    EXPECT_EQ(reshuffled, 1);
-    dlg.SendCommand(cmd::ToggleShuffle);
-    EXPECT_EQ(dlg.state().shuffle, 0);
-    EXPECT_EQ(reshuffled, 1);
+    struct Step {
+        cmd::Command command;
+        std::optional<int> value;
+        std::array<int, 3> repeat;  // off, one, all
+        int shuffle;
+        int reshuffled;
+    };
+    // The tray's (and other programs') numbers and the windows' commands with a value
+    // are one and the same change.
+    const Step steps[] = {
+        {cmd::RepeatAllMode, {}, {0, 0, 1}, 0, 0},    {cmd::RepeatOneMode, {}, {0, 1, 0}, 0, 0},
+        {cmd::RepeatNone, {}, {1, 0, 0}, 0, 0},       {cmd::SetRepeatMode, 2, {0, 0, 1}, 0, 0},
+        {cmd::ToggleShuffle, {}, {0, 0, 1}, 1, 1},    {cmd::ToggleShuffle, {}, {0, 0, 1}, 0, 1},
+        {cmd::SetShuffle, 1, {0, 0, 1}, 1, 2},        {cmd::ToggleShuffle, {}, {0, 0, 1}, 0, 2},
+    };
+    for (const Step& step : steps) {
+        const int before = changed.count();
+        dlg.SendCommand(step.command, step.value ? CommandData::Value(*step.value) : CommandData{});
+        const auto& s = dlg.state();
+        EXPECT_EQ((std::array<int, 3>{s.repeatOff, s.repeatOne, s.repeatAll}), step.repeat) << step.command;
+        EXPECT_EQ(s.shuffle, step.shuffle) << step.command;
+        EXPECT_EQ(reshuffled, step.reshuffled) << step.command;
+        EXPECT_EQ(changed.count(), before + 1) << step.command;
+    }
 }
 
 TEST_F(ControllerTest, AlwaysTopToggleIsStoredAndApplied) {

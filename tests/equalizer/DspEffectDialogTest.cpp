@@ -8,6 +8,10 @@
 #include <QSlider>
 #include <QTest>
 
+#include <algorithm>
+#include <functional>
+#include <utility>
+
 #include "DspEffectDialog.h"
 #include "EffectRules.h"
 #include "QtTestSupport.h"
@@ -73,6 +77,31 @@ TEST(DspEffectDialogTest, ReverseDefaultsAndConfirm) {
     EXPECT_FALSE(effects.reverse);
     EXPECT_EQ(dialog.speed()->value(), 0);
     EXPECT_EQ(effects.calls.back(), "close");
+}
+
+TEST(DspEffectDialogTest, EveryWayOfClosingEndsTheEffects) {
+    test::App();
+    const std::pair<const char*, std::function<void(DspEffectDialog&)>> ways[] = {
+        {"Escape", [](DspEffectDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
+        {"title bar", [](DspEffectDialog& d) { d.close(); }},
+        {"확인", [](DspEffectDialog& d) { Button(d, QStringLiteral("확인"))->click(); }},
+        {"accept", [](DspEffectDialog& d) { d.accept(); }},
+    };
+    for (const auto& [name, closeIt] : ways) {
+        test::RecordingEffects effects;
+        DspEffectDialog dialog(effects);
+        dialog.show();
+        dialog.speed()->setValue(5);
+        dialog.reverse()->click();
+        closeIt(dialog);
+        EXPECT_FALSE(dialog.isVisible()) << name;
+        EXPECT_FALSE(effects.dspOpen) << name;
+        EXPECT_FALSE(effects.reverse) << name;
+        ASSERT_FALSE(effects.calls.empty()) << name;
+        EXPECT_EQ(effects.calls.back(), "close") << name;
+        EXPECT_EQ(std::count(effects.calls.begin(), effects.calls.end(), "close"), 1) << name;
+        EXPECT_EQ(dialog.speed()->value(), 0) << name;
+    }
 }
 
 TEST(DspEffectDialogTest, OpeningAgainShowsTheSameDialog) {

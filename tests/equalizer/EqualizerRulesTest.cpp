@@ -3,6 +3,8 @@
 // drives which band, the tooltips, the presets and the restore rule.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "EqualizerRules.h"
 
 namespace tavora::eq {
@@ -11,22 +13,22 @@ namespace {
 // A track 60 pixels long under an 8-pixel thumb, its top at y = 20.
 SliderGeometry Track() { return SliderGeometry{20, 60, 8, 20, 80}; }
 
-TEST(EqualizerRulesTest, GainAndOffsetConvertBothWays) {
+TEST(EqualizerRulesTest, GainsPlaceThumbsAndThumbOffsetsReadAsGains) {
     const SliderGeometry g = Track();
     // span = 60 + 8 + 4 = 72: centre 36 - 4 = 32, step 72 / 24 = 3 pixels per dB.
     EXPECT_EQ(g.PositionOf(0), 32);
     EXPECT_EQ(g.PositionOf(12), 32 - 36);
     EXPECT_EQ(g.PositionOf(-12), 32 + 36);
-    // The nearest gain on that scale: the track's top reads +11, its middle 0.
-    EXPECT_EQ(g.GainOf(0), 11);
-    EXPECT_EQ(g.GainOf(-4), 12);
-    EXPECT_EQ(g.GainOf(32), 0);
-    EXPECT_EQ(g.GainOf(33), 0);
-    EXPECT_EQ(g.GainOf(34), -1);
-    EXPECT_EQ(g.GainOf(68), -12);
-    EXPECT_EQ(g.GainOf(80), -16);
-    // Every gain a preset can set shows as itself again.
-    for (int gain = -12; gain <= 12; ++gain) EXPECT_EQ(g.GainOf(g.PositionOf(gain)), gain) << gain;
+    // b = 64: the upper half reads 12 - v / (64 / 24), the lower half -(v - 32) / (64 / 24),
+    // both cut towards zero.
+    const std::pair<int, int> offsetGain[] = {{0, 12},  {1, 11},  {2, 11},  {3, 10},   {17, 5},   {31, 0},
+                                              {32, 0},  {33, 0},  {34, 0},  {35, -1},  {49, -6},  {63, -11},
+                                              {65, -12}, {66, -12}, {67, -13}, {68, -13}};
+    for (const auto& [offset, gain] : offsetGain) EXPECT_EQ(g.GainOf(offset), gain) << offset;
+    // A track 50 pixels long under an 8-pixel thumb: top +12, bottom (58) -13.
+    const SliderGeometry shorter{20, 50, 8, 20, 70};
+    EXPECT_EQ(shorter.GainOf(0), 12);
+    EXPECT_EQ(shorter.GainOf(shorter.OffsetFromY(500)), -13);
 }
 
 TEST(EqualizerRulesTest, PressesAboveTheTopGiveTheTopAndBelowTheBottomGoPastFullScale) {

@@ -4,11 +4,13 @@
 // the slide against the main window.
 #include <gtest/gtest.h>
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTest>
 
 #include <functional>
 #include <map>
+#include <utility>
 
 #include "CommandSink.h"
 #include "RecordingEffects.h"
@@ -28,7 +30,11 @@ namespace {
 class RecordingSink : public CommandSink {
 public:
     std::vector<std::pair<int, CommandData>> sent;
-    void Send(cmd::Command command, CommandData data) override { sent.emplace_back(command, std::move(data)); }
+    std::function<void(cmd::Command, const CommandData&)> onSend;  // what the controller would do at once
+    void Send(cmd::Command command, CommandData data) override {
+        sent.emplace_back(command, data);
+        if (onSend) onSend(command, data);
+    }
     void Post(cmd::Command command, CommandData data) override { Send(command, std::move(data)); }
     std::vector<int> Commands() const {
         std::vector<int> ids;
@@ -79,16 +85,33 @@ TEST_P(EqualizerWindowTest, SkinGivesEveryPartItsPlace) {
     EXPECT_FALSE(window_->OnOffButtonArea().isEmpty());
 }
 
-TEST_P(EqualizerWindowTest, PresetsSetEngineGainsAndSliderPositionsBothWays) {
+TEST_P(EqualizerWindowTest, PresetsSetEngineGainsAndSliderPositions) {
     for (int index = 0; index < eq::kPresetCount; ++index) {
         window_->SelectPreset(index);
         const eq::Gains& gains = eq::Presets()[static_cast<size_t>(index)].gains;
         for (int band = 0; band < eq::kBandCount; ++band) {
             const int gain = gains[static_cast<size_t>(band)];
             EXPECT_EQ(effects_.bandGains[band], gain);
-            const int offset = window_->sliderOffset(eq::SliderOfBand(band));
-            EXPECT_EQ(offset, window_->geometry().PositionOf(gain));
-            EXPECT_EQ(window_->geometry().GainOf(offset), gain) << "preset " << index << " band " << band;
+            EXPECT_EQ(window_->sliderOffset(eq::SliderOfBand(band)), window_->geometry().PositionOf(gain));
+        }
+    }
+}
+
+TEST_P(EqualizerWindowTest, AClickThatLeavesTheThumbWhereItIsKeepsTheGain) {
+    const int top = window_->geometry().trackTop;
+    for (int index = 0; index < eq::kPresetCount; ++index) {
+        window_->SelectPreset(index);
+        const eq::Gains& gains = eq::Presets()[static_cast<size_t>(index)].gains;
+        for (int k = 1; k <= eq::kBandCount; ++k) {
+            const int offset = window_->sliderOffset(k);
+            Drag(k, top + offset, top + offset);
+            const int band = eq::BandOfSlider(k);
+            const int gain = gains[static_cast<size_t>(band)];
+            EXPECT_EQ(window_->sliderOffset(k), offset) << "preset " << index << " slider " << k;
+            EXPECT_EQ(window_->gains()[static_cast<size_t>(band)], gain) << "preset " << index << " slider " << k;
+            EXPECT_EQ(effects_.bandGains[band], gain) << "preset " << index << " slider " << k;
+            EXPECT_EQ(window_->TooltipAt(window_->SliderPressArea(k).center()),
+                      QString::fromStdString(eq::SliderTooltip(k, gain)));
         }
     }
 }
@@ -111,28 +134,36 @@ TEST_P(EqualizerWindowTest, PressAboveTheTrackTopPutsEverySliderAtItsTop) {
         ASSERT_LE(area.top(), window_->geometry().trackTop) << k;
         Drag(k, area.top(), area.top());
         EXPECT_EQ(window_->sliderOffset(k), 0) << k;
-        EXPECT_EQ(effects_.bandGains[eq::BandOfSlider(k)], window_->geometry().GainOf(0)) << k;
-        EXPECT_GE(effects_.bandGains[eq::BandOfSlider(k)], 10) << k;
+        EXPECT_EQ(effects_.bandGains[eq::BandOfSlider(k)], 12) << k;
     }
 }
 
 TEST_P(EqualizerWindowTest, DraggingABandStoresItsGainAlsoWhileTheEqualizerIsOff) {
     effects_.on = false;
     const eq::SliderGeometry& g = window_->geometry();
-    const int y = g.trackTop + g.PositionOf(-6);
-    Drag(9, g.trackTop + 2, y);  // the 170 Hz slider
-    EXPECT_EQ(window_->sliderOffset(9), g.PositionOf(-6));
-    EXPECT_EQ(effects_.bandGains[1], -6);
-    EXPECT_EQ(window_->gains()[1], -6);
-    EXPECT_EQ(window_->TooltipAt(window_->SliderPressArea(9).center()), QStringLiteral("Equalizer 170: -6"));
+    const QRect area = window_->SliderPressArea(9);  // the 170 Hz slider
+    // The track's middle reads 0 and anything below its end -13.
+    const std::pair<int, int> dropGain[] = {{g.trackTop + g.FullScale() / 2, 0}, {area.bottom(), -13}};
+    for (const auto& [y, gain] : dropGain) {
+        Drag(9, g.trackTop + 2, y);
+        EXPECT_EQ(effects_.bandGains[1], gain) << y;
+        EXPECT_EQ(window_->gains()[1], gain) << y;
+        EXPECT_EQ(window_->TooltipAt(area.center()), QString("Equalizer 170: %1").arg(gain));
+    }
     EXPECT_EQ(effects_.toggles, 0);
 }
 
 TEST_P(EqualizerWindowTest, MasterSliderSendsTheMixerLevel) {
     window_->SetMasterVolume(0, 65535);
+    // The controller writes the level and announces it back before the send returns.
+    sink_.onSend = [this](cmd::Command command, const CommandData& data) {
+        if (command == cmd::VolumeSetting) window_->SetMasterVolume(static_cast<unsigned>(*data.value), 65535);
+    };
     const eq::SliderGeometry& g = window_->geometry();
     const int half = g.FullScale() / 2;
     Drag(eq::kMasterSlider, g.trackTop + 1, g.trackTop + half);
+    // The thumb stays where it was let go.
+    EXPECT_EQ(window_->sliderOffset(eq::kMasterSlider), half);
     ASSERT_FALSE(sink_.sent.empty());
     EXPECT_EQ(sink_.sent.back().first, cmd::VolumeSetting);
     const unsigned expected = g.MasterLevel(half, 65535);
@@ -184,6 +215,9 @@ TEST_P(EqualizerWindowTest, KeysPassTheMainWindowCommandsExceptTheVolumeOnes) {
     QTest::keyClick(window_.get(), Qt::Key_Z);     // back
     QTest::keyClick(window_.get(), Qt::Key_Up);    // volume up: not here
     QTest::keyClick(window_.get(), Qt::Key_Right); // ten seconds on
+    // Space held down repeats its press: it plays (or pauses) once, not over and over.
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), /*autorep=*/true);
+    QApplication::sendEvent(window_.get(), &held);
     EXPECT_EQ(sink_.Commands(), (std::vector<int>{cmd::Play, cmd::Back, cmd::TenSecNext}));
     EXPECT_TRUE(window_->isVisible());
 }

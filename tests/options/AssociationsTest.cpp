@@ -73,6 +73,14 @@ protected:
         return "XDG_DATA_HOME='" + folders_.dataHome + "' XDG_CONFIG_HOME='" + folders_.configHome + "' ";
     }
 
+    // The default application of a type as GLib (and so the file managers) finds it.
+    std::string GioDefault(const std::string& mime) const {
+        const std::string out = Shell(Env() + "LC_ALL=C gio mime " + mime).first;
+        const std::string first = out.substr(0, out.find('\n'));
+        if (first.rfind("Default application", 0) != 0) return "";
+        return first.substr(first.rfind(": ") + 2);
+    }
+
     test::TempRegistry reg_;
     DesktopFolders folders_;
 };
@@ -120,42 +128,50 @@ TEST(ClassesKeysTest, ATypeSwitchedOffKeepsWhatWasRegistered) {
     EXPECT_EQ(ReadClassesString("tavora.m3u\\shell\\open\\command", ""), "\"/new/tavoraplayer\" -list%1");
 }
 
-TEST(MimeAppsListTest, KeepsOtherProgramsLinesAndPutsThePlayerFirst) {
+TEST(MimeAppsListTest, TheUsersDefaultsStayAndThePlayerClaimsOnlyFreeOrItsOwnTypes) {
     const std::string before =
         "# chosen by hand\n"
         "[Default Applications]\n"
         "text/plain=editor.desktop\n"
         "audio/mpeg = other.desktop;\n"
+        "audio/ogg=\n"
+        "audio/x-wav=tavoraplayer.desktop;other.desktop;\n"
         "\n"
         "[Added Associations]\n"
-        "audio/mpeg=other.desktop;tavoraplayer.desktop;third.desktop;\n"
+        "audio/mpeg=other.desktop;third.desktop;\n"
+        "audio/ogg=other.desktop;tavoraplayer.desktop;\n"
         "\n"
         "[Removed Associations]\n"
-        "audio/ogg=tavoraplayer.desktop;\n";
-    const std::string after = WithDefaultApplication(before, "tavoraplayer.desktop", {"audio/mpeg", "audio/x-wav"});
+        "audio/flac=tavoraplayer.desktop;\n";
+    const std::vector<std::string> types = {"audio/mpeg", "audio/ogg", "audio/x-wav", "audio/x-ms-wma"};
+    const std::string after = WithAssociation(before, "tavoraplayer.desktop", types);
     EXPECT_EQ(after,
               "# chosen by hand\n"
               "[Default Applications]\n"
               "text/plain=editor.desktop\n"
-              "audio/mpeg=tavoraplayer.desktop;\n"
-              "audio/x-wav=tavoraplayer.desktop;\n"
+              "audio/mpeg = other.desktop;\n"
+              "audio/ogg=tavoraplayer.desktop;\n"
+              "audio/x-wav=tavoraplayer.desktop;other.desktop;\n"
+              "audio/x-ms-wma=tavoraplayer.desktop;\n"
               "\n"
               "[Added Associations]\n"
-              "audio/mpeg=tavoraplayer.desktop;other.desktop;third.desktop;\n"
+              "audio/mpeg=other.desktop;third.desktop;tavoraplayer.desktop;\n"
+              "audio/ogg=tavoraplayer.desktop;other.desktop;\n"
               "audio/x-wav=tavoraplayer.desktop;\n"
+              "audio/x-ms-wma=tavoraplayer.desktop;\n"
               "\n"
               "[Removed Associations]\n"
-              "audio/ogg=tavoraplayer.desktop;\n");
+              "audio/flac=tavoraplayer.desktop;\n");
     // A second run changes nothing more.
-    EXPECT_EQ(WithDefaultApplication(after, "tavoraplayer.desktop", {"audio/mpeg", "audio/x-wav"}), after);
+    EXPECT_EQ(WithAssociation(after, "tavoraplayer.desktop", types), after);
 }
 
 TEST(MimeAppsListTest, AnEmptyFileGetsBothSections) {
-    EXPECT_EQ(WithDefaultApplication("", "p.desktop", {"audio/mpeg"}),
+    EXPECT_EQ(WithAssociation("", "p.desktop", {"audio/mpeg"}),
               "[Default Applications]\naudio/mpeg=p.desktop;\n\n[Added Associations]\naudio/mpeg=p.desktop;\n");
     // Keys that only start like a type are other keys.
-    EXPECT_NE(WithDefaultApplication("[Default Applications]\naudio/mpegurl=x.desktop\n", "p.desktop", {"audio/mpeg"})
-                  .find("audio/mpegurl=x.desktop"),
+    EXPECT_NE(WithAssociation("[Default Applications]\naudio/mpegurl=x.desktop\n", "p.desktop", {"audio/mpeg"})
+                  .find("audio/mpegurl=x.desktop\naudio/mpeg=p.desktop;\n"),
               std::string::npos);
 }
 
@@ -209,6 +225,34 @@ TEST_F(DesktopFolderTest, ATypeSwitchedOffStaysInTheEntryAndKeepsItsDefault) {
     EXPECT_TRUE(fs::exists(Entry().parent_path() / "tavoraplayer-pls.desktop"));
     const auto [out, status] = Shell(Env() + "xdg-mime query default audio/mpeg");
     EXPECT_EQ(out, "tavoraplayer.desktop\n");
+}
+
+TEST_F(DesktopFolderTest, ADefaultTheUserChoseForAnotherProgramStays) {
+    // The desktop's lookup passes over entries whose program is not installed: both are.
+    const fs::path program = reg_.dir() / "bin" / "tavoraplayer";
+    fs::create_directories(program.parent_path());
+    std::ofstream(program) << "#!/bin/sh\n";
+    fs::permissions(program, fs::perms::owner_all);
+    // Another player, chosen by the user for MP3 files.
+    const fs::path applications = fs::path(folders_.dataHome) / "applications";
+    fs::create_directories(applications);
+    std::ofstream(applications / "other.desktop") << "[Desktop Entry]\nType=Application\nName=Other\n"
+                                                     "Exec=true %f\nMimeType=audio/mpeg;\n";
+    fs::create_directories(folders_.configHome);
+    std::ofstream(fs::path(folders_.configHome) / "mimeapps.list") << "[Default Applications]\naudio/mpeg=other.desktop;\n";
+    // Every start with "AutoConnect" and every OK of the options do this.
+    for (int run = 0; run < 2; ++run) {
+        RegisterAssociations(All(), program.string());
+        // The store's keys are written as ever.
+        EXPECT_EQ(ReadClassesString(".mp3", ""), "tavora.mp3");
+        EXPECT_EQ(ReadClassesString("tavora.mp3\\shell\\open\\command", ""), "\"" + program.string() + "\" -s%1");
+        // As GLib's lookup (the file managers') sees it: the user's choice stays the
+        // default, the player is offered beside it, and takes the types nobody has.
+        EXPECT_EQ(GioDefault("audio/mpeg"), "other.desktop") << run;
+        EXPECT_NE(Shell(Env() + "LC_ALL=C gio mime audio/mpeg").first.find("\n\ttavoraplayer.desktop\n"),
+                  std::string::npos);
+        EXPECT_EQ(GioDefault("audio/ogg"), "tavoraplayer.desktop") << run;
+    }
 }
 
 TEST_F(DesktopFolderTest, TheDesktopsToolsAcceptWhatWasWritten) {

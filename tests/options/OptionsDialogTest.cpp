@@ -7,11 +7,15 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTreeWidget>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -20,11 +24,14 @@
 #include "AddingDialogs.h"
 #include "ControllerAdding.h"
 #include "FileTypesPage.h"
+#include "MasterVolume.h"
 #include "MessageBox.h"
 #include "GeneralPage.h"
 #include "OptionsDialog.h"
 #include "OptionsInstall.h"
+#include "PlayerEvents.h"
 #include "PlaylistPage.h"
+#include "PrivatePulseServer.h"
 #include "QtTestSupport.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
@@ -48,18 +55,14 @@ public:
     std::optional<std::string> AskAddress(QWidget*) override { return ++addressCalls, std::nullopt; }
 };
 
-// A master volume that remembers what the page wrote.
-struct FakeMixer {
-    unsigned volume = 1000;
-    std::vector<unsigned> writes;
-    MasterVolumeAccess Access() {
-        MasterVolumeAccess a;
-        a.maximum = 65535;
-        a.read = [this]() -> std::optional<unsigned> { return volume; };
-        a.write = [this](unsigned v) { writes.push_back(v), volume = v; };
-        return a;
-    }
-};
+// How many connections this test program has open to the sound server.
+int OwnSoundServerConnections() {
+    const std::string clients = test::PrivatePulseServer::Pactl("list clients");
+    const std::string mark = "application.process.id = \"" + std::to_string(getpid()) + "\"";
+    int count = 0;
+    for (size_t at = clients.find(mark); at != std::string::npos; at = clients.find(mark, at + 1)) ++count;
+    return count;
+}
 
 class OptionsDialogTest : public ::testing::Test {
 protected:
@@ -89,7 +92,7 @@ protected:
         dlg_->OnInitDialog();
         dialogs_ = std::make_shared<CountingDialogs>();
         RegisterAddingCommands(*dlg_, dialogs_);
-        InstallOptionsDialog(*dlg_, "/usr/bin/tavoraplayer", [this] { return mixer_.Access(); });
+        InstallOptionsDialog(*dlg_, "/usr/bin/tavoraplayer");
     }
 
     OptionsDialog* Open() {
@@ -119,7 +122,6 @@ protected:
 
     test::TempRegistry reg_;
     std::vector<std::string> messages_;
-    FakeMixer mixer_;
     std::unique_ptr<CTavoraPlayerDlg> dlg_;
     std::shared_ptr<CountingDialogs> dialogs_;
 };
@@ -311,21 +313,35 @@ TEST_F(OptionsDialogTest, OkSendsTheTrayCommandAndEndsReversePlay) {
     EXPECT_EQ(ReadRegDword(keys::kControl, "ShowTaskbar"), 0);
 }
 
-TEST_F(OptionsDialogTest, TheVolumeSliderMovesTheMasterVolumeAtOnceAndFollowsIt) {
+TEST_F(OptionsDialogTest, TheVolumeSliderMovesThePlayersOneMasterVolumeAtOnceAndFollowsIt) {
+    test::PrivatePulseServer server;
+    if (!server.Start()) GTEST_SKIP() << "pulseaudio cannot run here";
+    ASSERT_TRUE(test::PrivatePulseServer::PactlOk("set-sink-volume @DEFAULT_SINK@ 50%"));
     StartPlayer();
+    OpenMasterVolume(*dlg_);
+    QSignalSpy announced(&dlg_->events(), &PlayerEvents::masterVolumeChanged);
     OptionsDialog* dialog = Open();
     QSlider* slider = dialog->soundPage()->volumeSlider();
-    EXPECT_EQ(slider->value(), 1000);
+    EXPECT_TRUE(slider->isEnabled());
+    EXPECT_EQ(slider->value(), 32768);
     EXPECT_EQ(slider->maximum(), 65535);
     EXPECT_EQ(slider->pageStep(), 655);
+    // The dialog moves the controller's master volume: the player keeps one connection
+    // to the sound server.
+    EXPECT_EQ(OwnSoundServerConnections(), 1);
     slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(mixer_.writes, std::vector<unsigned>({1655}));
+    EXPECT_TRUE(test::WaitFor([] { return std::abs(test::PrivatePulseServer::SinkVolume() - 33424) <= 1; }))
+        << test::PrivatePulseServer::SinkVolume();
+    // VolumeSetting tells the other windows (the equaliser's master slider) at once.
+    ASSERT_GE(announced.count(), 1);
+    EXPECT_EQ(announced.back().at(0).toUInt(), 33423u);
     // Moved elsewhere: the slider follows without writing it back.
-    mixer_.volume = 30000;
-    dialog->soundPage()->FollowMasterVolume();
-    EXPECT_EQ(slider->value(), 30000);
-    EXPECT_EQ(mixer_.writes.size(), 1u);
+    ASSERT_TRUE(test::PrivatePulseServer::PactlOk("set-sink-volume @DEFAULT_SINK@ 25%"));
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return slider->value() == 16384; })) << slider->value();
+    EXPECT_EQ(test::PrivatePulseServer::SinkVolume(), 16384);
     // The volume stays where it was moved when the dialog is cancelled.
     Click(dialog->cancelButton());
-    EXPECT_EQ(mixer_.volume, 30000u);
+    ASSERT_TRUE(Closed());
+    EXPECT_EQ(test::PrivatePulseServer::SinkVolume(), 16384);
+    EXPECT_EQ(OwnSoundServerConnections(), 1);
 }
