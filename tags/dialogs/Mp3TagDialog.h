@@ -21,6 +21,7 @@
 
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,7 @@ private:
     void OnSelectionChanged();
     void LoadFile(int listRow);
     void RefreshFields();
+    void FillFields();
     void FillSingle(const TagRecord& values, int enabledCount);
     void FillSeveral(const std::vector<int>& rows);
     void ResetCombos();
@@ -103,11 +105,16 @@ private:
     // What each combo showed of the one file loaded; an empty value the user left empty
     // keeps whatever the file's tags have there.
     std::array<bool, kMp3FieldCount> shownEmpty_{};
+    // The genre combo as the dialog filled it: a genre is written only when the user
+    // chose or typed another.
+    int genreShownIndex_ = -1;
+    QString genreShownText_;
     QPushButton* save_ = nullptr;
     QPushButton* close_ = nullptr;
     TagProgressDialog* progress_ = nullptr;
 
     int currentRow_ = -1;  // the one file shown; -1 with several (or none) selected
+    std::optional<TaggedRow> lastSaved_;
     bool filling_ = false;  // the dialog itself is changing boxes and selection
 };
 
