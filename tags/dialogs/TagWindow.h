@@ -21,6 +21,7 @@
 
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "TagRecord.h"
@@ -73,6 +74,7 @@ private:
     int cursor_ = 0;
     TagWindowMode mode_ = TagWindowMode::None;
     TagRecord loaded_;  // as read, to tell the fields the user changed
+    std::optional<TaggedRow> lastWritten_;
 
     QLineEdit* pathEdit_ = nullptr;
     std::array<QLineEdit*, kFieldCount> fields_{};

@@ -90,7 +90,9 @@ TEST_F(WmaTagWriting, FailuresLeaveTheFileAsItWas) {
     values.title = "x";
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
     auto entries = FolderEntries(media.dirPath());
-    EXPECT_FALSE(WriteWmaTags(path, values, kWmaTitle).written);
+    const TagWriteResult readOnly = WriteWmaTags(path, values, kWmaTitle);
+    EXPECT_FALSE(readOnly.written);
+    EXPECT_EQ(readOnly.userMessage, "Open메소드를 실행할 수 없습니다.: 0x80070005");
     EXPECT_EQ(FileBytes(path), before);
     EXPECT_EQ(FolderEntries(media.dirPath()), entries);
 
