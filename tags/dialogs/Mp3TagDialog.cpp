@@ -341,6 +341,7 @@ void Mp3TagDialog::Save() {
 
 void Mp3TagDialog::SendUpdateTag(int listRow) {
     const TaggedRow& file = files_[static_cast<size_t>(listRow)];
+    lastSaved_ = file;
     if (sink_) sink_->Send(cmd::UpdateTag, CommandData{file.path, file.row});
 }
 

@@ -66,6 +66,8 @@ public:
     TagProgressDialog* saveProgress() const { return progress_; }
     const Mp3EditorTags& cachedTags(int listRow) const { return tags_.at(static_cast<size_t>(listRow)); }
     std::vector<int> selectedListRows() const;
+    // The file saved last by this dialog, if any.
+    const std::optional<TaggedRow>& lastSaved() const { return lastSaved_; }
 
 signals:
     // After a save (single or batch) has ended, written or not.

@@ -97,8 +97,8 @@ void TagWindow::BuildWidgets() {
     resize(300, 420);
 }
 
-bool TagWindow::Start() {
-    cursor_ = 0;
+bool TagWindow::Start(int cursor) {
+    cursor_ = cursor;
     return ShowFromCursor();
 }
 

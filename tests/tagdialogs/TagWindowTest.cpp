@@ -155,6 +155,73 @@ TEST_F(TagWindowWalk, WmaFailuresNameTheStepOrTheFieldAndTheFile) {
     EXPECT_EQ(sink.UpdatedRows(), std::vector<int>{1});
 }
 
+// "Get List Item" with the window closed opens it again on the entry at its cursor, in
+// that entry's mode; past the last entry it opens nothing.
+TEST_F(TagWindowWalk, GetListItemOpensTheClosedWindowAtItsEntry) {
+    const std::string ogg = TaggedOgg("a.ogg", {"TITLE=오그"});
+    const std::string wma = TaggedWma("b.wma", "웨마");
+    AddRow(ogg);
+    AddRow(wma);
+    const auto closeWindow = [this] {
+        editors.tagWindow()->close();
+        return test::WaitUntilWithEvents([&] { return editors.tagWindow() == nullptr; });
+    };
+    ASSERT_NE(Open({0, 1}), nullptr);
+    ASSERT_TRUE(closeWindow());
+    sink.Send(cmd::GetListItem, {});
+    ASSERT_NE(editors.tagWindow(), nullptr);
+    EXPECT_EQ(editors.tagWindow()->windowTitle(), "OGG Tag");
+    EXPECT_EQ(editors.tagWindow()->pathEdit()->text().toStdString(), ogg);
+    ASSERT_TRUE(WriteAndWait(editors.tagWindow()));
+    ASSERT_TRUE(closeWindow());
+
+    sink.Send(cmd::GetListItem, {});
+    ASSERT_NE(editors.tagWindow(), nullptr);
+    EXPECT_EQ(editors.tagWindow()->windowTitle(), "WMA Tag");
+    EXPECT_EQ(editors.tagWindow()->field(kTitle)->text(), "웨마");
+    ASSERT_TRUE(WriteAndWait(editors.tagWindow()));
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return editors.tagWindow() == nullptr; })) << "closed after the last";
+    sink.Send(cmd::GetListItem, {});
+    EXPECT_EQ(editors.tagWindow(), nullptr);
+    EXPECT_TRUE(messages.empty());
+}
+
+// A bare "Update Tag" (another program's) re-titles the row the open editor wrote last:
+// nothing before it has written, and nothing once it is closed.
+TEST_F(TagWindowWalk, BareUpdateTagRetitlesWhatTheOpenEditorWroteLast) {
+    const std::string mp3 = media.makeAudio("a.mp3", "mp3");
+    const std::string ogg = TaggedOgg("b.ogg", {"TITLE=오그", "ARTIST=가수"});
+    AddRow(mp3);
+    AddRow(ogg);
+    AddRow(TaggedOgg("c.ogg", {"TITLE=셋"}));
+    const auto retitle = [this](int row) {
+        model.UpdateTitle(row, model.GetEntryField(row, kColumnPath), "다른 제목");
+        sink.Send(cmd::UpdateTag, {});
+        return RowTitle(row);
+    };
+    selected = {0, 1, 2};
+    editors.ShowFileInfo();
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return editors.mp3Dialog() != nullptr; }));
+    Mp3TagDialog* d = editors.mp3Dialog();
+    EXPECT_EQ(retitle(0), "다른 제목") << "the MP3 editor has written nothing yet";
+    d->v2Box()->setChecked(true);
+    d->combo(Mp3Field::Title)->setEditText("엠피삼");
+    ASSERT_TRUE(WaitForSignal(d, &Mp3TagDialog::saveFinished, [d] { d->Save(); }));
+    EXPECT_EQ(retitle(0), "엠피삼");
+
+    d->close();
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return editors.tagWindow() != nullptr; }));
+    EXPECT_EQ(retitle(0), "다른 제목") << "the MP3 editor is closed";
+    EXPECT_EQ(retitle(1), "다른 제목") << "the tag window has written nothing yet";
+    editors.tagWindow()->field(kTitle)->setText("새 오그");
+    ASSERT_TRUE(WriteAndWait(editors.tagWindow()));
+    EXPECT_EQ(retitle(1), "새 오그 - 가수");
+    editors.tagWindow()->close();
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return editors.tagWindow() == nullptr; }));
+    EXPECT_EQ(retitle(1), "다른 제목") << "the tag window is closed";
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(TagWindowWalk, NothingOpensWhenTheFirstOtherRowIsNoTaggedKind) {
     AddRow(media.makeAudio("a.wav", "wav"));
     AddRow(TaggedOgg("b.ogg", {"TITLE=x"}));
