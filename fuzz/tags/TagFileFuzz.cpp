@@ -24,7 +24,7 @@ std::string Folder() {
     static const std::string folder = [] {
         char templ[] = "/tmp/tavora-tagfuzz-XXXXXX";
         const char* made = mkdtemp(templ);
-        tavora::SetTagMessageSink([](const std::string&) {});
+        tavora::SetTagMessageSink([](const std::string&, const std::string&) {});
         // Every rejected input would be logged.
         QLoggingCategory::setFilterRules(QStringLiteral("tavora.tags=false"));
         const std::string dir = made ? made : "/tmp";
