@@ -119,7 +119,12 @@ TagWriteResult WriteWmaTags(const std::string& path, const TagRecord& values, Wm
     // Opening the file for editing: it must be there, writable and Windows Media.
     if (access(path.c_str(), F_OK) != 0) return TagWriteFailure(OpenFailure(kFileNotFound), std::strerror(errno), path);
     std::string why;
-    if (!IsWritableTagTarget(path, &why)) return TagWriteFailure(OpenFailure(kAccessDenied), why, path);
+    if (!IsWritableTagTarget(path, &why)) {
+        // A read-only file is refused access; a folder or device under a song's name is
+        // no file the editor can open.
+        const bool denied = why == std::strerror(EACCES);
+        return TagWriteFailure(OpenFailure(denied ? kAccessDenied : kFailed), why, path);
+    }
     if (!AsfAudioRegion(path)) return TagWriteFailure(OpenFailure(kFailed), "not an ASF file", path);
     std::vector<std::string> fieldMessages;
     const WmaFieldSet written = Fitting(values, changed, fieldMessages);
