@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 
+#include <memory>
+
 namespace tavora {
 namespace {
 MessageBoxHandler& Handler() {
@@ -40,20 +42,41 @@ private:
 
 void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
 
+namespace {
+
+QMessageBox* MakeBox(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) {
+    auto* box = new QMessageBox(icon == MessageIcon::Error     ? QMessageBox::Critical
+                                : icon == MessageIcon::Warning ? QMessageBox::Warning
+                                                               : QMessageBox::Information,
+                                caption, text, QMessageBox::Ok, parent);
+    // Key events reach the focused button first, so every part of the box is watched.
+    auto* strokes = new WholeKeyStroke(*box);
+    box->installEventFilter(strokes);
+    for (QWidget* part : box->findChildren<QWidget*>()) part->installEventFilter(strokes);
+    return box;
+}
+
+}  // namespace
+
 void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) {
     if (Handler()) {
         Handler()(text, caption, icon);
         return;
     }
-    QMessageBox box(icon == MessageIcon::Error     ? QMessageBox::Critical
-                    : icon == MessageIcon::Warning ? QMessageBox::Warning
-                                                   : QMessageBox::Information,
-                    caption, text, QMessageBox::Ok, parent);
-    // Key events reach the focused button first, so every part of the box is watched.
-    auto* strokes = new WholeKeyStroke(box);
-    box.installEventFilter(strokes);
-    for (QWidget* part : box.findChildren<QWidget*>()) part->installEventFilter(strokes);
-    box.exec();
+    std::unique_ptr<QMessageBox> box(MakeBox(parent, text, caption, icon));
+    box->exec();
+}
+
+QWidget* OpenMessageBox(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) {
+    if (Handler()) {
+        Handler()(text, caption, icon);
+        return nullptr;
+    }
+    QMessageBox* box = MakeBox(parent, text, caption, icon);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+    return box;
 }
 
 }  // namespace tavora

@@ -16,6 +16,11 @@ enum class MessageIcon { Information, Warning, Error };
 
 void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon);
 
+// The same box without waiting for it, for news from work in the background: shown and
+// left to the user, it deletes itself when closed. Returns the box, or nullptr when a
+// handler took the message.
+QWidget* OpenMessageBox(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon);
+
 using MessageBoxHandler = std::function<void(const QString& text, const QString& caption, MessageIcon icon)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);
 

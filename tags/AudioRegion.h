@@ -17,7 +17,10 @@ struct ByteRegion {
     uint64_t length = 0;
 };
 
-// MP3: after a leading ID3v2 tag and before a trailing ID3v1 tag.
+// MP3: after a leading ID3v2 tag and before a trailing ID3v1 tag. nullopt when no MPEG
+// frames follow the tag, or when the tag's header claims more than the tag is (a size
+// beyond the end of the file, or MPEG frames where its padding should be): rewriting
+// such a tag would take audio with it.
 std::optional<ByteRegion> Mp3AudioRegion(const std::string& path);
 // ASF/WMA: everything after the header object (the data and index objects).
 std::optional<ByteRegion> AsfAudioRegion(const std::string& path);

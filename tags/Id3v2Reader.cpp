@@ -191,7 +191,8 @@ public:
     FrameWalker(TagBody& body, int version, bool allUnsynced)
         : body_(body), version_(version), allUnsynced_(allUnsynced) {}
 
-    void run(size_t pos, Id3v2Tag& tag) {
+    // Returns where the walk stopped: the end of the last whole frame.
+    size_t run(size_t pos, Id3v2Tag& tag) {
         std::optional<Comment> comment;
         std::optional<std::string> recordingTime;
         std::array<bool, kTextFrames.size()> seen{};
@@ -234,6 +235,7 @@ public:
         }
         if (comment) tag.fields.comment = comment->text;
         if (tag.fields.year.empty() && recordingTime) tag.fields.year = *recordingTime;
+        return pos;
     }
 
 private:
@@ -307,14 +309,18 @@ std::optional<size_t> FramesStart(TagBody& body, int version, uint8_t flags) {
     return skip;
 }
 
-// Parses a tag whose header is given and whose body is available through body.
-Id3v2Tag ParseBody(Bytes header, TagBody& body) {
+// Parses a tag whose header is given and whose body is available through body; `undone`
+// tells that body is the resynchronised copy of an unsynchronised one.
+Id3v2Tag ParseBody(Bytes header, TagBody& body, bool undone) {
     Id3v2Tag tag;
     tag.majorVersion = header[3];
     const uint8_t flags = header[5];
     if (tag.majorVersion == 2 && (flags & 0x40)) return tag;  // whole-tag compression: no known scheme
-    if (const std::optional<size_t> start = FramesStart(body, tag.majorVersion, flags))
-        FrameWalker(body, tag.majorVersion, tag.majorVersion == 4 && (flags & 0x80)).run(*start, tag);
+    if (const std::optional<size_t> start = FramesStart(body, tag.majorVersion, flags)) {
+        FrameWalker walker(body, tag.majorVersion, tag.majorVersion == 4 && (flags & 0x80));
+        const size_t end = walker.run(*start, tag);
+        if (!undone) tag.framesEnd = 10 + end;
+    }
     return tag;
 }
 
@@ -351,7 +357,7 @@ std::optional<Id3v2Tag> ParseId3v2(Bytes data) {
         body = resynced;
     }
     MemoryBody source(body);
-    return ParseBody(header, source);
+    return ParseBody(header, source, WholeBodyUnsynced(header));
 }
 
 std::optional<Id3v2Tag> ReadId3v2File(const std::string& path) {
@@ -365,13 +371,13 @@ std::optional<Id3v2Tag> ReadId3v2File(const std::string& path) {
     const size_t bodySize = BodySize(header, *total, static_cast<size_t>(info.st_size));
     if (!WholeBodyUnsynced(header)) {
         FileBody body(file.get(), 10, bodySize);
-        return ParseBody(header, body);
+        return ParseBody(header, body, false);
     }
     std::vector<uint8_t> bytes(bodySize);
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
     const std::vector<uint8_t> resynced = Resync(bytes);
     MemoryBody body(resynced);
-    return ParseBody(header, body);
+    return ParseBody(header, body, true);
 }
 
 }  // namespace tavora

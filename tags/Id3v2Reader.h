@@ -26,6 +26,11 @@ inline constexpr size_t kId3FieldLimit = 1023;
 struct Id3v2Tag {
     int majorVersion = 0;  // 2, 3 or 4
     TagRecord fields;      // genre exactly as stored in TCON (not normalised)
+    // Where the frames end, counted from the start of the tag (header included): at the
+    // padding, or at the first bytes that are no frame. nullopt for a tag whose whole body
+    // is unsynchronised (its frames are walked in the undone body, whose offsets are not
+    // the file's) or whose frames could not be walked.
+    std::optional<size_t> framesEnd;
 };
 
 // Size of the whole tag (header, body and footer) when header holds the 10-byte header of

@@ -127,7 +127,8 @@ void WriteV2(TagLib::ID3v2::Tag& tag, const Mp3TagValues& values) {
     if (!Kept(values, &TagRecord::year))
         for (const char* id : {"TYER", "TDAT", "TIME"}) tag.removeFrames(id);
     if (!Kept(values, &TagRecord::comment)) SetComment(tag, values.v2.comment);
-    if (!values.genreText.empty()) SetTextFrame(tag, "TCON", values.genreText);
+    if (values.genreText == "(255)") tag.removeFrames("TCON");  // no genre
+    else if (!values.genreText.empty()) SetTextFrame(tag, "TCON", values.genreText);
 }
 
 }  // namespace
@@ -150,7 +151,7 @@ TagWriteResult WriteMp3Tag(const std::string& path, const Mp3TagValues& values) 
         if (!file.save(TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2, TagLib::File::StripNone,
                        keepV4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3, TagLib::File::DoNotDuplicate))
             return TagWriteFailure(kTagWriteFailedText, "TagLib could not save", path);
-        return {true, {}, {}};
+        return TagWritten();
     });
 }
 

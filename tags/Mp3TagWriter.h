@@ -13,7 +13,8 @@
 // with no value at all is removed.
 //
 // Genre: genreText goes to both tags: "(17)Rock" or "(255)트로트" as the ID3v2 TCON text,
-// its number as the ID3v1 genre byte. An empty genreText keeps the genres the file has.
+// its number as the ID3v1 genre byte. "(255)" alone clears the genre: no TCON frame and
+// the ID3v1 byte 255. An empty genreText keeps the genres the file has.
 //
 // The file is edited as a copy in its own folder (target + ".tagtemp"), synced and renamed
 // over the target (ReplacementFile.h): the target is either the old file or the new one.
@@ -33,7 +34,7 @@ namespace tavora {
 struct Mp3TagValues {
     TagRecord v1;  // title, artist, album, track, year, comment (the rest is ignored)
     TagRecord v2;  // all twelve fields except genre
-    std::string genreText;  // "(n)name" as the editor builds it; empty: keep the genres
+    std::string genreText;  // "(n)name" as the editor builds it; "(255)": none; empty: keep
     // ID3v2 fields left exactly as the file has them, frames and encodings included (the
     // editor's "leave as it is"); their values in v2 are ignored.
     std::vector<std::string TagRecord::*> keepV2;

@@ -114,6 +114,25 @@ uint64_t TrailingTagBytes(std::span<const uint8_t> tail) {
 
 }  // namespace
 
+std::optional<size_t> FindMpegFrameRun(std::span<const uint8_t> data, size_t searchLimit, bool dataIsAll) {
+    constexpr int kRun = 3;
+    for (size_t at = 0; at <= searchLimit && at + 4 <= data.size(); ++at) {
+        const std::optional<Frame> first = ParseFrame(data, at);
+        if (!first) continue;
+        size_t next = at + first->size;
+        int frames = 1;
+        while (frames < kRun) {
+            if (dataIsAll && next == data.size()) break;
+            const std::optional<Frame> f = ParseFrame(data, next);
+            if (!f || f->kind != first->kind) break;
+            next += f->size;
+            ++frames;
+        }
+        if (frames == kRun || (dataIsAll && next == data.size())) return at;
+    }
+    return std::nullopt;
+}
+
 std::optional<AudioProbe> MpegLengthFromHeaders(std::span<const uint8_t> audio, uint64_t audioOffset,
                                                uint64_t fileSize, std::span<const uint8_t> tail) {
     if (audioOffset > fileSize) return std::nullopt;

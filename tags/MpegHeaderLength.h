@@ -24,6 +24,11 @@ namespace tavora {
 std::optional<AudioProbe> MpegLengthFromHeaders(std::span<const uint8_t> audio, uint64_t audioOffset,
                                                uint64_t fileSize, std::span<const uint8_t> tail);
 
+// Where MPEG audio starts in data: the first frame header within the first `searchLimit`
+// bytes that two more frames of its kind follow, or, when data runs to the end of the
+// audio (`dataIsAll`), whose run of frames ends exactly there. nullopt when there is none.
+std::optional<size_t> FindMpegFrameRun(std::span<const uint8_t> data, size_t searchLimit, bool dataIsAll);
+
 // Reads what MpegLengthFromHeaders needs from the file (a few kilobytes).
 std::optional<AudioProbe> ReadMpegHeaderLength(const std::string& path);
 

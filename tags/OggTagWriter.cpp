@@ -1,8 +1,10 @@
 #include "OggTagWriter.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -49,6 +51,41 @@ void AddComment(vorbis_comment* block, const char* key, std::string_view value) 
     vorbis_comment_add_tag(block, key, utf8->c_str());
 }
 
+bool IsEditedKey(std::string_view key) {
+    for (const CommentField& f : kCommentFields) {
+        const std::string_view upper = f.key;
+        if (key.size() != upper.size()) continue;
+        bool same = true;
+        for (size_t i = 0; i < key.size() && same; ++i) {
+            const char c = key[i];
+            same = (c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) == upper[i];
+        }
+        if (same) return true;
+    }
+    return false;
+}
+
+// Takes the comments of the seven edited keys out of the block (keys match without
+// regard to case, as Vorbis defines them); every other comment stays, in its order.
+void RemoveEditedComments(vorbis_comment* block) {
+    int kept = 0;
+    for (int i = 0; i < block->comments; ++i) {
+        char* text = block->user_comments[i];
+        const int length = text ? block->comment_lengths[i] : 0;
+        const std::string_view comment(text ? text : "", static_cast<size_t>(std::max(length, 0)));
+        const size_t eq = comment.find('=');
+        if (text && eq != std::string_view::npos && IsEditedKey(comment.substr(0, eq))) {
+            std::free(text);  // libvorbis allocates the comments with malloc
+            continue;
+        }
+        block->user_comments[kept] = text;
+        block->comment_lengths[kept] = length;
+        ++kept;
+    }
+    block->comments = kept;
+    if (block->user_comments) block->user_comments[kept] = nullptr;
+}
+
 }  // namespace
 
 TagWriteResult WriteOggTag(const std::string& path, const TagRecord& fields) {
@@ -67,8 +104,7 @@ TagWriteResult WriteOggTag(const std::string& path, const TagRecord& fields) {
     if (!replacement.ok()) return TagWriteFailure("  실패 ", replacement.error(), path);
 
     vorbis_comment* block = editor.commentBlock();
-    vorbis_comment_clear(block);
-    vorbis_comment_init(block);
+    RemoveEditedComments(block);
     for (const CommentField& f : kCommentFields) AddComment(block, f.key, fields.*f.field);
 
     if (!editor.rewrite(WriteStdio, replacement.stream())) {
@@ -82,7 +118,7 @@ TagWriteResult WriteOggTag(const std::string& path, const TagRecord& fields) {
                          replacement.targetPath().c_str());
         return TagWriteFailure(vcedit_message::kWriteFailed, replacement.error(), path);
     }
-    return {true, {}, {}};
+    return TagWritten();
 }
 
 }  // namespace tavora

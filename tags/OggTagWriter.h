@@ -1,9 +1,11 @@
 #pragma once
-// Saving the tag of an Ogg Vorbis file: the seven fields of the tag window become the
-// file's only comments, "TITLE", "TRACKNUMBER", "ALBUM", "ARTIST", "DATE", "DESCRIPTION"
-// and "GENRE" in this order, from title, track, album, artist, year, comment and genre.
-// An empty field writes no comment, so saving with every field empty removes all comments.
-// The vendor string and the audio stay as they are (VorbisCommentEditor.h).
+// Saving the tag of an Ogg Vorbis file: the seven fields of the tag window replace the
+// file's comments "TITLE", "TRACKNUMBER", "ALBUM", "ARTIST", "DATE", "DESCRIPTION" and
+// "GENRE" (keys in any case), written after the other comments in this order, from title,
+// track, album, artist, year, comment and genre. An empty field writes no comment, so it
+// removes that key. Every other comment (ReplayGain, pictures, album artist, disc number,
+// MusicBrainz ids ...) stays, in its order, and so do the vendor string and the audio
+// (VorbisCommentEditor.h).
 //
 // The new file is written to target + ".vctemp" and renamed over the target only when
 // complete and synced (ReplacementFile.h); on any failure the target is unchanged and the

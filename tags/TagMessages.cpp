@@ -38,7 +38,7 @@ void ReportTagMessage(const std::string& message, const std::string& path) {
         std::lock_guard lock(SinkMutex());
         sink = Sink();
     }
-    if (sink) sink(message);
+    if (sink) sink(message, path);
 }
 
 void LogTagFailure(const std::string& what, const std::string& path) { Log(what, path); }

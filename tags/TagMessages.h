@@ -7,8 +7,8 @@
 // silences it; by default it goes to the standard error stream).
 //
 // The readers run on worker threads, so they never show a window themselves: a sink may
-// be installed that receives the user messages (a message box on the user-interface
-// thread, or a test's collector).
+// be installed that receives the user messages (the player's message boxes,
+// TagMessageBoxes.h, or a test's collector).
 //
 // Threading: SetTagMessageSink may be called from any thread; the sink is called on the
 // reader's thread and must be thread-safe.
@@ -18,7 +18,8 @@
 
 namespace tavora {
 
-using TagMessageSink = std::function<void(const std::string& message)>;
+// The message and the path of the file it is about.
+using TagMessageSink = std::function<void(const std::string& message, const std::string& path)>;
 
 // Replaces the sink; an empty function leaves the log alone.
 void SetTagMessageSink(TagMessageSink sink);

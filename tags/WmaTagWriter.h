@@ -10,7 +10,12 @@
 // target + ".tagtemp" is edited, checked (the audio after the header must be unchanged)
 // and renamed over the target; a read-only file is not written.
 //
-// A file that TagLib does not open as ASF gives "Open메소드를 실행할 수 없습니다.: 0x80004005".
+// Messages, as the Windows Media editor gave them: a file that cannot be opened for
+// editing gives "Open메소드를 실행할 수 없습니다.: 0x%08x" (0x80070002 missing,
+// 0x80070005 not writable, 0x80004005 not ASF). A changed value longer than 254 UTF-16
+// units (the editor's 255-unit buffer) is not written: its field keeps the file's value
+// and gets "Title를 변경할수 없습니다.: 0x8007007a" (Album, Artist, Track, Comment, Year,
+// Genre likewise) in fieldMessages, while the other fields are still written.
 //
 // Threading: any thread.
 

@@ -16,6 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (!tavora::IsValidUtf8(*text) || text->size() > tavora::kId3FieldLimit) __builtin_trap();
         }
         if (!tavora::IsValidUtf8(tavora::GenreStoredForm(tavora::GenreDisplayName(f.genre)))) __builtin_trap();
+        // The frames end within the tag.
+        const size_t total = *tavora::Id3v2TagSize(bytes);
+        if (tag->framesEnd && (*tag->framesEnd < 10 || *tag->framesEnd > total)) __builtin_trap();
     }
     const std::string_view raw(reinterpret_cast<const char*>(data), size);
     if (!tavora::IsValidUtf8(tavora::LegacyTextToUtf8(raw))) __builtin_trap();

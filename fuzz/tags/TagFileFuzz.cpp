@@ -1,6 +1,7 @@
 // Writes arbitrary bytes to a file and reads it through every tag reader and decoder probe,
 // under each of the names that choose a reader: id3lib, TagLib, libvorbisfile and mpg123
-// must all come back without a crash on a hostile file (".cda" records included).
+// must all come back without a crash on a hostile file (".cda" records included), and so
+// must the MP3 writer's look for the audio after the tag.
 #include <QLoggingCategory>
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 
 #include <unistd.h>
 
+#include "AudioRegion.h"
 #include "DisplayTitle.h"
 #include "TagMessages.h"
 #include "TextDecoding.h"
@@ -22,7 +24,7 @@ std::string Folder() {
     static const std::string folder = [] {
         char templ[] = "/tmp/tavora-tagfuzz-XXXXXX";
         const char* made = mkdtemp(templ);
-        tavora::SetTagMessageSink([](const std::string&) {});
+        tavora::SetTagMessageSink([](const std::string&, const std::string&) {});
         // Every rejected input would be logged.
         QLoggingCategory::setFilterRules(QStringLiteral("tavora.tags=false"));
         const std::string dir = made ? made : "/tmp";
@@ -50,5 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         (void)tavora::ProbeAudioFile(path);
     }
+    // What the MP3 writer takes for the audio lies within the file.
+    const auto region = tavora::Mp3AudioRegion(Folder() + "/input.mp3");
+    if (region && region->offset + region->length > size) __builtin_trap();
     return 0;
 }

@@ -71,7 +71,7 @@ GenreShown ShowGenre(const std::string& cached) {
 
 std::string GenreText(int chosenIndex, const std::string& typedText, bool typed) {
     if (typed) {
-        if (typedText.empty()) return {};
+        if (typedText.empty()) return kNoGenreText;
         // A name of the list typed in full is that list entry.
         if (const auto index = GenreIndex(typedText))
             return "(" + std::to_string(*index) + ")" + std::string(GenreName(*index));
@@ -79,6 +79,7 @@ std::string GenreText(int chosenIndex, const std::string& typedText, bool typed)
     }
     if (chosenIndex >= 0 && chosenIndex < kGenreCount)
         return "(" + std::to_string(chosenIndex) + ")" + std::string(GenreName(chosenIndex));
+    if (typedText == kEmptyMarker) return kNoGenreText;
     return {};
 }
 
@@ -97,7 +98,8 @@ Mp3TagValues ValuesForFile(Mp3EditorTags& cached, const Mp3EditorChoices& choice
         if (choice.kind == FieldChoice::Skip) continue;
         next.v1.*member = next.v2.*member = choice.kind == FieldChoice::Text ? choice.text : std::string();
     }
-    if (!choices.genreText.empty()) next.v1.genre = next.v2.genre = choices.genreText;
+    if (!choices.genreText.empty())
+        next.v1.genre = next.v2.genre = choices.genreText == kNoGenreText ? std::string() : choices.genreText;
     if (!choices.writeV1) {
         const std::string genre = next.v1.genre;
         next.v1 = TagRecord{};

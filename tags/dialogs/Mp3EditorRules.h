@@ -49,10 +49,14 @@ struct GenreShown {
 // "name", "(n)..." selects list name n, anything else inserts an empty entry.
 GenreShown ShowGenre(const std::string& cached);
 
+// The genre text that clears the genre: no list genre and no text.
+inline constexpr const char* kNoGenreText = "(255)";
+
 // The genre text written: a list name chosen (index 0..147) gives "(17)Rock"; a text typed
-// by hand gives "(255)text" (or the list form when it is a list name); anything else (a
-// marker or the file's own entry) gives "" and the file keeps its genre.
-std::string GenreText(int chosenIndex, const std::string& typedText, bool typed);
+// by hand gives "(255)text" (or the list form when it is a list name); "<빈 공간>" or a
+// field emptied by hand gives kNoGenreText; anything else ("<건너 뛰기>" or the file's
+// own entry) gives "" and the file keeps its genre. `text` is the combo's text.
+std::string GenreText(int chosenIndex, const std::string& text, bool typed);
 
 // A combo's text as a choice for the field.
 struct FieldChoice {

@@ -233,6 +233,12 @@ void Mp3TagDialog::SetFieldsEnabled(int enabledCount, bool autoTrack) {
 }
 
 void Mp3TagDialog::RefreshFields() {
+    FillFields();
+    genreShownIndex_ = combo(Mp3Field::Genre)->currentIndex();
+    genreShownText_ = combo(Mp3Field::Genre)->currentText();
+}
+
+void Mp3TagDialog::FillFields() {
     ResetCombos();
     const std::vector<int> rows = selectedListRows();
     if (rows.size() >= 2) {
@@ -294,7 +300,14 @@ void Mp3TagDialog::FillSeveral(const std::vector<int>& rows) {
 
 std::string Mp3TagDialog::ChosenGenreText() const {
     const QComboBox* genre = combo(Mp3Field::Genre);
+    if (!genre->isEnabled()) return {};
     const int index = genre->currentIndex();
+    if (index == genreShownIndex_ && genre->currentText() == genreShownText_) {
+        // Left as shown. Only a new ID3v2 tag, which starts from the ID3v1 values, takes
+        // the genre shown (the ID3v1 one) with them.
+        const bool newV2 = currentRow_ >= 0 && v2Box_->isChecked() && !tags_[static_cast<size_t>(currentRow_)].HasV2();
+        if (!newV2) return {};
+    }
     // Text typed over the chosen entry counts as typed.
     const bool typed = index < 0 || genre->itemText(index) != genre->currentText();
     return GenreText(index, S(genre->currentText()), typed);
@@ -328,6 +341,7 @@ void Mp3TagDialog::Save() {
 
 void Mp3TagDialog::SendUpdateTag(int listRow) {
     const TaggedRow& file = files_[static_cast<size_t>(listRow)];
+    lastSaved_ = file;
     if (sink_) sink_->Send(cmd::UpdateTag, CommandData{file.path, file.row});
 }
 

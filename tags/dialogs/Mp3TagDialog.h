@@ -21,6 +21,7 @@
 
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,8 @@ public:
     TagProgressDialog* saveProgress() const { return progress_; }
     const Mp3EditorTags& cachedTags(int listRow) const { return tags_.at(static_cast<size_t>(listRow)); }
     std::vector<int> selectedListRows() const;
+    // The file saved last by this dialog, if any.
+    const std::optional<TaggedRow>& lastSaved() const { return lastSaved_; }
 
 signals:
     // After a save (single or batch) has ended, written or not.
@@ -76,6 +79,7 @@ private:
     void OnSelectionChanged();
     void LoadFile(int listRow);
     void RefreshFields();
+    void FillFields();
     void FillSingle(const TagRecord& values, int enabledCount);
     void FillSeveral(const std::vector<int>& rows);
     void ResetCombos();
@@ -103,11 +107,16 @@ private:
     // What each combo showed of the one file loaded; an empty value the user left empty
     // keeps whatever the file's tags have there.
     std::array<bool, kMp3FieldCount> shownEmpty_{};
+    // The genre combo as the dialog filled it: a genre is written only when the user
+    // chose or typed another.
+    int genreShownIndex_ = -1;
+    QString genreShownText_;
     QPushButton* save_ = nullptr;
     QPushButton* close_ = nullptr;
     TagProgressDialog* progress_ = nullptr;
 
     int currentRow_ = -1;  // the one file shown; -1 with several (or none) selected
+    std::optional<TaggedRow> lastSaved_;
     bool filling_ = false;  // the dialog itself is changing boxes and selection
 };
 

@@ -20,6 +20,7 @@ void TagEditors::ShowFileInfo() {
     PlaylistModel& model = *parts_.model;
     selection_ = BuildTagSelection(parts_.selectedRows ? parts_.selectedRows() : std::vector<int>{},
                                    [&model](int row) { return model.GetEntryField(row, kColumnPath); });
+    otherCursor_ = 0;
     if (selection_.mp3.empty()) {
         OpenTagWindow();
         return;
@@ -56,31 +57,54 @@ void TagEditors::OpenMp3Editor(std::vector<Mp3EditorTags> tags) {
 }
 
 void TagEditors::OpenTagWindow() {
-    if (selection_.other.empty() || tagWindow_) return;
-    // The window opens on the first other row, and only when that is a WMA or OGG file.
-    if (TagWindowModeFor(selection_.other.front().path) == TagWindowMode::None) return;
+    // The window opens on the first other row.
+    otherCursor_ = 0;
+    OpenTagWindowAt(0);
+}
+
+void TagEditors::OpenTagWindowAt(int cursor) {
+    if (tagWindow_ || cursor < 0 || cursor >= static_cast<int>(selection_.other.size())) return;
+    // Only a WMA or OGG file there opens it.
+    if (TagWindowModeFor(selection_.other[static_cast<size_t>(cursor)].path) == TagWindowMode::None) return;
     auto* window = new TagWindow(selection_.other, *parts_.jobs, parts_.sink, parts_.dialogParent);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    if (!window->Start()) {  // none of the files could be read; each was reported
+    if (!window->Start(cursor)) {  // none of the files could be read; each was reported
+        otherCursor_ = static_cast<int>(selection_.other.size());
         delete window;
         return;
     }
     tagWindow_ = window;
-    connect(window, &QDialog::finished, this, [this] { tagWindow_ = nullptr; });
+    connect(window, &QDialog::finished, this, [this, window] {
+        otherCursor_ = window->cursor();
+        tagWindow_ = nullptr;
+    });
     window->show();
 }
 
 void TagEditors::UpdateTag(const CommandData& data) {
-    // The editors send the file and its row; the bare command (from another program) names
-    // no row and does nothing.
-    if (!data.value || data.path.empty()) return;
-    const int row = *data.value;
+    // The editors send the file and its row. The bare command (from another program)
+    // means the file the open editor wrote last: the MP3 editor's while it is open, else
+    // the tag window's. With neither open there is no such file, and a row remembered
+    // from an editor since closed is not touched.
+    std::optional<TaggedRow> written;
+    if (data.value && !data.path.empty()) written = TaggedRow{data.path, *data.value};
+    else if (mp3Dialog_) written = mp3Dialog_->lastSaved();
+    else if (tagWindow_) written = tagWindow_->lastWritten();
+    if (!written) return;
     const TitleSettings settings = parts_.titleSettings ? parts_.titleSettings() : TitleSettings{};
-    if (parts_.model->UpdateTitle(row, data.path, ReadDisplayTitle(data.path, settings))) emit rowRetitled(row);
+    if (parts_.model->UpdateTitle(written->row, written->path, ReadDisplayTitle(written->path, settings)))
+        emit rowRetitled(written->row);
 }
 
 void TagEditors::GetListItem() {
-    if (tagWindow_) tagWindow_->LoadCurrent();
+    if (tagWindow_) {
+        tagWindow_->LoadCurrent();
+        return;
+    }
+    // Closed: opened on the entry at its cursor, in that entry's mode. Not over the MP3
+    // editor, after which it opens anyway.
+    if (readProgress_ || mp3Dialog_) return;
+    OpenTagWindowAt(otherCursor_);
 }
 
 void TagEditors::CloseAll() {

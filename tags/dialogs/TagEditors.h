@@ -2,7 +2,8 @@
 // The tag editors as the player runs them: "Show File Info (mp3)" splits the playlist
 // selection, reads the MP3 files' tags (with the "불러오기" progress dialog) and opens the
 // MP3 tag editor, then the WMA/OGG tag window for the other rows; "Update Tag" re-titles
-// the row of a file just written; "Get List Item" shows the tag window's next file.
+// the row of a file just written; "Get List Item" shows the tag window's entry at its
+// cursor, opening the window when it is closed.
 //
 // It knows the playlist model (paths, titles), the selection of the playlist window (a
 // function, so it needs no window), where to send commands and the worker jobs. The
@@ -67,9 +68,15 @@ signals:
 private:
     void OpenMp3Editor(std::vector<Mp3EditorTags> tags);
     void OpenTagWindow();
+    // Opens the tag window on the other rows from the entry at `cursor`, when that is a
+    // WMA or OGG file.
+    void OpenTagWindowAt(int cursor);
 
     Parts parts_;
     TagSelection selection_;
+    // The tag window's place in the other rows; kept while it is closed, so that "Get
+    // List Item" opens it where it was.
+    int otherCursor_ = 0;
     QPointer<TagProgressDialog> readProgress_;
     QPointer<Mp3TagDialog> mp3Dialog_;
     QPointer<TagWindow> tagWindow_;

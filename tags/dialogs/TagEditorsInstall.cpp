@@ -1,9 +1,12 @@
 #include "TagEditorsInstall.h"
 
+#include <QPointer>
+
 #include "Commands.h"
 #include "DisplayTitle.h"
 #include "PlayerEvents.h"
 #include "TagEditors.h"
+#include "TagMessageBoxes.h"
 #include "TavoraPlayerDlg.h"
 
 namespace tavora {
@@ -24,7 +27,12 @@ TagEditors* InstallTagEditors(CTavoraPlayerDlg& dlg, std::function<std::vector<i
     dlg.RegisterCommand(cmd::GetListItem, [editors] { editors->GetListItem(); });
     PlayerEvents& events = dlg.events();
     QObject::connect(editors, &TagEditors::rowRetitled, &events, [&events] { emit events.listChanged(); });
-    dlg.AddShutdownStep(ShutdownPhase::CloseWindows, [editors] { editors->CloseAll(); });
+    // The readers' messages become message boxes, until the windows close.
+    QPointer<TagMessageBoxes> boxes = new TagMessageBoxes(dialogParent, editors);
+    dlg.AddShutdownStep(ShutdownPhase::CloseWindows, [editors, boxes] {
+        editors->CloseAll();
+        delete boxes.data();
+    });
     return editors;
 }
 

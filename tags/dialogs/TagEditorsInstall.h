@@ -1,8 +1,8 @@
 #pragma once
 // Joins the tag editors to the controller (the Application calls it once the playlist
 // window exists): registers "Show File Info (mp3)", "Update Tag" and "Get List Item",
-// repaints the list when a row is re-titled, and closes the editors when the player
-// closes.
+// repaints the list when a row is re-titled, shows the tag readers' messages
+// (TagMessageBoxes.h), and closes the editors when the player closes.
 //
 // UI thread only.
 

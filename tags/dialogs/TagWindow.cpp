@@ -15,6 +15,7 @@
 #include "FileInfoText.h"
 #include "MessageBox.h"
 #include "OggTagReader.h"
+#include "PlaylistEntry.h"
 #include "OggTagWriter.h"
 #include "TagFileJob.h"
 #include "WmaTagReader.h"
@@ -40,6 +41,11 @@ constexpr std::array<WindowField, TagWindow::kFieldCount> kFields = {{
 }};
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// A message about one file: the text, then the file's name.
+QString ForFile(const std::string& text, const std::string& path) {
+    return Q(text) + QLatin1Char('\n') + Q(std::string(FileNameOf(path)));
+}
 
 }  // namespace
 
@@ -91,8 +97,8 @@ void TagWindow::BuildWidgets() {
     resize(300, 420);
 }
 
-bool TagWindow::Start() {
-    cursor_ = 0;
+bool TagWindow::Start(int cursor) {
+    cursor_ = cursor;
     return ShowFromCursor();
 }
 
@@ -107,7 +113,7 @@ bool TagWindow::ShowFromCursor() {
         if (mode == TagWindowMode::None) continue;  // no tags this window edits
         const TagReadResult read = mode == TagWindowMode::Wma ? ReadWmaTagsChecked(path) : ReadOggTagsChecked(path);
         if (!read.ok()) {
-            ShowMessageBox(this, Q(read.failure), QString(), MessageIcon::Warning);
+            ShowMessageBox(this, ForFile(read.failure, path), QString(), MessageIcon::Warning);
             continue;
         }
         mode_ = mode;
@@ -159,10 +165,14 @@ void TagWindow::Write() {
                              emit writeFinished();
                              return;
                          }
+                         for (const std::string& m : write->result.fieldMessages)
+                             ShowMessageBox(this, ForFile(m, write->entry.path), QString(), MessageIcon::Warning);
                          if (write->result.written) {
+                             lastWritten_ = write->entry;
                              if (sink_) sink_->Send(cmd::UpdateTag, CommandData{write->entry.path, write->entry.row});
                          } else {
-                             ShowMessageBox(this, Q(write->result.userMessage), QString(), MessageIcon::Warning);
+                             ShowMessageBox(this, ForFile(write->result.userMessage, write->entry.path), QString(),
+                                            MessageIcon::Warning);
                          }
                          ++cursor_;
                          if (cursor_ >= static_cast<int>(entries_.size())) done(QDialog::Accepted);

@@ -21,6 +21,7 @@
 
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "TagRecord.h"
@@ -44,8 +45,9 @@ public:
 
     TagWindow(std::vector<TaggedRow> entries, BackgroundJobs& jobs, CommandSink* sink, QWidget* parent = nullptr);
 
-    // Shows the first file that can be shown; false when there is none (nothing to open).
-    bool Start();
+    // Shows the first file from entry `cursor` on that can be shown; false when there is
+    // none (nothing to open).
+    bool Start(int cursor = 0);
     // "수정하기".
     void Write();
     // "Get List Item": shows the entry at the cursor again (skipping it when unreadable).
@@ -53,6 +55,8 @@ public:
 
     TagWindowMode mode() const { return mode_; }
     int cursor() const { return cursor_; }
+    // The entry written last by this window, if any.
+    const std::optional<TaggedRow>& lastWritten() const { return lastWritten_; }
     // title, artist, album, track, year, genre, comment (the order of the window).
     QLineEdit* field(int index) const { return fields_[static_cast<size_t>(index)]; }
     QLineEdit* pathEdit() const { return pathEdit_; }
@@ -73,6 +77,7 @@ private:
     int cursor_ = 0;
     TagWindowMode mode_ = TagWindowMode::None;
     TagRecord loaded_;  // as read, to tell the fields the user changed
+    std::optional<TaggedRow> lastWritten_;
 
     QLineEdit* pathEdit_ = nullptr;
     std::array<QLineEdit*, kFieldCount> fields_{};

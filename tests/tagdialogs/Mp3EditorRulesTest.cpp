@@ -49,8 +49,9 @@ TEST(GenreRules, ShownAndWritten) {
     EXPECT_EQ(GenreText(148, "트로트", true), "(255)트로트");
     EXPECT_EQ(GenreText(-1, "rock", true), "(17)Rock") << "a list name typed in full is that entry";
     EXPECT_EQ(GenreText(148, kSkipMarker, false), "") << "a marker keeps the file's genre";
-    EXPECT_EQ(GenreText(150, "", false), "");
-    EXPECT_EQ(GenreText(-1, "", true), "");
+    EXPECT_EQ(GenreText(150, "", false), "") << "the file's own (empty) entry keeps its genre";
+    EXPECT_EQ(GenreText(149, kEmptyMarker, false), "(255)") << "the empty marker clears it";
+    EXPECT_EQ(GenreText(-1, "", true), "(255)") << "so does a field emptied by hand";
 }
 
 Mp3EditorTags Tags(const std::string& v1Artist, const std::string& v2Artist) {

@@ -44,6 +44,13 @@ QStringList Items(const QComboBox* combo) {
     return items;
 }
 
+// The genre byte of the file's ID3v1 tag; -1 when it has none.
+int V1GenreByte(const std::string& path) {
+    const auto bytes = test::FileBytes(path);
+    if (bytes.size() < 128 || std::string(bytes.end() - 128, bytes.end() - 125) != "TAG") return -1;
+    return bytes.back();
+}
+
 class Mp3Editor : public test::TagEditorsTest {
 protected:
     // An MP3 file tagged by mid3v2 (ID3v2.4, no ID3v1) with Korean text.
@@ -210,6 +217,72 @@ TEST_F(Mp3Editor, TypedGenreIsFreeTextListedGenreIsItsNumberPlainGenreShowsEmpty
     ASSERT_TRUE(SaveAndWait(d));
     EXPECT_EQ(V2(b).genre, "(17)Rock");
     EXPECT_EQ(ReadId3v1Tags(b).genre, "(17)");
+}
+
+// A genre is written only when the user chose or typed one: a file without tags, a file
+// saved with both tag boxes cleared and a file whose ID3v2 genre is shown all keep the
+// genres they have (none stays none).
+TEST_F(Mp3Editor, GenreNobodyChoseIsNotWritten) {
+    const std::string none = media.makeAudio("none.mp3", "mp3");
+    const auto twoGenres = [this](const std::string& name) {
+        const std::string path = media.makeAudio(name, "mp3");
+        EXPECT_EQ(RunTool({"id3v2", "-g", "17", "-t", "Title", path}), 0);
+        EXPECT_EQ(RunTool({"id3v2", "-1", "-g", "9", path}), 0);  // ID3v1 only: Metal
+        return path;
+    };
+    const std::string shown = twoGenres("shown.mp3");
+    const std::string cleared = twoGenres("cleared.mp3");
+    const std::string v2Genre = V2(shown).genre;
+    ASSERT_EQ(V1GenreByte(shown), 9);
+    for (const auto& p : {none, shown, cleared}) AddRow(p);
+    Mp3TagDialog* d = Open({0, 1, 2});
+
+    ASSERT_FALSE(d->v1Box()->isChecked());
+    ASSERT_FALSE(d->v2Box()->isChecked());
+    ASSERT_TRUE(SaveAndWait(d));  // the untagged file, both boxes clear
+    EXPECT_EQ(V2(none).genre, "");
+    EXPECT_TRUE(V1GenreByte(none) == -1 || V1GenreByte(none) == 255) << V1GenreByte(none);
+
+    ASSERT_EQ(d->selectedListRows(), std::vector<int>{1});
+    EXPECT_EQ(d->combo(Mp3Field::Genre)->currentText(), "Rock");
+    SetText(d->combo(Mp3Field::Title), "New Title");
+    ASSERT_TRUE(SaveAndWait(d));
+    EXPECT_EQ(V2(shown).title, "New Title");
+    EXPECT_EQ(V2(shown).genre, v2Genre);
+    EXPECT_EQ(V1GenreByte(shown), 9) << "the ID3v1 genre is not replaced by the ID3v2 one shown";
+
+    d->v1Box()->setChecked(false);
+    d->v2Box()->setChecked(false);
+    ASSERT_TRUE(SaveAndWait(d));
+    EXPECT_EQ(V2(cleared).title, "");
+    EXPECT_EQ(V2(cleared).genre, v2Genre);
+    EXPECT_EQ(V1GenreByte(cleared), 9);
+    EXPECT_TRUE(messages.empty());
+}
+
+// "<빈 공간>" and an emptied genre field clear the genre of both tags.
+TEST_F(Mp3Editor, GenreIsClearedByTheEmptyMarkerOrAnEmptiedField) {
+    std::vector<std::string> files;
+    for (const char* name : {"marker.mp3", "emptied.mp3"}) {
+        files.push_back(media.makeAudio(name, "mp3"));
+        ASSERT_EQ(RunTool({"id3v2", "-g", "17", "-t", "Title", files.back()}), 0);
+        AddRow(files.back());
+    }
+    Mp3TagDialog* d = Open({0, 1});
+    QComboBox* genre = d->combo(Mp3Field::Genre);
+    ASSERT_EQ(genre->currentText(), "Rock");
+    genre->setCurrentIndex(genre->findText("<빈 공간>"));
+    ASSERT_TRUE(SaveAndWait(d));
+    ASSERT_EQ(d->selectedListRows(), std::vector<int>{1});
+    ASSERT_EQ(genre->currentText(), "Rock");
+    SetText(genre, "");
+    ASSERT_TRUE(SaveAndWait(d));
+    for (const std::string& f : files) {
+        EXPECT_EQ(V2(f).genre, "") << f;
+        EXPECT_EQ(V1GenreByte(f), 255) << f;
+        EXPECT_EQ(V2(f).title, "Title") << f;
+    }
+    EXPECT_EQ(genre->currentText(), "") << "the editor shows the file without a genre";
 }
 
 TEST_F(Mp3Editor, KoreanInEveryFieldRoundTripsThroughTheReaders) {

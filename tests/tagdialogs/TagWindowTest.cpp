@@ -1,13 +1,18 @@
 // The WMA/OGG tag window stepping through the selection, on files made by ffmpeg and
 // tagged by vorbiscomment.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 
 #include <array>
+
+#include <sys/stat.h>
 
 #include <taglib/asffile.h>
 
 #include "Mp3TagDialog.h"
 #include "OggTagReader.h"
+#include "PlaylistEntry.h"
 #include "TagEditorsFixture.h"
 #include "TagWindow.h"
 #include "WmaTagReader.h"
@@ -106,7 +111,8 @@ TEST_F(TagWindowWalk, BadOggFilesAreReportedAndSkipped) {
     AddRow(good);
     TagWindow* w = Open({0, 1, 2, 3});
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(messages, (std::vector<std::string>{"fopen failed", "실패 ", "fopen failed"}));
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{"fopen failed\ntext.ogg", "실패 \ngone.ogg", "fopen failed\ncut.OGG"}));
     EXPECT_EQ(w->windowTitle(), "OGG Tag");
     EXPECT_EQ(w->pathEdit()->text().toStdString(), good);
     EXPECT_EQ(w->field(kArtist)->text(), "둘째") << "the later comment wins";
@@ -120,6 +126,100 @@ TEST_F(TagWindowWalk, BadOggFilesAreReportedAndSkipped) {
     EXPECT_EQ(media.readBytes("text.ogg"), notOggBytes);
     EXPECT_EQ(sink.UpdatedRows(), std::vector<int>{3});
     EXPECT_EQ(RowTitle(3), "좋은 노래 - 둘째");
+}
+
+// A file that cannot be opened for writing is named with the step that failed; a value
+// too long for its attribute with that attribute, while the other fields are written.
+TEST_F(TagWindowWalk, WmaFailuresNameTheStepOrTheFieldAndTheFile) {
+    const std::string readOnly = TaggedWma("ro.wma", "읽기 전용");
+    const std::string wide = TaggedWma("long.wma", "짧은 제목");
+    AddRow(readOnly);
+    AddRow(wide);
+    ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+    const auto readOnlyBytes = test::FileBytes(readOnly);
+    TagWindow* w = Open({0, 1});
+    ASSERT_NE(w, nullptr);
+    w->field(kTitle)->setText("새 제목");
+    ASSERT_TRUE(WriteAndWait(w));
+    EXPECT_EQ(messages, std::vector<std::string>{"Open메소드를 실행할 수 없습니다.: 0x80070005\nro.wma"});
+    EXPECT_EQ(test::FileBytes(readOnly), readOnlyBytes);
+
+    ASSERT_EQ(w->pathEdit()->text().toStdString(), wide);
+    w->field(kTitle)->setText(QString(255, QChar(u'가')));
+    w->field(kAlbum)->setText("새 앨범");
+    ASSERT_TRUE(WriteAndWait(w));
+    EXPECT_EQ(messages, (std::vector<std::string>{"Open메소드를 실행할 수 없습니다.: 0x80070005\nro.wma",
+                                                  "Title를 변경할수 없습니다.: 0x8007007a\nlong.wma"}));
+    EXPECT_EQ(ReadWmaTags(wide).title, "짧은 제목");
+    EXPECT_EQ(Asf(wide, "WM/AlbumTitle"), "새 앨범");
+    EXPECT_EQ(sink.UpdatedRows(), std::vector<int>{1});
+}
+
+// "Get List Item" with the window closed opens it again on the entry at its cursor, in
+// that entry's mode; past the last entry it opens nothing.
+TEST_F(TagWindowWalk, GetListItemOpensTheClosedWindowAtItsEntry) {
+    const std::string ogg = TaggedOgg("a.ogg", {"TITLE=오그"});
+    const std::string wma = TaggedWma("b.wma", "웨마");
+    AddRow(ogg);
+    AddRow(wma);
+    const auto closeWindow = [this] {
+        editors.tagWindow()->close();
+        return test::WaitUntilWithEvents([&] { return editors.tagWindow() == nullptr; });
+    };
+    ASSERT_NE(Open({0, 1}), nullptr);
+    ASSERT_TRUE(closeWindow());
+    sink.Send(cmd::GetListItem, {});
+    ASSERT_NE(editors.tagWindow(), nullptr);
+    EXPECT_EQ(editors.tagWindow()->windowTitle(), "OGG Tag");
+    EXPECT_EQ(editors.tagWindow()->pathEdit()->text().toStdString(), ogg);
+    ASSERT_TRUE(WriteAndWait(editors.tagWindow()));
+    ASSERT_TRUE(closeWindow());
+
+    sink.Send(cmd::GetListItem, {});
+    ASSERT_NE(editors.tagWindow(), nullptr);
+    EXPECT_EQ(editors.tagWindow()->windowTitle(), "WMA Tag");
+    EXPECT_EQ(editors.tagWindow()->field(kTitle)->text(), "웨마");
+    ASSERT_TRUE(WriteAndWait(editors.tagWindow()));
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return editors.tagWindow() == nullptr; })) << "closed after the last";
+    sink.Send(cmd::GetListItem, {});
+    EXPECT_EQ(editors.tagWindow(), nullptr);
+    EXPECT_TRUE(messages.empty());
+}
+
+// A bare "Update Tag" (another program's) re-titles the row the open editor wrote last:
+// nothing before it has written, and nothing once it is closed.
+TEST_F(TagWindowWalk, BareUpdateTagRetitlesWhatTheOpenEditorWroteLast) {
+    const std::string mp3 = media.makeAudio("a.mp3", "mp3");
+    const std::string ogg = TaggedOgg("b.ogg", {"TITLE=오그", "ARTIST=가수"});
+    AddRow(mp3);
+    AddRow(ogg);
+    AddRow(TaggedOgg("c.ogg", {"TITLE=셋"}));
+    const auto retitle = [this](int row) {
+        model.UpdateTitle(row, model.GetEntryField(row, kColumnPath), "다른 제목");
+        sink.Send(cmd::UpdateTag, {});
+        return RowTitle(row);
+    };
+    selected = {0, 1, 2};
+    editors.ShowFileInfo();
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return editors.mp3Dialog() != nullptr; }));
+    Mp3TagDialog* d = editors.mp3Dialog();
+    EXPECT_EQ(retitle(0), "다른 제목") << "the MP3 editor has written nothing yet";
+    d->v2Box()->setChecked(true);
+    d->combo(Mp3Field::Title)->setEditText("엠피삼");
+    ASSERT_TRUE(WaitForSignal(d, &Mp3TagDialog::saveFinished, [d] { d->Save(); }));
+    EXPECT_EQ(retitle(0), "엠피삼");
+
+    d->close();
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return editors.tagWindow() != nullptr; }));
+    EXPECT_EQ(retitle(0), "다른 제목") << "the MP3 editor is closed";
+    EXPECT_EQ(retitle(1), "다른 제목") << "the tag window has written nothing yet";
+    editors.tagWindow()->field(kTitle)->setText("새 오그");
+    ASSERT_TRUE(WriteAndWait(editors.tagWindow()));
+    EXPECT_EQ(retitle(1), "새 오그 - 가수");
+    editors.tagWindow()->close();
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return editors.tagWindow() == nullptr; }));
+    EXPECT_EQ(retitle(1), "다른 제목") << "the tag window is closed";
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(TagWindowWalk, NothingOpensWhenTheFirstOtherRowIsNoTaggedKind) {

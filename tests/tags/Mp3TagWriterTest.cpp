@@ -202,6 +202,38 @@ TEST_F(Mp3TagWriting, V22TagBecomesV23WithItsFrames) {
     EXPECT_EQ(DecodedAudioMd5(path), DecodedAudioMd5(audio));
 }
 
+// A tag whose header claims more than the tag holds would take the audio after it along
+// when rewritten; such files, and files with no audio at all, are refused untouched.
+TEST_F(Mp3TagWriting, TagClaimingTheAudioIsNotRewritten) {
+    using namespace test;
+    media.makeAudio("plain.mp3", "mp3", 3);
+    const ByteVec audio = media.readBytes("plain.mp3");
+    const ByteVec frames = Frame(3, "TIT2", Text(0, Bytes("Old Title")));
+    const ByteVec v23 = Bytes("ID3\x03\x00\x00", 6);
+    const struct {
+        const char* name;
+        ByteVec bytes;
+    } cases[] = {
+        {"beyond.mp3", Concat({v23, Syncsafe(0x0FFFFFFF), frames, audio})},
+        {"within.mp3", Concat({v23, Syncsafe(static_cast<uint32_t>(frames.size() + audio.size() / 2)), frames, audio})},
+        {"empty.mp3", {}},
+        {"tag-only.mp3", Tag(3, frames, 0, 512)},
+    };
+    for (const auto& c : cases) {
+        const std::string path = media.writeBytes(c.name, c.bytes);
+        const auto entries = FolderEntries(media.dirPath());
+        const TagWriteResult result = WriteMp3Tag(path, KoreanValues());
+        EXPECT_FALSE(result.written) << c.name;
+        EXPECT_EQ(result.userMessage, "파일정보 쓰기 실패") << c.name;
+        EXPECT_EQ(media.readBytes(c.name), c.bytes) << c.name;
+        EXPECT_EQ(FolderEntries(media.dirPath()), entries) << c.name;
+    }
+    // The same audio behind a tag of the right size is tagged as usual.
+    const std::string fine = media.writeBytes("fine.mp3", Concat({Tag(3, frames, 0, 256), audio}));
+    ASSERT_TRUE(WriteMp3Tag(fine, KoreanValues()).written);
+    EXPECT_EQ(DecodedAudioMd5(fine), DecodedAudioMd5(media.path("plain.mp3")));
+}
+
 TEST_F(Mp3TagWriting, ReadOnlyAndFullDiskLeaveTheFileAsItWas) {
     const std::string path = media.makeAudio("song.mp3", "mp3", 20);
     ASSERT_EQ(RunTool({"id3v2", "-a", "Artist", "-t", "Title", path}), 0);

@@ -83,8 +83,20 @@ protected:
     }
 };
 
-TEST_F(OggTagWriting, KoreanFieldsReplaceEveryCommentAndReadBack) {
+// The seven fields replace their comments, whatever the case of their keys; every other
+// comment (replay gain, a picture, album artist, disc number, MusicBrainz ids) stays, in
+// its order.
+TEST_F(OggTagWriting, FieldsReplaceTheirCommentsAndTheOthersStay) {
     const std::string path = taggedOgg("song.ogg", 3);
+    std::string picture;
+    for (int i = 0; picture.size() < 6000; ++i) picture += "QUJDREVGR0hJSktMTU5PUFFSU1RV" + std::to_string(i % 10);
+    const std::vector<std::string> others = {
+        "REPLAYGAIN_TRACK_GAIN=-3.1 dB", "METADATA_BLOCK_PICTURE=" + picture, "ALBUMARTIST=여러 가수",
+        "DISCNUMBER=2", "MUSICBRAINZ_TRACKID=6f1e8c9a-0b7d-4c1e-9a55-3b2f1d0c4e77"};
+    std::vector<std::string> args = {"vorbiscomment", "-w", "-t", "title=Old", "-t", others[0], "-t", "ARTIST=Old One",
+                                     "-t", others[1], "-t", "Genre=Old", "-t", others[2], "-t", "DATE=1999",
+                                     "-t", others[3], "-t", others[4], "-t", "TrackNumber=9", path};
+    ASSERT_EQ(RunTool(args, {{"LC_ALL", "C.UTF-8"}}), 0);
     const VorbisFacts before = Facts(path);
     const std::string audio = DecodedAudioMd5(path);
     ASSERT_FALSE(audio.empty());
@@ -92,9 +104,11 @@ TEST_F(OggTagWriting, KoreanFieldsReplaceEveryCommentAndReadBack) {
     const TagWriteResult result = WriteOggTag(path, KoreanFields());
     ASSERT_TRUE(result.written) << result.userMessage << " " << result.detail;
 
-    EXPECT_EQ(comments(path),
-              "TITLE=노래 제목=둘\nTRACKNUMBER=3\nALBUM=앨범 이름\nARTIST=가수\nDATE=2024\n"
-              "DESCRIPTION=설명 한 줄\nGENRE=트로트\n");
+    std::string expected;
+    for (const std::string& c : others) expected += c + "\n";
+    expected += "TITLE=노래 제목=둘\nTRACKNUMBER=3\nALBUM=앨범 이름\nARTIST=가수\nDATE=2024\n"
+                "DESCRIPTION=설명 한 줄\nGENRE=트로트\n";
+    EXPECT_EQ(comments(path), expected);
     EXPECT_EQ(ReadOggTags(path), KoreanFields());
     const VorbisFacts after = Facts(path);
     EXPECT_EQ(after.vendor, before.vendor);
@@ -103,6 +117,7 @@ TEST_F(OggTagWriting, KoreanFieldsReplaceEveryCommentAndReadBack) {
     EXPECT_EQ(FolderEntries(media.dirPath()), std::set<std::string>{"song.ogg"});
 }
 
+// An empty field removes its comments and writes none.
 TEST_F(OggTagWriting, EmptyFieldsWriteNoComment) {
     const std::string path = taggedOgg("song.ogg", 1);
     TagRecord some;
@@ -110,10 +125,10 @@ TEST_F(OggTagWriting, EmptyFieldsWriteNoComment) {
     some.genre = "Rock\n";  // the newline of a multi-line edit is not kept
     some.album = "\xFF\xFE";  // neither UTF-8 nor CP949: skipped, the others still written
     ASSERT_TRUE(WriteOggTag(path, some).written);
-    EXPECT_EQ(comments(path), "ARTIST=가수\nGENRE=Rock\n");
+    EXPECT_EQ(comments(path), "REPLAYGAIN_TRACK_GAIN=-3.1 dB\nARTIST=가수\nGENRE=Rock\n");
 
     ASSERT_TRUE(WriteOggTag(path, TagRecord{}).written);
-    EXPECT_EQ(comments(path), "");
+    EXPECT_EQ(comments(path), "REPLAYGAIN_TRACK_GAIN=-3.1 dB\n");
     EXPECT_EQ(ReadOggTags(path), TagRecord{});
 }
 
@@ -122,7 +137,7 @@ TEST_F(OggTagWriting, LegacyCp949ValueIsStoredAsUtf8) {
     TagRecord fields;
     fields.title = "\xB3\xEB\xB7\xA1";  // "노래" in CP949, as an old playlist may hand it over
     ASSERT_TRUE(WriteOggTag(path, fields).written);
-    EXPECT_EQ(comments(path), "TITLE=노래\n");
+    EXPECT_EQ(comments(path), "REPLAYGAIN_TRACK_GAIN=-3.1 dB\nTITLE=노래\n");
 }
 
 // Later links of a chain come out byte for byte, whether their serial numbers differ from

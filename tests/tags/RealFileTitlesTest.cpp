@@ -30,7 +30,7 @@ TitleSettings Settings(TitleFormat format, bool preferId3v2 = true) { return {pr
 class MessageCapture {
 public:
     MessageCapture() {
-        SetTagMessageSink([this](const std::string& m) {
+        SetTagMessageSink([this](const std::string& m, const std::string&) {
             std::lock_guard lock(mutex_);
             messages_.push_back(m);
         });

@@ -1,6 +1,8 @@
 // Writing WMA attributes: only the fields the user changed, and never an empty text.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <sys/stat.h>
 #include <taglib/asffile.h>
 #include <taglib/asftag.h>
@@ -90,7 +92,9 @@ TEST_F(WmaTagWriting, FailuresLeaveTheFileAsItWas) {
     values.title = "x";
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
     auto entries = FolderEntries(media.dirPath());
-    EXPECT_FALSE(WriteWmaTags(path, values, kWmaTitle).written);
+    const TagWriteResult readOnly = WriteWmaTags(path, values, kWmaTitle);
+    EXPECT_FALSE(readOnly.written);
+    EXPECT_EQ(readOnly.userMessage, "Open메소드를 실행할 수 없습니다.: 0x80070005");
     EXPECT_EQ(FileBytes(path), before);
     EXPECT_EQ(FolderEntries(media.dirPath()), entries);
 
@@ -101,6 +105,13 @@ TEST_F(WmaTagWriting, FailuresLeaveTheFileAsItWas) {
     EXPECT_EQ(result.userMessage, "Open메소드를 실행할 수 없습니다.: 0x80004005");
     EXPECT_EQ(FileBytes(notAsf), std::vector<unsigned char>(5000, 'x'));
     EXPECT_EQ(FolderEntries(media.dirPath()), entries);
+
+    // Gone, or a folder under a song's name: the editor cannot open it either.
+    EXPECT_EQ(WriteWmaTags(media.path("gone.wma"), values, kWmaTitle).userMessage,
+              "Open메소드를 실행할 수 없습니다.: 0x80070002");
+    ASSERT_TRUE(std::filesystem::create_directory(media.path("folder.wma")));
+    EXPECT_EQ(WriteWmaTags(media.path("folder.wma"), values, kWmaTitle).userMessage,
+              "Open메소드를 실행할 수 없습니다.: 0x80004005");
 }
 
 }  // namespace
