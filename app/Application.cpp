@@ -85,7 +85,7 @@ CTavoraPlayerDlg& Application::Assemble() {
 
 void Application::Close() {
     if (!controller_) return;
-    controller_->Send(cmd::Exit);
+    controller_->End();
     // Ends the process at once when a worker would not stop (see ~CTavoraPlayerDlg).
     controller_.reset();
 }
@@ -94,10 +94,11 @@ int Application::RunPlayer(QApplication& app) {
     CTavoraPlayerDlg& dlg = Assemble();
     // Other programs reach the player: automation service, MPRIS.
     PublishOnSessionBus(dlg, *shell_, programPath_);
-    // The desktop session ending, or a TERM/INT/HUP signal, closes the player as Exit
-    // does, so that everything is saved; no step of the shutdown waits without bound.
-    ShutdownSignals onSignals([&dlg] { dlg.Send(cmd::Exit); });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &dlg, [&dlg] { dlg.SendMessage(msg::Close); });
+    // The desktop session ending, or a TERM/INT/HUP signal, ends the player even while
+    // an automation client holds it, saving everything as Exit does; no step of the
+    // shutdown waits without bound.
+    ShutdownSignals onSignals([&dlg] { dlg.End(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &dlg, [&dlg] { dlg.End(); });
     dlg.RunModal();
     Close();
     return 0;

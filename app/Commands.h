@@ -89,7 +89,7 @@ enum Command : int {
     SetVolumeRange = 33006,    // value: the volume slider's length (a skin was loaded)
     SetPositionRange = 33007,  // value: the position slider's length
     HandOffAdd = 33010,        // path: "-add", and "-s" when not played
-    HandOffAddAndPlay = 33011, // path: "-s" as the first argument
+    HandOffAddAndPlay = 33011, // path: "-s" as the first argument (plays row 0); value 1: plays the row added
     HandOffLoadM3u = 33012,    // path: "-list"
     HandOffLoadPls = 33013,    // path: "-pls"
     ShowDspEffect = 33020,     // the DSP effect window (from the options' sound page)

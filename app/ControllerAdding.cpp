@@ -256,11 +256,11 @@ private:
             }, StreamPlayback::AddressStart::KeepPlaying);
             return;
         }
-        dlg_.jobs().Start("UrlAdd", [this, address = *address](const std::atomic<bool>& stop) {
+        dlg_.jobs().Start("UrlAdd", [this, address = *address](const std::atomic<bool>&) {
             const uint32_t stream = OpenAddressStream(address);
-            // An address that does not open is not added; but one whose check was cut
-            // short by closing the player is kept as typed (the list is saved after this).
-            if (!stream && !stop) return;
+            // Only an address that opened is added: one whose check was cut short by
+            // closing the player was never seen to open.
+            if (!stream) return;
             dlg_.streamProbe().Free(stream);
             model_.AddEntry(AddressTitle(address), kTimeUrl, address);
             dlg_.PostMessage(msg::Command, cmd::InvalidateList);

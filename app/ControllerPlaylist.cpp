@@ -43,20 +43,23 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
     // The hand-off switches.
     // An archive is listed by a job of its own; when it is to be played, its first
     // song plays once it has been extracted (row 0 does not exist yet).
+    // The row added (-1 for an archive).
     auto addAndRetitle = [this](const std::string& path, bool play) {
         const int first = playlist_->GetCount();
         bool archive = false;
-        AddFileQuick(*playlist_, path, [this, play, &archive](const std::string& found) {
+        const int row = AddFileQuick(*playlist_, path, [this, play, &archive](const std::string& found) {
             archive = true;
             Post(StartArchiveLoad, play ? CommandData{found, 1} : CommandData::Path(found));
         });
         // An archive's rows keep their entry names and "압축" until they are played.
         if (!archive) listJobs_->StartTitlePass(first);
-        return archive;
+        return archive ? -1 : row;
     };
     RegisterCommand(HandOffAdd, [addAndRetitle](const CommandData& d) { addAndRetitle(d.path, false); });
+    // "-s" plays row 0; a song opened by another program (value 1) plays its own row.
     RegisterCommand(HandOffAddAndPlay, [this, addAndRetitle](const CommandData& d) {
-        if (!addAndRetitle(d.path, true)) playback_->PlayRow(0);
+        const int row = addAndRetitle(d.path, true);
+        if (row >= 0) playback_->PlayRow(d.value == 1 ? row : 0);
     });
     // A handed-over list says when it is in (on the job's thread; not when the player
     // closed first, which stops the load between entries).

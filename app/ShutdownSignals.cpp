@@ -1,5 +1,7 @@
 #include "ShutdownSignals.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QSocketNotifier>
 
 #include <fcntl.h>
@@ -33,6 +35,12 @@ ShutdownSignals::ShutdownSignals(std::function<void()> onSignal) : onSignal_(std
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(sig, &action, nullptr);
+    if (QCoreApplication* app = QCoreApplication::instance()) app->installEventFilter(this);
+}
+
+bool ShutdownSignals::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Quit && watched == QCoreApplication::instance() && onSignal_) onSignal_();
+    return false;
 }
 
 ShutdownSignals::~ShutdownSignals() {

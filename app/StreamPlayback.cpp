@@ -1,7 +1,5 @@
 #include "StreamPlayback.h"
 
-#include <QThread>
-
 #include <cstdio>
 
 #include "AudioLibrary.h"
@@ -25,7 +23,11 @@ StreamPlayback::StreamPlayback(CTavoraPlayerDlg& dlg, AudioLibrary& library, Pla
       state_(dlg.state()),
       session_(library, dlg.state()),
       effects_(session_),
-      internet_(std::make_unique<InternetStream>(library, session_)) {}
+      internet_(std::make_unique<InternetStream>(library, session_)) {
+    pauseFade_.setInterval(kPauseFadeStepMs);
+    pauseFade_.setTimerType(Qt::PreciseTimer);
+    pauseFade_.callOnTimeout([this] { PauseFadeStep(); });
+}
 
 StreamPlayback::~StreamPlayback() = default;
 
@@ -53,11 +55,41 @@ void StreamPlayback::ShowError(const std::string& message, int code) {
 }
 
 void StreamPlayback::FadeOut(bool always) {
+    if (pauseFade_.isActive()) {
+        // A pause still fading ends now: a paused channel has nothing left to fade.
+        CancelPauseFade();
+        session_.Pause();
+        return;
+    }
     if (!always && !state_.crossFade) return;
     session_.FadeOut();
 }
 
+void StreamPlayback::StartPauseFade() {
+    pauseFadeLevel_ = state_.volume;
+    pauseFade_.start();
+    PauseFadeStep();  // a silent channel (level 0) stops at once
+}
+
+void StreamPlayback::PauseFadeStep() {
+    if (!session_.HasStream()) {
+        pauseFade_.stop();
+        return;
+    }
+    if (pauseFadeLevel_ <= 0) {
+        // 10 ms after the step to 0: the channel stops, keeping its position.
+        pauseFade_.stop();
+        session_.Pause();
+        return;
+    }
+    --pauseFadeLevel_;
+    session_.SetVolumePercent(ChannelVolumePercent(pauseFadeLevel_, state_.volumeMax, state_.mute));
+}
+
+void StreamPlayback::CancelPauseFade() { pauseFade_.stop(); }
+
 void StreamPlayback::FreeStream() {
+    CancelPauseFade();
     // Whatever was being opened or buffered for the old stream is no longer wanted.
     internet_->Cancel();
     internet_->StopBuffering();
@@ -176,18 +208,16 @@ void StreamPlayback::StopPlayback() {
 
 void StreamPlayback::PlayPauseResume() {
     if (state_.isPlaying && session_.HasStream()) {
-        // A short fade so the pause does not click.
-        for (int v = state_.volume - 1; v >= 0; --v) {
-            session_.SetVolumePercent(ChannelVolumePercent(v, state_.volumeMax, state_.mute));
-            QThread::msleep(10);
-        }
-        session_.Pause();
+        // A short fade so the pause does not click; the pause counts from now on.
+        StartPauseFade();
         state_.isPaused = 1;
         state_.isPlaying = 0;
         if (views_.refreshMain) views_.refreshMain();
         return;
     }
     if (state_.isPaused && session_.HasStream()) {
+        // A pause still fading is taken back where it is.
+        CancelPauseFade();
         ApplyChannelVolume();
         session_.Play(false);
         state_.isPlaying = 1;

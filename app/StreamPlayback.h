@@ -10,11 +10,16 @@
 //
 // Every network open runs on a worker: a row that is an address shows the buffering
 // state at once and starts when its open finishes, if no newer command (another row,
-// Stop) came meanwhile. Local files open on the UI thread, as do the fades (a 500 ms
-// slide and a 500 ms wait before a stream is replaced or stopped, 10 ms steps when
-// pausing): nothing else may touch the stream meanwhile.
+// Stop) came meanwhile. Local files open on the UI thread, as do the cross-fades (a
+// 500 ms slide and a 500 ms wait before a stream is replaced or stopped): nothing else
+// may touch the stream meanwhile. The pause fade (one volume step every 10 ms, then the
+// channel stops) runs on a timer instead: the pause counts at once, a resume or a new
+// stream ends the fade where it is, so a flood of Play requests costs each only its
+// own few calls and the player keeps answering.
 //
 // Threading: UI thread only (commands and controller timers).
+
+#include <QTimer>
 
 #include <array>
 #include <cstdint>
@@ -52,6 +57,7 @@ struct PlaybackViews {
 class StreamPlayback : public EffectsControl {
 public:
     static constexpr int kFadeMs = PlaybackSession::kFadeMs;
+    static constexpr int kPauseFadeStepMs = 10;
     static constexpr int kBandCount = EffectsChain::kBandCount;
 
     StreamPlayback(CTavoraPlayerDlg& dlg, AudioLibrary& library, PlaylistModel& model);
@@ -140,6 +146,11 @@ private:
     // Nothing plays: flags cleared, timers of the stream stopped.
     void EnterStopped();
     void FadeOut(bool always);
+    // The pause fade: the first step now, the others on pauseFade_; the channel stops
+    // after the step to 0.
+    void StartPauseFade();
+    void PauseFadeStep();
+    void CancelPauseFade();
     void FreeStream();
     void StartTimers();
     void FillChannelInfo();
@@ -168,6 +179,8 @@ private:
     // position jumps on purpose (a new stream, a seek).
     static constexpr QWORD kNoPosition = ~QWORD{0};
     QWORD lastTickPosition_ = kNoPosition;
+    QTimer pauseFade_;
+    int pauseFadeLevel_ = 0;  // the volume-slider level the fade has reached
 };
 
 }  // namespace tavora

@@ -294,6 +294,13 @@ void CTavoraPlayerDlg::SetAutomationHeld(bool held) {
     }
 }
 
+void CTavoraPlayerDlg::End() {
+    if (destroyed_) return;
+    automationHeld_ = false;
+    closeWhenReleased_ = false;
+    OnClose();
+}
+
 void CTavoraPlayerDlg::OnClose() {
     if (automationHeld_) {
         closeWhenReleased_ = true;

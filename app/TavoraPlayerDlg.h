@@ -138,6 +138,10 @@ public:
     // a close asked for meanwhile is carried out when the last client lets go.
     void SetAutomationHeld(bool held);
     bool automationHeld() const { return automationHeld_; }
+    // Ends the player whoever holds it, saving everything as Exit does: a TERM, INT or
+    // HUP signal, the session's end. Only a close (the window's, Exit) waits for the
+    // automation clients.
+    void End();
 
 signals:
     // Emitted for every handed-over argument the controller has dispatched.

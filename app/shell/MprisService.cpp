@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "CommandSink.h"
 #include "DisplayTitle.h"
@@ -163,7 +164,9 @@ void MprisPlayer::setVolume(double volume) {
 qlonglong MprisPlayer::position() const {
     const PlaybackState& s = view_.State();
     if (!(s.isPlaying || s.isPaused)) return 0;
-    return static_cast<qlonglong>(view_.PositionSeconds() * kMicro);
+    const double seconds = view_.PositionSeconds();
+    if (!std::isfinite(seconds) || seconds <= 0) return 0;
+    return static_cast<qlonglong>(std::min(seconds, double(std::numeric_limits<int>::max())) * kMicro);
 }
 
 bool MprisPlayer::canSeek() const {
@@ -186,20 +189,27 @@ void MprisPlayer::Play() {
 
 void MprisPlayer::Seek(qlonglong offsetUs) {
     if (!canSeek()) return;
-    const qlonglong target = position() + offsetUs;
+    // Any 64-bit offset may come from the bus: the sum saturates instead of wrapping.
+    qlonglong target = 0;
+    if (__builtin_add_overflow(position(), offsetUs, &target))
+        target = offsetUs > 0 ? std::numeric_limits<qlonglong>::max() : std::numeric_limits<qlonglong>::min();
     const qlonglong length = qlonglong(view_.State().lengthSeconds) * kMicro;
     if (target >= length) {
         Next();  // past the end: as if the song had ended
         return;
     }
-    sink_.Send(cmd::SeekTo, CommandData::Value(static_cast<int>(std::max<qlonglong>(0, target) / kMicro)));
-    emit Seeked(position());
+    SeekToSeconds(std::max<qlonglong>(0, target) / kMicro);
 }
 
 void MprisPlayer::SetPosition(const QDBusObjectPath& track, qlonglong positionUs) {
     if (!canSeek() || track != trackId()) return;  // a request for another song is stale
     if (positionUs < 0 || positionUs > qlonglong(view_.State().lengthSeconds) * kMicro) return;
-    sink_.Send(cmd::SeekTo, CommandData::Value(static_cast<int>(positionUs / kMicro)));
+    SeekToSeconds(positionUs / kMicro);
+}
+
+void MprisPlayer::SeekToSeconds(qlonglong seconds) {
+    const int value = static_cast<int>(std::clamp<qlonglong>(seconds, 0, std::numeric_limits<int>::max()));
+    sink_.Send(cmd::SeekTo, CommandData::Value(value));
     emit Seeked(position());
 }
 
@@ -211,8 +221,8 @@ void MprisPlayer::OpenUri(const QString& uri) {
     if (url.isLocalFile()) path = url.toLocalFile();
     else if (scheme == QLatin1String("http") || scheme == QLatin1String("mms")) path = uri;
     if (path.isEmpty()) return;  // a scheme the player does not open
-    // As a song opened on the player's command line: added and played.
-    sink_.Send(cmd::HandOffAddAndPlay, CommandData::Path(path.toStdString()));
+    // Added to the list, and the row it got is played (value 1).
+    sink_.Send(cmd::HandOffAddAndPlay, CommandData{path.toStdString(), 1});
 }
 
 void MprisPlayer::Raise() {

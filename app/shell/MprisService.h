@@ -72,6 +72,8 @@ signals:
     void Seeked(qlonglong positionUs);
 
 private:
+    // SeekTo with the seconds held to what the command carries, then Seeked.
+    void SeekToSeconds(qlonglong seconds);
     QDBusObjectPath trackId() const;
 
     CommandSink& sink_;

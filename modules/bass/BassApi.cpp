@@ -70,16 +70,15 @@ BOOL BASS_Free(void) {
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags) {
     if (!Engine::Get().Initialised()) return Fail(BASS_ERROR_INIT, 0u);
     if (!file) return Fail(BASS_ERROR_FILEOPEN, 0u);
-    std::unique_ptr<ByteSource> input;
+    int error = BASS_ERROR_FILEFORM;
+    std::unique_ptr<Decoder> decoder;  // opened outside the lock: may scan the file
     if (mem) {
         if (length == 0) return Fail(BASS_ERROR_ILLPARAM, 0u);
-        input = std::make_unique<MemoryByteSource>(static_cast<const uint8_t*>(file) + offset, length);
+        decoder = OpenDecoder(std::make_unique<MemoryByteSource>(static_cast<const uint8_t*>(file) + offset, length),
+                              error);
     } else {
-        input = FileByteSource::Open(static_cast<const char*>(file));
-        if (!input) return Fail(BASS_ERROR_FILEOPEN, 0u);
+        decoder = OpenFileDecoder(static_cast<const char*>(file), error);
     }
-    int error = BASS_ERROR_FILEFORM;
-    auto decoder = OpenDecoder(std::move(input), error);  // outside the lock: may scan the file
     if (!decoder) return Fail(error, 0u);
     return AddStream(std::make_unique<DecoderSource>(std::move(decoder)), flags);
 }

@@ -1,6 +1,7 @@
 #include "PendingOpens.h"
 
 #include <mutex>
+#include <new>
 #include <set>
 
 namespace tavora::audio {
@@ -12,7 +13,11 @@ struct Registry {
 };
 
 Registry& Opens() {
-    static Registry* registry = new Registry;  // never destroyed: worker threads may outlive static destruction
+    // Never destroyed: worker threads may outlive static destruction. Nor taken from
+    // the heap: the module is unloaded with the engine, and a registry allocated there
+    // would be lost with it (an empty one owns no memory besides itself).
+    alignas(Registry) static unsigned char storage[sizeof(Registry)];
+    static Registry* registry = new (storage) Registry;
     return *registry;
 }
 

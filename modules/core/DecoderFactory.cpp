@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "FfmpegOnDemand.h"
 #include "Mpg123Decoder.h"
 #include "VorbisDecoder.h"
 #include "WavDecoder.h"
@@ -28,7 +29,9 @@ Kind Sniff(const uint8_t* head, size_t size) {
 
 }  // namespace
 
-std::unique_ptr<Decoder> OpenDecoder(std::unique_ptr<ByteSource> input, int& error) {
+namespace {
+
+std::unique_ptr<Decoder> OpenSniffed(std::unique_ptr<ByteSource> input, int& error, Kind* kind) {
     uint8_t head[16] = {};
     const size_t got = input->Read(head, sizeof head);
     if (got == 0 || !input->Seek(0)) {
@@ -36,13 +39,36 @@ std::unique_ptr<Decoder> OpenDecoder(std::unique_ptr<ByteSource> input, int& err
         return nullptr;
     }
     std::unique_ptr<Decoder> decoder;
-    switch (Sniff(head, got)) {
+    *kind = Sniff(head, got);
+    switch (*kind) {
     case Kind::Wav: decoder = WavDecoder::Open(std::move(input)); break;
     case Kind::Ogg: decoder = VorbisDecoder::Open(std::move(input)); break;
     case Kind::Mpeg: decoder = Mpg123Decoder::Open(std::move(input)); break;
     case Kind::Foreign: break;
     }
     if (!decoder) error = BASS_ERROR_FILEFORM;
+    return decoder;
+}
+
+}  // namespace
+
+std::unique_ptr<Decoder> OpenDecoder(std::unique_ptr<ByteSource> input, int& error) {
+    Kind kind = Kind::Foreign;
+    return OpenSniffed(std::move(input), error, &kind);
+}
+
+std::unique_ptr<Decoder> OpenFileDecoder(const std::string& path, int& error) {
+    std::unique_ptr<ByteSource> input = FileByteSource::Open(path);
+    if (!input) {
+        error = BASS_ERROR_FILEOPEN;
+        return nullptr;
+    }
+    Kind kind = Kind::Foreign;
+    std::unique_ptr<Decoder> decoder = OpenSniffed(std::move(input), error, &kind);
+    if (decoder || kind != Kind::Wav) return decoder;
+    // FFmpeg opens the path itself; "file:" keeps a name with a colon a file name.
+    decoder = OpenWithFfmpeg("file:" + path, "wav");
+    if (decoder) error = BASS_OK;
     return decoder;
 }
 

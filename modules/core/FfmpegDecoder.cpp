@@ -96,7 +96,11 @@ bool FfmpegDecoder::Init(const std::string& location, const std::string& require
     return true;
 }
 
-uint32_t FfmpegDecoder::ContentType() const { return BASS_CTYPE_STREAM_WMA; }
+uint32_t FfmpegDecoder::ContentType() const {
+    const AVFormatContext* format = state_->format;
+    const bool wave = format && format->iformat && std::strcmp(format->iformat->name, "wav") == 0;
+    return wave ? BASS_CTYPE_STREAM_WAV : BASS_CTYPE_STREAM_WMA;
+}
 
 int64_t FfmpegDecoder::InputPosition() const {
     return state_->format->pb ? avio_tell(state_->format->pb) : 0;

@@ -24,7 +24,7 @@ FfmpegOpenFunction LoadFfmpeg() {
     void* entry = handle ? dlsym(handle, kFfmpegOpenSymbol) : nullptr;
     if (!entry) {
         const char* why = dlerror();
-        std::fprintf(stderr, "cannot load %s: %s; WMA files and mms:// addresses do not play.\n", path.c_str(),
+        std::fprintf(stderr, "cannot load %s: %s; WMA files, mms:// addresses and coded WAVE files do not play.\n", path.c_str(),
                      why ? why : "entry point missing");
         return nullptr;
     }

@@ -4,7 +4,8 @@
 // FFmpeg and the libraries it pulls in (codecs, TLS, image and subtitle libraries)
 // come to about 13 MB of resident memory in a player that only plays MP3 and Ogg.
 // The FFmpeg decoder therefore lives in a module of its own, "ffmpeg_decoder.so" next to
-// the module that calls this, and is loaded on the first WMA file or mms:// address;
+// the module that calls this, and is loaded on the first WMA file, mms:// address or
+// WAVE file the WAV reader does not decode (A-law, mu-law, ADPCM ...);
 // it then stays loaded for the life of the process (decoders it made may still run).
 //
 // Threading: any thread; the first calls wait for one load.

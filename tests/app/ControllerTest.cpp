@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <csignal>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -25,6 +27,7 @@
 #include "ProgramInfoWindow.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
+#include "ShutdownSignals.h"
 #include "TavoraPlayerDlg.h"
 #include "QtTestSupport.h"
 #include "TempRegistry.h"
@@ -297,6 +300,34 @@ TEST_F(ControllerTest, CloseAskedForWhileHeldIsCarriedOutWhenTheLastClientLetsGo
     dlg.SetAutomationHeld(false);
     EXPECT_TRUE(WaitUntilWithEvents([&] { return dlg.isDestroyed(); }));
     EXPECT_EQ(ReadRegDword(keys::kRoot, keys::kUpdateCheck), 0);  // the shutdown ran and saved
+}
+
+TEST_F(ControllerTest, SignalsAndTheSessionsEndEndAHeldPlayerAndSave) {
+    // Only a close waits for the automation clients; a kill or the session's end (the
+    // session manager's "die" arrives as a Quit event to the application) does not.
+    const std::pair<const char*, std::function<void()>> endings[] = {
+        {"SIGTERM", [] { std::raise(SIGTERM); }},
+        {"SIGINT", [] { std::raise(SIGINT); }},
+        {"SIGHUP", [] { std::raise(SIGHUP); }},
+        {"session end", [] { QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit)); }},
+    };
+    // The application itself never gets the Quit: it would end the test program's loops.
+    // (A filter installed first runs last, after the player's.)
+    struct SwallowQuit : QObject {
+        bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::Quit; }
+    } swallow;
+    QCoreApplication::instance()->installEventFilter(&swallow);
+    for (const auto& [name, end] : endings) {
+        SCOPED_TRACE(name);
+        CTavoraPlayerDlg dlg("");
+        ShutdownSignals ending([&dlg] { dlg.End(); });
+        dlg.OnInitDialog();
+        WriteRegDword(keys::kRoot, keys::kUpdateCheck, 5);
+        dlg.SetAutomationHeld(true);
+        end();
+        EXPECT_TRUE(WaitUntilWithEvents([&] { return dlg.isDestroyed(); }));
+        EXPECT_EQ(ReadRegDword(keys::kRoot, keys::kUpdateCheck), 0);  // the shutdown ran and saved
+    }
 }
 
 TEST_F(ControllerTest, ReleaseWithoutACloseKeepsThePlayerRunning) {

@@ -1,11 +1,16 @@
 // Listening to the effects: the controller plays sounds made by sox through the
 // engine's "wav:" output, and the recording is measured. Treble against bass under a
-// preset, the equaliser switched off and on while playing, tempo, pitch and reverse.
+// preset, the equaliser switched off and on while playing, tempo, pitch and reverse,
+// the cross-fade and the pause fade.
 #include "AudioTestSupport.h"
+#include "Commands.h"
+#include "Messages.h"
 #include "PlaybackTestSupport.h"
 #include "StreamPlayback.h"
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 using namespace tavora;
 
@@ -180,6 +185,50 @@ TEST_F(EffectsListeningTest, NormalizeOnAndOffSoundTheSame) {
     const double on = test::ToneAmplitude(s.mono, heard.end - 4 * q, heard.end - q, 660, s.rate);
     std::printf("normalize off %.4f, on %.4f\n", off, on);
     EXPECT_NEAR(on, off, off * 0.03);
+}
+
+TEST_F(EffectsListeningTest, PauseFadesOutAndAFloodOfPlayRequestsEndsAsTheLastOneSays) {
+    state().equalizerOn = 0;
+    Add(Sox("tone.wav", "synth 30 sine 440 vol 0.3"));
+    PlayUntil(1.0);
+    StreamPlayback& p = dlg_->playback();
+    // Pause: it counts at once, and the channel stops once its fade is over.
+    dlg_->SendCommand(cmd::Play);
+    EXPECT_TRUE(state().isPaused);
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return !p.session().IsPlayingNow(); }));
+    // A flood of requests, as any program on the desktop can send through the band's
+    // messages: 2001 of them resume. Each may cost only its own work, not a fade's, so
+    // that what comes after them is answered: watched from another thread, as the UI
+    // thread is busy with them.
+    std::atomic<bool> through{false};
+    bool answered = false;
+    std::thread watch([&] { answered = test::WaitUntil([&] { return through.load(); }); });
+    for (int i = 0; i < 2001; ++i) dlg_->PostMessage(msg::Command, cmd::Play);
+    QMetaObject::invokeMethod(dlg_.get(), [&] { through = true; }, Qt::QueuedConnection);
+    const bool done = WaitUntilWithEvents([&] { return through.load(); });
+    watch.join();
+    ASSERT_TRUE(done);
+    EXPECT_TRUE(answered) << "the requests held the player up past the tests' limit";
+    EXPECT_TRUE(state().isPlaying);
+    EXPECT_FALSE(state().isPaused);
+    // No fade of the flood is left to stop the resumed channel.
+    const double resumedAt = p.PositionSeconds();
+    WaitPosition(resumedAt + 1.0);
+    EXPECT_TRUE(p.session().IsPlayingNow());
+    const test::Sound s = Heard();
+    const size_t ms = static_cast<size_t>(s.rate) / 1000;
+    const test::Range heard = test::AudibleRange(s.mono, s.rate, 0.005);
+    const double steady = test::Rms(s.mono, heard.begin + 300 * ms, heard.begin + 800 * ms);
+    // The pause: from the steady level down to silence over the quarter second of its
+    // 24 volume steps, never a cut.
+    size_t quiet = heard.begin + 800 * ms;
+    while (quiet + 10 * ms < s.mono.size() && test::Rms(s.mono, quiet, quiet + 10 * ms) > 0.005) quiet += 10 * ms;
+    const double before = test::Rms(s.mono, quiet - 60 * ms, quiet - 10 * ms);
+    std::printf("steady %.3f, 10..60 ms before the pause's silence %.3f\n", steady, before);
+    EXPECT_GT(before, steady * 0.02);
+    EXPECT_LT(before, steady * 0.5);
+    // The resumed tone at the level it had before the pause.
+    EXPECT_NEAR(test::Rms(s.mono, heard.end - 700 * ms, heard.end - 200 * ms), steady, steady * 0.05);
 }
 
 }  // namespace

@@ -31,6 +31,8 @@ TEST_F(PlaybackControllerTest, PlayPausesAndResumesTheSameStream) {
     dlg_->SendCommand(cmd::Play);
     EXPECT_TRUE(state().isPaused);
     EXPECT_FALSE(state().isPlaying);
+    // The pause counts at once; the channel stops when its short fade is over.
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return !dlg_->playback().session().IsPlayingNow(); }));
     const double pausedAt = dlg_->playback().PositionSeconds();
     // A paused stream must not move on: this needs time to pass, not a state to come.
     QTest::qWait(400);

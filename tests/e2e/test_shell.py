@@ -3,11 +3,13 @@ drives it through MPRIS, the mini player band takes over at minimise, the notice
 import os
 import signal
 import subprocess
+import sys
 import tempfile
 import threading
 import unittest
 
 from audio_analysis import _mono, frequency, rms
+from stored_playlist import read_playlist
 from tavora_e2e import STAGE, PlayerSession, binary, visible_windows, wait_until
 
 ROOT = r"HKLM\SOFTWARE\TavoraPlayer"
@@ -49,6 +51,41 @@ def tail_is(path, freq=None):
     if freq is None:
         return rms(samples) < 0.001
     return rms(samples) > 0.01 and abs(frequency(rate, samples) - freq) < 30
+
+
+_SEND_WINDOW_MESSAGES = """
+import ctypes, ctypes.util, sys
+x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x11.XInternAtom.restype = ctypes.c_ulong
+x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("l", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+
+x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.POINTER(ClientMessage)]
+x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+window, message, count = int(sys.argv[1]), int(sys.argv[2], 0), int(sys.argv[3])
+display = x11.XOpenDisplay(None)
+if not display:
+    raise SystemExit("cannot open the display")
+event = ClientMessage(type=33, window=window, format=32,
+                      message_type=x11.XInternAtom(display, b"_TAVORA_WINDOW_MESSAGE", 0))
+event.l[0] = message
+for _ in range(count):
+    x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+x11.XSync(display, 0)
+"""
+
+
+def send_window_messages(env, window, message, count):
+    """Sends `count` copies of a window message to an X11 window, as any program on the
+    desktop can (in a process of its own that has the desktop's display)."""
+    subprocess.run([sys.executable, "-c", _SEND_WINDOW_MESSAGES, str(window), hex(message), str(count)], env=env,
+                   check=True, timeout=120)
 
 
 def automation_client():
@@ -153,6 +190,50 @@ class ShellTest(unittest.TestCase):
         self.assertEqual(s.player.wait(60), 0, s.read_log())
         self.assertEqual(s.dword(ROOT[5:], "UpdateCheck"), 0)
 
+    def test_a_signal_ends_a_held_player_and_saves_its_list(self):
+        # Only closing the window waits for the clients; a kill or a hang-up does not.
+        song = os.path.join(self.media, "song.wav")
+        make_tone(song, 30)
+        for sig in (signal.SIGTERM, signal.SIGHUP):
+            s = self.session()
+            s.start("-s" + song)
+            s.wait_ready()
+            self.hold(s)
+            wait_until(lambda: playerctl(s.env, "status") == "Playing", what="the song playing")
+            self.assertEqual(s.stop(sig), 0, s.read_log())
+            _, rows, _ = read_playlist(s.store_path())
+            self.assertEqual([row[2] for row in rows], [song])
+
+    def test_mpris_open_plays_what_it_opened_and_a_seek_past_any_end_goes_to_the_next(self):
+        # Songs far longer than any wait here: no song may end and hand over by itself.
+        first = os.path.join(self.media, "first.wav")
+        second = os.path.join(self.media, "second.wav")
+        opened = os.path.join(self.media, "opened.wav")
+        for path, freq in ((first, 440), (second, 880), (opened, 660)):
+            subprocess.run(["sox", "-q", "-n", "-r", "8000", "-c", "1", "-b", "16", path, "synth", "600", "sine",
+                            str(freq), "vol", "0.5"], check=True)
+        s = self.session()
+        s.start("-s" + first)
+        s.wait_ready()
+        env = s.env
+        s.launch("-add" + second).communicate(timeout=60)
+        wait_until(lambda: "-add" + second in s.read_log(), what="the second song handed over")
+        wait_until(lambda: playerctl(env, "metadata", "xesam:title") == "first", what="the first song")
+        # The largest offset the bus can carry: past the end, so the next song.
+        out = subprocess.run(["gdbus", "call", "--session", "--dest", "org.mpris.MediaPlayer2.tavoraplayer",
+                              "--object-path", "/org/mpris/MediaPlayer2", "--method",
+                              "org.mpris.MediaPlayer2.Player.Seek", str(2 ** 63 - 1)], env=env,
+                             capture_output=True, text=True, timeout=30)
+        self.assertEqual(out.returncode, 0, out.stderr)
+        wait_until(lambda: playerctl(env, "metadata", "xesam:title") == "second", what="the next song")
+        # A song opened from outside is added and is what plays.
+        playerctl(env, "open", "file://" + opened)
+        wait_until(lambda: playerctl(env, "metadata", "xesam:title") == "opened", what="the opened song")
+        self.assertTrue(playerctl(env, "metadata", "xesam:url").endswith("/opened.wav"))
+        self.assertEqual(s.stop(signal.SIGTERM), 0, s.read_log())
+        _, rows, _ = read_playlist(s.store_path())
+        self.assertEqual([row[2] for row in rows], [first, second, opened])
+
     def test_playerctl_plays_pauses_seeks_skips_and_reads(self):
         first = os.path.join(self.media, "first.wav")
         second = os.path.join(self.media, "second.wav")
@@ -250,6 +331,26 @@ class BandTest(unittest.TestCase):
         wait_until(lambda: main_window_shown(s), what="the main window back")
         wait_until(lambda: window_name(s.env, wid) == "타보라 미니 플레이어", what="the band without controls")
         self.assertEqual(s.stop(signal.SIGTERM), 0, s.read_log())
+
+    def test_a_flood_of_forged_band_requests_leaves_the_player_answering(self):
+        song = os.path.join(self.media, "song.wav")
+        make_tone(song, 120)
+        wav = os.path.join(self.media, "heard.wav")
+        s = PlayerSession(audio="wav:" + wav)
+        self.addCleanup(s.close)
+        s.reg("add", CONTROL, "/v", "CrossFade", "/t", "REG_DWORD", "/d", "0")
+        s.start()
+        s.wait_ready()
+        controller = s.wait_window(TITLE)
+        s.launch("-s" + song).communicate(timeout=60)
+        wait_until(lambda: tail_is(wav, 440), what="the song heard", interval=0.3)
+        # 10,000 "Play" requests from another program: each pauses or resumes, and none
+        # may make the player wait for a fade.
+        send_window_messages(s.env, controller, 0x10E8, 10000)
+        self.assertEqual(s.command(32811, timeout=10), 0)  # the hand-off socket answers
+        wait_until(lambda: playerctl(s.env, "status") == "Playing", what="playing after an even number")
+        wait_until(lambda: tail_is(wav, 440), what="the song heard again", interval=0.3)
+        self.assertEqual(s.stop(signal.SIGTERM, timeout=10), 0, s.read_log())
 
     def test_stale_handle_gets_no_hand_over(self):
         s = PlayerSession()

@@ -90,6 +90,52 @@ TEST_F(DecodingTest, LengthsAgreeWithFfprobe) {
     }
 }
 
+TEST_F(DecodingTest, WaveFilesOfEveryCodingOpenWithTheirLengthAndSound) {
+    // The WAV reader takes PCM and float; the other codings of WAVE files (as a sound
+    // recorder or a telephone system writes them) go to the FFmpeg decoder.
+    const std::string wav44 = media.FfmpegTone("src44.wav", 440, 2.0, 44100, 2, "-c:a pcm_s16le");
+    const std::string wav8m = media.FfmpegTone("src8m.wav", 440, 2.0, 8000, 1, "-c:a pcm_s16le");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"sox-alaw.wav", "sox " + wav44 + " -e a-law OUT"},
+        {"sox-ulaw.wav", "sox " + wav8m + " -e u-law OUT"},
+        {"sox-ms-adpcm.wav", "sox " + wav44 + " -e ms-adpcm OUT"},
+        {"sox-ima-adpcm.wav", "sox " + wav8m + " -e ima-adpcm OUT"},
+        {"sox-gsm.wav", "sox " + wav8m + " -e gsm-full-rate OUT"},
+        {"ffmpeg-alaw.wav", "ffmpeg -nostdin -v error -y -i " + wav8m + " -c:a pcm_alaw OUT"},
+        {"ffmpeg-mulaw.wav", "ffmpeg -nostdin -v error -y -i " + wav44 + " -c:a pcm_mulaw OUT"},
+        {"ffmpeg-ima-adpcm.wav", "ffmpeg -nostdin -v error -y -i " + wav44 + " -c:a adpcm_ima_wav OUT"},
+        {"ffmpeg-ms-adpcm.wav", "ffmpeg -nostdin -v error -y -i " + wav8m + " -c:a adpcm_ms OUT"},
+        {"sox-float.wav", "sox " + wav44 + " -e floating-point -b 32 OUT"},
+        {"ffmpeg-f32.wav", "ffmpeg -nostdin -v error -y -i " + wav8m + " -c:a pcm_f32le OUT"},
+    };
+    for (const auto& [name, pattern] : cases) {
+        SCOPED_TRACE(name);
+        const std::string out = media.Path(name);
+        std::string command = pattern;
+        command.replace(command.find("OUT"), 3, out);
+        ASSERT_TRUE(MediaFolder::Run(command)) << command;
+        const HSTREAM stream = BASS_StreamCreateFile(FALSE, out.c_str(), 0, 0, kDecode);
+        ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+        BASS_CHANNELINFO info {};
+        BASS_ChannelGetInfo(stream, &info);
+        EXPECT_EQ(info.ctype, static_cast<DWORD>(BASS_CTYPE_STREAM_WAV));
+        // Two seconds, give or take an ADPCM block.
+        const double seconds = BASS_ChannelBytes2Seconds(stream, BASS_StreamGetLength(stream));
+        EXPECT_NEAR(seconds, 2.0, 0.06);
+        std::vector<float> samples;
+        const uint64_t frames = DecodeAll(stream, &samples);
+        EXPECT_NEAR(static_cast<double>(frames) / info.freq, 2.0, 0.06);
+        BASS_StreamFree(stream);
+        // The tone, at its level (a sine of 0.5: RMS 0.35; the codings lose a little).
+        std::vector<float> left;
+        for (size_t i = 0; i < samples.size(); i += info.chans) left.push_back(samples[i]);
+        ASSERT_GT(left.size(), static_cast<size_t>(info.freq));
+        const size_t a = left.size() / 4, b = left.size() * 3 / 4;
+        EXPECT_NEAR(ToneFrequency(left, a, b, static_cast<int>(info.freq)), 440.0, 3.0);
+        EXPECT_NEAR(Rms(left, a, b), 0.5 / std::sqrt(2.0), 0.03);
+    }
+}
+
 TEST_F(DecodingTest, VbrWithoutHeaderGetsItsTrueLength) {
     // lame -t writes no Xing/LAME frame; the length then comes from a scan of every frame.
     const std::string wav = media.FfmpegTone("src.wav", 440, 4.0, 44100, 2, "-c:a pcm_s16le");

@@ -8,6 +8,7 @@
 #include <QDBusReply>
 #include <QFile>
 
+#include <limits>
 #include <memory>
 
 #include "AutomationService.h"
@@ -201,12 +202,23 @@ TEST_F(SessionBusTest, MprisSeekVolumeAndLoopKeepTheirRanges) {
     EXPECT_DOUBLE_EQ(player.volume(), 0.5);
     EXPECT_EQ(player.position(), 40000000);
 
+    constexpr qlonglong kMax = std::numeric_limits<qlonglong>::max(), kMin = std::numeric_limits<qlonglong>::min();
+    const QDBusObjectPath track(QStringLiteral("/org/tavoraplayer/track/7"));
     player.Seek(-50000000);  // before the start: to the start
+    player.Seek(kMin);
     player.Seek(15000000);
     player.Seek(70000000);   // past the end: the next song
+    player.Seek(kMax);
     player.SetPosition(QDBusObjectPath(QStringLiteral("/org/tavoraplayer/track/6")), 5000000);  // another song
-    player.SetPosition(QDBusObjectPath(QStringLiteral("/org/tavoraplayer/track/7")), 200000000);  // beyond it
-    player.SetPosition(QDBusObjectPath(QStringLiteral("/org/tavoraplayer/track/7")), 12000000);
+    player.SetPosition(track, 200000000);  // beyond it: nothing
+    player.SetPosition(track, kMax);
+    player.SetPosition(track, -1);
+    player.SetPosition(track, kMin);
+    player.SetPosition(track, 12000000);
+    // A length beyond what a position in seconds can carry is held there.
+    view.state.lengthSeconds = 4000000000u;
+    player.Seek(3000000000LL * 1000000);
+    view.state.lengthSeconds = 100;
     player.setVolume(2.0);
     player.setVolume(0.25);
     player.setLoopStatus(QStringLiteral("Playlist"));
@@ -216,8 +228,11 @@ TEST_F(SessionBusTest, MprisSeekVolumeAndLoopKeepTheirRanges) {
     std::vector<std::pair<int, int>> got;
     for (const auto& [id, data] : sink.sent) got.emplace_back(id, data.value.value_or(-1));
     const std::vector<std::pair<int, int>> expected = {
-        {cmd::SeekTo, 0},        {cmd::SeekTo, 55},        {cmd::Next, -1},          {cmd::SeekTo, 12},
-        {cmd::SetVolume, 60},    {cmd::SetVolume, 15},     {cmd::SetRepeatMode, 2},  {cmd::HandOffAddAndPlay, -1}};
+        {cmd::SeekTo, 0},        {cmd::SeekTo, 0},         {cmd::SeekTo, 55},
+        {cmd::Next, -1},         {cmd::Next, -1},          {cmd::SeekTo, 12},
+        {cmd::SeekTo, std::numeric_limits<int>::max()},
+        {cmd::SetVolume, 60},    {cmd::SetVolume, 15},     {cmd::SetRepeatMode, 2},
+        {cmd::HandOffAddAndPlay, 1}};  // the row the song gets is played
     EXPECT_EQ(got, expected);
     EXPECT_EQ(sink.sent.back().second.path, "/music/a b.mp3");
 }
