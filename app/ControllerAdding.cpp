@@ -1,5 +1,6 @@
 #include "ControllerAdding.h"
 
+#include <QLoggingCategory>
 #include <QObject>
 
 #include <atomic>
@@ -28,6 +29,8 @@
 #include "TrackLength.h"
 
 namespace tavora {
+
+Q_LOGGING_CATEGORY(lcAdding, "tavora.adding", QtInfoMsg)
 
 namespace {
 
@@ -263,6 +266,7 @@ private:
             if (!stream) return;
             dlg_.streamProbe().Free(stream);
             model_.AddEntry(AddressTitle(address), kTimeUrl, address);
+            qCInfo(lcAdding).noquote() << "address" << QString::fromStdString(address) << "added";
             dlg_.PostMessage(msg::Command, cmd::InvalidateList);
         });
     }

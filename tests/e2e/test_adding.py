@@ -138,7 +138,9 @@ class AddingHandOffTest(unittest.TestCase):
         done.join(60)
         self.assertFalse(done.is_alive())
         address = f"http://127.0.0.1:{port}/song.mp3"
-        # The address is opened on a worker; closing waits for it before saving the list.
+        # The address is checked on a worker and added once it opened (a close before
+        # that would cut the check short, and nothing would be added).
+        self.s.wait_log(f"address {address} added")
         self.assertEqual(self.s.stop(), 0)
         self.assertEqual(self.stored_playlist(), [("song.mp3", "URL", address)])
 
