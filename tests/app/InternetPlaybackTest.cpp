@@ -86,7 +86,8 @@ TEST_F(PlaybackControllerTest, ClosingDuringAStalledOpenEnds) {
 
 TEST_F(PlaybackControllerTest, StreamRowReachedByNextPlaysWithItsStationTexts) {
     test::IcyServer icy;
-    if (!icy.running()) GTEST_SKIP() << "no Icecast test server (icecast2/ezstream) on this machine";
+    if (!icy.installed()) GTEST_SKIP() << "no Icecast test server (icecast2/ezstream) on this machine";
+    ASSERT_TRUE(icy.running()) << "the Icecast rig did not start:\n" << icy.why();
     const std::string radio = icy["ICY_MP3_URL"];
     Add(Tone("a.wav", 30));
     dlg_->playlist().AddEntry("live.mp3", "URL", radio);
@@ -119,7 +120,8 @@ TEST_F(PlaybackControllerTest, StreamRowReachedByNextPlaysWithItsStationTexts) {
 
 TEST_F(PlaybackControllerTest, StartUpCommandLineWithAnAddressPlaysIt) {
     test::IcyServer icy;
-    if (!icy.running()) GTEST_SKIP() << "no Icecast test server (icecast2/ezstream) on this machine";
+    if (!icy.installed()) GTEST_SKIP() << "no Icecast test server (icecast2/ezstream) on this machine";
+    ASSERT_TRUE(icy.running()) << "the Icecast rig did not start:\n" << icy.why();
     dlg_.reset();
     dlg_ = std::make_unique<CTavoraPlayerDlg>("-s" + icy["ICY_MP3_URL"]);
     dlg_->OnInitDialog();
