@@ -63,13 +63,16 @@ void PlaybackSession::FadeOut() {
     if (!state_.channelHandle || !EngineReady()) return;
     // A paused or stopped channel has nothing left to fade.
     if (b.BASS_ChannelIsActive(state_.channelHandle) != BASS_ACTIVE_PLAYING) return;
+    if (std::chrono::steady_clock::now() - playingSince_ < std::chrono::milliseconds(kFadeMs)) return;
     b.BASS_ChannelSlideAttributes(state_.channelHandle, -1, 0, kPan, kFadeMs);
     QThread::msleep(kFadeMs);
 }
 
 bool PlaybackSession::Play(bool restart) {
     if (!state_.channelHandle || !EngineReady()) return false;
-    return library_.Bass().BASS_ChannelPlay(state_.channelHandle, restart ? TRUE : FALSE) != 0;
+    if (!library_.Bass().BASS_ChannelPlay(state_.channelHandle, restart ? TRUE : FALSE)) return false;
+    playingSince_ = std::chrono::steady_clock::now();
+    return true;
 }
 
 void PlaybackSession::Pause() {

@@ -9,9 +9,12 @@
 //
 // Fades block the calling (UI) thread: a 500 ms slide and a 500 ms wait before a stream
 // is replaced or stopped. That is deliberate: nothing else may touch the stream meanwhile.
+// A stream started less than a fade's length ago is cut instead, so a burst of track
+// changes or stops (any program can send them) costs one fade, not one each.
 //
 // Threading: UI thread only.
 
+#include <chrono>
 #include <string>
 
 #include "tavora/bass_api.h"
@@ -43,7 +46,8 @@ public:
     // the session holds no stream and `error` gets the engine's error code.
     bool WrapInTempo(int* error);
 
-    // Slides the volume to 0 and waits (only while the channel really plays).
+    // Slides the volume to 0 and waits (only while the channel really plays, and has for
+    // at least kFadeMs).
     void FadeOut();
     bool Play(bool restart);
     void Pause();
@@ -67,6 +71,7 @@ public:
 private:
     bool EngineReady() const;
 
+    std::chrono::steady_clock::time_point playingSince_{};
     AudioLibrary& library_;
     PlaybackState& state_;
     bool outputReady_ = false;

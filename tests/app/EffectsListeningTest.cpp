@@ -231,4 +231,38 @@ TEST_F(EffectsListeningTest, PauseFadesOutAndAFloodOfPlayRequestsEndsAsTheLastOn
     EXPECT_NEAR(test::Rms(s.mono, heard.end - 700 * ms, heard.end - 200 * ms), steady, steady * 0.05);
 }
 
+// Any program can send track changes: with cross-fade on, a run of them, each coming
+// once the stream before has started, costs one fade (a stream heard for less than a
+// fade's length is cut), so the player keeps up. The first change still fades.
+TEST_F(EffectsListeningTest, ARunOfTrackChangesWithCrossFadeCostsOneFade) {
+    state().equalizerOn = 0;
+    state().crossFade = 1;
+    state().repeatOff = 0;
+    state().repeatAll = 1;  // every Next changes the track
+    Add(Sox("low.wav", "synth 30 sine 440 vol 0.3"));
+    Add(Sox("high.wav", "synth 30 sine 880 vol 0.3"));
+    PlayUntil(1.0);
+    StreamPlayback& p = dlg_->playback();
+    std::atomic<bool> through{false};
+    bool answered = false;
+    std::thread watch([&] { answered = test::WaitUntil([&] { return through.load(); }); });
+    bool started = true;
+    for (int i = 0; i < 100 && started; ++i) {
+        dlg_->SendCommand(cmd::Next);
+        started = WaitUntilWithEvents([&] { return p.session().IsPlayingNow(); });
+    }
+    through = true;
+    watch.join();
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(answered) << "the track changes held the player up past the tests' limit";
+    WaitPosition(p.PositionSeconds() + 0.5);
+    const test::Sound s = Heard();
+    const test::Range heard = test::AudibleRange(s.mono, s.rate, 0.005);
+    const size_t ms = static_cast<size_t>(s.rate) / 1000;
+    const double steady = test::Rms(s.mono, heard.begin + 200 * ms, heard.begin + 600 * ms);
+    size_t fadeEnd = heard.begin + 600 * ms;
+    while (fadeEnd + 10 * ms < s.mono.size() && test::Rms(s.mono, fadeEnd, fadeEnd + 10 * ms) > 0.005) fadeEnd += 10 * ms;
+    EXPECT_LT(test::Rms(s.mono, fadeEnd - 150 * ms, fadeEnd - 100 * ms), steady * 0.5);
+}
+
 }  // namespace
