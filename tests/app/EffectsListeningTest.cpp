@@ -33,6 +33,13 @@ protected:
         ASSERT_TRUE(state().isPlaying);
         ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg_->playback().PositionSeconds() >= seconds; }));
     }
+    // The start of the first quiet 10 ms from sample `from` on (where a fade has ended),
+    // or the end of the recording.
+    static size_t QuietFrom(const test::Sound& s, size_t from) {
+        const size_t step = 10 * (static_cast<size_t>(s.rate) / 1000);
+        while (from + step < s.mono.size() && test::Rms(s.mono, from, from + step) > 0.005) from += step;
+        return from;
+    }
     void WaitPosition(double seconds) {
         ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg_->playback().PositionSeconds() >= seconds; }));
     }
@@ -150,8 +157,7 @@ TEST_F(EffectsListeningTest, CrossFadeFadesTheOldTrackOutAndStartsTheNextAtFullV
     const size_t ms = static_cast<size_t>(s.rate) / 1000;
     // The first track: steady, then falling over the fade to silence.
     const double steady = test::Rms(s.mono, heard.begin + 200 * ms, heard.begin + 600 * ms);
-    size_t fadeEnd = heard.begin + 600 * ms;
-    while (fadeEnd + 10 * ms < s.mono.size() && test::Rms(s.mono, fadeEnd, fadeEnd + 10 * ms) > 0.005) fadeEnd += 10 * ms;
+    const size_t fadeEnd = QuietFrom(s, heard.begin + 600 * ms);
     size_t next = fadeEnd;
     while (next + 5 * ms < s.mono.size() && test::Rms(s.mono, next, next + 5 * ms) <= 0.005) next += 5 * ms;
     ASSERT_LT(next + 300 * ms, s.mono.size());
@@ -221,8 +227,7 @@ TEST_F(EffectsListeningTest, PauseFadesOutAndAFloodOfPlayRequestsEndsAsTheLastOn
     const double steady = test::Rms(s.mono, heard.begin + 300 * ms, heard.begin + 800 * ms);
     // The pause: from the steady level down to silence over the quarter second of its
     // 24 volume steps, never a cut.
-    size_t quiet = heard.begin + 800 * ms;
-    while (quiet + 10 * ms < s.mono.size() && test::Rms(s.mono, quiet, quiet + 10 * ms) > 0.005) quiet += 10 * ms;
+    const size_t quiet = QuietFrom(s, heard.begin + 800 * ms);
     const double before = test::Rms(s.mono, quiet - 60 * ms, quiet - 10 * ms);
     std::printf("steady %.3f, 10..60 ms before the pause's silence %.3f\n", steady, before);
     EXPECT_GT(before, steady * 0.02);
@@ -260,8 +265,7 @@ TEST_F(EffectsListeningTest, ARunOfTrackChangesWithCrossFadeCostsOneFade) {
     const test::Range heard = test::AudibleRange(s.mono, s.rate, 0.005);
     const size_t ms = static_cast<size_t>(s.rate) / 1000;
     const double steady = test::Rms(s.mono, heard.begin + 200 * ms, heard.begin + 600 * ms);
-    size_t fadeEnd = heard.begin + 600 * ms;
-    while (fadeEnd + 10 * ms < s.mono.size() && test::Rms(s.mono, fadeEnd, fadeEnd + 10 * ms) > 0.005) fadeEnd += 10 * ms;
+    const size_t fadeEnd = QuietFrom(s, heard.begin + 600 * ms);
     EXPECT_LT(test::Rms(s.mono, fadeEnd - 150 * ms, fadeEnd - 100 * ms), steady * 0.5);
 }
 

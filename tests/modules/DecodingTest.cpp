@@ -34,6 +34,14 @@ protected:
         return frames;
     }
 
+    // Runs `pattern` with OUT replaced by the path of `name` in the media folder; that
+    // path, or nothing when the tool failed.
+    std::string Made(const std::string& name, std::string pattern) {
+        const std::string out = media.Path(name);
+        pattern.replace(pattern.find("OUT"), 3, out);
+        return MediaFolder::Run(pattern) ? out : std::string();
+    }
+
     MediaFolder media;
 };
 
@@ -67,10 +75,8 @@ TEST_F(DecodingTest, LengthsAgreeWithFfprobe) {
     };
     for (const auto& [name, pattern] : cases) {
         SCOPED_TRACE(name);
-        const std::string out = media.Path(name);
-        std::string command = pattern;
-        command.replace(command.find("OUT"), 3, out);
-        ASSERT_TRUE(MediaFolder::Run(command)) << command;
+        const std::string out = Made(name, pattern);
+        ASSERT_FALSE(out.empty()) << pattern;
         const HSTREAM stream = BASS_StreamCreateFile(FALSE, out.c_str(), 0, 0, kDecode);
         ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
         const QWORD bytes = BASS_StreamGetLength(stream);
@@ -110,10 +116,8 @@ TEST_F(DecodingTest, WaveFilesOfEveryCodingOpenWithTheirLengthAndSound) {
     };
     for (const auto& [name, pattern] : cases) {
         SCOPED_TRACE(name);
-        const std::string out = media.Path(name);
-        std::string command = pattern;
-        command.replace(command.find("OUT"), 3, out);
-        ASSERT_TRUE(MediaFolder::Run(command)) << command;
+        const std::string out = Made(name, pattern);
+        ASSERT_FALSE(out.empty()) << pattern;
         const HSTREAM stream = BASS_StreamCreateFile(FALSE, out.c_str(), 0, 0, kDecode);
         ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
         BASS_CHANNELINFO info {};
