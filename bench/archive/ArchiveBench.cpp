@@ -97,8 +97,10 @@ const RarFunctions kRar{UnRar_list, UnRar_extract, UnRar_extract_each};
 const AlzFunctions kAlz{UnAlzOpen,         UnAlzGetFileList,      UnAlzSetCurrentFile, UnAlzExtractCurrentFile,
                         GetszDestFileName, GetszDestPathFileName, UnAlzClose};
 
+// Extracts `archive` as the player does, `songs` songs of `megabytes` MB each.
 template <typename Functions, typename Load>
-void ByPlayer(benchmark::State& state, const Functions& functions, Load load, const std::string& archive) {
+void ByPlayer(benchmark::State& state, const Functions& functions, Load load, const std::string& archive,
+              int songs = kSongs, int megabytes = kSongMegabytes) {
     for (auto _ : state) {
         state.PauseTiming();
         const std::string out = Files().FreshOut();
@@ -107,9 +109,9 @@ void ByPlayer(benchmark::State& state, const Functions& functions, Load load, co
         ArchiveTarget target{&model, out + "/Temp", &stop, {}, {}};
         state.ResumeTiming();
         const ArchiveLoadResult result = load(functions, archive, target);
-        if (result.rowsAdded != kSongs) state.SkipWithError("not every song was extracted");
+        if (result.rowsAdded != songs) state.SkipWithError("not every song was extracted");
     }
-    state.SetBytesProcessed(state.iterations() * int64_t{kSongs} * (int64_t{kSongMegabytes} << 20));
+    state.SetBytesProcessed(state.iterations() * int64_t{songs} * (int64_t{megabytes} << 20));
 }
 
 void ByCommand(benchmark::State& state, const std::string& tool, const std::string& command) {
@@ -127,16 +129,7 @@ void ByCommand(benchmark::State& state, const std::string& tool, const std::stri
 }
 
 void SolidByPlayer(benchmark::State& state, const std::string& archive) {
-    for (auto _ : state) {
-        state.PauseTiming();
-        const std::string out = Files().FreshOut();
-        PlaylistModel model;
-        std::atomic<bool> stop{false};
-        ArchiveTarget target{&model, out + "/Temp", &stop, {}, {}};
-        state.ResumeTiming();
-        if (LoadRarArchive(kRar, archive, target).rowsAdded != kSolidSongs) state.SkipWithError("a song is missing");
-    }
-    state.SetBytesProcessed(state.iterations() * int64_t{kSolidSongs} * (int64_t{kSolidSongMegabytes} << 20));
+    ByPlayer(state, kRar, LoadRarArchive, archive, kSolidSongs, kSolidSongMegabytes);
 }
 
 int CollectName(void* context, const TavoraArchiveEntry* entry) {

@@ -53,6 +53,14 @@ void LogLibarchiveFailure(const std::string& error, const std::string* entryName
         TAVORA_RAR_LOG(error);
 }
 
+// One libarchive session over the volumes of a RAR; logs why when it does not open.
+unpack::ArchivePtr OpenLibarchiveSession(const std::vector<std::string>& volumes) {
+    std::string error;
+    unpack::ArchivePtr a = unpack::OpenArchive(volumes, ArchiveKind::Rar, &error);
+    if (!a) LogLibarchiveFailure(error);
+    return a;
+}
+
 // libunarr converts entry times with gmtime()'s shared buffer: one session at a time.
 // Recursive: a one-pass extraction holds it and may fall back to a single decode.
 std::recursive_mutex unarrMutex;
@@ -160,12 +168,8 @@ DecodeResult DecodeEntry(const std::string& name, const std::string& archivePath
     if (signature == Signature::Rar4 && volumes.size() == 1) return DecodeRar4(name, archivePath, open);
     const Rar5Encryption encryption = signature == Signature::Rar5 ? ReadRar5Encryption(volumes) : Rar5Encryption{};
     unpack::Utf8ThreadLocale locale;
-    std::string error;
-    unpack::ArchivePtr a = unpack::OpenArchive(volumes, ArchiveKind::Rar, &error);
-    if (!a) {
-        LogLibarchiveFailure(error);
-        return DecodeResult::Failed;
-    }
+    unpack::ArchivePtr a = OpenLibarchiveSession(volumes);
+    if (!a) return DecodeResult::Failed;
     archive_entry* entry = nullptr;
     uint64_t ordinal = 0;
     for (;; ++ordinal) {
@@ -192,6 +196,7 @@ DecodeResult DecodeEntry(const std::string& name, const std::string& archivePath
         TAVORA_RAR_LOG(EncryptedEntryMessage(name));
         return DecodeResult::Failed;
     }
+    std::string error;
     ByteSink* sink = open(EntryFacts{facts.size, false}, &error);
     if (!sink) {
         TAVORA_RAR_LOG(error);
@@ -395,12 +400,8 @@ int ExtractEachLibarchive(const std::vector<std::string>& volumes, Signature sig
                           const std::string& password, const ChooseEntry& choose, const EntryDone& done) {
     const Rar5Encryption encryption = signature == Signature::Rar5 ? ReadRar5Encryption(volumes) : Rar5Encryption{};
     unpack::Utf8ThreadLocale locale;
-    std::string error;
-    unpack::ArchivePtr a = unpack::OpenArchive(volumes, ArchiveKind::Rar, &error);
-    if (!a) {
-        LogLibarchiveFailure(error);
-        return -1;
-    }
+    unpack::ArchivePtr a = OpenLibarchiveSession(volumes);
+    if (!a) return -1;
     int reached = 0;
     archive_entry* entry = nullptr;
     for (;;) {
