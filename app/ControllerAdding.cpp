@@ -14,6 +14,7 @@
 #include "DisplayTitle.h"
 #include "FolderScan.h"
 #include "M3uLoader.h"
+#include "MediaTypes.h"
 #include "Messages.h"
 #include "PlaylistAdding.h"
 #include "PlaylistEntry.h"
@@ -36,8 +37,8 @@ namespace {
 
 const char* const kObjectName = "tavora.addingCommands";
 
-bool IsM3uFile(const std::string& path) { return ExtensionIs(ExtensionOf(path), "m3u"); }
-bool IsPlsSource(const std::string& path) { return ExtensionIs(ExtensionOf(path), "pls"); }
+bool IsM3uFile(const std::string& path) { return media::InUse(media::Use::M3uList, ExtensionOf(path)); }
+bool IsPlsSource(const std::string& path) { return media::InUse(media::Use::PlsList, ExtensionOf(path)); }
 
 class AddingCommands : public QObject {
 public:

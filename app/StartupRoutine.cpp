@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "HandOffChannel.h"
+#include "MediaTypes.h"
 #include "Messages.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
@@ -36,13 +37,13 @@ void CTavoraPlayerApp::ApplyAssociationSettings() {
     const std::string connect = std::string(keys::kSoftware) + "\\TavoraPlayer\\Setting\\ConnectExt";
     AssociationFlags flags;
     flags.autoConnect = ReadRegDword(control, "AutoConnect");
-    flags.mp3 = ReadRegDword(connect, "MP3");
-    flags.wma = ReadRegDword(connect, "WMA");
-    flags.wav = ReadRegDword(connect, "WAV");
-    flags.ogg = ReadRegDword(connect, "OGG");
-    flags.cda = ReadRegDword(connect, "CDA");
-    flags.pls = ReadRegDword(connect, "PLS");
-    flags.m3u = ReadRegDword(connect, "M3U");
+    flags.mp3 = ReadRegDword(connect, media::ConnectSetting(media::Media::Mp3));
+    flags.wma = ReadRegDword(connect, media::ConnectSetting(media::Media::Wma));
+    flags.wav = ReadRegDword(connect, media::ConnectSetting(media::Media::Wav));
+    flags.ogg = ReadRegDword(connect, media::ConnectSetting(media::Media::Ogg));
+    flags.cda = ReadRegDword(connect, media::ConnectSetting(media::Media::Cda));
+    flags.pls = ReadRegDword(connect, media::ConnectSetting(media::Media::Pls));
+    flags.m3u = ReadRegDword(connect, media::ConnectSetting(media::Media::M3u));
     // A missing "AutoConnect" counts as on.
     if (flags.autoConnect != 0 && hooks_.writeAssociations) hooks_.writeAssociations(flags, programPath_);
 }

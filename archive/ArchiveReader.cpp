@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "ArchiveFunctions.h"
@@ -12,6 +13,7 @@
 #include "BackgroundJobs.h"
 #include "Commands.h"
 #include "InstallFolder.h"
+#include "MediaTypes.h"
 #include "Messages.h"
 #include "PlaylistEntry.h"
 #include "StreamPlayback.h"
@@ -74,7 +76,8 @@ void StartJob(CTavoraPlayerDlg& dlg, const char* kind, Functions functions, Load
 
 void StartArchiveLoad(CTavoraPlayerDlg& dlg, const std::string& archivePath, bool play) {
     const std::string_view ext = ExtensionOf(archivePath);
-    const bool zip = ExtensionIs(ext, "zip"), rar = ExtensionIs(ext, "rar"), alz = ExtensionIs(ext, "alz");
+    const std::optional<media::Media> kind = media::Find(media::Use::ArchiveFile, ext);
+    const bool zip = kind == media::Media::Zip, rar = kind == media::Media::Rar, alz = kind == media::Media::Alz;
     if (!zip && !rar && !alz) return;
     const AudioLibrary& audio = dlg.audio();
     const SymbolLookup lookup = [&audio](const char* file, const char* symbol) { return audio.Symbol(file, symbol); };

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "Commands.h"
+#include "MediaTypes.h"
 
 namespace tavora {
 
@@ -20,8 +21,9 @@ enum class DroppedKind : int {
     File = 3,     // "Open File Drag": one row, titled and measured at once
 };
 
-// What a dropped name is: a folder, an "m3u" or "pls" list (the text after the last
-// ".", all lower-case or all upper-case), or any other file.
+// What a dropped name is: a folder, an M3U or PLS list (the text after the last "."
+// in the media table's M3U-list and PLS-list uses, all lower- or all upper-case), or any
+// other file.
 inline DroppedKind ClassifyDropped(std::string_view path, bool isFolder) {
     if (isFolder) return DroppedKind::Folder;
     const size_t dot = path.rfind('.');
@@ -29,8 +31,8 @@ inline DroppedKind ClassifyDropped(std::string_view path, bool isFolder) {
     const std::string_view ext =
         dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash) ? std::string_view()
                                                                                          : path.substr(dot + 1);
-    if (ext == "m3u" || ext == "M3U") return DroppedKind::M3uList;
-    if (ext == "pls" || ext == "PLS") return DroppedKind::Address;
+    if (media::InUse(media::Use::M3uList, ext)) return DroppedKind::M3uList;
+    if (media::InUse(media::Use::PlsList, ext)) return DroppedKind::Address;
     return DroppedKind::File;
 }
 

@@ -9,7 +9,7 @@ target_include_directories(tavora_archive_headers INTERFACE ${CMAKE_CURRENT_SOUR
 
 add_library(tavora_unpack STATIC unpack/EntryName.cpp unpack/SafeFile.cpp)
 target_include_directories(tavora_unpack PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/unpack)
-target_link_libraries(tavora_unpack PUBLIC tavora_archive_headers)
+target_link_libraries(tavora_unpack PUBLIC tavora_archive_headers tavora_media_types)
 set_target_properties(tavora_unpack PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 
 add_library(tavora_unpack_libarchive STATIC unpack/Libarchive.cpp)

@@ -9,6 +9,7 @@
 
 #include <sys/stat.h>
 
+#include "MediaTypes.h"
 #include "PlaylistEntry.h"
 #include "PlaylistModel.h"
 
@@ -16,13 +17,11 @@ namespace tavora {
 namespace fs = std::filesystem;
 
 bool IsFolderSongExtension(std::string_view ext) {
-    for (std::string_view song : {"mp3", "ogg", "wma", "wav", "asf"})
-        if (ExtensionIs(ext, song)) return true;
-    return false;
+    return media::InUse(media::Use::FolderSong, ext);
 }
 
 bool IsArchiveExtension(std::string_view ext) {
-    return ExtensionIs(ext, "zip") || ExtensionIs(ext, "rar") || ExtensionIs(ext, "alz");
+    return media::InUse(media::Use::ArchiveFile, ext);
 }
 
 FolderScanResult ScanFolder(PlaylistModel& model, const std::string& top,

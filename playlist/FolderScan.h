@@ -22,9 +22,10 @@ namespace tavora {
 
 class PlaylistModel;
 
-// True for the song extensions a folder scan takes.
+// True for the song extensions a folder scan takes (the media table's folder-song use).
 bool IsFolderSongExtension(std::string_view ext);
-// True for "zip", "rar", "alz" (all lower- or all upper-case).
+// True for the archive extensions (the media table's archive use, all lower- or all
+// upper-case).
 bool IsArchiveExtension(std::string_view ext);
 
 struct FolderScanResult {

@@ -34,8 +34,8 @@ std::string_view ExtensionOf(std::string_view path);
 // The file name after the last "/".
 std::string_view FileNameOf(std::string_view path);
 
-// True for an extension spelled all lower-case or all upper-case from `lower`
-// ("mp3" or "MP3"); mixed case is another extension.
+// True for an extension spelled all lower-case or all upper-case from `lower`; mixed
+// case is another extension.
 bool ExtensionIs(std::string_view ext, std::string_view lower);
 
 // "http://"..., "mms://"... (any case of the scheme) - the addresses of internet streams.

@@ -12,6 +12,7 @@
 #include <QString>
 #include <curl/curl.h>
 
+#include "MediaTypes.h"
 #include "PlaylistEntry.h"
 #include "PlaylistFiles.h"
 #include "PlaylistModel.h"
@@ -41,7 +42,7 @@ size_t WriteChunk(char* data, size_t size, size_t count, void* user) {
 // the download folder.
 std::string DownloadName(const std::string& address) {
     std::string name(FileNameOf(address));
-    if (name.empty() || name == "." || name == "..") name = "playlist.pls";
+    if (name.empty() || name == "." || name == "..") name = "playlist." + std::string(media::Row(media::Media::Pls).extension);
     return name;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Loading PLS files into the playlist: from the "-pls" switch, a dropped file, or an
-// address ending in "pls" (which is downloaded first).
+// address with the PLS extension (which is downloaded first).
 //
 // Every "FileN=" value becomes a row in file order without being opened: its title is
 // the value as written, its time "URL" for an address and "---" for anything else (a

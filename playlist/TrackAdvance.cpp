@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "MediaTypes.h"
 #include "PlaylistEntry.h"
 #include "PlaylistModel.h"
 
@@ -200,9 +201,8 @@ AdvanceChoice AdvanceAndPlay(PlaylistModel& model, AdvanceModes modes, AdvanceTr
 OpenedAddressUse ClassifyOpenedAddress(std::string_view address) {
     if (address.size() >= 5 && address[address.size() - 5] == ':') return OpenedAddressUse::InternetStream;
     const std::string_view ext = ExtensionOf(address);
-    if (ext == "pls") return OpenedAddressUse::PlsPlaylist;
-    for (std::string_view song : {"mp1", "mp2", "mp3", "ogg", "wav", "asf", "wma", "cda"})
-        if (ExtensionIs(ext, song)) return OpenedAddressUse::SongFile;
+    if (media::InUse(media::Use::OpenedPls, ext)) return OpenedAddressUse::PlsPlaylist;
+    if (media::InUse(media::Use::OpenedSong, ext)) return OpenedAddressUse::SongFile;
     return OpenedAddressUse::InternetStream;
 }
 

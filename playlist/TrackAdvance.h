@@ -86,9 +86,9 @@ enum class OpenedAddressUse {
     PlsPlaylist,     // free it and read the address as a PLS list
     SongFile,        // free it and open the address as a song (OpenAndPlay)
 };
-// An address ending in a four-digit port (":8000") is a stream; "pls" is a list;
-// mp1, mp2, mp3, ogg, wav, asf, wma, cda (all lower- or all upper-case) are songs;
-// anything else is a stream.
+// An address ending in a four-digit port (":8000") is a stream; the media table's
+// opened-PLS use (lower-case only) is a list, its opened-song use (all lower- or all
+// upper-case) a song; anything else is a stream.
 OpenedAddressUse ClassifyOpenedAddress(std::string_view address);
 
 // The position-slider value for a byte position; 0 while the length is unknown

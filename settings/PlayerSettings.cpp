@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "MediaTypes.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
 
@@ -34,13 +35,13 @@ constexpr std::array kDefaults = {
     SettingDefault{kControl, "MiniPlayer", &S::miniPlayer, 1},
     SettingDefault{kControl, "CrossFade", &S::crossFade, 1},
     SettingDefault{kControl, "Normalize", &S::normalize, 0},
-    SettingDefault{kConnectExt, "MP3", &S::connectMp3, 1},
-    SettingDefault{kConnectExt, "OGG", &S::connectOgg, 1},
-    SettingDefault{kConnectExt, "WMA", &S::connectWma, 1},
-    SettingDefault{kConnectExt, "WAV", &S::connectWav, 1},
-    SettingDefault{kConnectExt, "CDA", &S::connectCda, 1},
-    SettingDefault{kConnectExt, "PLS", &S::connectPls, 1},
-    SettingDefault{kConnectExt, "M3U", &S::connectM3u, 1},
+    SettingDefault{kConnectExt, media::ConnectSetting(media::Media::Mp3), &S::connectMp3, 1},
+    SettingDefault{kConnectExt, media::ConnectSetting(media::Media::Ogg), &S::connectOgg, 1},
+    SettingDefault{kConnectExt, media::ConnectSetting(media::Media::Wma), &S::connectWma, 1},
+    SettingDefault{kConnectExt, media::ConnectSetting(media::Media::Wav), &S::connectWav, 1},
+    SettingDefault{kConnectExt, media::ConnectSetting(media::Media::Cda), &S::connectCda, 1},
+    SettingDefault{kConnectExt, media::ConnectSetting(media::Media::Pls), &S::connectPls, 1},
+    SettingDefault{kConnectExt, media::ConnectSetting(media::Media::M3u), &S::connectM3u, 1},
     SettingDefault{kTagSortMp3, "Version", &S::tagVersion, 1},
 };
 

@@ -6,16 +6,16 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include "CdaRecord.h"
+#include "ContentSniffer.h"
 #include "RegularFile.h"
 
 namespace tavora {
 
 bool LooksLikeCdaRecord(const unsigned char* head, size_t size) {
-    return size >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "CDDA", 4) == 0;
+    return media::SniffContent(head, size) == media::Content::CdaRecord;
 }
 
 std::optional<double> ReadCdTrackLength(const std::string& cdaPath) {

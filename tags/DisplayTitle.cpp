@@ -1,5 +1,6 @@
 #include "DisplayTitle.h"
 
+#include "MediaTypes.h"
 #include "Mp3TagReader.h"
 #include "OggTagReader.h"
 #include "PlayerSettings.h"
@@ -35,12 +36,12 @@ TitleSettings LoadTitleSettings() {
 }
 
 TagSource TagSourceForPath(std::string_view path) {
-    const size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos) return TagSource::None;
-    const std::string_view ext = path.substr(dot + 1);
-    if (ext == "mp3" || ext == "MP3") return TagSource::Mp3;
-    if (ext == "wma" || ext == "WMA" || ext == "asf" || ext == "ASF") return TagSource::Wma;
-    if (ext == "ogg" || ext == "OGG") return TagSource::Ogg;
+    switch (media::TitleTagsOf(path)) {
+    case media::TagFormat::Id3: return TagSource::Mp3;
+    case media::TagFormat::Asf: return TagSource::Wma;
+    case media::TagFormat::Vorbis: return TagSource::Ogg;
+    case media::TagFormat::None: break;
+    }
     return TagSource::None;
 }
 

@@ -36,8 +36,8 @@ TitleSettings LoadTitleSettings();
 
 enum class TagSource { Mp3, Wma, Ogg, None };
 
-// The text after the last "." of the path, compared case-sensitively: "mp3"/"MP3",
-// "wma"/"WMA"/"asf"/"ASF", "ogg"/"OGG"; a mixed-case extension is no tagged format.
+// The tags of the media table's title-tag use for the text after the last "." of the
+// path (all lower- or all upper-case; a mixed-case extension is no tagged format).
 TagSource TagSourceForPath(std::string_view path);
 
 // The file name after the last "/" without its last four characters, whatever the length

@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -15,6 +14,8 @@
 #include <vorbis/vorbisfile.h>
 
 #include "CdTrackLength.h"
+#include "ContentSniffer.h"
+#include "MediaTypes.h"
 #include "MpegHeaderLength.h"
 #include "RegularFile.h"
 
@@ -23,27 +24,21 @@ namespace {
 
 enum class Container { Ogg, Wave, Asf, Mpeg, CdTrack, Unknown };
 
-bool HasMpegExtension(const std::string& path) {
-    const size_t dot = path.rfind('.');
-    if (dot == std::string::npos || path.size() - dot != 4) return false;
-    const char* ext = path.c_str() + dot + 1;
-    return (ext[0] == 'm' || ext[0] == 'M') && (ext[1] == 'p' || ext[1] == 'P') && ext[2] >= '1' && ext[2] <= '3';
-}
-
 Container Sniff(const std::string& path) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenRegularFile(path), &std::fclose);
     if (!file) return Container::Unknown;
-    std::array<unsigned char, 16> head{};
+    std::array<unsigned char, media::kSniffBytes> head{};
     const size_t n = std::fread(head.data(), 1, head.size(), file.get());
-    static constexpr unsigned char kAsfGuid[] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11};
-    if (n >= 4 && std::memcmp(head.data(), "OggS", 4) == 0) return Container::Ogg;
-    if (n >= 12 && std::memcmp(head.data(), "RIFF", 4) == 0 && std::memcmp(head.data() + 8, "WAVE", 4) == 0)
-        return Container::Wave;
-    if (n >= 8 && std::memcmp(head.data(), kAsfGuid, 8) == 0) return Container::Asf;
-    if (LooksLikeCdaRecord(head.data(), n)) return Container::CdTrack;
-    if (n >= 3 && std::memcmp(head.data(), "ID3", 3) == 0) return Container::Mpeg;
-    if (n >= 2 && head[0] == 0xFF && (head[1] & 0xE0) == 0xE0) return Container::Mpeg;
-    return HasMpegExtension(path) ? Container::Mpeg : Container::Unknown;
+    switch (media::SniffContent(head.data(), n)) {
+    case media::Content::Ogg: return Container::Ogg;
+    case media::Content::Wave: return Container::Wave;
+    case media::Content::Asf: return Container::Asf;
+    case media::Content::CdaRecord: return Container::CdTrack;
+    case media::Content::Id3:
+    case media::Content::MpegSync: return Container::Mpeg;
+    default: break;
+    }
+    return media::IsMpegByName(path) ? Container::Mpeg : Container::Unknown;
 }
 
 ssize_t ReadStdio(void* file, void* buffer, size_t size) {

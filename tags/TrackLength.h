@@ -3,10 +3,10 @@
 // from its headers (MpegHeaderLength.h), else through mpg123 with a full frame scan
 // (exact, also for VBR files without a header),
 // Ogg Vorbis through libvorbisfile, WMA/ASF and WAV through TagLib's audio properties,
-// audio-CD tracks named by ".cda" records from the disc's table of contents.
-// The format is recognised by the file's content; MPEG audio, which has no reliable
-// signature, is tried for ID3-tagged files, files starting with a frame sync and files
-// named .mp1/.mp2/.mp3 in any case.
+// audio-CD tracks named by RIFF "CDDA" records from the disc's table of contents.
+// The format is recognised by the file's content (contracts/ContentSniffer.h); MPEG
+// audio, which has no reliable signature, is tried for ID3-tagged files, files starting
+// with a frame sync and files the media table's MPEG-by-name use names (in any case).
 //
 // Threading: safe from any thread; each call opens its own decoder.
 

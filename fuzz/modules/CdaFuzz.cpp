@@ -1,4 +1,4 @@
-// ".cda" track records.
+// The track records a CD drive shows (RIFF "CDDA").
 #include <cstddef>
 #include <cstdint>
 

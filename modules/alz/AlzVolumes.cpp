@@ -4,9 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+
+#include "MediaTypes.h"
 
 namespace tavora::alz {
 
@@ -24,13 +28,10 @@ bool ReadAt(int fd, uint64_t offset, void* buffer, size_t n) {
 
 std::string VolumeName(const std::string& firstPath, size_t index) {
     if (firstPath.size() < 4) return "";
-    const std::string ext = firstPath.substr(firstPath.size() - 4);
-    const bool upper = ext == ".ALZ";
-    if (ext != ".alz" && !upper) {
-        std::string lower = ext;
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (lower != ".alz") return "";
-    }
+    const std::string_view ext = std::string_view(firstPath).substr(firstPath.size() - 4);
+    if (ext[0] != '.' || media::Find(media::Use::VolumeSet, ext.substr(1)) != media::Media::Alz) return "";
+    // The volumes follow the first name's case when it is all upper-case.
+    const bool upper = std::all_of(ext.begin() + 1, ext.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
     char tail[8];
     const char letter = static_cast<char>((upper ? 'A' : 'a') + (index - 1) / 100);
     std::snprintf(tail, sizeof tail, ".%c%02zu", letter, (index - 1) % 100);

@@ -46,7 +46,7 @@ private:
 };
 
 // The name of volume `index` (1 = the first after "x.alz") of the set that `firstPath`
-// starts; "" when the name does not end in ".alz".
+// starts; "" when the name is not one of an ALZ set (the media table's volume-set use).
 std::string VolumeName(const std::string& firstPath, size_t index);
 
 }  // namespace tavora::alz

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ByteSpool.h"
+#include "ContentSniffer.h"
 #include "DecoderFactory.h"
 #include "FfmpegOnDemand.h"
 #include "IcyProtocol.h"
@@ -324,7 +325,7 @@ std::unique_ptr<Source> OpenHttp(const std::string& url, int& error) {
             return nullptr;
         }
         uint8_t magic[4] = {};
-        ogg = shared->bytes.Peek(magic, 4) == 4 && std::equal(magic, magic + 4, "OggS");
+        ogg = shared->bytes.Peek(magic, 4) == 4 && media::SniffContent(magic, 4) == media::Content::Ogg;
     }
     auto input = std::make_unique<NetworkByteSource>(shared);
     std::unique_ptr<Decoder> decoder = ogg ? VorbisDecoder::Open(std::move(input)) : Mpg123Decoder::Open(std::move(input));

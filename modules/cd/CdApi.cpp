@@ -1,5 +1,6 @@
-// basscd.so: audio-CD tracks named by ".cda" records. The drive is $TAVORA_CD_DEVICE
-// (a device node or a CD image such as a .cue/.bin pair) or else the default CD drive.
+// basscd.so: audio-CD tracks named by the RIFF "CDDA" records a CD drive shows for them.
+// The drive is $TAVORA_CD_DEVICE (a device node or a CD image such as a .cue/.bin pair)
+// or else the default CD drive.
 
 #include <cdio/cdio.h>
 #include <cdio/logging.h>

@@ -1,5 +1,5 @@
 #pragma once
-// The 44-byte ".cda" record a CD drive shows for each audio track:
+// The 44-byte record a CD drive shows for each audio track:
 // "RIFF" <size> "CDDA" "fmt " <24> version(2) track(2) serial(4) start sector(4)
 // length in sectors(4) start MSF(4) length MSF(4).
 

@@ -1,8 +1,9 @@
 #include "DecoderFactory.h"
 
-#include <cstring>
+#include "ContentSniffer.h"
 
 #include "FfmpegOnDemand.h"
+#include "MediaTypes.h"
 #include "Mpg123Decoder.h"
 #include "VorbisDecoder.h"
 #include "WavDecoder.h"
@@ -13,18 +14,26 @@ namespace {
 
 enum class Kind { Wav, Ogg, Mpeg, Foreign };
 
+// The engine's own decoders take WAV, Ogg and MPEG audio (anything unrecognised is tried
+// as MPEG, which has no reliable signature); other known containers are left to the
+// engine's other modules.
 Kind Sniff(const uint8_t* head, size_t size) {
-    auto starts = [&](const char* magic, size_t at = 0) {
-        const size_t n = std::strlen(magic);
-        return size >= at + n && std::memcmp(head + at, magic, n) == 0;
-    };
-    static const uint8_t kAsfGuid[4] = {0x30, 0x26, 0xB2, 0x75};
-    if (starts("RIFF") && starts("WAVE", 8)) return Kind::Wav;
-    if (starts("OggS")) return Kind::Ogg;
-    if (starts("RIFF") || starts("fLaC") || starts("ftyp", 4) || starts("MThd") || starts("FORM") ||
-        (size >= 4 && std::memcmp(head, kAsfGuid, 4) == 0))
-        return Kind::Foreign;
-    return Kind::Mpeg;
+    using media::Content;
+    switch (media::SniffContent(head, size)) {
+    case Content::Wave: return Kind::Wav;
+    case Content::Ogg: return Kind::Ogg;
+    case Content::Unknown:
+    case Content::Id3:
+    case Content::MpegSync: return Kind::Mpeg;
+    case Content::CdaRecord:
+    case Content::OtherRiff:
+    case Content::Asf:
+    case Content::Flac:
+    case Content::Mp4:
+    case Content::Midi:
+    case Content::Iff: break;
+    }
+    return Kind::Foreign;
 }
 
 }  // namespace
@@ -32,7 +41,7 @@ Kind Sniff(const uint8_t* head, size_t size) {
 namespace {
 
 std::unique_ptr<Decoder> OpenSniffed(std::unique_ptr<ByteSource> input, int& error, Kind* kind) {
-    uint8_t head[16] = {};
+    uint8_t head[media::kSniffBytes] = {};
     const size_t got = input->Read(head, sizeof head);
     if (got == 0 || !input->Seek(0)) {
         error = BASS_ERROR_FILEFORM;
@@ -67,7 +76,7 @@ std::unique_ptr<Decoder> OpenFileDecoder(const std::string& path, int& error) {
     std::unique_ptr<Decoder> decoder = OpenSniffed(std::move(input), error, &kind);
     if (decoder || kind != Kind::Wav) return decoder;
     // FFmpeg opens the path itself; "file:" keeps a name with a colon a file name.
-    decoder = OpenWithFfmpeg("file:" + path, "wav");
+    decoder = OpenWithFfmpeg("file:" + path, media::Row(media::Media::Wav).ffmpegFormat);
     if (decoder) error = BASS_OK;
     return decoder;
 }

@@ -11,6 +11,7 @@ extern "C" {
 #include <cstring>
 #include <vector>
 
+#include "MediaTypes.h"
 #include "tavora/bass_api.h"
 
 namespace tavora::audio {
@@ -98,7 +99,8 @@ bool FfmpegDecoder::Init(const std::string& location, const std::string& require
 
 uint32_t FfmpegDecoder::ContentType() const {
     const AVFormatContext* format = state_->format;
-    const bool wave = format && format->iformat && std::strcmp(format->iformat->name, "wav") == 0;
+    const bool wave =
+        format && format->iformat && media::MediaOfFfmpegFormat(format->iformat->name) == media::Media::Wav;
     return wave ? BASS_CTYPE_STREAM_WAV : BASS_CTYPE_STREAM_WMA;
 }
 

@@ -13,7 +13,7 @@ namespace tavora::audio {
 class FfmpegDecoder final : public Decoder {
 public:
     // location is a path or an address FFmpeg opens itself. When requiredFormat is not
-    // empty, the container must be that one (FFmpeg's short name, e.g. "asf").
+    // empty, the container must be that one (FFmpeg's short name, the media table's ffmpegFormat).
     // For addresses, net ends the open (cancel or deadline) and later reads (cancel):
     // FFmpeg checks it whenever it waits for the network.
     static std::unique_ptr<Decoder> Open(const std::string& location, const std::string& requiredFormat,

@@ -4,6 +4,9 @@
 
 #include <cctype>
 #include <cstdio>
+#include <string_view>
+
+#include "MediaTypes.h"
 
 namespace tavora::unrar {
 
@@ -28,7 +31,9 @@ constexpr int kMaxVolumes = 1000;
 
 std::vector<std::string> FindVolumes(const std::string& path) {
     std::vector<std::string> volumes{path};
-    if (!EndsWithNoCase(path, ".rar")) return volumes;
+    if (path.size() < 4 || path[path.size() - 4] != '.' ||
+        media::Find(media::Use::VolumeSet, std::string_view(path).substr(path.size() - 3)) != media::Media::Rar)
+        return volumes;
     const std::string stem = path.substr(0, path.size() - 4);
     const std::string ext = path.substr(path.size() - 4);
     // "x.partN.rar"

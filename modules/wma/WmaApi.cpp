@@ -1,12 +1,13 @@
 // basswma.so: Windows Media audio in ASF containers, decoded by FFmpeg.
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 
 #include "FfmpegOnDemand.h"
 #include "ForeignStream.h"
+#include "ContentSniffer.h"
+#include "MediaTypes.h"
 #include "RegularFile.h"
 
 using namespace tavora::audio;
@@ -38,14 +39,12 @@ struct WmaFile {
 // anything else; checking it here spares loading FFmpeg for each file the player offers
 // this module after the main engine refused it.
 bool StartsAsAsf(const std::string& path) {
-    static const unsigned char kHeaderGuid[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                                                  0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
     std::FILE* f = tavora::OpenRegularFile(path);
     if (!f) return false;
-    unsigned char head[16];
-    const bool asf = std::fread(head, 1, sizeof head, f) == sizeof head && std::memcmp(head, kHeaderGuid, 16) == 0;
+    uint8_t head[tavora::media::kSniffBytes];
+    const size_t got = std::fread(head, 1, sizeof head, f);
     std::fclose(f);
-    return asf;
+    return tavora::media::SniffContent(head, got) == tavora::media::Content::Asf;
 }
 
 }  // namespace
@@ -62,7 +61,7 @@ extern "C" HSTREAM BASS_WMA_StreamCreateFile(BOOL mem, const void* file, QWORD o
     }
     // "file:" keeps FFmpeg from taking a name such as "http:..." or "concat:..." as an
     // address of its own.
-    auto decoder = StartsAsAsf(path) ? OpenWithFfmpeg("file:" + path, "asf") : nullptr;
+    auto decoder = StartsAsAsf(path) ? OpenWithFfmpeg("file:" + path, tavora::media::Row(tavora::media::Media::Wma).ffmpegFormat) : nullptr;
     if (!decoder) {
         TAVORA_SetError(BASS_ERROR_FILEFORM);
         return 0;

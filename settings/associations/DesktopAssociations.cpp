@@ -80,7 +80,8 @@ std::string XmlEscaped(const std::string& text) {
     return out;
 }
 
-// Gives the registered types the player's icons; ".cda" gets a type of its own.
+// Gives the registered types the player's icons; a type the desktop does not know gets
+// declared.
 std::string MimePackageText(const std::set<FileType>& types) {
     std::string xml =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -90,9 +91,9 @@ std::string MimePackageText(const std::set<FileType>& types) {
         for (const char* mime : t.mimeTypes) {
             if (!mime) continue;
             xml += "  <mime-type type=\"" + XmlEscaped(mime) + "\">\n";
-            if (type == FileType::Cda) {
-                xml += "    <comment>Audio CD track</comment>\n";
-                xml += "    <glob pattern=\"*.cda\"/>\n";
+            if (t.declaredComment) {
+                xml += "    <comment>" + XmlEscaped(t.declaredComment) + "</comment>\n";
+                xml += "    <glob pattern=\"*" + XmlEscaped(t.extension) + "\"/>\n";
             }
             xml += "    <icon name=\"" + XmlEscaped(t.iconName) + "\"/>\n";
             xml += "  </mime-type>\n";

@@ -6,7 +6,7 @@
 // "tavoraplayer-m3u.desktop" ("-list") and "tavoraplayer-pls.desktop" ("-pls") open
 // playlists and stay out of menus. Besides: the type icons in the hicolor theme under
 // the player's own names, a MIME package that gives those types the icons (and
-// declares ".cda"), and the entries in mimeapps.list as the default applications of
+// declares the types the desktop does not know), and the entries in mimeapps.list as the default applications of
 // the types asked for that have none yet, and as an added association of those whose
 // default the user gave to another program (MimeAppsList.h).
 //

@@ -1,5 +1,9 @@
 #include "FileTypes.h"
 
+#include <string>
+#include <vector>
+
+#include "MediaTypes.h"
 #include "PlayerSettings.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
@@ -7,30 +11,40 @@
 namespace tavora {
 namespace {
 
-// ".cda" has no MIME type of the desktop's own: "application/x-cda" is declared by the
-// player's MIME package (DesktopAssociations.cpp).
-constexpr std::array<FileTypeInfo, kFileTypeCount> kTypes{{
-    {FileType::Mp3, "MP3", ".mp3", "tavora.mp3", "Tavora mp3file", 143, "-s", true, "tavoraplayer-mp3",
-     {"audio/mpeg", nullptr, nullptr}},
-    {FileType::Ogg, "OGG", ".ogg", "tavora.ogg", "Tavora oggfile", 148, "-s", true, "tavoraplayer-ogg",
-     {"audio/ogg", "audio/x-vorbis+ogg", nullptr}},
-    {FileType::Wma, "WMA", ".wma", "tavora.wma", "Tavora wmafile", 149, "-s", true, "tavoraplayer-wma",
-     {"audio/x-ms-wma", nullptr, nullptr}},
-    {FileType::Wav, "WAV", ".wav", "tavora.wav", "Tavora wavfile", 159, "-s", true, "tavoraplayer-wav",
-     {"audio/x-wav", "audio/wav", nullptr}},
-    {FileType::Cda, "CDA", ".cda", "tavora.cda", "Tavora cdafile", 193, "-s", true, "tavoraplayer-cda",
-     {"application/x-cda", nullptr, nullptr}},
-    {FileType::M3u, "M3U", ".m3u", "tavora.m3u", "Tavora m3ufile", 152, "-list", false, "tavoraplayer-m3u",
-     {"audio/x-mpegurl", "audio/mpegurl", nullptr}},
-    {FileType::Pls, "PLS", ".pls", "tavora.pls", "Tavora plsfile", 157, "-pls", false, "tavoraplayer-pls",
-     {"audio/x-scpls", nullptr, nullptr}},
-}};
+using Types = std::array<FileTypeInfo, kFileTypeCount>;
+
+// The registration order of the media table's association column is the order of FileType.
+static_assert(media::Row(media::Media::Mp3).association.order == static_cast<int>(FileType::Mp3));
+static_assert(media::Row(media::Media::Ogg).association.order == static_cast<int>(FileType::Ogg));
+static_assert(media::Row(media::Media::Wma).association.order == static_cast<int>(FileType::Wma));
+static_assert(media::Row(media::Media::Wav).association.order == static_cast<int>(FileType::Wav));
+static_assert(media::Row(media::Media::Cda).association.order == static_cast<int>(FileType::Cda));
+static_assert(media::Row(media::Media::M3u).association.order == static_cast<int>(FileType::M3u));
+static_assert(media::Row(media::Media::Pls).association.order == static_cast<int>(FileType::Pls));
+
+const Types& TypesInOrder() {
+    static const Types types = [] {
+        static std::array<std::string, kFileTypeCount> dotted;
+        Types out{};
+        const std::vector<media::Media> kinds = media::AssociatedKinds();
+        for (size_t i = 0; i < kinds.size() && i < kFileTypeCount; ++i) {
+            const media::MediaType& row = media::Row(kinds[i]);
+            const media::Association& a = row.association;
+            dotted[i] = "." + std::string(row.extension);
+            out[i] = {static_cast<FileType>(i), a.setting,     dotted[i].c_str(), a.progId,         a.description,
+                      a.icon,                   a.openSwitch, a.enqueue,         a.iconName,       a.mimeTypes,
+                      a.declaredComment};
+        }
+        return out;
+    }();
+    return types;
+}
 
 }  // namespace
 
-std::span<const FileTypeInfo> FileTypes() { return kTypes; }
+std::span<const FileTypeInfo> FileTypes() { return TypesInOrder(); }
 
-const FileTypeInfo& InfoOf(FileType type) { return kTypes[static_cast<size_t>(type)]; }
+const FileTypeInfo& InfoOf(FileType type) { return TypesInOrder()[static_cast<size_t>(type)]; }
 
 ConnectFlags ConnectFlagsOf(int mp3, int ogg, int wma, int wav, int cda, int m3u, int pls) {
     // In registration order.
@@ -45,7 +59,7 @@ ConnectFlags ConnectFlagsOf(const PlayerSettings& s) {
 ConnectFlags ReadConnectFlags() {
     ConnectFlags flags{};
     // The missing-value mark is not 0, so a missing flag counts as on.
-    for (const FileTypeInfo& t : kTypes)
+    for (const FileTypeInfo& t : TypesInOrder())
         flags[static_cast<size_t>(t.type)] = ReadRegDword(keys::kConnectExt, t.setting) != 0;
     return flags;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The seven file types the player registers itself for, in registration order, with
-// everything the store and the desktop need to know of each.
+// everything the store and the desktop need to know of each: the media table's
+// association use and column (contracts/MediaTypes.h).
 
 #include <array>
 #include <cstddef>
@@ -18,10 +19,10 @@ using ConnectFlags = std::array<bool, kFileTypeCount>;
 
 struct FileTypeInfo {
     FileType type;
-    const char* setting;      // value name under \Setting\ConnectExt ("MP3")
-    const char* extension;    // ".mp3"
-    const char* progId;       // "tavora.mp3"
-    const char* description;  // "Tavora mp3file"
+    const char* setting;      // value name under \Setting\ConnectExt
+    const char* extension;    // the extension with its dot
+    const char* progId;       // the class name
+    const char* description;  // the class's description
     int icon;                 // the type's icon number (its picture is "type<icon>.png")
     const char* openSwitch;   // switch of the "open" verb: "-s", "-list", "-pls"
     bool enqueue;             // songs also get the "Enqueue" verb ("-add")
@@ -29,6 +30,9 @@ struct FileTypeInfo {
     // The desktop's MIME types for the extension (unused entries are null); the first
     // one is the type's main name.
     std::array<const char*, 3> mimeTypes;
+    // The comment of a MIME type the player's MIME package declares; null when the
+    // desktop knows the type.
+    const char* declaredComment;
 };
 
 std::span<const FileTypeInfo> FileTypes();

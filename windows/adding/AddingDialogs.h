@@ -26,7 +26,7 @@ public:
     virtual std::optional<std::string> ChooseFolder(QWidget* parent) = 0;
     // An M3U file to load; nullopt when cancelled.
     virtual std::optional<std::string> ChooseListToLoad(QWidget* parent) = 0;
-    // Where to save the playlist as M3U (".m3u" added when no extension was typed; an
+    // Where to save the playlist as M3U (the M3U extension added when none was typed; an
     // existing file was confirmed by the user); nullopt when cancelled.
     virtual std::optional<std::string> ChooseListToSave(QWidget* parent) = 0;
     // The address dialog "주소 열기": the address as typed, with "http://" put in

@@ -6,15 +6,19 @@
 
 #include <QStringList>
 
+#include <string>
 #include <string_view>
+
+#include "MediaTypes.h"
 
 namespace tavora {
 
-// Songs, folders of songs and archives: the add-files and open dialogs.
-inline constexpr std::string_view kSongFilter =
-    "타보라 재생 파일|*.wav;*.mp3;*.mp2;*.mp1;*.ogg;*.asf;*.wma;*.cda;*.zip;*.rar;*.alz||";
-// Saving and loading the playlist.
-inline constexpr std::string_view kM3uFilter = "M3U 리스트(*.m3u)|*.m3u||";
+// Songs, folders of songs and archives: the add-files and open dialogs (the media
+// table's add-dialog use, in table order).
+inline const std::string kSongFilter = "타보라 재생 파일|" + media::DialogPatterns(media::Use::AddDialog) + "||";
+// Saving and loading the playlist (the media table's list-dialog use).
+inline const std::string kM3uFilter = "M3U 리스트(" + media::DialogPatterns(media::Use::ListDialog) + ")|" +
+                                      media::DialogPatterns(media::Use::ListDialog) + "||";
 
 // One Qt name filter per description/patterns pair: "description (p1 p2 ...)". A
 // description that already ends in its patterns in parentheses is kept as written.

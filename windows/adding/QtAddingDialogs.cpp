@@ -48,7 +48,8 @@ public:
             d.setFileMode(QFileDialog::AnyFile);
             d.setAcceptMode(QFileDialog::AcceptSave);
             d.setNameFilters(QtNameFilters(kM3uFilter));
-            d.setDefaultSuffix(QStringLiteral("m3u"));
+            const std::string_view m3u = media::Row(media::Media::M3u).extension;
+            d.setDefaultSuffix(QString::fromUtf8(m3u.data(), static_cast<qsizetype>(m3u.size())));
             d.setOption(QFileDialog::DontConfirmOverwrite, false);
         }));
     }

@@ -1,5 +1,6 @@
 #include "OptionSettings.h"
 
+#include "MediaTypes.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
 
@@ -91,8 +92,10 @@ void WriteOptionSettings(const PlayerSettings& s, const std::string& skinName) {
     };
     for (const auto& [name, value] : control) WriteRegDword(kControl, name, value);
     const std::pair<const char*, int> connect[] = {
-        {"MP3", s.connectMp3}, {"OGG", s.connectOgg}, {"WMA", s.connectWma}, {"WAV", s.connectWav},
-        {"CDA", s.connectCda}, {"PLS", s.connectPls}, {"M3U", s.connectM3u},
+        {media::ConnectSetting(media::Media::Mp3), s.connectMp3}, {media::ConnectSetting(media::Media::Ogg), s.connectOgg},
+        {media::ConnectSetting(media::Media::Wma), s.connectWma}, {media::ConnectSetting(media::Media::Wav), s.connectWav},
+        {media::ConnectSetting(media::Media::Cda), s.connectCda}, {media::ConnectSetting(media::Media::Pls), s.connectPls},
+        {media::ConnectSetting(media::Media::M3u), s.connectM3u},
     };
     for (const auto& [name, value] : connect) WriteRegDword(kConnectExt, name, value);
     const std::pair<const char*, int> tags[] = {

@@ -2,21 +2,18 @@
 
 #include <algorithm>
 
-#include "DisplayTitle.h"
+#include "MediaTypes.h"
 
 namespace tavora {
 
 bool IsMp3EditorPath(std::string_view path) {
-    const size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos) return false;
-    const std::string_view ext = path.substr(dot + 1);
-    return ext.size() == 3 && (ext[0] == 'm' || ext[0] == 'M') && (ext[1] == 'p' || ext[1] == 'P') && ext[2] == '3';
+    return media::InUse(media::Use::Mp3TagEditor, media::ExtensionOfName(path));
 }
 
 TagWindowMode TagWindowModeFor(std::string_view path) {
-    switch (TagSourceForPath(path)) {
-    case TagSource::Wma: return TagWindowMode::Wma;
-    case TagSource::Ogg: return TagWindowMode::Ogg;
+    switch (media::TagWindowTagsOf(path)) {
+    case media::TagFormat::Asf: return TagWindowMode::Wma;
+    case media::TagFormat::Vorbis: return TagWindowMode::Ogg;
     default: return TagWindowMode::None;
     }
 }

@@ -20,11 +20,12 @@ struct TagSelection {
     std::vector<TaggedRow> other;
 };
 
-// "mp3", "MP3", "Mp3" and "mP3": the editor takes every spelling of the extension.
+// The media table's MP3-editor use: the editor takes every spelling of the extension.
 bool IsMp3EditorPath(std::string_view path);
 
 enum class TagWindowMode { None, Wma, Ogg };
-// WMA for "wma", "WMA", "asf", "ASF"; OGG for "ogg", "OGG"; None otherwise.
+// The media table's tag-window use (all lower- or all upper-case): WMA for ASF tags,
+// OGG for Vorbis comments; None otherwise.
 TagWindowMode TagWindowModeFor(std::string_view path);
 
 // Splits the selected rows (any order, duplicates ignored) by their paths.
