@@ -9,8 +9,7 @@
 #include "ControllerHooks.h"
 #include "Messages.h"
 #include "ProgramInfoWindow.h"
-#include "Registry.h"
-#include "RegistryKeys.h"
+#include "StoredValues.h"
 #include "TavoraPlayerDlg.h"
 
 namespace tavora {
@@ -39,7 +38,7 @@ void CTavoraPlayerDlg::RegisterBuiltinCommands() {
     RegisterCommand(AlwaysTop, [this] { ApplyAlwaysTop(); });
     RegisterCommand(ToggleAlwaysTop, [this] {
         state_.alwaysTop = !state_.alwaysTop;
-        WriteRegDword(keys::kControl, "AlwaysTop", state_.alwaysTop);
+        settings_.Set(&PlayerSettings::alwaysTop, state_.alwaysTop);
         ApplyAlwaysTop();
     });
     RegisterCommand(GetRectMainDlg, [this] {
@@ -71,7 +70,7 @@ void CTavoraPlayerDlg::RegisterBuiltinCommands() {
     RegisterCommand(SetForeGroundList, [this] { BringToFrontIfOurs(playlistWindow_); });
     RegisterCommand(SetForeGroundEqualizer, [this] { BringToFrontIfOurs(equalizerWindow_); });
     RegisterCommand(HomePage, [] {
-        const std::string address = ReadRegStringOr(keys::kRoot, "HomePage", kHomePage);
+        const std::string address = stored::ReadHomePage(kHomePage);
         QDesktopServices::openUrl(QUrl(QString::fromUtf8(address.c_str())));
     });
 }

@@ -18,8 +18,8 @@
 #include "InstallFolder.h"
 #include "PlaylistModel.h"
 #include "Messages.h"
-#include "Registry.h"
-#include "RegistryKeys.h"
+#include "PlayerStateSettings.h"
+#include "StoredValues.h"
 #include "TavoraPlayerDlg.h"
 #include "x11/X11WindowState.h"
 
@@ -34,7 +34,7 @@ void CTavoraPlayerDlg::OnInitDialog() {
     // 1. Icon 128.
     setWindowIcon(QIcon(QStringLiteral(":/res/icons/icon128.png")));
     // 2. No handed-over argument is pending.
-    WriteRegDword(keys::kOutFile, keys::kCount, 0);
+    stored::ResetHandOffCount();
     // 3. Engine and helper libraries; 4. the taskbar band; 5. the updater.
     if (hooks.loadLibraries) hooks.loadLibraries(*this);
     if (destroyed_) return;  // told to exit while fetching what was missing
@@ -77,29 +77,31 @@ void CTavoraPlayerDlg::OnInitDialog() {
     // 14. The system mixer.
     if (hooks.openMixer) hooks.openMixer(*this);
     // 15. Settings.
-    settings_ = LoadPlayerSettings();
+    settings_.Load();
+    const PlayerSettings loaded = settings_.Values();
+    FollowSwitches(settings_, state_);
     playlist_->SetInstallFolder(InstallFolder());
-    state_.volume = settings_.volumeValue;
-    state_.mute = settings_.mute;
-    state_.repeatOff = settings_.repeatOff;
-    state_.repeatOne = settings_.repeatOne;
-    state_.repeatAll = settings_.repeatAll;
-    state_.shuffle = settings_.shuttle;
-    state_.equalizerOn = settings_.equalizerOn;
-    state_.equalizerShown = settings_.equalizerShown;
-    state_.listShown = settings_.listShown;
-    state_.alwaysTop = settings_.alwaysTop;
-    state_.beginPlay = settings_.beginPlay;
-    state_.showTray = settings_.showTray;
-    state_.showTaskbar = settings_.showTaskbar;
-    state_.startOpen = settings_.startOpen;
-    state_.openFile = settings_.openFile;
-    state_.openFolder = settings_.openFolder;
-    state_.openUrl = settings_.openUrl;
-    state_.miniPlayer = settings_.miniPlayer;
-    state_.miniPlayerInfo = settings_.miniPlayerInfo;
-    state_.crossFade = settings_.crossFade;
-    state_.normalize = settings_.normalize;
+    state_.volume = loaded.volumeValue;
+    state_.mute = loaded.mute;
+    state_.repeatOff = loaded.repeatOff;
+    state_.repeatOne = loaded.repeatOne;
+    state_.repeatAll = loaded.repeatAll;
+    state_.shuffle = loaded.shuttle;
+    state_.equalizerOn = loaded.equalizerOn;
+    state_.equalizerShown = loaded.equalizerShown;
+    state_.listShown = loaded.listShown;
+    state_.alwaysTop = loaded.alwaysTop;
+    state_.beginPlay = loaded.beginPlay;
+    state_.showTray = loaded.showTray;
+    state_.showTaskbar = loaded.showTaskbar;
+    state_.startOpen = loaded.startOpen;
+    state_.openFile = loaded.openFile;
+    state_.openFolder = loaded.openFolder;
+    state_.openUrl = loaded.openUrl;
+    state_.miniPlayer = loaded.miniPlayer;
+    state_.miniPlayerInfo = loaded.miniPlayerInfo;
+    state_.crossFade = loaded.crossFade;
+    state_.normalize = loaded.normalize;
     if (hooks.settingsLoaded) hooks.settingsLoaded(*this);
     // 16.-18. Show what is to be shown.
     if (state_.equalizerShown && hooks.slideEqualizerOut) hooks.slideEqualizerOut(*this);
@@ -122,10 +124,11 @@ void CTavoraPlayerDlg::OnInitDialog() {
 }
 
 void CTavoraPlayerDlg::PlaceAtStart() {
-    const int left = ReadRegDword(keys::kSize, "Tavora.Size.Left");
-    const int top = ReadRegDword(keys::kSize, "Tavora.Size.Top");
+    const stored::WindowEdges edges = stored::ReadWindowEdges("Tavora.Size.");
+    const int left = edges.left.value_or(-1);
+    const int top = edges.top.value_or(-1);
     QPoint at;
-    if (left == kMissingDword || top == kMissingDword || left < 0 || top < 0) {
+    if (left < 0 || top < 0) {
         const QScreen* screen = QGuiApplication::primaryScreen();
         const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
         at = QPoint(area.x() + area.width() / 3, area.y() + area.height() / 3);
@@ -150,10 +153,7 @@ void CTavoraPlayerDlg::ApplyTaskbarOptions() {
 void CTavoraPlayerDlg::ReserveCommandLineNumber() {
     if (commandLine_.empty() || commandLineNumberTaken_) return;
     commandLineNumberTaken_ = true;
-    RegistryBatch batch;
-    commandLineNumber_ = IncrementRegDword(keys::kOutFile, keys::kCount);
-    if (commandLineNumber_) WriteRegString(keys::kOutFile, std::to_string(*commandLineNumber_), commandLine_);
-    if (!batch.Commit()) commandLineNumber_.reset();
+    commandLineNumber_ = stored::StoreHandOffArgument(commandLine_);
 }
 
 void CTavoraPlayerDlg::RunCommandLine() {

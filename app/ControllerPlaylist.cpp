@@ -34,7 +34,7 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
     RegisterCommand(ListDelAll, [this] { playlist_->DeleteAllEntries(); });
     RegisterCommand(ListGetCount, [this] { playlist_->GetCount(); });
     RegisterCommand(SortTagList, [this] { listJobs_->StartTitlePass(playlist_->CountBeforeAdd()); });
-    RegisterCommand(SortTag, [this] { listJobs_->StartRetitleAll(); });
+    RegisterCommand(SortTag, [this] { listJobs_->StartRetitleAll(TitleSettingsFrom(settings_.Values())); });
     RegisterCommand(SortTagLine, [this] {
         const int row = playlist_->CurrentIndex();
         playlist_->UpdateTitle(row, playlist_->GetEntryField(row, kColumnPath), state_.titleText);

@@ -1,8 +1,6 @@
 #include "HandOffArgument.h"
 
-#include "Registry.h"
-#include "RegistryKeys.h"
-#include "store/RegistryStore.h"
+#include "StoredValues.h"
 
 namespace tavora {
 
@@ -26,9 +24,7 @@ HandOffArgument ParseHandOffArgument(std::string_view text) {
 }
 
 std::string ReadHandOffArgument(int number) {
-    const auto value = store::GetValue(store::Hive::LocalMachine, keys::kOutFile, std::to_string(number));
-    if (!value || value->type != store::ValueType::String) return kMissingString;
-    return value->text;
+    return stored::ReadHandOffArgument(number);
 }
 
 }  // namespace tavora

@@ -61,9 +61,8 @@ void PlaylistJobs::StartTitlePass(int firstRow) {
     });
 }
 
-void PlaylistJobs::StartRetitleAll() {
-    jobs_.Start(kTitleRefresh, [this](const std::atomic<bool>& stop) {
-        const TitleSettings settings = LoadTitleSettings();
+void PlaylistJobs::StartRetitleAll(const TitleSettings& settings) {
+    jobs_.Start(kTitleRefresh, [this, settings](const std::atomic<bool>& stop) {
         RefreshRows(
             model_, 0,
             [&settings](const std::string& path) -> std::optional<RowText> {

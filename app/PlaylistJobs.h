@@ -22,6 +22,7 @@
 #include <mutex>
 #include <string>
 
+#include "DisplayTitle.h"
 #include "FolderScan.h"
 #include "M3uLoader.h"
 #include "PlsLoader.h"
@@ -44,8 +45,8 @@ public:
     // Titles and times of the rows from `firstRow` to the last ("Sort Tag List" and
     // the second step of every addition). Rows that cannot be read keep their texts.
     void StartTitlePass(int firstRow);
-    // Titles of all rows by the current title settings ("Sort Tag"); times stay.
-    void StartRetitleAll();
+    // Titles of all rows by `settings` ("Sort Tag"); times stay.
+    void StartRetitleAll(const TitleSettings& settings);
 
     // An M3U load as a job of its own. Dialog mode replaces the list once the file has
     // opened; dropped mode may play its first row (see M3uLoader).

@@ -10,13 +10,11 @@
 #include <optional>
 
 #include "HandOffChannel.h"
-#include "MediaTypes.h"
 #include "Messages.h"
-#include "Registry.h"
-#include "RegistryKeys.h"
+#include "PlayerSettings.h"
+#include "StoredValues.h"
 #include "StartupHooks.h"
 #include "instance/SingleInstanceLock.h"
-#include "store/RegistryStore.h"
 
 namespace tavora {
 
@@ -33,18 +31,17 @@ CTavoraPlayerApp::CTavoraPlayerApp(std::string programPath, std::string commandL
     : programPath_(std::move(programPath)), commandLine_(std::move(commandLine)) {}
 
 void CTavoraPlayerApp::ApplyAssociationSettings() {
-    const std::string control = std::string(keys::kSoftware) + "\\TavoraPlayer\\Setting\\Control";
-    const std::string connect = std::string(keys::kSoftware) + "\\TavoraPlayer\\Setting\\ConnectExt";
+    const PlayerSettings s = LoadPlayerSettings();
     AssociationFlags flags;
-    flags.autoConnect = ReadRegDword(control, "AutoConnect");
-    flags.mp3 = ReadRegDword(connect, media::ConnectSetting(media::Media::Mp3));
-    flags.wma = ReadRegDword(connect, media::ConnectSetting(media::Media::Wma));
-    flags.wav = ReadRegDword(connect, media::ConnectSetting(media::Media::Wav));
-    flags.ogg = ReadRegDword(connect, media::ConnectSetting(media::Media::Ogg));
-    flags.cda = ReadRegDword(connect, media::ConnectSetting(media::Media::Cda));
-    flags.pls = ReadRegDword(connect, media::ConnectSetting(media::Media::Pls));
-    flags.m3u = ReadRegDword(connect, media::ConnectSetting(media::Media::M3u));
-    // A missing "AutoConnect" counts as on.
+    flags.autoConnect = s.autoConnect;
+    flags.mp3 = s.connectMp3;
+    flags.wma = s.connectWma;
+    flags.wav = s.connectWav;
+    flags.ogg = s.connectOgg;
+    flags.cda = s.connectCda;
+    flags.pls = s.connectPls;
+    flags.m3u = s.connectM3u;
+    // A missing "AutoConnect" counts as on (its default).
     if (flags.autoConnect != 0 && hooks_.writeAssociations) hooks_.writeAssociations(flags, programPath_);
 }
 
@@ -52,7 +49,7 @@ int CTavoraPlayerApp::Run(int& argc, char** argv, const PlayerRun& runPlayer) {
     platform::SingleInstanceLock lock(kHandOffName);
     // Only the first instance replaces a damaged store: a later launch must not move
     // the file away under the running player.
-    store::SetRepairCorruptStore(lock.state() != platform::SingleInstanceLock::State::HeldByOther);
+    stored::SetRepairDamagedStore(lock.state() != platform::SingleInstanceLock::State::HeldByOther);
     ApplyAssociationSettings();
     if (lock.state() == platform::SingleInstanceLock::State::HeldByOther) {
         SetHandOffFolder(lock.folder());
@@ -75,7 +72,7 @@ int CTavoraPlayerApp::Run(int& argc, char** argv, const PlayerRun& runPlayer) {
 void CTavoraPlayerApp::ShowStoreNotice() {
     // A damaged settings store was replaced while this process started (it said so on
     // stderr already): tell the user once, without holding up the start.
-    const std::string notice = store::StoreStartupNotice();
+    const std::string notice = stored::StoreStartupNotice();
     if (notice.empty()) return;
     // Shown once the event loop runs, that is after the player's windows: shown before
     // them, it went beneath them as they came up.
@@ -115,14 +112,12 @@ int CTavoraPlayerApp::HandOver() {
     }
     std::optional<int> number;
     {
-        RegistryBatch batch;
-        number = IncrementRegDword(keys::kOutFile, keys::kCount);
-        if (number) WriteRegString(keys::kOutFile, std::to_string(*number), commandLine_);
-        if (!number || !batch.Commit()) {
-            const std::string why = store::CheckStore().detail;
+        number = stored::StoreHandOffArgument(commandLine_);
+        if (!number) {
+            const std::string why = stored::StoreProblem();
             std::fprintf(stderr,
                          "tavoraplayer: the settings store %s could not be written%s%s; \"%s\" was not handed over.\n",
-                         store::DatabasePath().c_str(), why.empty() ? "" : ": ", why.c_str(), commandLine_.c_str());
+                         stored::StoreFilePath().c_str(), why.empty() ? "" : ": ", why.c_str(), commandLine_.c_str());
             return 1;
         }
     }

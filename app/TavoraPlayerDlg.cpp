@@ -32,8 +32,8 @@
 #include "HandOffArgument.h"
 #include "HandOffChannel.h"
 #include "Messages.h"
-#include "Registry.h"
-#include "RegistryKeys.h"
+#include "PlayerStateSettings.h"
+#include "StoredValues.h"
 
 Q_LOGGING_CATEGORY(lcHandOff, "tavora.handoff", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcController, "tavora.controller", QtWarningMsg)
@@ -237,7 +237,7 @@ void CTavoraPlayerDlg::OnOutFileLoad(int number) {
         waitingHandOffs_.push_back(number);
         return;
     }
-    const int startOpen = ReadRegDwordOr(keys::kControl, "StartOpen", 1);
+    const int startOpen = settings_.Reload(&PlayerSettings::startOpen);
     const std::string text = ReadHandOffArgument(number);
     const HandOffArgument arg = ParseHandOffArgument(text);
     qCInfo(lcHandOff).noquote() << "argument" << number << QString::fromUtf8(text.c_str());
@@ -325,8 +325,9 @@ void CTavoraPlayerDlg::OnDestroy() {
             if (step) step();
         shutdownSteps_[static_cast<size_t>(phase)].clear();
         if (which == ShutdownPhase::Save) {
-            WriteRegDword(keys::kRoot, keys::kUpdateCheck, 0);
-            WriteRegDword(keys::kOutFile, keys::kCount, 0);
+            SavePlayerState(settings_, state_);
+            stored::ClearUpdateCheck();
+            stored::ResetHandOffCount();
         }
     }
     if (mainWindow_) mainWindow_->hide();

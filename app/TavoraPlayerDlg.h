@@ -42,7 +42,7 @@
 #include "CommandSink.h"
 #include "ControllerHooks.h"
 #include "PlaybackState.h"
-#include "PlayerSettings.h"
+#include "Settings.h"
 #include "ShutdownPhase.h"
 
 namespace tavora {
@@ -114,9 +114,9 @@ public:
     AudioLibrary& audio() { return *audio_; }
     PlaylistModel& playlist() { return *playlist_; }
     StreamPlayback& playback() { return *playback_; }
-    const PlayerSettings& settings() const { return settings_; }
+    const Settings& settings() const { return settings_; }
     // The options dialog changes the live settings (and the state's mirror of them).
-    PlayerSettings& settings() { return settings_; }
+    Settings& settings() { return settings_; }
     const std::string& commandLine() const { return commandLine_; }
     bool isDestroyed() const { return destroyed_; }
     HandOffServer* handOffServer() const { return handOff_; }
@@ -193,7 +193,7 @@ private:
     std::optional<int> commandLineNumber_;
     bool commandLineNumberTaken_ = false;
     PlaybackState state_;
-    PlayerSettings settings_;
+    Settings settings_;
     std::unique_ptr<AudioLibrary> audio_;
     std::unique_ptr<PlaylistModel> playlist_;
     std::unique_ptr<StreamPlayback> playback_;

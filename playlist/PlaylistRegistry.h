@@ -10,7 +10,7 @@
 // place, and the rows of a previous, longer list (and anything else in those keys) are
 // removed, so a shorter list never leaves rows of a longer one behind.
 // Loading adds rows through the model (in chunks, so the list fills while it loads);
-// two loads never interleave (RegistryLoadLock).
+// two loads never interleave. The store side is settings/StoredPlaylist.h.
 
 namespace tavora {
 

@@ -43,6 +43,15 @@ constexpr std::array kDefaults = {
     SettingDefault{kConnectExt, media::ConnectSetting(media::Media::Pls), &S::connectPls, 1},
     SettingDefault{kConnectExt, media::ConnectSetting(media::Media::M3u), &S::connectM3u, 1},
     SettingDefault{kTagSortMp3, "Version", &S::tagVersion, 1},
+    // The title format: when "Type1" is missing all of these take their defaults
+    // (LoadTitleFormatSettings).
+    SettingDefault{kTagSortMp3, "Type1", &S::type1, 1},
+    SettingDefault{kTagSortMp3, "Type2", &S::type2, 0},
+    SettingDefault{kTagSortMp3, "Type3", &S::type3, 0},
+    SettingDefault{kTagSortMp3, "Type4", &S::type4, 0},
+    SettingDefault{kTagSortMp3, "Type5", &S::type5, 0},
+    SettingDefault{kTagSortMp3, "Type6", &S::type6, 0},
+    SettingDefault{kTagSortMp3, "Type", &S::type, 1},
 };
 
 }  // namespace
@@ -65,6 +74,23 @@ void LoadTitleFormatSettings(PlayerSettings& s) {
         s.type = ReadRegDwordOr(kTagSortMp3, "Type", 1);
     }
     s.type6 = ReadRegDwordOr(kTagSortMp3, "Type6", 0);
+}
+
+namespace {
+const SettingDefault* RowOf(int PlayerSettings::*field) {
+    for (const SettingDefault& d : kDefaults)
+        if (d.member == field) return &d;
+    return nullptr;
+}
+}  // namespace
+
+int LoadStoredSetting(int PlayerSettings::*field) {
+    const SettingDefault* row = RowOf(field);
+    return row ? ReadRegDwordOr(row->key, row->name, row->fallback) : PlayerSettings{}.*field;
+}
+
+void StoreSetting(int PlayerSettings::*field, int value) {
+    if (const SettingDefault* row = RowOf(field)) WriteRegDword(row->key, row->name, value);
 }
 
 PlayerSettings LoadPlayerSettings() {

@@ -1,10 +1,12 @@
 #pragma once
-// The settings the player mirrors in memory, with their defaults in one table.
+// The player's settings as one record, with where each is stored and its default in
+// one table. The settings owner (Settings.h) holds the live record; this record is also
+// the options dialog's working copy.
 //
 // LoadPlayerSettings() reads every value of "\Setting\View", "\Setting\Control",
 // "\Setting\ConnectExt" and "\Setting\TagSortMp3" once and replaces each missing
 // value by its default. Window rectangles, the equaliser preset, the skin name and
-// the playlist are read by their owners.
+// the playlist have typed faces of their own (StoredValues.h, StoredPlaylist.h).
 
 #include <span>
 
@@ -57,6 +59,11 @@ struct SettingDefault {
 std::span<const SettingDefault> SettingDefaults();
 
 PlayerSettings LoadPlayerSettings();
+
+// One setting of the table, read from the store (its default when missing) or written
+// to it, for a part that runs before or beside the settings owner.
+int LoadStoredSetting(int PlayerSettings::*field);
+void StoreSetting(int PlayerSettings::*field, int value);
 
 // The title-format flags: when "Type1" is missing the format is reset to the first
 // one ("Type1" = 1, "Type2".."Type5" = 0, "Type" = 1); otherwise the stored flags hold.

@@ -1,5 +1,6 @@
 #pragma once
-// The registry access functions every part of the player uses for its settings.
+// The registry access functions under the settings faces: in the player only settings/
+// calls them (the separate tools and the tests may too).
 //
 // Each call opens its key (creating it when missing), does its one job and closes it
 // again; errors do not reach the caller (the store tells the user once, on stderr, what

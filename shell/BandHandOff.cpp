@@ -2,15 +2,13 @@
 
 #include "PlaybackRules.h"
 #include "PlaybackState.h"
-#include "Registry.h"
-#include "RegistryKeys.h"
+#include "StoredValues.h"
 #include "band/BandProtocol.h"
 #include "band/X11BandLink.h"
 
 namespace tavora {
 
 namespace {
-const char* const kHandle = "handle";
 
 class X11BandTransport : public BandTransport {
 public:
@@ -37,12 +35,11 @@ uint32_t BandModesWord(const PlaybackState& s) {
 
 void BandHandOff::Refresh() {
     if (const uint32_t found = transport_.Find())
-        WriteRegDword(keys::kRoot, kHandle, static_cast<int>(found));
+        stored::WriteBandWindow(found);
 }
 
 uint32_t BandHandOff::handle() const {
-    const int stored = ReadRegDword(keys::kRoot, kHandle);
-    return stored == kMissingDword ? 0 : static_cast<uint32_t>(stored);
+    return stored::ReadBandWindow();
 }
 
 bool BandHandOff::HandOver(const PlaybackState& state, uint32_t playerWindow) {

@@ -5,12 +5,11 @@
 #include <filesystem>
 
 #include "InstallFolder.h"
-#include "Registry.h"
-#include "RegistryKeys.h"
 #include "SkinBitmap.h"
 #include "SkinClient.h"
 #include "SkinReader.h"
 #include "SkinUsability.h"
+#include "StoredValues.h"
 
 namespace tavora {
 
@@ -53,8 +52,8 @@ std::string ReplaceUnusable(const SkinList& list, int& index, bool& noneUsable) 
     }
     index = fallback;
     SelectedSkinName = list.skins[static_cast<size_t>(fallback)].name;
-    WriteRegString(keys::kSkin, kSelectSkinNameValue, SelectedSkinName);
-    DeleteRegKey(keys::kSize);
+    stored::WriteSkinName(SelectedSkinName);
+    stored::ForgetWindowPlaces();
     return Fill(kSkinFallbackText, what);
 }
 
@@ -111,7 +110,7 @@ SkinList EnumerateSkins(const std::string& skinsRoot, const std::string& selecte
 
 StartupSkinChoice ChooseStartupSkin(const SkinCommandSink& send) {
     StartupSkinChoice choice;
-    SelectedSkinName = ReadRegStringOr(keys::kSkin, kSelectSkinNameValue, kDefaultSkinName);
+    SelectedSkinName = stored::ReadSkinName(kDefaultSkinName);
 
     const std::string install = InstallFolder();
     const std::string root = install.empty() ? std::string() : install + "/skin";
@@ -140,7 +139,7 @@ StartupSkinChoice ChooseStartupSkin(const SkinCommandSink& send) {
                 SelectedSkinName = skins.front().name;
             }
         }
-        DeleteRegKey(keys::kSize);
+        stored::ForgetWindowPlaces();
     }
 
     // Nothing is created relative to an unknown install folder.
@@ -152,7 +151,7 @@ StartupSkinChoice ChooseStartupSkin(const SkinCommandSink& send) {
     if (created || skins.empty()) {
         choice.skinsMissing = true;
         SetSkinsMissing(true);
-        DeleteRegKey(keys::kSize);
+        stored::ForgetWindowPlaces();
         if (send) send(kCommandAutoUpdateSkin);
     }
 

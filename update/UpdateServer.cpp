@@ -1,12 +1,11 @@
 #include "UpdateServer.h"
 
-#include "Registry.h"
-#include "RegistryKeys.h"
+#include "StoredValues.h"
 
 namespace tavora {
 
 std::string UpdateServerBase() {
-    std::string base = ReadRegStringOr(keys::kRoot, keys::kUpdateServer, kDefaultUpdateServer);
+    std::string base = stored::ReadUpdateServer(kDefaultUpdateServer);
     if (base.empty()) base = kDefaultUpdateServer;
     while (!base.empty() && base.back() == '/') base.pop_back();
     return base;

@@ -278,6 +278,29 @@ TEST_F(ControllerTest, ExitRunsTheShutdownSequenceOnce) {
     EXPECT_EQ(steps, 1);
 }
 
+TEST_F(ControllerTest, ExitSavesThePlayersModes) {
+    CTavoraPlayerDlg dlg("");
+    dlg.OnInitDialog();
+    PlaybackState& state = dlg.state();
+    state.volume = 33;
+    state.mute = 1;
+    state.repeatOff = 0;
+    state.repeatAll = 1;
+    state.shuffle = 1;
+    state.listShown = 0;
+    state.equalizerShown = 1;
+    state.equalizerOn = 0;
+    dlg.SendCommand(cmd::Exit);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "VolumeValue"), 33);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "Mute"), 1);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "RepeatOff"), 0);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "RepeatAll"), 1);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "Shuttle"), 1);
+    EXPECT_EQ(ReadRegDword(keys::kControl, "Equalizer"), 0);
+    EXPECT_EQ(ReadRegDword(keys::kView, "List"), 0);
+    EXPECT_EQ(ReadRegDword(keys::kView, "Equalizer"), 1);
+}
+
 TEST_F(ControllerTest, CloseOnlyHidesWhileAnAutomationClientHoldsThePlayer) {
     CTavoraPlayerDlg dlg("");
     dlg.OnInitDialog();

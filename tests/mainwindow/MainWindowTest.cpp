@@ -580,16 +580,9 @@ TEST_F(MainWindowTest, LongTitleScrollsAndTimersStopThemselvesWhenNothingPlays) 
     EXPECT_EQ(window_->StripText(), QStringLiteral("태그 제목"));
 }
 
-TEST_F(MainWindowTest, SavesItsRectangleAndModes) {
+// The player's modes are saved by the player itself (ControllerTest).
+TEST_F(MainWindowTest, SavesItsRectangle) {
     window_->move(120, 80);
-    state().volume = 33;
-    state().mute = 1;
-    state().repeatOff = 0;
-    state().repeatAll = 1;
-    state().shuffle = 1;
-    state().listShown = 0;
-    state().equalizerShown = 1;
-    state().equalizerOn = 0;
     window_->SaveSettings();
     const QRect r = window_->geometry();
     for (const char* prefix : {"Main.Size.", "Tavora.Size."}) {
@@ -599,14 +592,6 @@ TEST_F(MainWindowTest, SavesItsRectangleAndModes) {
         EXPECT_EQ(ReadRegDword(keys::kSize, p + "Right"), r.left() + r.width());
         EXPECT_EQ(ReadRegDword(keys::kSize, p + "Bottom"), r.top() + r.height());
     }
-    EXPECT_EQ(ReadRegDword(keys::kControl, "VolumeValue"), 33);
-    EXPECT_EQ(ReadRegDword(keys::kControl, "Mute"), 1);
-    EXPECT_EQ(ReadRegDword(keys::kControl, "RepeatOff"), 0);
-    EXPECT_EQ(ReadRegDword(keys::kControl, "RepeatAll"), 1);
-    EXPECT_EQ(ReadRegDword(keys::kControl, "Shuttle"), 1);
-    EXPECT_EQ(ReadRegDword(keys::kControl, "Equalizer"), 0);
-    EXPECT_EQ(ReadRegDword(keys::kView, "List"), 0);
-    EXPECT_EQ(ReadRegDword(keys::kView, "Equalizer"), 1);
 }
 
 TEST_F(MainWindowTest, TooltipsNameTheButtonUnderTheCursor) {
@@ -657,7 +642,6 @@ TEST_F(MainWindowTest, FollowsTheShutdownAndAnnouncesItsMoves) {
     emit events_.shutdownPhase(ShutdownPhase::StopPlayback);
     EXPECT_FALSE(window_->IsTimerActive(MainWindow::kDisplayTimer));
     emit events_.shutdownPhase(ShutdownPhase::Save);
-    EXPECT_EQ(ReadRegDword(keys::kControl, "VolumeValue"), 41);
     EXPECT_EQ(ReadRegDword(keys::kSize, "Main.Size.Left"), window_->geometry().left());
 }
 

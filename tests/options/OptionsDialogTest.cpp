@@ -191,10 +191,10 @@ TEST_F(OptionsDialogTest, ResetIsLiveAtOnceAndCancelLeavesTheStoreAlone) {
     // Live at once: the open command is the file dialog again.
     EXPECT_EQ(dlg_->state().openFolder, 0);
     EXPECT_EQ(dlg_->state().openFile, 1);
-    EXPECT_EQ(dlg_->settings().autoConnect, 1);
-    EXPECT_EQ(dlg_->settings().connectMp3, 1);
-    EXPECT_EQ(dlg_->settings().type1, 1);
-    EXPECT_EQ(dlg_->settings().type2, 0);
+    EXPECT_EQ(dlg_->settings().Values().autoConnect, 1);
+    EXPECT_EQ(dlg_->settings().Values().connectMp3, 1);
+    EXPECT_EQ(dlg_->settings().Values().type1, 1);
+    EXPECT_EQ(dlg_->settings().Values().type2, 0);
     // Cross-fade is not reset, and the pages show the reset values.
     EXPECT_EQ(dlg_->state().crossFade, 0);
     EXPECT_TRUE(dialog->playlistPage()->formatGroup()->button(1)->isChecked());

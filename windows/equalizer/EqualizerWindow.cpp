@@ -12,8 +12,7 @@
 #include "EffectsControl.h"
 #include "MainMenuIds.h"
 #include "PlayerEvents.h"
-#include "Registry.h"
-#include "RegistryKeys.h"
+#include "StoredValues.h"
 #include "SkinBitmap.h"
 #include "SkinReader.h"
 #include "SkinSelection.h"
@@ -136,14 +135,12 @@ void EqualizerWindow::SelectPreset(int index) {
 }
 
 void EqualizerWindow::RestoreStoredGains() {
-    std::array<std::optional<int>, eq::kBandCount> stored;
-    for (int band = 0; band < eq::kBandCount; ++band) {
-        const int value = ReadRegDword(keys::kEqualizerPreset, std::to_string(band + 1));
-        if (value != kMissingDword) stored[static_cast<size_t>(band)] = value;
-    }
-    const int preset = ReadRegDword(keys::kEqualizerPreset, "mod");
+    std::array<std::optional<int>, eq::kBandCount> bands;
+    const std::vector<std::optional<int>> read = stored::ReadEqualizerBands(eq::kBandCount);
+    std::copy(read.begin(), read.end(), bands.begin());
+    const int preset = stored::ReadEqualizerPreset().value_or(-1);
     if (preset >= 0 && preset < eq::kPresetCount) presetIndex_ = preset;
-    SetAllGains(eq::RestoredGains(stored));
+    SetAllGains(eq::RestoredGains(bands));
 }
 
 void EqualizerWindow::SetMasterVolume(unsigned value, unsigned mixerMax) {
@@ -156,10 +153,8 @@ void EqualizerWindow::SetMasterVolume(unsigned value, unsigned mixerMax) {
 }
 
 void EqualizerWindow::SaveSettings() {
-    WriteRegDword(keys::kEqualizerPreset, "mod", presetIndex_);
-    for (int band = 0; band < eq::kBandCount; ++band)
-        WriteRegDword(keys::kEqualizerPreset, std::to_string(band + 1), gains_[static_cast<size_t>(band)]);
-    WriteRegDword(keys::kEqualizerPreset, std::to_string(kStoredMaster), static_cast<int>(masterLevel_));
+    stored::WriteEqualizer(presetIndex_, std::span<const int>(gains_.data(), eq::kBandCount), kStoredMaster,
+                           static_cast<int>(masterLevel_));
 }
 
 void EqualizerWindow::OnShutdownPhase(ShutdownPhase phase) {

@@ -78,7 +78,7 @@ public:
     // The controller's volume and position tooltips feed the status texts.
     void SetVolumeText(const std::string& text) { status_.SetText(mainwin::StatusKind::Volume, text); }
     void SetSeekText(const std::string& text) { status_.SetText(mainwin::StatusKind::Seek, text); }
-    // Writes the window's rectangle and display modes (at shutdown).
+    // Writes the window's rectangle (at shutdown; the player saves its own modes).
     void SaveSettings();
 
     // The right-click menu's items and check marks (for the menu and its tests).

@@ -15,8 +15,7 @@
 #include "PlaybackRules.h"
 #include "PlaybackView.h"
 #include "PlayerEvents.h"
-#include "Registry.h"
-#include "RegistryKeys.h"
+#include "StoredValues.h"
 
 namespace tavora {
 
@@ -298,25 +297,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::SaveSettings() {
-    const PlaybackState& s = view_.State();
     const QRect r = geometry();
-    RegistryBatch batch;
-    for (const char* prefix : {"Main.Size.", "Tavora.Size."}) {
-        const std::string p = prefix;
-        WriteRegDword(keys::kSize, p + "Left", r.left());
-        WriteRegDword(keys::kSize, p + "Top", r.top());
-        WriteRegDword(keys::kSize, p + "Right", r.left() + r.width());
-        WriteRegDword(keys::kSize, p + "Bottom", r.top() + r.height());
-    }
-    WriteRegDword(keys::kView, "Equalizer", s.equalizerShown);
-    WriteRegDword(keys::kView, "List", s.listShown);
-    WriteRegDword(keys::kControl, "VolumeValue", s.volume);
-    WriteRegDword(keys::kControl, "Mute", s.mute);
-    WriteRegDword(keys::kControl, "RepeatOff", s.repeatOff);
-    WriteRegDword(keys::kControl, "RepeatOne", s.repeatOne);
-    WriteRegDword(keys::kControl, "RepeatAll", s.repeatAll);
-    WriteRegDword(keys::kControl, "Shuttle", s.shuffle);
-    WriteRegDword(keys::kControl, "Equalizer", s.equalizerOn);
+    const stored::WindowPlace places[] = {{"Main.Size.", r.left(), r.top(), r.width(), r.height()},
+                                          {"Tavora.Size.", r.left(), r.top(), r.width(), r.height()}};
+    stored::WriteWindowPlaces(places);
 }
 
 }  // namespace tavora

@@ -8,14 +8,11 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "Registry.h"
-#include "RegistryKeys.h"
+#include "PlayerSettings.h"
 
 namespace tavora {
 
 namespace {
-const char* const kValue = "MiniPlayerInfo";
-
 // The dialog's layout is kept in dialog units, the way it was designed; a unit is a
 // quarter of the average character width across and an eighth of its height down.
 constexpr double kUnitX = 1.5;
@@ -31,7 +28,7 @@ void AddText(QWidget* parent, const char* text, QRect at) {
 }
 }  // namespace
 
-bool MiniPlayerNoticeWanted() { return ReadRegDwordOr(keys::kView, kValue, 0) == 0; }
+bool MiniPlayerNoticeWanted() { return LoadStoredSetting(&PlayerSettings::miniPlayerInfo) == 0; }
 
 MiniPlayerNotice::MiniPlayerNotice(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("MiniPlayerNotice"));
@@ -70,7 +67,7 @@ MiniPlayerNotice::MiniPlayerNotice(QWidget* parent) : QDialog(parent) {
 }
 
 void MiniPlayerNotice::accept() {
-    WriteRegDword(keys::kView, kValue, dontShowAgain_->isChecked() ? 1 : 0);
+    StoreSetting(&PlayerSettings::miniPlayerInfo, dontShowAgain_->isChecked() ? 1 : 0);
     QDialog::accept();
 }
 

@@ -1,8 +1,6 @@
 #include "OptionSettings.h"
 
-#include "MediaTypes.h"
-#include "Registry.h"
-#include "RegistryKeys.h"
+#include "Settings.h"
 
 namespace tavora {
 
@@ -81,29 +79,6 @@ OpenAction OpenActionOf(const PlayerSettings& s) {
     return OpenAction::File;
 }
 
-void WriteOptionSettings(const PlayerSettings& s, const std::string& skinName) {
-    using namespace keys;
-    RegistryBatch batch;
-    const std::pair<const char*, int> control[] = {
-        {"AlwaysTop", s.alwaysTop},     {"BeginPlay", s.beginPlay},   {"AutoConnect", s.autoConnect},
-        {"ShowTray", s.showTray},       {"ShowTaskbar", s.showTaskbar}, {"StartOpen", s.startOpen},
-        {"OpenFile", s.openFile},       {"OpenFolder", s.openFolder}, {"OpenUrl", s.openUrl},
-        {"MiniPlayer", s.miniPlayer},   {"CrossFade", s.crossFade},   {"Normalize", s.normalize},
-    };
-    for (const auto& [name, value] : control) WriteRegDword(kControl, name, value);
-    const std::pair<const char*, int> connect[] = {
-        {media::ConnectSetting(media::Media::Mp3), s.connectMp3}, {media::ConnectSetting(media::Media::Ogg), s.connectOgg},
-        {media::ConnectSetting(media::Media::Wma), s.connectWma}, {media::ConnectSetting(media::Media::Wav), s.connectWav},
-        {media::ConnectSetting(media::Media::Cda), s.connectCda}, {media::ConnectSetting(media::Media::Pls), s.connectPls},
-        {media::ConnectSetting(media::Media::M3u), s.connectM3u},
-    };
-    for (const auto& [name, value] : connect) WriteRegDword(kConnectExt, name, value);
-    const std::pair<const char*, int> tags[] = {
-        {"Version", s.tagVersion}, {"Type1", s.type1}, {"Type2", s.type2}, {"Type3", s.type3},
-        {"Type4", s.type4},        {"Type5", s.type5}, {"Type6", s.type6}, {"Type", s.type},
-    };
-    for (const auto& [name, value] : tags) WriteRegDword(kTagSortMp3, name, value);
-    WriteRegString(kSkin, "SelectSkinName", skinName);
-}
+void WriteOptionSettings(const PlayerSettings& s, const std::string& skinName) { SaveOptionSettings(s, skinName); }
 
 }  // namespace tavora

@@ -54,8 +54,8 @@ void ApplyOptions(OptionsHost& host, const PlayerSettings& copy, const std::func
     WriteOptionSettings(live, skinName);
     RegisterAssociations(ConnectFlagsOf(live), host.ProgramPath());
     NotifyAssociationsChanged();
-    // The re-titling reads the format from the store, so it is queued until the store
-    // holds the new one.
+    // The re-titling takes the format from the settings owner, which holds the new one
+    // since step 7.
     if (formatChanged) sink.Post(cmd::SortTag);
 }
 

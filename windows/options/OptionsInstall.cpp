@@ -19,22 +19,9 @@ public:
     ControllerOptionsHost(CTavoraPlayerDlg& dlg, std::string programPath)
         : dlg_(dlg), programPath_(std::move(programPath)) {}
 
-    PlayerSettings Live() const override { return dlg_.settings(); }
-    void SetLive(const PlayerSettings& s) override {
-        dlg_.settings() = s;
-        PlaybackState& state = dlg_.state();
-        state.alwaysTop = s.alwaysTop;
-        state.beginPlay = s.beginPlay;
-        state.showTray = s.showTray;
-        state.showTaskbar = s.showTaskbar;
-        state.startOpen = s.startOpen;
-        state.openFile = s.openFile;
-        state.openFolder = s.openFolder;
-        state.openUrl = s.openUrl;
-        state.miniPlayer = s.miniPlayer;
-        state.crossFade = s.crossFade;
-        state.normalize = s.normalize;
-    }
+    PlayerSettings Live() const override { return dlg_.settings().Values(); }
+    // The player follows the owner's change signal.
+    void SetLive(const PlayerSettings& s) override { dlg_.settings().Change(s); }
     CommandSink& Sink() override { return dlg_; }
     bool IsPlaying() const override { return dlg_.state().isPlaying != 0; }
     bool ReverseMode() const override { return dlg_.state().reverseMode != 0; }

@@ -15,8 +15,7 @@
 #include "PlaylistListCtrl.h"
 #include "PlaylistMenus.h"
 #include "PlaylistScrollBar.h"
-#include "Registry.h"
-#include "RegistryKeys.h"
+#include "StoredValues.h"
 #include "SkinBitmap.h"
 #include "SkinReader.h"
 
@@ -218,12 +217,12 @@ bool PlaylistWindow::event(QEvent* event) {
 // --- Placement and saving ---------------------------------------------------------
 
 void PlaylistWindow::PlaceAtStart(const QRect& mainWindowRect) {
-    const int left = ReadRegDword(keys::kSize, "List.Size.Left");
-    const int right = ReadRegDword(keys::kSize, "List.Size.Right");
-    const int top = ReadRegDword(keys::kSize, "List.Size.Top");
-    const int bottom = ReadRegDword(keys::kSize, "List.Size.Bottom");
-    const bool saved = left != kMissingDword && right != kMissingDword && right >= 0 && top != kMissingDword &&
-                       bottom != kMissingDword;
+    const stored::WindowEdges edges = stored::ReadWindowEdges("List.Size.");
+    const int left = edges.left.value_or(0);
+    const int right = edges.right.value_or(0);
+    const int top = edges.top.value_or(0);
+    const int bottom = edges.bottom.value_or(0);
+    const bool saved = edges.left && edges.right && right >= 0 && edges.top && edges.bottom;
     if (saved && right > left && bottom > top) {
         setGeometry(left, top, right - left, bottom - top);
         return;
@@ -234,11 +233,7 @@ void PlaylistWindow::PlaceAtStart(const QRect& mainWindowRect) {
 
 void PlaylistWindow::SaveRect() const {
     const QRect r = frameGeometry();
-    RegistryBatch batch;
-    WriteRegDword(keys::kSize, "List.Size.Right", r.left() + r.width());
-    WriteRegDword(keys::kSize, "List.Size.Bottom", r.top() + r.height());
-    WriteRegDword(keys::kSize, "List.Size.Left", r.left());
-    WriteRegDword(keys::kSize, "List.Size.Top", r.top());
+    stored::WriteWindowEdges("List.Size.", r.left(), r.top(), r.width(), r.height());
 }
 
 }  // namespace tavora

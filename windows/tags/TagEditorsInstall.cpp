@@ -19,7 +19,7 @@ TagEditors* InstallTagEditors(CTavoraPlayerDlg& dlg, std::function<std::vector<i
     parts.jobs = &dlg.jobs();
     parts.dialogParent = dialogParent;
     parts.selectedRows = std::move(selectedRows);
-    parts.titleSettings = [&dlg] { return TitleSettingsFrom(dlg.settings()); };
+    parts.titleSettings = [&dlg] { return TitleSettingsFrom(dlg.settings().Values()); };
     auto* editors = new TagEditors(std::move(parts), &dlg);
 
     dlg.RegisterCommand(cmd::ShowFileInfoMp3, [editors] { editors->ShowFileInfo(); });

@@ -1,0 +1,42 @@
+#include "PlayerStateSettings.h"
+
+#include "PlaybackState.h"
+#include "Settings.h"
+
+namespace tavora {
+
+void SavePlayerState(Settings& settings, const PlaybackState& state) {
+    using S = PlayerSettings;
+    PlayerSettings kept = settings.Values();
+    kept.equalizerShown = state.equalizerShown;
+    kept.listShown = state.listShown;
+    kept.volumeValue = state.volume;
+    kept.mute = state.mute;
+    kept.repeatOff = state.repeatOff;
+    kept.repeatOne = state.repeatOne;
+    kept.repeatAll = state.repeatAll;
+    kept.shuttle = state.shuffle;
+    kept.equalizerOn = state.equalizerOn;
+    settings.Change(kept);
+    settings.Save({&S::equalizerShown, &S::listShown, &S::volumeValue, &S::mute, &S::repeatOff, &S::repeatOne,
+                   &S::repeatAll, &S::shuttle, &S::equalizerOn});
+}
+
+void FollowSwitches(Settings& settings, PlaybackState& state) {
+    settings.Follow([&settings, &state](const SettingsChange&) {
+        const PlayerSettings s = settings.Values();
+        state.alwaysTop = s.alwaysTop;
+        state.beginPlay = s.beginPlay;
+        state.showTray = s.showTray;
+        state.showTaskbar = s.showTaskbar;
+        state.startOpen = s.startOpen;
+        state.openFile = s.openFile;
+        state.openFolder = s.openFolder;
+        state.openUrl = s.openUrl;
+        state.miniPlayer = s.miniPlayer;
+        state.crossFade = s.crossFade;
+        state.normalize = s.normalize;
+    });
+}
+
+}  // namespace tavora
