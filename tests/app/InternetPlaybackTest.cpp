@@ -10,6 +10,7 @@
 #include "AudioLibrary.h"
 #include "Commands.h"
 #include "../support/IcyTestServers.h"
+#include "../support/LoopbackWebServer.h"
 #include "InternetStream.h"
 #include "Messages.h"
 #include "PlaybackTestSupport.h"
@@ -22,7 +23,7 @@ constexpr int kNetworkWaitMs = 60000;  // an upper bound for the slowest machine
 }
 
 TEST_F(PlaybackControllerTest, StalledAddressOpenKeepsTheUiAnsweringAndStopEndsIt) {
-    test::SilentServer silent;
+    test::LoopbackWebServer silent(test::LoopbackWebServer::Silent());
     Add(Tone("a.wav", 30));
     dlg_->playlist().AddEntry("stall", "URL", silent.url("stall.mp3"));
     dlg_->SendCommand(cmd::Play);
@@ -55,7 +56,7 @@ TEST_F(PlaybackControllerTest, StalledAddressOpenKeepsTheUiAnsweringAndStopEndsI
 }
 
 TEST_F(PlaybackControllerTest, ANewerCommandWinsOverAnOpenInProgress) {
-    test::SilentServer silent;
+    test::LoopbackWebServer silent(test::LoopbackWebServer::Silent());
     Add(Tone("a.wav", 30));
     dlg_->playlist().AddEntry("stall", "URL", silent.url("stall.mp3"));
     dlg_->playlist().SetSelectedIndex(1);
@@ -75,7 +76,7 @@ TEST_F(PlaybackControllerTest, ANewerCommandWinsOverAnOpenInProgress) {
 }
 
 TEST_F(PlaybackControllerTest, ClosingDuringAStalledOpenEnds) {
-    test::SilentServer silent;
+    test::LoopbackWebServer silent(test::LoopbackWebServer::Silent());
     dlg_->playlist().AddEntry("stall", "URL", silent.url("stall.mp3"));
     dlg_->SendCommand(cmd::Play);
     ASSERT_TRUE(dlg_->playback().OpeningAddress());
