@@ -335,8 +335,7 @@ TEST_F(ControllerTest, ReleaseWithoutACloseKeepsThePlayerRunning) {
     dlg.OnInitDialog();
     dlg.SetAutomationHeld(true);
     dlg.SetAutomationHeld(false);
-    QTest::qWait(0);  // anything queued has run
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(tavora::test::DeliverPostedEvents());  // anything queued has run
     EXPECT_FALSE(dlg.isDestroyed());
 }
 
@@ -351,8 +350,8 @@ TEST_F(ControllerTest, PositionTimerStopsItselfWhenNothingPlays) {
     dlg.state().isPlaying = 0;
     EXPECT_TRUE(WaitUntilWithEvents([&] { return !dlg.IsTimerActive(timer::kPosition); }));
     const int after = ticks;
-    // A stopped timer must not tick again: this needs time to pass, not a state to come.
-    QTest::qWait(200);
+    // A stopped timer must not tick again over three of its periods.
+    ASSERT_TRUE(tavora::test::RunTimerPeriods(std::chrono::milliseconds(timer::kPositionPeriodMs), 3));
     EXPECT_EQ(ticks, after);
 }
 

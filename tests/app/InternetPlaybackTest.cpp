@@ -50,7 +50,7 @@ TEST_F(PlaybackControllerTest, StalledAddressOpenKeepsTheUiAnsweringAndStopEndsI
     EXPECT_FALSE(state().isPlaying);
     // When the engine gives up on the server, the stale open's result is dropped.
     EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().internet().OpensInFlight() == 0; }, kNetworkWaitMs));
-    QTest::qWait(50);
+    ASSERT_TRUE(test::DeliverPostedEvents());  // the stale open's result has been handed over
     EXPECT_EQ(state().channelHandle, 0u);
     EXPECT_FALSE(state().isUrlStream);
 }
@@ -69,7 +69,7 @@ TEST_F(PlaybackControllerTest, ANewerCommandWinsOverAnOpenInProgress) {
     EXPECT_TRUE(state().isPlaying);
     const uint32_t song = state().channelHandle;
     EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().internet().OpensInFlight() == 0; }, kNetworkWaitMs));
-    QTest::qWait(50);
+    ASSERT_TRUE(test::DeliverPostedEvents());  // the stale open's result has been handed over
     EXPECT_EQ(state().channelHandle, song);
     EXPECT_FALSE(state().isUrlStream);
     EXPECT_EQ(dlg_->playlist().CurrentIndex(), 0);
@@ -178,7 +178,7 @@ TEST_F(PlaybackControllerTest, AnOpenPastTheProgramsBoundFailsAndItsLateStreamIs
     EXPECT_EQ(dlg_->playback().internet().OpensInFlight(), 1);
     OpenGate();
     EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().internet().OpensInFlight() == 0; }, kNetworkWaitMs));
-    QTest::qWait(50);
+    ASSERT_TRUE(test::DeliverPostedEvents());  // the stale open's result has been handed over
     ASSERT_NE(g_lateStream.load(), 0u);
     BASS_CHANNELINFO info{};
     EXPECT_FALSE(real.BASS_ChannelGetInfo(g_lateStream, &info));  // freed, not adopted

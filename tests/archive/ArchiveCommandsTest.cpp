@@ -67,14 +67,9 @@ protected:
     PlaylistModel& model() { return dlg_->playlist(); }
     template <typename Done>
     bool WaitFor(Done done) {
-        return QTest::qWaitFor(done, 30000);
+        return WaitUntilWithEvents(done);
     }
-    void Settle() {
-        for (int i = 0; i < 3; ++i) {
-            dlg_->jobs().WaitIdle();
-            QTest::qWait(50);
-        }
-    }
+    void Settle() { SettleJobs(dlg_->jobs()); }
     std::string MakeArchive(const std::string& name, const std::string& json) {
         const std::string out = media_.path(name);
         EXPECT_TRUE(RunShell("python3 " + Quote(TestScript("make_archive.py")) + " " + Quote(out) + " " + Quote(json)));
