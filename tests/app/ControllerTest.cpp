@@ -500,7 +500,7 @@ TEST_F(ControllerTest, AListThatWasNeverLoadedIsNeverSavedOverTheStoredOne) {
     WriteRegString(keys::kRoot, keys::kInstallDir, std::getenv("TAVORA_BINARY_DIR"));
     CTavoraPlayerDlg dlg("");
     dlg.OnInitDialog();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.playlistLoaded() && dlg.playlist().RowCount() == 2; }, 20000));
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return dlg.playlistLoaded() && dlg.playlist().RowCount() == 2; }));
     dlg.playlist().AddEntry("three", "01:00", "/music/three.mp3");
     dlg.SendCommand(cmd::Exit);
     EXPECT_EQ(StoredTitles(), (std::vector<std::string>{"one", "two", "three"}));

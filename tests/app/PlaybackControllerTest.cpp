@@ -143,7 +143,7 @@ TEST_F(PlaybackControllerTest, TheTitleFollowsThePlayingRowWhenItIsRetitled) {
     EXPECT_EQ(state().titleText, "a.wav");
     // The title pass re-titles rows from their tags on a worker thread.
     std::thread([&] { dlg_->playlist().UpdateEntry(0, path, "태그 제목", "00:30"); }).join();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return state().titleText == "태그 제목"; }, 5000));
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return state().titleText == "태그 제목"; }));
     EXPECT_EQ(dlg_->windowTitle(), QStringLiteral("태그 제목"));
     EXPECT_EQ(titles.last().at(0).toString(), QStringLiteral("태그 제목"));
     // Another row's new title leaves it alone.

@@ -228,7 +228,7 @@ TEST_F(ArchiveCommandsTest, SWithAnArchivePlaysItsFirstSongWhileTheRestExtracts)
         RowArrivals arrivals(model(), Temp(c.folder + "b.mp3"));
         model().AddObserver(&arrivals);
         dlg_->SendCommand(cmd::HandOffAddAndPlay, CommandData::Path(c.archive));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->state().isPlaying == 1; }, 10000));
+        EXPECT_TRUE(test::WaitUntilWithEvents([&] { return dlg_->state().isPlaying == 1; }));
         arrivals.Release();
         EXPECT_TRUE(WaitFor([&] { return model().RowCount() == 2; }));
         Settle();
