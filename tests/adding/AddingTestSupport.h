@@ -137,7 +137,7 @@ protected:
     // Runs the event loop until `done` holds (false after the time-out).
     template <typename Done>
     bool WaitFor(Done done, int ms = 20000) {
-        return QTest::qWaitFor(done, ms);
+        return WaitUntilWithEvents(done, std::chrono::milliseconds(ms));
     }
     // Until every row has a time (the title-and-time pass has been over them).
     bool WaitForTimes(int rows) {
@@ -150,12 +150,7 @@ protected:
         });
     }
     // Until the workers are idle and what they queued for the UI thread has run.
-    void Settle() {
-        for (int i = 0; i < 3; ++i) {
-            dlg_->jobs().WaitIdle();
-            QTest::qWait(50);
-        }
-    }
+    void Settle() { SettleJobs(dlg_->jobs()); }
 
     TempRegistry reg_;
     MediaFolder media_;

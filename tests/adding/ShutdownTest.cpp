@@ -26,33 +26,6 @@ protected:
     }
 };
 
-// A server on the loopback interface that takes connections and never answers.
-class SilentServer {
-public:
-    SilentServer() {
-        fd_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr = LoopbackAddress();
-        bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t len = sizeof addr;
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
-        port_ = ntohs(addr.sin_port);
-        listen(fd_, 4);
-        // Detached: the process ends while the connection is still held.
-        std::thread([this] {
-            const int client = accept(fd_, nullptr, nullptr);
-            if (client >= 0) accepted_ = true;
-            for (;;) pause();
-        }).detach();
-    }
-    std::string url(const std::string& name) const { return "http://127.0.0.1:" + std::to_string(port_) + "/" + name; }
-    bool accepted() const { return accepted_; }
-
-private:
-    int fd_ = -1;
-    int port_ = 0;
-    std::atomic<bool> accepted_{false};
-};
-
 TEST_F(ShutdownTest, ClosingDuringALongListLoadStopsTheLoadAndSavesWhatWasLoaded) {
     const std::string song = MakeTaggedSong(media_, "tone.mp3", "mp3", "Tone", 1);
     std::vector<std::string> lines = {"#EXTM3U"};
@@ -123,9 +96,9 @@ TEST_F(ShutdownTest, ClosingWhileAnAddressOpenHangsSavesTheListAndEnds) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            SilentServer server;
+            LoopbackWebServer server(LoopbackWebServer::Silent());
             dlg_->SendCommand(cmd::CreateUrl, CommandData::Path(server.url("stream.mp3")));
-            if (!WaitFor([&] { return server.accepted(); })) std::_Exit(2);
+            if (!WaitFor([&] { return server.connections() > 0; })) std::_Exit(2);
             dlg_->SendCommand(cmd::Exit);
             // The row added before stays; the address, never seen to open, is not added.
             const RowFields stored = Stored();

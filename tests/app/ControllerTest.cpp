@@ -358,8 +358,7 @@ TEST_F(ControllerTest, ReleaseWithoutACloseKeepsThePlayerRunning) {
     dlg.OnInitDialog();
     dlg.SetAutomationHeld(true);
     dlg.SetAutomationHeld(false);
-    QTest::qWait(0);  // anything queued has run
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(tavora::test::DeliverPostedEvents());  // anything queued has run
     EXPECT_FALSE(dlg.isDestroyed());
 }
 
@@ -374,8 +373,8 @@ TEST_F(ControllerTest, PositionTimerStopsItselfWhenNothingPlays) {
     dlg.state().isPlaying = 0;
     EXPECT_TRUE(WaitUntilWithEvents([&] { return !dlg.IsTimerActive(timer::kPosition); }));
     const int after = ticks;
-    // A stopped timer must not tick again: this needs time to pass, not a state to come.
-    QTest::qWait(200);
+    // A stopped timer must not tick again over three of its periods.
+    ASSERT_TRUE(tavora::test::RunTimerPeriods(std::chrono::milliseconds(timer::kPositionPeriodMs), 3));
     EXPECT_EQ(ticks, after);
 }
 
@@ -524,7 +523,7 @@ TEST_F(ControllerTest, AListThatWasNeverLoadedIsNeverSavedOverTheStoredOne) {
     WriteRegString(keys::kRoot, keys::kInstallDir, std::getenv("TAVORA_BINARY_DIR"));
     CTavoraPlayerDlg dlg("");
     dlg.OnInitDialog();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.playlistLoaded() && dlg.playlist().RowCount() == 2; }, 20000));
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return dlg.playlistLoaded() && dlg.playlist().RowCount() == 2; }));
     dlg.playlist().AddEntry("three", "01:00", "/music/three.mp3");
     dlg.SendCommand(cmd::Exit);
     EXPECT_EQ(StoredTitles(), (std::vector<std::string>{"one", "two", "three"}));

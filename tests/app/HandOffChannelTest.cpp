@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "HandOffChannel.h"
+#include "WaitUntil.h"
 
 using namespace tavora;
 
@@ -62,7 +63,8 @@ TEST(HandOffChannelTest, LaunchesBeyondTheBacklogEachArriveExactlyOnceWithoutQtC
         });
     // The player is busy (no events served) until every launch is on its way.
     while (started < kLaunches) std::this_thread::yield();
-    while (finished < kLaunches) app.processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(test::WaitUntil([&] { return finished == kLaunches; }, std::chrono::seconds(120),
+                                [&] { app.processEvents(QEventLoop::AllEvents, 10); }));
     for (auto& t : launches) t.join();
     qInstallMessageHandler(previous);
 

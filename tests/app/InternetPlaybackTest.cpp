@@ -10,6 +10,7 @@
 #include "AudioLibrary.h"
 #include "Commands.h"
 #include "../support/IcyTestServers.h"
+#include "../support/LoopbackWebServer.h"
 #include "InternetStream.h"
 #include "Messages.h"
 #include "PlaybackTestSupport.h"
@@ -18,11 +19,11 @@
 using namespace tavora;
 
 namespace {
-constexpr int kNetworkWaitMs = 60000;  // an upper bound for the slowest machine, not a timing
+constexpr std::chrono::milliseconds kNetworkWait{60000};  // an upper bound for the slowest machine, not a timing
 }
 
 TEST_F(PlaybackControllerTest, StalledAddressOpenKeepsTheUiAnsweringAndStopEndsIt) {
-    test::SilentServer silent;
+    test::LoopbackWebServer silent(test::LoopbackWebServer::Silent());
     Add(Tone("a.wav", 30));
     dlg_->playlist().AddEntry("stall", "URL", silent.url("stall.mp3"));
     dlg_->SendCommand(cmd::Play);
@@ -40,7 +41,7 @@ TEST_F(PlaybackControllerTest, StalledAddressOpenKeepsTheUiAnsweringAndStopEndsI
         dlg_->SendMessage(msg::Command, cmd::InsertItem);
         answered = true;
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return answered.load(); }, kNetworkWaitMs));
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return answered.load(); }, kNetworkWait));
     other.join();
     EXPECT_TRUE(dlg_->playback().OpeningAddress());  // the round trip did not wait for the open
 
@@ -48,14 +49,15 @@ TEST_F(PlaybackControllerTest, StalledAddressOpenKeepsTheUiAnsweringAndStopEndsI
     EXPECT_FALSE(dlg_->playback().OpeningAddress());
     EXPECT_FALSE(state().isPlaying);
     // When the engine gives up on the server, the stale open's result is dropped.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().internet().OpensInFlight() == 0; }, kNetworkWaitMs));
-    QTest::qWait(50);
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return dlg_->playback().internet().OpensInFlight() == 0; },
+                                          kNetworkWait));
+    ASSERT_TRUE(test::DeliverPostedEvents());  // the stale open's result has been handed over
     EXPECT_EQ(state().channelHandle, 0u);
     EXPECT_FALSE(state().isUrlStream);
 }
 
 TEST_F(PlaybackControllerTest, ANewerCommandWinsOverAnOpenInProgress) {
-    test::SilentServer silent;
+    test::LoopbackWebServer silent(test::LoopbackWebServer::Silent());
     Add(Tone("a.wav", 30));
     dlg_->playlist().AddEntry("stall", "URL", silent.url("stall.mp3"));
     dlg_->playlist().SetSelectedIndex(1);
@@ -67,15 +69,16 @@ TEST_F(PlaybackControllerTest, ANewerCommandWinsOverAnOpenInProgress) {
     EXPECT_FALSE(dlg_->playback().OpeningAddress());
     EXPECT_TRUE(state().isPlaying);
     const uint32_t song = state().channelHandle;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().internet().OpensInFlight() == 0; }, kNetworkWaitMs));
-    QTest::qWait(50);
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return dlg_->playback().internet().OpensInFlight() == 0; },
+                                          kNetworkWait));
+    ASSERT_TRUE(test::DeliverPostedEvents());  // the stale open's result has been handed over
     EXPECT_EQ(state().channelHandle, song);
     EXPECT_FALSE(state().isUrlStream);
     EXPECT_EQ(dlg_->playlist().CurrentIndex(), 0);
 }
 
 TEST_F(PlaybackControllerTest, ClosingDuringAStalledOpenEnds) {
-    test::SilentServer silent;
+    test::LoopbackWebServer silent(test::LoopbackWebServer::Silent());
     dlg_->playlist().AddEntry("stall", "URL", silent.url("stall.mp3"));
     dlg_->SendCommand(cmd::Play);
     ASSERT_TRUE(dlg_->playback().OpeningAddress());
@@ -95,7 +98,7 @@ TEST_F(PlaybackControllerTest, StreamRowReachedByNextPlaysWithItsStationTexts) {
     ASSERT_TRUE(state().isPlaying);
 
     dlg_->SendCommand(cmd::Next);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state().isPlaying && state().isUrlStream; }, kNetworkWaitMs));
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return state().isPlaying && state().isUrlStream; }, kNetworkWait));
     EXPECT_EQ(dlg_->playlist().CurrentIndex(), 1);
     EXPECT_EQ(dlg_->playlist().MarkedRow(), 1);
     // Heard, not just "playing": the engine's channel plays and its position moves.
@@ -105,12 +108,13 @@ TEST_F(PlaybackControllerTest, StreamRowReachedByNextPlaysWithItsStationTexts) {
     ASSERT_TRUE(b.BASS_ChannelGetInfo(state().channelHandle, &info));
     EXPECT_EQ(info.flags & BASS_STREAM_DECODE, 0u);  // a playable stream, not a decode-only one
     const double start = dlg_->playback().PositionSeconds();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().PositionSeconds() > start + 0.5; }, kNetworkWaitMs));
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return dlg_->playback().PositionSeconds() > start + 0.5; },
+                                          kNetworkWait));
 
     // The headers timer brings the bit rate and then a song title, also into the row.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return state().bitrateText == "128"; }, kNetworkWaitMs));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return state().titleText.find(" - Song ") != std::string::npos; },
-                                kNetworkWaitMs));
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return state().bitrateText == "128"; }, kNetworkWait));
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return state().titleText.find(" - Song ") != std::string::npos; },
+                                          kNetworkWait));
     EXPECT_EQ(dlg_->playlist().GetEntryField(1, kColumnTitle), state().titleText);
 
     dlg_->SendCommand(cmd::Stop);
@@ -126,7 +130,7 @@ TEST_F(PlaybackControllerTest, StartUpCommandLineWithAnAddressPlaysIt) {
     dlg_ = std::make_unique<CTavoraPlayerDlg>("-s" + icy["ICY_MP3_URL"]);
     dlg_->OnInitDialog();
     EXPECT_TRUE(dlg_->playback().OpeningAddress());  // its result comes through the event loop
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state().isPlaying && state().isUrlStream; }, kNetworkWaitMs));
+    ASSERT_TRUE(test::WaitUntilWithEvents([&] { return state().isPlaying && state().isUrlStream; }, kNetworkWait));
     EXPECT_EQ(dlg_->audio().Bass().BASS_ChannelIsActive(state().channelHandle),
               static_cast<DWORD>(BASS_ACTIVE_PLAYING));
 }
@@ -172,12 +176,13 @@ TEST_F(PlaybackControllerTest, AnOpenPastTheProgramsBoundFailsAndItsLateStreamIs
     dlg_->SendCommand(cmd::Play);
     ASSERT_TRUE(dlg_->playback().OpeningAddress());
     // The program gives up by its own bound while the engine still hangs.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg_->playback().OpeningAddress(); }, kNetworkWaitMs));
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return !dlg_->playback().OpeningAddress(); }, kNetworkWait));
     EXPECT_FALSE(state().isPlaying);
     EXPECT_EQ(dlg_->playback().internet().OpensInFlight(), 1);
     OpenGate();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().internet().OpensInFlight() == 0; }, kNetworkWaitMs));
-    QTest::qWait(50);
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return dlg_->playback().internet().OpensInFlight() == 0; },
+                                          kNetworkWait));
+    ASSERT_TRUE(test::DeliverPostedEvents());  // the stale open's result has been handed over
     ASSERT_NE(g_lateStream.load(), 0u);
     BASS_CHANNELINFO info{};
     EXPECT_FALSE(real.BASS_ChannelGetInfo(g_lateStream, &info));  // freed, not adopted

@@ -44,7 +44,7 @@ TEST(MasterVolumeTest, WritesTheSinkAndFollowsChangesMadeElsewhere) {
 
     dlg.Send(cmd::VolumeSetting, CommandData::Value(32768));
     // Half of the 0..65535 scale is half of the server's 100 % (65536), give or take its rounding.
-    EXPECT_TRUE(test::WaitFor([] { return std::abs(test::PrivatePulseServer::SinkVolume() - 32768) <= 1; }))
+    EXPECT_TRUE(test::WaitUntil([] { return std::abs(test::PrivatePulseServer::SinkVolume() - 32768) <= 1; }))
         << test::PrivatePulseServer::SinkVolume();
     EXPECT_EQ(master->Value(), 32768u);
 

@@ -34,8 +34,13 @@ TEST_F(PlaybackControllerTest, PlayPausesAndResumesTheSameStream) {
     // The pause counts at once; the channel stops when its short fade is over.
     ASSERT_TRUE(WaitUntilWithEvents([&] { return !dlg_->playback().session().IsPlayingNow(); }));
     const double pausedAt = dlg_->playback().PositionSeconds();
-    // A paused stream must not move on: this needs time to pass, not a state to come.
-    QTest::qWait(400);
+    // A paused stream must not move on while the output plays 0.4 s of another channel.
+    const BassFunctions& bass = dlg_->audio().Bass();
+    const HSTREAM witness = bass.BASS_StreamCreateFile(FALSE, Tone("witness.wav", 5).c_str(), 0, 0, 0);
+    ASSERT_TRUE(bass.BASS_ChannelPlay(witness, FALSE));
+    ASSERT_TRUE(WaitUntilWithEvents(
+        [&] { return bass.BASS_ChannelBytes2Seconds(witness, bass.BASS_ChannelGetPosition(witness)) >= 0.4; }));
+    bass.BASS_StreamFree(witness);
     EXPECT_NEAR(dlg_->playback().PositionSeconds(), pausedAt, 0.05);
     dlg_->SendCommand(cmd::Play);
     EXPECT_TRUE(state().isPlaying);
@@ -138,11 +143,11 @@ TEST_F(PlaybackControllerTest, TheTitleFollowsThePlayingRowWhenItIsRetitled) {
     EXPECT_EQ(state().titleText, "a.wav");
     // The title pass re-titles rows from their tags on a worker thread.
     std::thread([&] { dlg_->playlist().UpdateEntry(0, path, "태그 제목", "00:30"); }).join();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return state().titleText == "태그 제목"; }, 5000));
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return state().titleText == "태그 제목"; }));
     EXPECT_EQ(dlg_->windowTitle(), QStringLiteral("태그 제목"));
     EXPECT_EQ(titles.last().at(0).toString(), QStringLiteral("태그 제목"));
     // Another row's new title leaves it alone.
     std::thread([&] { dlg_->playlist().UpdateEntry(1, dlg_->playlist().GetEntryField(1, kColumnPath), "B", ""); }).join();
-    QTest::qWait(100);
+    ASSERT_TRUE(test::DeliverPostedEvents());  // the other row's update has been seen
     EXPECT_EQ(state().titleText, "태그 제목");
 }

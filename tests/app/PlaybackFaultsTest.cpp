@@ -93,7 +93,7 @@ TEST_F(PlaybackControllerTest, ClearingTheListFromAWorkerStopsThePlayingExtracte
         dlg_->playlist().DeleteAllEntries();
         cleared = true;
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return cleared.load(); }, 20000));
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return cleared.load(); }));
     worker.join();
     EXPECT_FALSE(state().isPlaying);
     EXPECT_FALSE(std::filesystem::exists(extracted));

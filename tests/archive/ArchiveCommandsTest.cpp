@@ -67,14 +67,9 @@ protected:
     PlaylistModel& model() { return dlg_->playlist(); }
     template <typename Done>
     bool WaitFor(Done done) {
-        return QTest::qWaitFor(done, 30000);
+        return WaitUntilWithEvents(done);
     }
-    void Settle() {
-        for (int i = 0; i < 3; ++i) {
-            dlg_->jobs().WaitIdle();
-            QTest::qWait(50);
-        }
-    }
+    void Settle() { SettleJobs(dlg_->jobs()); }
     std::string MakeArchive(const std::string& name, const std::string& json) {
         const std::string out = media_.path(name);
         EXPECT_TRUE(RunShell("python3 " + Quote(TestScript("make_archive.py")) + " " + Quote(out) + " " + Quote(json)));
@@ -233,7 +228,7 @@ TEST_F(ArchiveCommandsTest, SWithAnArchivePlaysItsFirstSongWhileTheRestExtracts)
         RowArrivals arrivals(model(), Temp(c.folder + "b.mp3"));
         model().AddObserver(&arrivals);
         dlg_->SendCommand(cmd::HandOffAddAndPlay, CommandData::Path(c.archive));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->state().isPlaying == 1; }, 10000));
+        EXPECT_TRUE(test::WaitUntilWithEvents([&] { return dlg_->state().isPlaying == 1; }));
         arrivals.Release();
         EXPECT_TRUE(WaitFor([&] { return model().RowCount() == 2; }));
         Settle();

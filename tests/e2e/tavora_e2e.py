@@ -4,6 +4,8 @@ Each PlayerSession gets its own settings store, runtime folder (single-instance 
 and hand-off socket) and home, on the shared private desktop started by the ctest
 fixture (its variables come from $DESKTOP_ENV_DIR/env.sh).
 """
+import functools
+import http.server
 import os
 import shutil
 import signal
@@ -11,9 +13,12 @@ import socket
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 STAGE = os.environ.get("TAVORA_STAGE", "")
+BUILD = os.path.dirname(STAGE)
+COPY_ACTION = 1  # Qt::CopyAction
 SOURCE = os.environ.get("TAVORA_SOURCE_DIR", "")
 
 
@@ -31,6 +36,39 @@ def wait_until(query, timeout=60, what="the expected state", interval=0.05):
         if time.monotonic() >= deadline:
             raise AssertionError(f"waited {timeout} s for {what}")
         time.sleep(interval)
+
+
+class FolderServer:
+    """The tests' web server: serves `folder` on 127.0.0.1 at a free port (the standard
+    library's http.server, one thread a request) until close(). `before_get(path)`, when
+    given, runs before each GET is answered (to note or to hold requests). The servers
+    that misbehave on purpose are in hostile_servers.py."""
+
+    def __init__(self, folder, before_get=None):
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            def do_GET(self):
+                if before_get:
+                    before_get(self.path)
+                super().do_GET()
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Handler, directory=folder))
+        self.port = self.server.server_address[1]
+        self.base = f"http://127.0.0.1:{self.port}"
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+def playerctl(env, *args):
+    """What playerctl says of the player over the session bus (MPRIS), stripped."""
+    out = subprocess.run(["playerctl", "--player=tavoraplayer", *args], env=env, capture_output=True, text=True,
+                         timeout=30)
+    return out.stdout.strip()
 
 
 _HELD_KEYS = """
@@ -265,12 +303,61 @@ class PlayerSession:
             raise AssertionError(f"keys left held down on the shared desktop: {held}")
 
 
+class DragSource:
+    """The file manager stand-in (tests/playlistwindow/DragSource.cpp): a small window at
+    (20, 20) that drags `paths` as file URLs when pressed. Its lines (ready, the target's
+    answers, the result) are collected as they come."""
+
+    def __init__(self, env, paths):
+        self.process = subprocess.Popen([os.path.join(BUILD, "tests", "playlistwindow", "tavora_drag_source"),
+                                         "20", "20", *paths], env=env, stdout=subprocess.PIPE, text=True)
+        self.lines = []
+        self._reader = threading.Thread(target=self._read, daemon=True)
+        self._reader.start()
+        wait_until(lambda: "ready" in self.lines, what="the drag source ready")
+
+    def _read(self):
+        for line in self.process.stdout:
+            self.lines.append(line.strip())
+
+    def accepted(self):
+        """True once the target has answered that it takes a copy."""
+        return f"action {COPY_ACTION}" in self.lines
+
+    def result(self):
+        """The drop's result line, once the drag is over (the source then ends)."""
+        self.process.wait(20)
+        self._reader.join(20)
+        return next((line for line in self.lines if line.startswith("dropped")), "")
+
+
 class DesktopActions:
     """xdotool on the test's desktop, for test cases whose player session is `self.s`."""
 
     def xdo(self, *args):
         return subprocess.run(["xdotool", *args], env=self.s.env, capture_output=True, text=True,
                               timeout=30).stdout
+
+    def pointer_to(self, x, y):
+        """Moves the pointer to (x, y); returns once it is there and the player has answered
+        a request sent after that (its UI thread has been through the motion)."""
+        self.xdo("mousemove", "--sync", str(x), str(y))
+        self.s.answer_latency()
+
+    def drag(self, start, end, steps=12, button="1", accepted=None):
+        """A hand's drag from `start` to `end` in `steps` even steps, each taken once the
+        player has had the one before. `accepted`, when given, is waited for before the
+        release (a drag source's word that the target takes the drop). What the drag did
+        is waited for by the callers."""
+        self.pointer_to(*start)
+        self.xdo("mousedown", button)
+        self.s.answer_latency()
+        for k in range(1, steps + 1):
+            self.pointer_to(start[0] + (end[0] - start[0]) * k // steps, start[1] + (end[1] - start[1]) * k // steps)
+        if accepted:
+            wait_until(accepted, what="the drop accepted by its target")
+            self.s.answer_latency()
+        self.xdo("mouseup", button)
 
     def geometry(self, wid):
         """(x, y, width, height) of the window `wid`."""

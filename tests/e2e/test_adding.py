@@ -3,13 +3,12 @@ the playlist it saves at exit comes back at the next start."""
 import os
 import shutil
 import subprocess
-import socket
 import tempfile
 import threading
 import unittest
 
 from stored_playlist import read_playlist, write_playlist
-from tavora_e2e import PlayerSession, wait_until
+from tavora_e2e import FolderServer, PlayerSession, wait_until
 
 PLAYLIST = r"SOFTWARE\TavoraPlayer\PlayList"
 
@@ -107,21 +106,9 @@ class AddingHandOffTest(unittest.TestCase):
     def test_address_typed_into_the_address_dialog_is_added_and_kept(self):
         make_song(os.path.join(self.media, "song.mp3"), "Web Song", 90,
                   ["-c:a", "libmp3lame", "-b:a", "64k", "-id3v2_version", "3"])
-        with socket.socket() as probe:
-            probe.bind(("127.0.0.1", 0))
-            port = probe.getsockname()[1]
-        server = subprocess.Popen(["python3", "-m", "http.server", str(port), "--bind", "127.0.0.1",
-                                   "--directory", self.media], stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL)
-        self.addCleanup(server.wait)
-        self.addCleanup(server.terminate)
-        def answers():
-            try:
-                socket.create_connection(("127.0.0.1", port), timeout=1).close()
-                return True
-            except OSError:
-                return False
-        wait_until(answers, what="the web server")
+        server = FolderServer(self.media)
+        self.addCleanup(server.close)
+        port = server.port
 
         self.s.start()
         self.s.wait_ready()

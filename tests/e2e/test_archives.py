@@ -6,12 +6,11 @@ import json
 import os
 import signal
 import subprocess
-import time
 import unittest
 
 from audio_analysis import frequency, quiet_after_sound, read_recording, sounding_span
-from tavora_e2e import DesktopActions, PlayerSession, SOURCE, STAGE, wait_until
-from test_playlist_window import DRAG_SOURCE, ROW, list_skin
+from tavora_e2e import DesktopActions, DragSource, PlayerSession, SOURCE, STAGE, wait_until
+from test_playlist_window import ROW, list_skin
 
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
 VIEW = r"HKLM\SOFTWARE\TavoraPlayer\Setting\View"
@@ -72,25 +71,10 @@ class ArchivesTest(DesktopActions, unittest.TestCase):
 
     def drop(self, wid, paths):
         """Drags `paths` from the drag source onto the middle of window `wid` (XDND)."""
-        source = subprocess.Popen([DRAG_SOURCE, "20", "20", *paths], env=self.s.env, stdout=subprocess.PIPE,
-                                  text=True)
-        self.assertEqual(source.stdout.readline().strip(), "ready")
+        source = DragSource(self.s.env, paths)
         sx, sy, sw, sh = self.geometry(self.s.wait_window("TavoraDragSource"))
-        start = (sx + sw // 2, sy + sh // 2)
-        end = self.row_point(wid, 1)
-        # Paced like a hand: the drop is a conversation between the two programs.
-        self.xdo("mousemove", str(start[0]), str(start[1]))
-        time.sleep(0.2)
-        self.xdo("mousedown", "1")
-        time.sleep(0.2)
-        for k in range(1, 26):
-            self.xdo("mousemove", str(start[0] + (end[0] - start[0]) * k // 25),
-                     str(start[1] + (end[1] - start[1]) * k // 25))
-            time.sleep(0.05)
-        time.sleep(0.3)
-        self.xdo("mouseup", "1")
-        out, _ = source.communicate(timeout=20)
-        self.assertIn("dropped 1", out)
+        self.drag((sx + sw // 2, sy + sh // 2), self.row_point(wid, 1), steps=25, accepted=source.accepted)
+        self.assertIn("dropped 1", source.result())
 
     def heard_frequency(self, wav):
         rate, heard = read_recording(wav)
@@ -133,9 +117,7 @@ class ArchivesTest(DesktopActions, unittest.TestCase):
             self.assertTrue(os.path.isfile(self.temp(name)), name)
 
         # Row 0 is the zip's song: select it and delete it with the Delete key.
-        x, y = self.row_point(plist, 0)
-        self.xdo("mousemove", str(x), str(y))
-        time.sleep(0.2)
+        self.pointer_to(*self.row_point(plist, 0))
         self.xdo("click", "1")
         self.xdo("key", "Delete")
         wait_until(lambda: not os.path.exists(self.temp("a.wav")), what="the deleted row's file gone")

@@ -10,7 +10,7 @@ import tempfile
 import unittest
 
 from audio_analysis import frequency, heard_seconds, read_recording
-from tavora_e2e import STAGE, PlayerSession, binary, wait_until
+from tavora_e2e import STAGE, PlayerSession, binary, playerctl, wait_until
 
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
 PLAYLIST = r"SOFTWARE\TavoraPlayer\PlayList"
@@ -78,7 +78,7 @@ class AssociationsTest(unittest.TestCase):
         make_tone(song, 6, 440)
         opened = self.tool("gio", "open", song)
         self.assertEqual(opened.returncode, 0, opened.stderr)
-        self.s.wait_log(f"argument 1 -s{song}")
+        wait_until(lambda: playerctl(self.s.env, "status") == "Playing", what="MPRIS to say Playing")
         wait_until(lambda: heard_seconds(self.wav) >= 1.0, what="the song heard", interval=0.2)
 
         # "Enqueue" adds the second song; the first one goes on playing.

@@ -6,7 +6,6 @@ is kept in <build>/e2e-artifacts/equalizer/."""
 import os
 import re
 import subprocess
-import time
 import unittest
 import xml.etree.ElementTree as ET
 
@@ -54,14 +53,6 @@ class EqualizerTest(DesktopActions, unittest.TestCase):
         x, y, w, h = self.eq[element]
         ox, oy, width, _ = self.geometry(wid)
         return ox + width - x + w // 2, oy + (y + h // 2 if dy is None else dy)
-
-    def drag(self, start, end):
-        self.xdo("mousemove", "--sync", str(start[0]), str(start[1]))
-        self.xdo("mousedown", "1")
-        for i in range(1, 6):
-            self.xdo("mousemove", str(start[0]), str(start[1] + (end[1] - start[1]) * i // 5))
-            time.sleep(0.05)
-        self.xdo("mouseup", "1")
 
     def snap(self, wid):
         return subprocess.run(["import", "-window", wid, "rgb:-"], env=self.s.env, capture_output=True,
@@ -115,13 +106,13 @@ class EqualizerTest(DesktopActions, unittest.TestCase):
         top = self.eq["ID_EQ_BTLINE_EMPTY"][1]
         length = self.eq["ID_EQ_BTLINE_FULL"][3]
         x60, _ = self.eq_point(eq, "ID_EQ_BTCONTROLL10")
-        self.drag((x60, ey + top + 2), (x60, ey + top + length + 30))
+        self.drag((x60, ey + top + 2), (x60, ey + top + length + 30), steps=5)
 
         # The master slider dragged half-way: the sink follows.
         xm, _ = self.eq_point(eq, "ID_EQ_BTCONTROLL11")
         thumb = self.eq["ID_EQ_BTLINE"][3]
         half = (length + thumb // 2) // 2
-        self.drag((xm, ey + top + 1), (xm, ey + top + half))
+        self.drag((xm, ey + top + 1), (xm, ey + top + half), steps=5)
         wait_until(lambda: 40 <= (self.sink_percent() or 0) <= 60, what="the sink at about half volume")
         subprocess.run(["import", "-window", eq, os.path.join(ARTIFACTS, "soft.png")], env=s.env, timeout=30)
 

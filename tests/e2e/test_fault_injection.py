@@ -261,16 +261,13 @@ class FaultInjectionTest(unittest.TestCase):
         size = lambda: os.path.getsize(wal) if os.path.exists(wal) else 0
         before = size()
         s.player.send_signal(signal.SIGTERM)
-        killed = False
-        deadline = time.monotonic() + 120
-        while s.player.poll() is None and time.monotonic() < deadline:
-            # The save rewrites every row in one transaction: a log a megabyte past where
-            # it stood is that transaction, not yet committed.
-            if size() > before + (1 << 20):
-                s.player.send_signal(signal.SIGKILL)
-                killed = True
-                break
-            time.sleep(0.002)
+        # The save rewrites every row in one transaction: a log a megabyte past where it
+        # stood is that transaction, not yet committed.
+        wait_until(lambda: s.player.poll() is not None or size() > before + (1 << 20), timeout=120,
+                   what="the save in progress or the player ended", interval=0.002)
+        killed = s.player.poll() is None
+        if killed:
+            s.player.send_signal(signal.SIGKILL)
         s.player.wait(30)
         self.assertTrue(killed, f"no save seen in progress (exit status {s.player.returncode})\n"
                         f"{s.read_log()[-3000:]}")

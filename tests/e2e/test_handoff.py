@@ -21,9 +21,6 @@ class HandOffTest(unittest.TestCase):
         self.s = PlayerSession()
         self.addCleanup(self.s.close)
 
-    def wait_for_log(self, text):
-        self.s.wait_log(text)
-
     def save_playlist(self, paths):
         self.s.reg("add", "HKLM\\" + PLAYLIST + "\\Count", "/v", "ListCount", "/t", "REG_DWORD", "/d", str(len(paths)))
         for i, path in enumerate(paths):
@@ -71,7 +68,7 @@ class HandOffTest(unittest.TestCase):
         out, err = p.communicate(timeout=30)
         self.assertEqual(p.returncode, 0, err.decode())
         count += 1
-        self.wait_for_log(f"argument {count} {long_arg}")
+        self.s.wait_log(f"argument {count} {long_arg}")
 
         # Archives are handed over like songs; the archive reader takes them from there.
         for arg in ("-add/music/songs.zip", "-s/music/songs.RAR", "-add/music/old.alz"):
@@ -79,7 +76,7 @@ class HandOffTest(unittest.TestCase):
             out, err = p.communicate(timeout=30)
             self.assertEqual(p.returncode, 0, err.decode())
             count += 1
-            self.wait_for_log(f"argument {count} {arg}")
+            self.s.wait_log(f"argument {count} {arg}")
         self.assertEqual(self.s.dword(OUTFILE, "count"), count)
         self.assertIsNone(self.s.player.poll())
 
@@ -115,7 +112,7 @@ class HandOffTest(unittest.TestCase):
         self.save_playlist(saved)
         self.s.start("-add/music/new.mp3")
         self.s.wait_ready()
-        self.wait_for_log("argument 1 -add/music/new.mp3")
+        self.s.wait_log("argument 1 -add/music/new.mp3")
         self.assertEqual(self.s.stop(signal.SIGTERM), 0)
         self.assertEqual(self.stored_paths(), saved + ["/music/new.mp3"])
 
@@ -124,7 +121,7 @@ class HandOffTest(unittest.TestCase):
         self.s.reg("add", r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control", "/v", "StartOpen", "/t", "REG_DWORD", "/d", "0")
         self.s.start("-s/music/new.mp3")
         self.s.wait_ready()
-        self.wait_for_log("argument 1 -s/music/new.mp3")
+        self.s.wait_log("argument 1 -s/music/new.mp3")
         self.assertEqual(self.s.stop(signal.SIGTERM), 0)
         self.assertEqual(self.stored_paths(), ["/music/new.mp3"])
 
@@ -146,7 +143,7 @@ class HandOffTest(unittest.TestCase):
         p = self.s.launch("-add/music/handed.mp3")
         out, err = p.communicate(timeout=60)
         self.assertEqual(p.returncode, 0, err.decode())
-        self.wait_for_log("argument 1 -add/music/handed.mp3")
+        self.s.wait_log("argument 1 -add/music/handed.mp3")
         self.assertIsNone(self.s.player.poll())
 
     def test_a_damaged_store_is_moved_aside_and_the_player_starts(self):
@@ -155,7 +152,7 @@ class HandOffTest(unittest.TestCase):
             f.write(b"not a settings store\n" * 500)
         self.s.start()
         self.s.wait_ready()
-        self.wait_for_log("was damaged")
+        self.s.wait_log("was damaged")
         aside = [n for n in os.listdir(self.s.dir) if n.startswith("registry.db.corrupt-")]
         self.assertEqual(len(aside), 1, os.listdir(self.s.dir))
         self.assertIn(os.path.join(self.s.dir, aside[0]), self.s.read_log())

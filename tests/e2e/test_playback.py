@@ -165,9 +165,7 @@ class PlaybackTest(unittest.TestCase):
         self.assertEqual(s.command(32865), 0)  # "InsertItem": no action
         # Four seconds of output recorded (the wav: output is paced in real time),
         # whatever was playing meanwhile.
-        deadline = time.time() + 60
-        while time.time() < deadline and os.path.getsize(wav) < 44 + 4 * 44100 * 4:
-            time.sleep(0.2)
+        wait_until(lambda: os.path.getsize(wav) >= 44 + 4 * 44100 * 4, what="four seconds recorded", interval=0.2)
         rate, heard = self.finish(s, wav)
         span = sounding_span(rate, heard)
         self.assertIsNotNone(span, "the radio was not heard")

@@ -5,18 +5,16 @@ restart the playlist and the window's rectangle come back. Screenshots are kept 
 <build>/e2e-artifacts/playlist_window/."""
 import os
 import subprocess
-import time
 import unittest
 import xml.etree.ElementTree as ET
 
-from tavora_e2e import DesktopActions, PlayerSession, STAGE, wait_until
+from tavora_e2e import DesktopActions, DragSource, PlayerSession, STAGE, wait_until
 
 CONTROL = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Control"
 VIEW = r"HKLM\SOFTWARE\TavoraPlayer\Setting\View"
 SIZE = r"HKLM\SOFTWARE\TavoraPlayer\Setting\Size"
 BUILD = os.path.dirname(STAGE)
 ARTIFACTS = os.path.join(BUILD, "e2e-artifacts", "playlist_window")
-DRAG_SOURCE = os.path.join(BUILD, "tests", "playlistwindow", "tavora_drag_source")
 ROW = 16
 
 
@@ -51,23 +49,6 @@ class PlaylistWindowTest(DesktopActions, unittest.TestCase):
     # --- X helpers ---------------------------------------------------------------
     def window(self, title):
         return self.s.wait_window(title)
-
-    def move_to(self, x, y, pause=0.05):
-        self.xdo("mousemove", str(x), str(y))
-        time.sleep(pause)
-
-    def drag(self, start, end, steps=12):
-        # Paced like a hand: a drag to another program is a conversation between the two
-        # (the target answers each position before the release counts as a drop), which
-        # no state seen from here tells the end of. What the drag did is waited for by
-        # the callers.
-        self.move_to(*start, pause=0.2)
-        self.xdo("mousedown", "1")
-        time.sleep(0.2)
-        for k in range(1, steps + 1):
-            self.move_to(start[0] + (end[0] - start[0]) * k // steps, start[1] + (end[1] - start[1]) * k // steps)
-        time.sleep(0.3)
-        self.xdo("mouseup", "1")
 
     def wait_geometry(self, wid, expected, what, part=slice(None)):
         """Waits until the window's geometry (or the `part` of it) is `expected`."""
@@ -129,14 +110,11 @@ class PlaylistWindowTest(DesktopActions, unittest.TestCase):
         px, py, pw, ph = self.geometry(plist)
 
         # 1. Drop the folder and the two loose files from the drag source.
-        source = subprocess.Popen([DRAG_SOURCE, "20", "20", self.album, *self.loose], env=s.env,
-                                  stdout=subprocess.PIPE, text=True)
-        self.assertEqual(source.stdout.readline().strip(), "ready")
+        source = DragSource(s.env, [self.album, *self.loose])
         src = self.window("TavoraDragSource")
         sx, sy, sw, sh = self.geometry(src)
-        self.drag((sx + sw // 2, sy + sh // 2), self.row_point(plist, 2), steps=25)
-        out, _ = source.communicate(timeout=20)
-        self.assertIn("dropped 1", out)  # the copy was accepted
+        self.drag((sx + sw // 2, sy + sh // 2), self.row_point(plist, 2), steps=25, accepted=source.accepted)
+        self.assertIn("dropped 1", source.result())  # the copy was accepted
         self.settle(plist)
         self.screenshot(plist, "dropped.png")
 
@@ -151,20 +129,20 @@ class PlaylistWindowTest(DesktopActions, unittest.TestCase):
         self.settle(plist)  # the saved rows are restored
 
         # 2. Drag the first row below the fourth: click to select it, then drag it.
-        self.move_to(*self.row_point(plist, 0), pause=0.2)
+        x, y = self.row_point(plist, 0)
+        self.pointer_to(x, y)
         self.xdo("click", "1")
-        # Apart by more than the double-click time, or the press that starts the drag
-        # would play the row: this needs time to pass, not a state to come.
-        time.sleep(0.3)
-        self.drag(self.row_point(plist, 0), self.row_point(plist, 3), steps=6)
+        # The press that starts the drag lands 20 pixels away in the same row, farther
+        # than a double click may stray, so it does not play the row.
+        self.drag((x + 20, y), self.row_point(plist, 3), steps=6)
 
         # 3. One wheel notch down (one line plus the desktop's three), select the top
         # visible row and delete it with the Delete key.
-        self.move_to(*self.row_point(plist, 1), pause=0.2)
+        self.pointer_to(*self.row_point(plist, 1))
         self.xdo("click", "5")
         self.settle(plist)
         self.screenshot(plist, "scrolled.png")
-        self.move_to(*self.row_point(plist, 0), pause=0.2)
+        self.pointer_to(*self.row_point(plist, 0))
         self.xdo("click", "1")
         self.xdo("key", "Delete")
         expected = before[1:4] + before[0:1] + before[5:]

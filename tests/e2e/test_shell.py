@@ -10,7 +10,7 @@ import unittest
 
 from audio_analysis import _mono, frequency, rms
 from stored_playlist import read_playlist
-from tavora_e2e import STAGE, PlayerSession, binary, visible_windows, wait_until
+from tavora_e2e import STAGE, PlayerSession, binary, playerctl, visible_windows, wait_until
 
 ROOT = r"HKLM\SOFTWARE\TavoraPlayer"
 CONTROL = ROOT + r"\Setting\Control"
@@ -90,12 +90,6 @@ def send_window_messages(env, window, message, count):
 
 def automation_client():
     return os.path.join(os.path.dirname(STAGE), "tests", "shell", "tavora-automation-client")
-
-
-def playerctl(env, *args):
-    out = subprocess.run(["playerctl", "--player=tavoraplayer", *args], env=env, capture_output=True, text=True,
-                         timeout=30)
-    return out.stdout.strip()
 
 
 def geometry(env, wid):

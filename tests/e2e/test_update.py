@@ -2,8 +2,6 @@
 the download window at start-up, installs it, and then plays. A TERM signal ends the
 player while the window or its failure message is up, and what a killed run left half
 fetched is gone at the next start."""
-import functools
-import http.server
 import os
 import shutil
 import signal
@@ -14,7 +12,7 @@ import unittest
 
 from audio_analysis import quiet_after_sound, read_wav, sounding_span
 from hostile_servers import HostileServer
-from tavora_e2e import STAGE, PlayerSession, sign_update_files, visible_windows, wait_until
+from tavora_e2e import STAGE, FolderServer, PlayerSession, sign_update_files, visible_windows, wait_until
 from test_playback import make_tone
 
 SHARE = os.path.join(STAGE, "share", "TavoraPlayer")
@@ -29,26 +27,18 @@ class GatedServer:
     def __init__(self, folder):
         self.gate = threading.Event()
         self.requests = []
-        gate, requests = self.gate, self.requests
 
-        class Handler(http.server.SimpleHTTPRequestHandler):
-            def do_GET(self):
-                if self.path.startswith("/AutoUpdate/system/"):
-                    requests.append(self.path)
-                gate.wait(120)
-                super().do_GET()
+        def before_get(path):
+            if path.startswith("/AutoUpdate/system/"):
+                self.requests.append(path)
+            self.gate.wait(120)
 
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Handler, directory=folder))
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
-        self.base = f"http://127.0.0.1:{self.server.server_address[1]}"
+        self.server = FolderServer(folder, before_get)
+        self.base = self.server.base
 
     def close(self):
         self.gate.set()
-        self.server.shutdown()
-        self.server.server_close()
+        self.server.close()
 
 
 class TricklingServer(HostileServer):

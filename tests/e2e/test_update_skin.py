@@ -1,15 +1,12 @@
 """A player started without any skin fetches the skin installer from the update server,
 checks its signature and runs it, and the installer puts the server's skins into the skins folder."""
-import http.server
-import functools
 import os
 import shutil
 import subprocess
-import threading
 import unittest
 import zipfile
 
-from tavora_e2e import STAGE, PlayerSession, sign_update_files, wait_until
+from tavora_e2e import STAGE, FolderServer, PlayerSession, sign_update_files, wait_until
 
 SHARE = os.path.join(STAGE, "share", "TavoraPlayer")
 TITLE = "타보라플레이어 필수 파일 다운로드"
@@ -46,15 +43,11 @@ class UpdateSkinTest(unittest.TestCase):
                     z.write(full, os.path.join("Default", os.path.relpath(full, default)))
         with open(archive, "rb") as f:
             publish(os.path.join(skins, "TavoraSkins.zip"), f.read())
-        handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=served)
-        handler.log_message = lambda *a: None
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
-        self.addCleanup(self.server.server_close)
-        self.addCleanup(self.server.shutdown)
+        self.server = FolderServer(served)
+        self.addCleanup(self.server.close)
         self.s.reg("add", r"HKLM\SOFTWARE\TavoraPlayer", "/v", "Install_Dir", "/t", "REG_SZ", "/d", self.install)
         self.s.reg("add", r"HKLM\SOFTWARE\TavoraPlayer", "/v", "UpdateServer", "/t", "REG_SZ",
-                   "/d", f"http://127.0.0.1:{self.server.server_address[1]}")
+                   "/d", self.server.base)
 
     def dialogs(self):
         return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{TITLE}$"], env=self.s.env,

@@ -14,6 +14,7 @@
 
 #include "CommandSink.h"
 #include "RecordingEffects.h"
+#include "RecordingSink.h"
 #include "EqualizerSlide.h"
 #include "EqualizerWindow.h"
 #include "PlayerEvents.h"
@@ -27,21 +28,7 @@
 namespace tavora {
 namespace {
 
-class RecordingSink : public CommandSink {
-public:
-    std::vector<std::pair<int, CommandData>> sent;
-    std::function<void(cmd::Command, const CommandData&)> onSend;  // what the controller would do at once
-    void Send(cmd::Command command, CommandData data) override {
-        sent.emplace_back(command, data);
-        if (onSend) onSend(command, data);
-    }
-    void Post(cmd::Command command, CommandData data) override { Send(command, std::move(data)); }
-    std::vector<int> Commands() const {
-        std::vector<int> ids;
-        for (const auto& entry : sent) ids.push_back(entry.first);
-        return ids;
-    }
-};
+using test::RecordingSink;
 
 class EqualizerWindowTest : public ::testing::TestWithParam<const char*> {
 protected:
@@ -156,7 +143,7 @@ TEST_P(EqualizerWindowTest, DraggingABandStoresItsGainAlsoWhileTheEqualizerIsOff
 TEST_P(EqualizerWindowTest, MasterSliderSendsTheMixerLevel) {
     window_->SetMasterVolume(0, 65535);
     // The controller writes the level and announces it back before the send returns.
-    sink_.onSend = [this](cmd::Command command, const CommandData& data) {
+    sink_.answer = [this](cmd::Command command, const CommandData& data) {
         if (command == cmd::VolumeSetting) window_->SetMasterVolume(static_cast<unsigned>(*data.value), 65535);
     };
     const eq::SliderGeometry& g = window_->geometry();

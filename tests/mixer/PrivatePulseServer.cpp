@@ -50,7 +50,7 @@ bool PrivatePulseServer::Start() {
         pid_ = 0;
         return false;
     }
-    const bool answers = WaitFor([this] {
+    const bool answers = WaitUntil([this] {
         if (waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = 0;
         return pid_ == 0 || !Pactl("info").empty();
     });

@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "WaitUntil.h"
+
 namespace tavora::test {
 
 class PrivatePulseServer {
@@ -39,14 +41,5 @@ private:
     std::filesystem::path dir_;
     pid_t pid_ = 0;
 };
-
-// Polls the condition until it holds or a generous time passed; the final verdict.
-template <typename Condition>
-bool WaitFor(Condition condition) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!condition() && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return condition();
-}
 
 }  // namespace tavora::test

@@ -36,10 +36,8 @@ TEST(QueuedMixerNotificationTest, TheHandlerRunsOnTheReceiversThreadWithTheNewVa
     mixer = &mixerOnServer;
     ASSERT_TRUE(mixer->Open());
     ASSERT_TRUE(PrivatePulseServer::PactlOk("set-sink-volume @DEFAULT_SINK@ 40%"));
-    ASSERT_TRUE(WaitFor([&] {
-        QCoreApplication::processEvents();
-        return calls > 0 && seen == mixer->Volume();
-    }));
+    ASSERT_TRUE(WaitUntil([&] { return calls > 0 && seen == mixer->Volume(); }, kStateTimeout,
+                          [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); }));
     EXPECT_TRUE(onMainThread);
     EXPECT_NEAR(static_cast<double>(seen) / kMasterVolumeMax, 0.40, 0.001);
     mixer->Close();

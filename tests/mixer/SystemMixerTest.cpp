@@ -64,7 +64,7 @@ TEST_F(MixerTest, WritingScalesEveryChannelKeepingTheBalance) {
     ASSERT_TRUE(mixer.SetVolume(half));
     EXPECT_EQ(mixer.Volume(), half) << "the value written reads back at once";
     const long left = PulseFromMaster(half);
-    ASSERT_TRUE(WaitFor([&] { return PrivatePulseServer::SinkVolume() == left; }))
+    ASSERT_TRUE(WaitUntil([&] { return PrivatePulseServer::SinkVolume() == left; }))
         << PrivatePulseServer::SinkChannels();
     const std::string channels = PrivatePulseServer::SinkChannels();
     const long right = std::stol(channels.substr(channels.find(' ') + 1));
@@ -73,16 +73,16 @@ TEST_F(MixerTest, WritingScalesEveryChannelKeepingTheBalance) {
 
     // Beyond the maximum is the maximum, never more than 100 % on any channel.
     ASSERT_TRUE(mixer.SetVolume(kMasterVolumeMax + 5000));
-    ASSERT_TRUE(WaitFor([] { return PrivatePulseServer::SinkVolume() == PA_VOLUME_NORM; }));
+    ASSERT_TRUE(WaitUntil([] { return PrivatePulseServer::SinkVolume() == PA_VOLUME_NORM; }));
     ASSERT_TRUE(mixer.SetVolume(0));
-    ASSERT_TRUE(WaitFor([] { return PrivatePulseServer::SinkChannels() == "0 0"; }));
+    ASSERT_TRUE(WaitUntil([] { return PrivatePulseServer::SinkChannels() == "0 0"; }));
     EXPECT_EQ(Notified(), 0) << "our own writes are not reported back to us";
 }
 
 TEST_F(MixerTest, AChangeMadeElsewhereIsToldOnTheMixerThreadAndReadBack) {
     ASSERT_TRUE(mixer.Open());
     ASSERT_TRUE(PrivatePulseServer::PactlOk("set-sink-volume @DEFAULT_SINK@ 30%"));
-    ASSERT_TRUE(WaitFor([&] { return Notified() > 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return Notified() > 0; }));
     EXPECT_EQ(mixer.Volume(), PactlMaster());
     EXPECT_NEAR(static_cast<double>(mixer.Volume()) / kMasterVolumeMax, 0.30, 0.001);
     EXPECT_NE(notifiedOn.load(), std::this_thread::get_id());
@@ -93,10 +93,10 @@ TEST_F(MixerTest, MuteGoesBothWays) {
     ASSERT_FALSE(mixer.Muted());
     ASSERT_TRUE(mixer.SetMute(true));
     EXPECT_TRUE(mixer.Muted());
-    ASSERT_TRUE(WaitFor([] { return PrivatePulseServer::SinkMuted(); }));
+    ASSERT_TRUE(WaitUntil([] { return PrivatePulseServer::SinkMuted(); }));
 
     ASSERT_TRUE(PrivatePulseServer::PactlOk("set-sink-mute @DEFAULT_SINK@ 0"));
-    ASSERT_TRUE(WaitFor([&] { return Notified() > 0 && !mixer.Muted(); }));
+    ASSERT_TRUE(WaitUntil([&] { return Notified() > 0 && !mixer.Muted(); }));
     EXPECT_FALSE(PrivatePulseServer::SinkMuted());
 }
 
@@ -106,19 +106,19 @@ TEST_F(MixerTest, FollowsTheDefaultSinkWhenItChanges) {
     ASSERT_FALSE(module.empty());
     ASSERT_TRUE(PrivatePulseServer::PactlOk("set-sink-volume second 20%"));
     ASSERT_TRUE(PrivatePulseServer::PactlOk("set-default-sink second"));
-    ASSERT_TRUE(WaitFor([&] { return Notified() > 0 && mixer.Volume() == PactlMaster(); }));
+    ASSERT_TRUE(WaitUntil([&] { return Notified() > 0 && mixer.Volume() == PactlMaster(); }));
     EXPECT_NEAR(static_cast<double>(mixer.Volume()) / kMasterVolumeMax, 0.20, 0.001);
 
     // Writes go to the new default, not to the sink the mixer first found.
     ASSERT_TRUE(mixer.SetVolume(kMasterVolumeMax));
-    ASSERT_TRUE(WaitFor([] { return PrivatePulseServer::SinkVolume() == PA_VOLUME_NORM; }));
+    ASSERT_TRUE(WaitUntil([] { return PrivatePulseServer::SinkVolume() == PA_VOLUME_NORM; }));
     const std::string first = PrivatePulseServer::Pactl("get-sink-volume null_out");
     EXPECT_NE(first.find("100%"), std::string::npos) << first;
 
     // The default sink removed: the server falls back to the first one, and so do we.
     ASSERT_TRUE(PrivatePulseServer::PactlOk("set-sink-volume null_out 60%"));
     ASSERT_TRUE(PrivatePulseServer::PactlOk("unload-module " + std::to_string(std::stoi(module))));
-    EXPECT_TRUE(WaitFor([&] { return mixer.IsOpen() && mixer.Volume() == PactlMaster(); }));
+    EXPECT_TRUE(WaitUntil([&] { return mixer.IsOpen() && mixer.Volume() == PactlMaster(); }));
 }
 
 TEST_F(MixerTest, TheChangeCallbackMayReadAndWriteTheMixer) {
@@ -132,28 +132,28 @@ TEST_F(MixerTest, TheChangeCallbackMayReadAndWriteTheMixer) {
     self = &reacting;
     ASSERT_TRUE(reacting.Open());
     ASSERT_TRUE(PrivatePulseServer::PactlOk("set-sink-volume @DEFAULT_SINK@ 70%"));
-    ASSERT_TRUE(WaitFor([&] { return wrote.load(); }));
-    EXPECT_TRUE(WaitFor([] { return PrivatePulseServer::SinkVolume() == PulseFromMaster(kMasterVolumeMax / 4); }));
+    ASSERT_TRUE(WaitUntil([&] { return wrote.load(); }));
+    EXPECT_TRUE(WaitUntil([] { return PrivatePulseServer::SinkVolume() == PulseFromMaster(kMasterVolumeMax / 4); }));
 }
 
 TEST_F(MixerTest, ALostServerClosesTheMixerAndItsReturnReopensIt) {
     ASSERT_TRUE(mixer.Open());
     ASSERT_TRUE(mixer.SetVolume(kMasterVolumeMax / 3));
-    ASSERT_TRUE(WaitFor([] { return PrivatePulseServer::SinkVolume() == PulseFromMaster(kMasterVolumeMax / 3); }));
+    ASSERT_TRUE(WaitUntil([] { return PrivatePulseServer::SinkVolume() == PulseFromMaster(kMasterVolumeMax / 3); }));
 
     server.Kill();
-    ASSERT_TRUE(WaitFor([&] { return !mixer.IsOpen() && Notified() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return !mixer.IsOpen() && Notified() == 1; }));
     EXPECT_EQ(mixer.Volume(), 0u);
     EXPECT_FALSE(mixer.SetVolume(kMasterVolumeMax));
     EXPECT_FALSE(mixer.SetMute(true));
 
     ASSERT_TRUE(server.Start());
-    ASSERT_TRUE(WaitFor([&] { return mixer.IsOpen() && Notified() == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return mixer.IsOpen() && Notified() == 2; }));
     // A fresh server starts its sink at full volume; the mixer reads the new truth.
     EXPECT_EQ(mixer.Volume(), PactlMaster());
     EXPECT_EQ(mixer.Volume(), kMasterVolumeMax);
     ASSERT_TRUE(mixer.SetMute(true));
-    EXPECT_TRUE(WaitFor([] { return PrivatePulseServer::SinkMuted(); }));
+    EXPECT_TRUE(WaitUntil([] { return PrivatePulseServer::SinkMuted(); }));
 }
 
 TEST(MixerWithoutServerTest, OpenFailsAndEveryCallIsHarmless) {
@@ -184,7 +184,7 @@ TEST(MixerLateServerTest, AServerStartedAfterOpenIsPickedUp) {
     SystemMixer mixer([&] { ++notifications; });
     EXPECT_FALSE(mixer.Open());
     if (!server.Start()) GTEST_SKIP() << "pulseaudio cannot run here";
-    ASSERT_TRUE(WaitFor([&] { return mixer.IsOpen() && notifications.load() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return mixer.IsOpen() && notifications.load() == 1; }));
     EXPECT_EQ(mixer.Volume(), MasterFromPulse(static_cast<pa_volume_t>(PrivatePulseServer::SinkVolume())));
 }
 

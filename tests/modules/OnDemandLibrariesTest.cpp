@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "AudioTestSupport.h"
-#include "LoopbackServer.h"
+#include "LoopbackWebServer.h"
 #include "tavora/bass_api.h"
 
 namespace tavora::test {
@@ -32,7 +32,7 @@ TEST(OnDemandLibrariesTest, LibcurlLoadsWhenAnAddressIsOpened) {
     ASSERT_FALSE(mp3.empty());
     std::ifstream in(mp3, std::ios::binary);
     const std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    LoopbackServer server([&body](Connection& c) {
+    LoopbackWebServer server([&body](Connection& c) {
         if (!c.ReadRequest()) return;
         c.Send("HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nContent-Length: " + std::to_string(body.size()) +
                "\r\n\r\n");
@@ -46,7 +46,7 @@ TEST(OnDemandLibrariesTest, LibcurlLoadsWhenAnAddressIsOpened) {
     BASS_StreamFree(file);
     EXPECT_FALSE(Mapped({"libcurl.so"}));
 
-    const HSTREAM stream = BASS_StreamCreateURL(server.Url("/tone.mp3").c_str(), 0,
+    const HSTREAM stream = BASS_StreamCreateURL(server.url("tone.mp3").c_str(), 0,
                                                 BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT, nullptr, nullptr);
     ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
     EXPECT_TRUE(Mapped({"libcurl.so"}));

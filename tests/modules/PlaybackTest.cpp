@@ -231,8 +231,12 @@ TEST_F(PlaybackTest, StopThenPlayContinuesWhereItStopped) {
     ASSERT_TRUE(BASS_ChannelStop(stream));
     const QWORD stoppedAt = BASS_ChannelGetPosition(stream);
     EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_STOPPED));
-    // A stopped channel must not move: this needs time to pass, not a state to come.
-    std::this_thread::sleep_for(milliseconds(300));
+    // A stopped channel must not move while the output plays 0.3 s of another (silent) one.
+    const auto silence = media.FfmpegSource("silence.wav", "anullsrc=r=44100:cl=stereo:d=2", 44100, 2, "");
+    const HSTREAM witness = BASS_StreamCreateFile(FALSE, silence.c_str(), 0, 0, 0);
+    ASSERT_TRUE(BASS_ChannelPlay(witness, FALSE));
+    ASSERT_TRUE(WaitUntilPlayed(witness, 0.3));
+    BASS_StreamFree(witness);
     EXPECT_EQ(BASS_ChannelGetPosition(stream), stoppedAt);
     BASS_ChannelPlay(stream, FALSE);
     ASSERT_TRUE(WavOutputSession::WaitUntilStopped(stream));
@@ -306,14 +310,21 @@ TEST(ChannelLifetimeTest, FreeingInAnyOrderWhilePlayingIsSafe) {
         BASS_ChannelSetFX(plain, BASS_FX_REVERB, 0);
         BASS_ChannelPlay(tempo, TRUE);
         BASS_ChannelPlay(plain, TRUE);
-        // Lets the mixer run over both for a while before they are freed (any while will
-        // do: the test is that freeing is safe, whatever the mixer is doing).
-        std::this_thread::sleep_for(milliseconds(60));
+        // Lets the mixer run over both before they are freed (any stretch will do: the
+        // test is that freeing is safe, whatever the mixer is doing).
+        ASSERT_TRUE(WaitUntilPlayed(plain, 0.06));
         switch (round) {
         case 0:  // the innermost source first: the wrappers run dry and stop
             EXPECT_TRUE(BASS_StreamFree(source));
-            // Lets the mixer pull from the wrappers of the freed source for a while.
-            std::this_thread::sleep_for(milliseconds(40));
+            // Lets the mixer pull from the wrappers of the freed source for a while (the
+            // plain song moves on by 40 ms, or loops).
+            {
+                const double at = PlayedSeconds(plain);
+                ASSERT_TRUE(WaitUntil([&] {
+                    const double now = PlayedSeconds(plain);
+                    return now >= at + 0.04 || now < at;
+                }));
+            }
             EXPECT_TRUE(BASS_StreamFree(tempo));
             EXPECT_FALSE(BASS_StreamFree(reversed));  // went with the tempo stream
             break;

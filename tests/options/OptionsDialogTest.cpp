@@ -330,7 +330,7 @@ TEST_F(OptionsDialogTest, TheVolumeSliderMovesThePlayersOneMasterVolumeAtOnceAnd
     // to the sound server.
     EXPECT_EQ(OwnSoundServerConnections(), 1);
     slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_TRUE(test::WaitFor([] { return std::abs(test::PrivatePulseServer::SinkVolume() - 33424) <= 1; }))
+    EXPECT_TRUE(test::WaitUntil([] { return std::abs(test::PrivatePulseServer::SinkVolume() - 33424) <= 1; }))
         << test::PrivatePulseServer::SinkVolume();
     // VolumeSetting tells the other windows (the equaliser's master slider) at once.
     ASSERT_GE(announced.count(), 1);

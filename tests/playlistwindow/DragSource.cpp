@@ -1,6 +1,7 @@
 // A file manager stand-in for the end-to-end tests: a small window at (x, y) that,
 // when pressed, drags the given files and folders as file URLs (XDND under X11). It
-// prints the drop's result when the drag is over and exits a little later.
+// prints "ready" once shown, "action N" each time the target's answer changes the
+// action, and the drop's result when the drag is over, and exits a little later.
 //   tavora_drag_source X Y PATH...
 #include <QApplication>
 #include <QDrag>
@@ -28,6 +29,10 @@ protected:
         auto* data = new QMimeData;
         data->setUrls(urls_);
         drag->setMimeData(data);
+        QObject::connect(drag, &QDrag::actionChanged, [](Qt::DropAction action) {
+            std::printf("action %d\n", static_cast<int>(action));
+            std::fflush(stdout);
+        });
         const Qt::DropAction result = drag->exec(Qt::CopyAction);
         std::printf("dropped %d\n", static_cast<int>(result));
         std::fflush(stdout);

@@ -103,8 +103,8 @@ TEST_F(ListCtrlTest, DraggingNearTheBottomEdgeScrollsEveryTick) {
     const int top = list->topRow();
     QTest::mouseMove(list.get(), QPoint(50, 80));
     EXPECT_EQ(list->autoScroll(), 0);
-    // Away from the edge the scrolling stops: this needs ticks to pass, not a state to come.
-    QTest::qWait(250);
+    // Away from the edge the scrolling stops: no row scrolls over three of its ticks.
+    ASSERT_TRUE(test::RunTimerPeriods(std::chrono::milliseconds(100), 3));
     EXPECT_EQ(list->topRow(), top);
     // Dropped on the row under the cursor, counted from the scrolled top.
     QTest::mouseRelease(list.get(), Qt::LeftButton, {}, QPoint(50, 80));

@@ -1,10 +1,7 @@
 #pragma once
-// Servers on the loopback interface for the internet-stream tests: the Icecast rig of
-// scripts/icy (live MP3 with station name and stream titles), and a server that takes
-// connections and never answers them.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
+// The Icecast rig of scripts/icy for the internet-stream tests (live MP3 with station
+// name and stream titles): an external server, started and stopped by its scripts. The
+// tests' own servers are in LoopbackWebServer.h.
 #include <unistd.h>
 
 #include <cstdio>
@@ -75,29 +72,6 @@ private:
     bool installed_ = false;
     bool running_ = false;
     std::string why_;
-};
-
-// Listens on 127.0.0.1: the kernel completes the connections, nobody ever reads or
-// answers them.
-class SilentServer {
-public:
-    SilentServer() {
-        fd_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        listen(fd_, 16);
-        socklen_t len = sizeof addr;
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
-        port_ = ntohs(addr.sin_port);
-    }
-    ~SilentServer() { close(fd_); }
-    std::string url(const std::string& name) const { return "http://127.0.0.1:" + std::to_string(port_) + "/" + name; }
-
-private:
-    int fd_ = -1;
-    int port_ = 0;
 };
 
 }  // namespace tavora::test

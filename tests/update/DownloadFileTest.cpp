@@ -6,7 +6,6 @@
 
 #include "DownloadFile.h"
 #include "LoopbackWebServer.h"
-#include "RawHttpServer.h"
 #include "TempFolder.h"
 #include "UpdateTestFiles.h"
 
@@ -59,16 +58,16 @@ TEST_F(DownloadFileTest, AnErrorStatusKeepsThePreviousFile) {
 }
 
 TEST_F(DownloadFileTest, ACutBodyLeavesNothing) {
-    test::RawHttpServer server("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + std::string(100, 'y'),
-                               test::RawHttpServer::After::Close);
+    test::LoopbackWebServer server("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + std::string(100, 'y'),
+                               test::LoopbackWebServer::After::Close);
     const DownloadResult result = DownloadFile(server.base() + "/a.so", (into_.path() / "a.so").string());
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(FilesIn(into_.path()).empty());
 }
 
 TEST_F(DownloadFileTest, AStalledServerIsLeftAfterTheStallLimit) {
-    test::RawHttpServer server("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + std::string(100, 'y'),
-                               test::RawHttpServer::After::Hold);
+    test::LoopbackWebServer server("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + std::string(100, 'y'),
+                               test::LoopbackWebServer::After::Hold);
     DownloadOptions options;
     options.stallLimit = std::chrono::seconds(1);
     const DownloadResult result = DownloadFile(server.base() + "/a.so", (into_.path() / "a.so").string(), options);
@@ -77,7 +76,7 @@ TEST_F(DownloadFileTest, AStalledServerIsLeftAfterTheStallLimit) {
 }
 
 TEST_F(DownloadFileTest, AServerThatNeverAnswersIsLeftToo) {
-    test::RawHttpServer server("", test::RawHttpServer::After::Hold);
+    test::LoopbackWebServer server("", test::LoopbackWebServer::After::Hold);
     DownloadOptions options;
     options.stallLimit = std::chrono::seconds(1);
     EXPECT_FALSE(DownloadFile(server.base() + "/a.so", (into_.path() / "a.so").string(), options).ok);
@@ -97,7 +96,7 @@ TEST_F(DownloadFileTest, ATricklingServerIsLeftAtTheMinimumRateOrTheDeadline) {
         {"past the deadline", 1, std::chrono::seconds(3600), std::chrono::seconds(2)},
     };
     for (const Case& c : cases) {
-        test::RawHttpServer server(trickle, test::RawHttpServer::After::Trickle);
+        test::LoopbackWebServer server(trickle, test::LoopbackWebServer::After::Trickle);
         DownloadOptions options;
         options.minBytesPerSecond = c.minBytesPerSecond;
         options.stallLimit = c.stallLimit;
@@ -116,15 +115,15 @@ TEST_F(DownloadFileTest, RedirectsAreFollowedOnlyOnTheSameServer) {
         return "HTTP/1.1 302 Found\r\nLocation: " + to + "\r\nContent-Length: 0\r\n\r\n";
     };
     // A server that sends its first request on to a path of its own, which it then answers.
-    test::RawHttpServer same(redirect("/moved/a.so"), test::RawHttpServer::After::Close);
+    test::LoopbackWebServer same(redirect("/moved/a.so"), test::LoopbackWebServer::After::Close);
     const std::string elsewhereBase = "http://127.0.0.1:" + std::to_string(elsewhere.port());
     const std::string localhostBase = "http://localhost:" + std::to_string(elsewhere.port());
-    test::RawHttpServer toPort(redirect(elsewhereBase + "/a.so"), test::RawHttpServer::After::Close);
-    test::RawHttpServer toHost(redirect(localhostBase + "/a.so"), test::RawHttpServer::After::Close);
-    test::RawHttpServer toScheme(redirect("https://127.0.0.1:" + std::to_string(elsewhere.port()) + "/a.so"),
-                                 test::RawHttpServer::After::Close);
-    test::RawHttpServer toFile(redirect("file://" + (served_.path() / "a.so").string()), test::RawHttpServer::After::Close);
-    for (const test::RawHttpServer* server : {&toPort, &toHost, &toScheme, &toFile}) {
+    test::LoopbackWebServer toPort(redirect(elsewhereBase + "/a.so"), test::LoopbackWebServer::After::Close);
+    test::LoopbackWebServer toHost(redirect(localhostBase + "/a.so"), test::LoopbackWebServer::After::Close);
+    test::LoopbackWebServer toScheme(redirect("https://127.0.0.1:" + std::to_string(elsewhere.port()) + "/a.so"),
+                                 test::LoopbackWebServer::After::Close);
+    test::LoopbackWebServer toFile(redirect("file://" + (served_.path() / "a.so").string()), test::LoopbackWebServer::After::Close);
+    for (const test::LoopbackWebServer* server : {&toPort, &toHost, &toScheme, &toFile}) {
         const DownloadResult result = DownloadFile(server->base() + "/a.so", (into_.path() / "a.so").string());
         EXPECT_FALSE(result.ok) << server->base();
         EXPECT_EQ(result.error.rfind("redirected to another server", 0), 0u) << result.error;
@@ -134,7 +133,7 @@ TEST_F(DownloadFileTest, RedirectsAreFollowedOnlyOnTheSameServer) {
     const DownloadResult loop = DownloadFile(same.base() + "/a.so", (into_.path() / "a.so").string());
     EXPECT_FALSE(loop.ok);
     EXPECT_EQ(loop.error, "too many redirects");
-    EXPECT_EQ(same.requests(), 6);
+    EXPECT_EQ(same.connections(), 6);
 }
 
 TEST_F(DownloadFileTest, NoServerMeansFailure) {
@@ -153,8 +152,8 @@ TEST_F(DownloadFileTest, OtherSchemesAndMissingFoldersAreRefused) {
 }
 
 TEST_F(DownloadFileTest, ACancelledTransferEnds) {
-    test::RawHttpServer server("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + std::string(100, 'y'),
-                               test::RawHttpServer::After::Hold);
+    test::LoopbackWebServer server("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + std::string(100, 'y'),
+                               test::LoopbackWebServer::After::Hold);
     std::atomic<bool> cancel{true};
     DownloadOptions options;
     options.cancel = &cancel;  // the stall limit is far away: only the cancel ends it

@@ -9,7 +9,6 @@
 #include "LoopbackWebServer.h"
 #include "MessageBox.h"
 #include "QtTestSupport.h"
-#include "RawHttpServer.h"
 #include "TempFolder.h"
 #include "UpdateDialog.h"
 #include "UpdateTestFiles.h"
@@ -129,7 +128,7 @@ TEST_F(UpdateDialogTest, SkinModeStartsTheInstallerThenCloses) {
 
 TEST_F(UpdateDialogTest, ClosingTheWindowStopsAStalledDownloadWithoutExiting) {
     // A server that accepts and never answers, with a stall limit far away.
-    test::RawHttpServer silent("", test::RawHttpServer::After::Hold);
+    test::LoopbackWebServer silent("", test::LoopbackWebServer::After::Hold);
     UpdateDialogSetup setup = Setup(UpdateMode::System, silent.base());
     setup.jobOptions.stallLimit = std::chrono::seconds(3600);
     UpdateDialog dialog(std::move(setup));

@@ -10,7 +10,6 @@
 
 #include "AudioLibrary.h"
 #include "LoopbackWebServer.h"
-#include "RawHttpServer.h"
 #include "TempFolder.h"
 #include "UpdateTestFiles.h"
 #include "UpdateJob.h"
@@ -204,8 +203,8 @@ TEST_F(UpdateJobTest, ADownServerACutOrAStalledTransferFailWithoutInstalling) {
     int port = 0;
     { test::LoopbackWebServer gone(served_.str()); port = gone.port(); }
     const std::string cut = "HTTP/1.1 200 OK\r\nContent-Length: 900000\r\n\r\n" + std::string(1000, 'z');
-    test::RawHttpServer cutServer(cut, test::RawHttpServer::After::Close);
-    test::RawHttpServer stallServer(cut, test::RawHttpServer::After::Hold);
+    test::LoopbackWebServer cutServer(cut, test::LoopbackWebServer::After::Close);
+    test::LoopbackWebServer stallServer(cut, test::LoopbackWebServer::After::Hold);
     for (const std::string& base :
          {"http://127.0.0.1:" + std::to_string(port), cutServer.base(), stallServer.base()}) {
         Seen seen;
