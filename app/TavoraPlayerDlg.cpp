@@ -21,8 +21,10 @@
 #include "BackgroundJobs.h"
 #include "Commands.h"
 #include "ControllerAdding.h"
+#include "ControllerSettings.h"
 #include "ControllerView.h"
 #include "PlayerEvents.h"
+#include "PlayerWindowSet.h"
 #include "PlaylistEntry.h"
 #include "PlaylistJobs.h"
 #include "PlaylistModel.h"
@@ -74,6 +76,20 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
     probe_ = std::make_unique<StreamProbe>(*audio_);
     playback_ = std::make_unique<StreamPlayback>(*this, *audio_, *playlist_);
     view_ = std::make_unique<ControllerView>(state_, *playback_, *audio_, *playlist_);
+    windows_ = std::make_unique<PlayerWindowSet>(*this, state_, mainRect_);
+    settingsAccess_ = std::make_unique<ControllerSettings>(settings_, state_);
+    // What the playback reports goes out as events; whoever shows it listens.
+    PlaybackViews& views = playback_->views();
+    PlayerEvents& events = *events_;
+    views.refreshMain = [&events] { emit events.displayChanged(); };
+    views.startMainTimers = [&events] { emit events.playbackStarted(); };
+    views.volumeTooltip = [&events](const std::string& text) { emit events.volumeText(QString::fromStdString(text)); };
+    views.positionTooltip = [&events](const std::string& text) {
+        emit events.positionText(QString::fromStdString(text));
+    };
+    views.ensureRowVisible = [&events](int row) { emit events.playingRowChanged(row); };
+    views.repaintList = [&events] { emit events.listChanged(); };
+    views.stopped = [&events] { emit events.playbackStopped(); };
     // The main window's moves drag the docked playlist along (see moveEvent).
     connect(events_, &PlayerEvents::mainWindowRectChanged, this, &CTavoraPlayerDlg::OnMainWindowRect);
     // A playing row re-titled from its tags retitles the display too.
@@ -86,6 +102,9 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
     RegisterPlaylistCommands();
     RegisterSkinCommands();
     RegisterAddingCommands(*this);
+    context_ = std::unique_ptr<PlayerContext>(new PlayerContext{*this, *this, *view_, *events_, *jobs_,
+                                                                *settingsAccess_, *this, *this, *this, *windows_,
+                                                                *playback_, *playlist_, *audio_, std::string()});
 }
 
 CTavoraPlayerDlg::~CTavoraPlayerDlg() {
@@ -149,17 +168,30 @@ void CTavoraPlayerDlg::RegisterCommand(cmd::Command id, CommandHandler handler) 
     commands_[id] = std::move(handler);
 }
 
-void CTavoraPlayerDlg::RegisterCommand(cmd::Command id, std::function<void()> handler) {
-    if (!handler) {
-        commands_[id] = nullptr;
-        return;
-    }
-    commands_[id] = [handler = std::move(handler)](const CommandData&) { handler(); };
-}
-
 void CTavoraPlayerDlg::AddShutdownStep(ShutdownPhase phase, std::function<void()> step) {
     shutdownSteps_[static_cast<size_t>(phase)].push_back(std::move(step));
 }
+
+void CTavoraPlayerDlg::AddStartupStep(StartupStep step, std::function<void()> run) {
+    startupSteps_[static_cast<size_t>(step)].push_back(std::move(run));
+}
+
+void CTavoraPlayerDlg::RunStartupStep(StartupStep step) {
+    for (const auto& run : startupSteps_[static_cast<size_t>(step)])
+        if (run) run();
+}
+
+WindowHost& CTavoraPlayerDlg::windows() { return *windows_; }
+
+void CTavoraPlayerDlg::SetMainWindow(QWidget* w) { windows_->AddWindow(PlayerWindow::Main, w); }
+
+void CTavoraPlayerDlg::SetPlaylistWindow(QWidget* w) { windows_->AddWindow(PlayerWindow::Playlist, w); }
+
+QWidget* CTavoraPlayerDlg::mainWindow() const { return windows_->Window(PlayerWindow::Main); }
+
+QWidget* CTavoraPlayerDlg::playlistWindow() const { return windows_->Window(PlayerWindow::Playlist); }
+
+QWidget* CTavoraPlayerDlg::equalizerWindow() const { return windows_->Window(PlayerWindow::Equalizer); }
 
 const PlaybackView& CTavoraPlayerDlg::view() const { return *view_; }
 
@@ -305,8 +337,7 @@ void CTavoraPlayerDlg::OnClose() {
     if (automationHeld_) {
         closeWhenReleased_ = true;
         hide();
-        for (QWidget* w : {mainWindow_, playlistWindow_, equalizerWindow_})
-            if (w) w->hide();
+        windows_->HideWindows();
         return;
     }
     OnDestroy();
@@ -329,9 +360,7 @@ void CTavoraPlayerDlg::OnDestroy() {
             WriteRegDword(keys::kOutFile, keys::kCount, 0);
         }
     }
-    if (mainWindow_) mainWindow_->hide();
-    if (playlistWindow_) playlistWindow_->hide();
-    if (equalizerWindow_) equalizerWindow_->hide();
+    windows_->HideWindows();
     hide();
 }
 
@@ -350,7 +379,7 @@ void CTavoraPlayerDlg::keyPressEvent(QKeyEvent* event) {
 
 void CTavoraPlayerDlg::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
-    if (playlistWindow_ && playlistWindow_->isVisible()) playlistWindow_->activateWindow();
+    if (QWidget* list = playlistWindow(); list && list->isVisible()) list->activateWindow();
 }
 
 void CTavoraPlayerDlg::moveEvent(QMoveEvent* event) {
@@ -359,7 +388,7 @@ void CTavoraPlayerDlg::moveEvent(QMoveEvent* event) {
     if (initialised_ && !lastPos_.isNull() && now != lastPos_) {
         const QPoint offset = now - lastPos_;
         // The docked playlist window follows.
-        if (playlistWindow_ && events_->playlistDocked()) playlistWindow_->move(playlistWindow_->pos() + offset);
+        if (QWidget* list = playlistWindow(); list && events_->playlistDocked()) list->move(list->pos() + offset);
     }
     lastPos_ = now;
 }
@@ -368,7 +397,7 @@ void CTavoraPlayerDlg::OnMainWindowRect(const QRect& rect) {
     mainRect_ = rect;
     // The controller sits at the main window's top-left; its own move drags the
     // docked windows along.
-    if (mainWindow_ && mainWindow_->isVisible()) setGeometry(QRect(rect.topLeft(), QSize(std::max(rect.width(), 1), 1)));
+    if (QWidget* main = mainWindow(); main && main->isVisible()) setGeometry(QRect(rect.topLeft(), QSize(std::max(rect.width(), 1), 1)));
 }
 
 void CTavoraPlayerDlg::paintEvent(QPaintEvent*) {

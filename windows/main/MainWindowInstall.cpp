@@ -7,34 +7,37 @@
 
 #include "MainWindow.h"
 #include "MessageBox.h"
+#include "PlayerContext.h"
 #include "PlayerEvents.h"
 #include "SkinSelection.h"
-#include "TavoraPlayerDlg.h"
 
-namespace tavora {
+namespace tavora::main_window {
 
-MainWindow* CreateMainWindow(CTavoraPlayerDlg& dlg) {
-    // A replaced skin is told once the windows are up, not in the middle of creating them
-    // (the start-up choice runs inside the main window's constructor). The box belongs
-    // to the main window, so that the window manager keeps it above it, also when the
-    // main window stays on top; the one-pixel controller would leave it beneath.
-    const QPointer<CTavoraPlayerDlg> owner(&dlg);
-    auto face = std::make_shared<QPointer<MainWindow>>();
-    SetSkinNotice([owner, face](const std::string& text) {
-        QTimer::singleShot(0, owner, [owner, face, text] {
-            if (!owner) return;
-            QWidget* parent = *face ? static_cast<QWidget*>(face->data()) : owner.data();
-            ShowMessageBox(parent, QString::fromStdString(text), QStringLiteral("스킨 변경"), MessageIcon::Warning);
+void Install(PlayerContext& context) {
+    context.startup.AddStartupStep(StartupStep::CreateMainWindow, [&context] {
+        WindowHost& windows = context.windows;
+        // A replaced skin is told once the windows are up, not in the middle of creating
+        // them (the start-up choice runs inside the main window's constructor). The box
+        // belongs to the main window, so that the window manager keeps it above it, also
+        // when the main window stays on top; the one-pixel owner would leave it beneath.
+        const QPointer<QWidget> owner(windows.Owner());
+        auto face = std::make_shared<QPointer<MainWindow>>();
+        SetSkinNotice([owner, face](const std::string& text) {
+            QTimer::singleShot(0, owner, [owner, face, text] {
+                if (!owner) return;
+                QWidget* parent = *face ? static_cast<QWidget*>(face->data()) : owner.data();
+                ShowMessageBox(parent, QString::fromStdString(text), QStringLiteral("스킨 변경"),
+                               MessageIcon::Warning);
+            });
         });
+        auto* window = new MainWindow(context.commands, context.view, context.events, windows.Owner());
+        *face = window;
+        windows.AddWindow(PlayerWindow::Main, window);
+        // Sized by its skin at the saved place, then shown; the owner follows it.
+        window->move(windows.MainRect().topLeft());
+        window->show();
+        context.events.AnnounceMainWindowRect(window->frameGeometry());
     });
-    auto* window = new MainWindow(dlg, dlg.view(), dlg.events(), &dlg);
-    *face = window;
-    dlg.SetMainWindow(window);
-    // Sized by its skin at the saved place, then shown; the controller follows it.
-    window->move(dlg.mainRect().topLeft());
-    window->show();
-    dlg.events().AnnounceMainWindowRect(window->frameGeometry());
-    return window;
 }
 
-}  // namespace tavora
+}  // namespace tavora::main_window

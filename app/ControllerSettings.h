@@ -1,0 +1,25 @@
+#pragma once
+// The controller's live settings (SettingsAccess): changing them makes them live at
+// once, the playback state's mirror of them included.
+//
+// UI thread only.
+
+#include "SettingsAccess.h"
+
+namespace tavora {
+
+struct PlaybackState;
+
+class ControllerSettings : public SettingsAccess {
+public:
+    ControllerSettings(PlayerSettings& settings, PlaybackState& state) : settings_(settings), state_(state) {}
+
+    const PlayerSettings& Live() const override { return settings_; }
+    void SetLive(const PlayerSettings& settings) override;
+
+private:
+    PlayerSettings& settings_;
+    PlaybackState& state_;
+};
+
+}  // namespace tavora
