@@ -59,6 +59,8 @@ void CTavoraPlayerDlg::OnInitDialog() {
     PlaceAtStart();
     // 11.-13. The skinned windows. The hand-off socket is served from here on: a later
     // launch finds the running player by it.
+    // The skin every window of the process reads, chosen before the first of them.
+    windows_->ChooseSkin(*this);
     RunStartupStep(StartupStep::CreateMainWindow);
     if (!handOff_) {
         handOff_ = new HandOffServer(

@@ -3,6 +3,8 @@
 #include <QWidget>
 
 #include "PlaybackState.h"
+#include "SkinBitmap.h"
+#include "SkinSelection.h"
 
 namespace tavora {
 
@@ -14,6 +16,11 @@ void PlayerWindowSet::NoteShown(PlayerWindow which, bool shown) {
     case PlayerWindow::Playlist: state_.listShown = shown ? 1 : 0; break;
     case PlayerWindow::Equalizer: state_.equalizerShown = shown ? 1 : 0; break;
     }
+}
+
+void PlayerWindowSet::ChooseSkin(CommandSink& sink) {
+    if (!CurrentSkinFile.empty()) return;
+    ChooseStartupSkin([&sink](int command) { sink.Post(static_cast<cmd::Command>(command)); });
 }
 
 void PlayerWindowSet::HideWindows() {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "CommandSink.h"
 #include "WindowHost.h"
 
 namespace tavora {
@@ -30,6 +31,9 @@ public:
     void SetListSelection(std::function<std::vector<int>()> selected) override { selection_ = std::move(selected); }
     std::vector<int> ListSelection() const override { return selection_ ? selection_() : std::vector<int>{}; }
 
+    // Chooses the skin every window of the process reads, unless one is chosen already
+    // (the skin system names the command it asks for by number).
+    void ChooseSkin(CommandSink& sink);
     // Repaints every window of the set.
     void UpdateWindows();
     // Whether `widget` is one of the set.

@@ -14,22 +14,21 @@
 namespace tavora::main_window {
 
 void Install(PlayerContext& context) {
-    context.startup.AddStartupStep(StartupStep::CreateMainWindow, [&context] {
-        WindowHost& windows = context.windows;
-        // A replaced skin is told once the windows are up, not in the middle of creating
-        // them (the start-up choice runs inside the main window's constructor). The box
-        // belongs to the main window, so that the window manager keeps it above it, also
-        // when the main window stays on top; the one-pixel owner would leave it beneath.
-        const QPointer<QWidget> owner(windows.Owner());
-        auto face = std::make_shared<QPointer<MainWindow>>();
-        SetSkinNotice([owner, face](const std::string& text) {
-            QTimer::singleShot(0, owner, [owner, face, text] {
-                if (!owner) return;
-                QWidget* parent = *face ? static_cast<QWidget*>(face->data()) : owner.data();
-                ShowMessageBox(parent, QString::fromStdString(text), QStringLiteral("스킨 변경"),
-                               MessageIcon::Warning);
-            });
+    // A replaced skin is told once the windows are up, not in the middle of creating
+    // them (the window set chooses the skin right before the main window is made). The
+    // box belongs to the main window, so that the window manager keeps it above it,
+    // also when the main window stays on top; the one-pixel owner would leave it beneath.
+    const QPointer<QWidget> owner(context.windows.Owner());
+    auto face = std::make_shared<QPointer<MainWindow>>();
+    SetSkinNotice([owner, face](const std::string& text) {
+        QTimer::singleShot(0, owner, [owner, face, text] {
+            if (!owner) return;
+            QWidget* parent = *face ? static_cast<QWidget*>(face->data()) : owner.data();
+            ShowMessageBox(parent, QString::fromStdString(text), QStringLiteral("스킨 변경"), MessageIcon::Warning);
         });
+    });
+    context.startup.AddStartupStep(StartupStep::CreateMainWindow, [&context, face] {
+        WindowHost& windows = context.windows;
         auto* window = new MainWindow(context.commands, context.view, context.events, windows.Owner());
         *face = window;
         windows.AddWindow(PlayerWindow::Main, window);
