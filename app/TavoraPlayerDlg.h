@@ -25,7 +25,6 @@
 // Threading: create, use and destroy on the UI thread; SendMessage/PostMessage may be
 // called from any thread. Handlers always run on the UI thread.
 
-#include <QBasicTimer>
 #include <QRect>
 #include <QWidget>
 
@@ -50,9 +49,13 @@ namespace tavora {
 
 class AudioLibrary;
 class BackgroundJobs;
+class CommandRouter;
 class ControllerView;
-class ControllerSettings;
+class LiveSettings;
+class PlayerTimerSet;
 class PlayerWindowSet;
+class ShutdownSequence;
+class StartupSequence;
 class HandOffServer;
 class PlaybackView;
 class PlayerEvents;
@@ -63,12 +66,7 @@ class ProgramInfoWindow;
 class StreamPlayback;
 class StreamProbe;
 
-class CTavoraPlayerDlg : public QWidget,
-                         public CommandSink,
-                         public CommandRegistry,
-                         public PlayerTimers,
-                         public ShutdownRegistrar,
-                         public StartupSteps {
+class CTavoraPlayerDlg : public QWidget, public CommandSink, public ShutdownRegistrar {
     Q_OBJECT
 public:
     explicit CTavoraPlayerDlg(std::string commandLine, QWidget* parent = nullptr);
@@ -88,22 +86,23 @@ public:
     void Post(cmd::Command command, CommandData data = {}) override;
     void SendCommand(cmd::Command command, CommandData data = {}) { Send(command, std::move(data)); }
 
-    // CommandRegistry.
-    using CommandRegistry::RegisterCommand;
-    void RegisterCommand(cmd::Command id, CommandHandler handler) override;
-    bool HasCommand(cmd::Command id) const { return commands_.count(id) != 0; }
-    // PlayerTimers.
-    void RegisterTimer(int id, TimerHandler handler) override;
-    void SetTimer(int id, int periodMs) override;
-    void KillTimer(int id) override;
-    bool IsTimerActive(int id) const override;
+    // The command registry (the router's).
+    using CommandHandler = CommandRegistry::CommandHandler;
+    void RegisterCommand(cmd::Command id, CommandHandler handler);
+    void RegisterCommand(cmd::Command id, std::function<void()> handler);
+    bool HasCommand(cmd::Command id) const;
+    // The timers (the timer set's).
+    void RegisterTimer(int id, PlayerTimers::TimerHandler handler);
+    void SetTimer(int id, int periodMs);
+    void KillTimer(int id);
+    bool IsTimerActive(int id) const;
 
     // ShutdownRegistrar: what a feature frees at shutdown, under its phase.
     void AddShutdownStep(ShutdownPhase phase, std::function<void()> step) override;
     bool ShuttingDown() const override { return destroyed_; }
     void SetHeldOpen(bool held) override { SetAutomationHeld(held); }
-    // StartupSteps.
-    void AddStartupStep(StartupStep step, std::function<void()> run) override;
+    // The start's steps.
+    void AddStartupStep(StartupStep step, std::function<void()> run);
     // How long the shutdown waits for the worker jobs before it goes on without them.
     static constexpr std::chrono::milliseconds kJobStopLimit{3000};
     // Whether a worker job was still running when the shutdown went on without it.
@@ -160,7 +159,6 @@ signals:
     void handOffHandled(int number, const QString& argument);
 
 protected:
-    void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -172,7 +170,6 @@ private:
     void OnCommand(cmd::Command id, const CommandData& data = {});
     void OnMainWindowRect(const QRect& rect);
     void FollowPlayingRowTitle(int first, int count);
-    void OnTimer(int id);
     void OnOutFileLoad(int number);
     void EndRestore(const std::function<void()>& then);
     void RestorePlaylist(std::function<void()> then);
@@ -218,14 +215,13 @@ private:
     std::unique_ptr<BackgroundJobs> jobs_;  // destroyed first: it joins the jobs using the above
     PlayerEvents* events_ = nullptr;
     PlaylistModelSignals* listSignals_ = nullptr;
+    CommandRouter* commands_ = nullptr;  // children: they live on the UI thread with it
+    PlayerTimerSet* timers_ = nullptr;
     std::unique_ptr<PlayerWindowSet> windows_;
-    std::unique_ptr<ControllerSettings> settingsAccess_;
+    std::unique_ptr<LiveSettings> settingsAccess_;
+    std::unique_ptr<StartupSequence> startup_;
+    std::unique_ptr<ShutdownSequence> shutdown_;
     std::unique_ptr<PlayerContext> context_;
-    std::array<std::vector<std::function<void()>>, kStartupStepCount> startupSteps_;
-    std::map<int, CommandHandler> commands_;
-    std::map<int, TimerHandler> timerHandlers_;
-    std::map<int, QBasicTimer> timers_;
-    std::array<std::vector<std::function<void()>>, kShutdownPhaseCount> shutdownSteps_;
     HandOffServer* handOff_ = nullptr;
     ProgramInfoWindow* infoWindow_ = nullptr;
     QRect mainRect_;

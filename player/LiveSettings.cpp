@@ -1,11 +1,11 @@
-#include "ControllerSettings.h"
+#include "LiveSettings.h"
 
 #include "PlaybackState.h"
 #include "PlayerSettings.h"
 
 namespace tavora {
 
-void ControllerSettings::SetLive(const PlayerSettings& s) {
+void LiveSettings::SetLive(const PlayerSettings& s) {
     settings_ = s;
     state_.alwaysTop = s.alwaysTop;
     state_.beginPlay = s.beginPlay;

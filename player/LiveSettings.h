@@ -1,5 +1,5 @@
 #pragma once
-// The controller's live settings (SettingsAccess): changing them makes them live at
+// The live settings (SettingsAccess): changing them makes them live at
 // once, the playback state's mirror of them included.
 //
 // UI thread only.
@@ -10,9 +10,9 @@ namespace tavora {
 
 struct PlaybackState;
 
-class ControllerSettings : public SettingsAccess {
+class LiveSettings : public SettingsAccess {
 public:
-    ControllerSettings(PlayerSettings& settings, PlaybackState& state) : settings_(settings), state_(state) {}
+    LiveSettings(PlayerSettings& settings, PlaybackState& state) : settings_(settings), state_(state) {}
 
     const PlayerSettings& Live() const override { return settings_; }
     void SetLive(const PlayerSettings& settings) override;
