@@ -4,31 +4,46 @@
 
 #include "ArchiveReader.h"
 #include "Associations.h"
-#include "Commands.h"
 #include "EqualizerWindowInstall.h"
 #include "MainWindowInstall.h"
 #include "MasterVolume.h"
-#include "Messages.h"
 #include "OptionsInstall.h"
-#include "PlayerEvents.h"
-#include "PlaylistListCtrl.h"
-#include "PlaylistWindow.h"
 #include "PlaylistWindowInstall.h"
 #include "ShellInstall.h"
 #include "ShutdownSignals.h"
 #include "SkinFonts.h"
 #include "StartupRoutine.h"
-#include "StreamPlayback.h"
 #include "TagEditorsInstall.h"
 #include "TavoraPlayerDlg.h"
 #include "UpdateInstall.h"
 
 namespace tavora {
 
+namespace {
+
+// The player's features, installed in this order. Each joins the start at its named
+// steps, so the order here decides only the order within a step.
+constexpr Feature kFeatures[] = {
+    {"main window", main_window::Install},
+    {"playlist window", playlist_window::Install},
+    {"tag editors", tag_editors::Install},  // over the playlist window, on its selection
+    {"equalizer window", equalizer_window::Install},
+    {"master volume", master_volume::Install},
+    {"options", options::Install},
+    {"update", update::Install},  // missing modules, the skin installer, the updater
+    {"desktop shell", desktop_shell::Install},  // the tray and the band
+    {"archive reader", archive_reader::Install},
+    {"session bus", session_bus::Install, true},  // automation, MPRIS
+};
+
+}  // namespace
+
 Application::Application(std::string programPath, std::string commandLine)
     : programPath_(std::move(programPath)), commandLine_(std::move(commandLine)) {}
 
 Application::~Application() = default;
+
+std::span<const Feature> Application::Features() { return kFeatures; }
 
 int Application::Run(int& argc, char** argv) {
     CTavoraPlayerApp startup(programPath_, commandLine_);
@@ -45,42 +60,13 @@ int Application::Run(int& argc, char** argv) {
     });
 }
 
-CTavoraPlayerDlg& Application::Assemble() {
+CTavoraPlayerDlg& Application::Assemble(const std::function<bool(const Feature&)>& wanted) {
     controller_ = std::make_unique<CTavoraPlayerDlg>(commandLine_);
-    CTavoraPlayerDlg& dlg = *controller_;
-    PlayerEvents& events = dlg.events();
-
-    // What the playback reports goes out as events; whoever shows it listens.
-    PlaybackViews& views = dlg.playback().views();
-    views.refreshMain = [&events] { emit events.displayChanged(); };
-    views.startMainTimers = [&events] { emit events.playbackStarted(); };
-    views.volumeTooltip = [&events](const std::string& text) { emit events.volumeText(QString::fromStdString(text)); };
-    views.positionTooltip = [&events](const std::string& text) {
-        emit events.positionText(QString::fromStdString(text));
-    };
-    views.ensureRowVisible = [&events](int row) { emit events.playingRowChanged(row); };
-    views.repaintList = [&events] { emit events.listChanged(); };
-    views.stopped = [&events] { emit events.playbackStopped(); };
-
-    // The windows, created at their steps of the controller's initialisation.
-    ControllerHooks& hooks = dlg.hooks();
-    hooks.createMainWindow = [](CTavoraPlayerDlg& d) { CreateMainWindow(d); };
-    hooks.createPlaylistWindow = [](CTavoraPlayerDlg& d) {
-        PlaylistWindow* list = CreatePlaylistWindow(d);
-        // The tag editors open on the rows selected in the playlist window.
-        InstallTagEditors(d, [rows = list->list()] { return rows->SelectedRows(); }, list);
-    };
-    hooks.createEqualizerWindow = [](CTavoraPlayerDlg& d) { CreateEqualizerWindow(d); };
-    hooks.openMixer = [](CTavoraPlayerDlg& d) { OpenMasterVolume(d); };
-    InstallOptionsDialog(dlg, programPath_);
-    // Missing modules, the skin installer and the background updater.
-    InstallUpdate(dlg);
-    // The tray and the band.
-    shell_ = &InstallDesktopShell(dlg);
-
-    // Archives given to the player are listed and extracted by the archive reader.
-    InstallArchiveReader(dlg);
-    return dlg;
+    PlayerContext& context = controller_->context();
+    context.programPath = programPath_;
+    for (const Feature& feature : kFeatures)
+        if (wanted ? wanted(feature) : !feature.programOnly) feature.install(context);
+    return *controller_;
 }
 
 void Application::Close() {
@@ -91,9 +77,7 @@ void Application::Close() {
 }
 
 int Application::RunPlayer(QApplication& app) {
-    CTavoraPlayerDlg& dlg = Assemble();
-    // Other programs reach the player: automation service, MPRIS.
-    PublishOnSessionBus(dlg, *shell_, programPath_);
+    CTavoraPlayerDlg& dlg = Assemble([](const Feature&) { return true; });
     // The desktop session ending, or a TERM/INT/HUP signal, ends the player even while
     // an automation client holds it, saving everything as Exit does; no step of the
     // shutdown waits without bound.

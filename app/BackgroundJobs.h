@@ -26,23 +26,25 @@
 #include <string>
 #include <thread>
 
+#include "JobService.h"
+
 namespace tavora {
 
-class BackgroundJobs {
+class BackgroundJobs : public JobService {
 public:
-    using Job = std::function<void(const std::atomic<bool>& stop)>;
+    using Job = JobService::Job;
 
-    ~BackgroundJobs();
+    ~BackgroundJobs() override;
 
     // Runs `job` on a new thread, holding the lock named `kind` for its whole run (an
     // empty kind: no lock; the job takes the locks it needs itself). Nothing happens
     // once Cancel() has been called.
-    void Start(const std::string& kind, Job job);
+    void Start(const std::string& kind, Job job) override;
     // The lock of `kind`, for a job that does that kind's work as part of its own.
     std::mutex& KindLock(const std::string& kind);
     // Raises the stop flag; returns at once. Jobs already started still run, seeing it.
     void Cancel();
-    bool Cancelled() const { return stop_; }
+    bool Cancelled() const override { return stop_; }
     // Waits for every job started so far; `pump` runs while waiting.
     void Join(const std::function<void()>& pump = {});
     void StopAll(const std::function<void()>& pump = {});

@@ -6,7 +6,7 @@
 #include <QUrl>
 
 #include "Commands.h"
-#include "ControllerHooks.h"
+#include "PlayerWindowSet.h"
 #include "Messages.h"
 #include "ProgramInfoWindow.h"
 #include "StoredValues.h"
@@ -42,33 +42,33 @@ void CTavoraPlayerDlg::RegisterBuiltinCommands() {
         ApplyAlwaysTop();
     });
     RegisterCommand(GetRectMainDlg, [this] {
-        if (mainWindow_) mainRect_ = mainWindow_->frameGeometry();
+        if (mainWindow()) mainRect_ = mainWindow()->frameGeometry();
     });
     RegisterCommand(GetRect, [this] {
-        if (equalizerWindow_) equalizerRect_ = equalizerWindow_->frameGeometry();
+        if (equalizerWindow()) equalizerRect_ = equalizerWindow()->frameGeometry();
     });
     RegisterCommand(InfoProgram, [this] { ShowProgramInfo(); });
     RegisterCommand(Minimize, [this] { showMinimized(); });
     RegisterCommand(ShowList, [this] {
         state_.listShown = !state_.listShown;
-        if (playlistWindow_) playlistWindow_->setVisible(state_.listShown);
-        if (mainWindow_) mainWindow_->update();
+        if (playlistWindow()) playlistWindow()->setVisible(state_.listShown);
+        if (mainWindow()) mainWindow()->update();
     });
     RegisterCommand(ListClose, [this] {
         state_.listShown = 0;
-        if (playlistWindow_) playlistWindow_->hide();
-        if (mainWindow_) mainWindow_->update();
+        if (playlistWindow()) playlistWindow()->hide();
+        if (mainWindow()) mainWindow()->update();
     });
     RegisterCommand(InvalidateMain, [this] {
-        if (mainWindow_) mainWindow_->update();
+        if (mainWindow()) mainWindow()->update();
     });
     RegisterCommand(SetForeGround, [this] {
         QWidget* active = QApplication::activeWindow();
-        if (active && (active == mainWindow_ || active == equalizerWindow_)) BringToFrontIfOurs(mainWindow_);
+        if (active && (active == mainWindow() || active == equalizerWindow())) BringToFrontIfOurs(mainWindow());
     });
-    RegisterCommand(SetForeGroundMain, [this] { BringToFrontIfOurs(mainWindow_); });
-    RegisterCommand(SetForeGroundList, [this] { BringToFrontIfOurs(playlistWindow_); });
-    RegisterCommand(SetForeGroundEqualizer, [this] { BringToFrontIfOurs(equalizerWindow_); });
+    RegisterCommand(SetForeGroundMain, [this] { BringToFrontIfOurs(mainWindow()); });
+    RegisterCommand(SetForeGroundList, [this] { BringToFrontIfOurs(playlistWindow()); });
+    RegisterCommand(SetForeGroundEqualizer, [this] { BringToFrontIfOurs(equalizerWindow()); });
     RegisterCommand(HomePage, [] {
         const std::string address = stored::ReadHomePage(kHomePage);
         QDesktopServices::openUrl(QUrl(QString::fromUtf8(address.c_str())));
@@ -77,26 +77,25 @@ void CTavoraPlayerDlg::RegisterBuiltinCommands() {
 
 void CTavoraPlayerDlg::ApplyAlwaysTop() {
     if (state_.alwaysTop) {
-        SetTopmost(mainWindow_, true);
-        if (playlistWindow_) {
-            SetTopmost(playlistWindow_, true);
-            playlistWindow_->setVisible(state_.listShown);
+        SetTopmost(mainWindow(), true);
+        if (playlistWindow()) {
+            SetTopmost(playlistWindow(), true);
+            playlistWindow()->setVisible(state_.listShown);
         }
-        if (equalizerWindow_) {
-            SetTopmost(equalizerWindow_, true);
-            equalizerWindow_->setVisible(state_.equalizerShown);
+        if (equalizerWindow()) {
+            SetTopmost(equalizerWindow(), true);
+            equalizerWindow()->setVisible(state_.equalizerShown);
         }
     } else {
         // The equaliser window keeps whatever it had.
-        SetTopmost(mainWindow_, false);
-        SetTopmost(playlistWindow_, false);
+        SetTopmost(mainWindow(), false);
+        SetTopmost(playlistWindow(), false);
     }
 }
 
 void CTavoraPlayerDlg::BringToFrontIfOurs(QWidget* target) {
     QWidget* active = QApplication::activeWindow();
-    const bool oursInFront =
-        active && (active == mainWindow_ || active == playlistWindow_ || active == equalizerWindow_);
+    const bool oursInFront = windows_->Contains(active);
     if (!oursInFront || !target) return;
     target->raise();
     target->activateWindow();

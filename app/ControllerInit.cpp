@@ -3,8 +3,8 @@
 // and output, placement, the three skinned windows, mixer, settings, tray, taskbar
 // options and finally the command line (or the saved playlist).
 //
-// Steps that belong to a subsystem call into it through the controller's hooks (see
-// ControllerHooks.h); a subsystem that is absent from the build leaves its step empty.
+// Steps that belong to a feature run what the features registered at the named step
+// (StartupSteps.h); a feature that is absent from the build registers nothing.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
@@ -16,6 +16,7 @@
 #include "HandOffArgument.h"
 #include "HandOffChannel.h"
 #include "InstallFolder.h"
+#include "PlayerWindowSet.h"
 #include "PlaylistModel.h"
 #include "Messages.h"
 #include "PlayerStateSettings.h"
@@ -30,26 +31,27 @@ const char* const kPlayerTitle = "타보라 플레이어";
 }
 
 void CTavoraPlayerDlg::OnInitDialog() {
-    ControllerHooks& hooks = hooks_;
     // 1. Icon 128.
     setWindowIcon(QIcon(QStringLiteral(":/res/icons/icon128.png")));
     // 2. No handed-over argument is pending.
     stored::ResetHandOffCount();
     // 3. Engine and helper libraries; 4. the taskbar band; 5. the updater.
-    if (hooks.loadLibraries) hooks.loadLibraries(*this);
+    RunStartupStep(StartupStep::BeforeLibraries);
+    RunStartupStep(StartupStep::LoadLibraries);
+    RunStartupStep(StartupStep::LibrariesLoaded);
     if (destroyed_) return;  // told to exit while fetching what was missing
-    if (hooks.findBand) hooks.findBand(*this);
-    if (hooks.startUpdater) hooks.startUpdater(*this);
+    RunStartupStep(StartupStep::FindBand);
+    RunStartupStep(StartupStep::StartUpdater);
     // 6. The title.
     SetTitleText(kPlayerTitle);
     // 7. Without the right engine there are no windows: only closing is left.
-    if (hooks.checkEngineVersion && !hooks.checkEngineVersion(*this)) {
+    if (!CheckEngineVersion()) {
         show();
         initialised_ = true;
         return;
     }
     // 8. Sound output.
-    if (hooks.initOutput) hooks.initOutput(*this);
+    RunStartupStep(StartupStep::InitOutput);
     // 9. Fresh state.
     SetTitleText(kPlayerTitle);
     state_.isPlaying = state_.isPaused = state_.isUrlStream = state_.isSeeking = 0;
@@ -57,7 +59,9 @@ void CTavoraPlayerDlg::OnInitDialog() {
     PlaceAtStart();
     // 11.-13. The skinned windows. The hand-off socket is served from here on: a later
     // launch finds the running player by it.
-    if (hooks.createMainWindow) hooks.createMainWindow(*this);
+    // The skin every window of the process reads, chosen before the first of them.
+    windows_->ChooseSkin(*this);
+    RunStartupStep(StartupStep::CreateMainWindow);
     if (!handOff_) {
         handOff_ = new HandOffServer(
             [this](unsigned message, uintptr_t wParam, intptr_t lParam) -> intptr_t {
@@ -72,10 +76,11 @@ void CTavoraPlayerDlg::OnInitDialog() {
         ReserveCommandLineNumber();
         handOff_->listen();
     }
-    if (hooks.createPlaylistWindow) hooks.createPlaylistWindow(*this);
-    if (hooks.createEqualizerWindow) hooks.createEqualizerWindow(*this);
+    RunStartupStep(StartupStep::CreatePlaylistWindow);
+    RunStartupStep(StartupStep::CreateEqualizerWindow);
+    RunStartupStep(StartupStep::WindowsCreated);
     // 14. The system mixer.
-    if (hooks.openMixer) hooks.openMixer(*this);
+    RunStartupStep(StartupStep::OpenMixer);
     // 15. Settings.
     settings_.Load();
     const PlayerSettings loaded = settings_.Values();
@@ -102,15 +107,14 @@ void CTavoraPlayerDlg::OnInitDialog() {
     state_.miniPlayerInfo = loaded.miniPlayerInfo;
     state_.crossFade = loaded.crossFade;
     state_.normalize = loaded.normalize;
-    if (hooks.settingsLoaded) hooks.settingsLoaded(*this);
-    // 16.-18. Show what is to be shown.
-    if (state_.equalizerShown && hooks.slideEqualizerOut) hooks.slideEqualizerOut(*this);
-    if (state_.listShown && playlistWindow_) playlistWindow_->show();
+    RunStartupStep(StartupStep::SettingsLoaded);
+    // 16.-18. Show what is to be shown (the equaliser slides out by itself).
+    RunStartupStep(StartupStep::ShowWindows);
+    if (QWidget* list = playlistWindow(); state_.listShown && list) list->show();
     show();
-    for (QWidget* w : {mainWindow_, playlistWindow_, equalizerWindow_})
-        if (w) w->update();
+    windows_->UpdateWindows();
     // 19. The tray icon, unless switched off.
-    if (!state_.showTray && hooks.addTrayIcon) hooks.addTrayIcon(*this);
+    if (!state_.showTray) RunStartupStep(StartupStep::AddTrayIcon);
     // 20. Taskbar button and z-order.
     ApplyTaskbarOptions();
     initialised_ = true;
@@ -119,8 +123,7 @@ void CTavoraPlayerDlg::OnInitDialog() {
     RunCommandLine();
     // 22. Repaint everything.
     update();
-    for (QWidget* w : {mainWindow_, playlistWindow_, equalizerWindow_})
-        if (w) w->update();
+    windows_->UpdateWindows();
 }
 
 void CTavoraPlayerDlg::PlaceAtStart() {
@@ -158,7 +161,7 @@ void CTavoraPlayerDlg::ReserveCommandLineNumber() {
 
 void CTavoraPlayerDlg::RunCommandLine() {
     if (commandLine_.empty()) {
-        if (hooks_.restorePlaylist) hooks_.restorePlaylist(*this, {});
+        RestorePlaylist({});
         return;
     }
     ReserveCommandLineNumber();
@@ -166,14 +169,14 @@ void CTavoraPlayerDlg::RunCommandLine() {
     if (!number) {
         std::fprintf(stderr, "tavoraplayer: the settings store could not be written; \"%s\" was not taken.\n",
                      commandLine_.c_str());
-        if (hooks_.restorePlaylist) hooks_.restorePlaylist(*this, {});
+        RestorePlaylist({});
         return;
     }
     // "-add" appends to the playlist of the last session, so that is restored first
     // (otherwise saving at exit would replace it by the one added row); "-s" starts
     // without it.
-    if (ParseHandOffArgument(commandLine_).kind == HandOffSwitch::Add && hooks_.restorePlaylist) {
-        hooks_.restorePlaylist(*this, [this, n = *number] { OnOutFileLoad(n); });
+    if (ParseHandOffArgument(commandLine_).kind == HandOffSwitch::Add) {
+        RestorePlaylist([this, n = *number] { OnOutFileLoad(n); });
         return;
     }
     // The list this command line builds replaces the stored one, once it has a row

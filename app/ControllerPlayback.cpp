@@ -38,6 +38,12 @@ void CTavoraPlayerDlg::RegisterPlaybackCommands() {
     RegisterCommand(VolumeUp, [&p] { p.StepVolume(+3); });
     RegisterCommand(VolumeDown, [&p] { p.StepVolume(-3); });
     RegisterCommand(CreateReverse, [&p] { p.CreateReverse(); });
+    RegisterCommand(PlayRow, [&p](const CommandData& d) {
+        if (d.value) p.PlayRow(*d.value);
+    });
+    RegisterCommand(SetReverseFlag, [this](const CommandData& d) {
+        if (d.value) state_.reverseMode = *d.value != 0 ? 1 : 0;
+    });
     // A row's title by its extension: tag titles for MP3, WMA/ASF and OGG files.
     p.views().titleForPath = [](const std::string& path) { return ReadDisplayTitle(path, LoadTitleSettings()); };
     RegisterTimer(timer::kPosition, [&p] { p.OnPositionTimer(); });
@@ -53,23 +59,16 @@ void CTavoraPlayerDlg::RegisterPlaybackCommands() {
 }
 
 void CTavoraPlayerDlg::InstallEngineSteps() {
-    ControllerHooks& hooks = hooks_;
-    hooks.loadLibraries = [](CTavoraPlayerDlg& dlg) {
-        dlg.audio().Load();
-        if (!dlg.audio().MissingFiles().empty()) {
+    AddStartupStep(StartupStep::LoadLibraries, [this] {
+        audio_->Load();
+        if (!audio_->MissingFiles().empty()) {
             QStringList names;
-            for (const std::string& name : dlg.audio().MissingFiles()) names << QString::fromStdString(name);
+            for (const std::string& name : audio_->MissingFiles()) names << QString::fromStdString(name);
             qCInfo(lcEngine).noquote() << "modules not found in the install folder's system folder:"
                                        << names.join(QStringLiteral(", "));
         }
-    };
-    hooks.checkEngineVersion = [](CTavoraPlayerDlg& dlg) {
-        if (dlg.audio().VersionMatches()) return true;
-        ShowMessageBox(&dlg, QString::fromUtf8(kBassVersionMessage), QString::fromUtf8(kBassVersionCaption),
-                       MessageIcon::Error);
-        return false;
-    };
-    hooks.initOutput = [](CTavoraPlayerDlg& dlg) { dlg.playback().InitOutput(); };
+    });
+    AddStartupStep(StartupStep::InitOutput, [this] { playback_->InitOutput(); });
     // The stream goes silent at once (no fade at exit); output and modules are freed
     // only once no worker can be inside the engine any more.
     AddShutdownStep(ShutdownPhase::StopPlayback, [this] {
@@ -82,6 +81,13 @@ void CTavoraPlayerDlg::InstallEngineSteps() {
         playback_->FreeOutput();
         audio_->UnloadAll();
     });
+}
+
+bool CTavoraPlayerDlg::CheckEngineVersion() {
+    if (audio_->VersionMatches()) return true;
+    ShowMessageBox(this, QString::fromUtf8(kBassVersionMessage), QString::fromUtf8(kBassVersionCaption),
+                   MessageIcon::Error);
+    return false;
 }
 
 }  // namespace tavora

@@ -74,19 +74,6 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
         });
     });
 
-    hooks_.restorePlaylist = [](CTavoraPlayerDlg& dlg, std::function<void()> then) {
-        const bool beginPlay = dlg.state().beginPlay != 0;
-        dlg.restoring_ = !dlg.jobs_->Cancelled();
-        dlg.jobs_->Start("RegistryLoad", [&dlg, beginPlay, then = std::move(then)](const std::atomic<bool>&) {
-            const RegistryLoadResult result = LoadPlaylistFromRegistry(dlg.playlist(), beginPlay);
-            // Only a list restored to its end may be saved over the stored one.
-            dlg.MarkPlaylistLoaded();
-            if (result.playRow >= 0) dlg.PostMessage(msg::Command, cmd::PlayListSelect);
-            RunOnUiThread(&dlg, [&dlg, then] {
-                if (!dlg.isDestroyed()) dlg.EndRestore(then);
-            });
-        });
-    };
     // Workers stop before anything they use goes; the list is saved once none of them
     // adds to it any more, and only when it was loaded at all (a player that never
     // restored its list would save an empty or partial one over the stored list).
@@ -112,6 +99,22 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
     AddShutdownStep(ShutdownPhase::Save, [this] {
         if (replacingStoredList_ && playlist_->RowCount() > 0) MarkPlaylistLoaded();
         if (playlistLoaded_) SavePlaylistToRegistry(*playlist_);
+    });
+}
+
+// The saved playlist, restored on a worker; `then` (if set) runs on the UI thread once
+// every saved row is in the list.
+void CTavoraPlayerDlg::RestorePlaylist(std::function<void()> then) {
+    const bool beginPlay = state_.beginPlay != 0;
+    restoring_ = !jobs_->Cancelled();
+    jobs_->Start("RegistryLoad", [this, beginPlay, then = std::move(then)](const std::atomic<bool>&) {
+        const RegistryLoadResult result = LoadPlaylistFromRegistry(*playlist_, beginPlay);
+        // Only a list restored to its end may be saved over the stored one.
+        MarkPlaylistLoaded();
+        if (result.playRow >= 0) PostMessage(msg::Command, cmd::PlayListSelect);
+        RunOnUiThread(this, [this, then] {
+            if (!destroyed_) EndRestore(then);
+        });
     });
 }
 

@@ -9,16 +9,16 @@ namespace tavora {
 void CTavoraPlayerDlg::RegisterSkinCommands() {
     RegisterCommand(cmd::UpdateSkin, [this] {
         ReloadAllSkins();  // the main window takes its new size itself
-        if (!mainWindow_) return;
-        const QRect main = mainWindow_->frameGeometry();
+        if (!mainWindow()) return;
+        const QRect main = mainWindow()->frameGeometry();
         setGeometry(main.x(), main.y(), 1, 1);
-        if (playlistWindow_) {
-            const bool shown = playlistWindow_->isVisible();
-            playlistWindow_->setGeometry(main.x(), main.y() + main.height(), main.width(), 2 * main.height());
-            playlistWindow_->setVisible(shown);
-            playlistWindow_->update();
+        if (playlistWindow()) {
+            const bool shown = playlistWindow()->isVisible();
+            playlistWindow()->setGeometry(main.x(), main.y() + main.height(), main.width(), 2 * main.height());
+            playlistWindow()->setVisible(shown);
+            playlistWindow()->update();
         }
-        mainWindow_->update();
+        mainWindow()->update();
     });
 }
 

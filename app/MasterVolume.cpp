@@ -1,15 +1,17 @@
 #include "MasterVolume.h"
 
+#include <QWidget>
+
 #include "Commands.h"
 #include "Messages.h"
+#include "PlayerContext.h"
 #include "PlayerEvents.h"
-#include "TavoraPlayerDlg.h"
 #include "mixer/QueuedMixerNotification.h"
 #include "mixer/SystemMixer.h"
 
 namespace tavora {
 
-MasterVolume::MasterVolume(CTavoraPlayerDlg& dlg) : QObject(&dlg), dlg_(dlg) {
+MasterVolume::MasterVolume(PlayerEvents& events, QObject* parent) : QObject(parent), events_(events) {
     mixer_ = std::make_unique<platform::SystemMixer>(
         platform::QueuedMixerNotification(this, [this] { Announce(false); }));
 }
@@ -45,19 +47,23 @@ void MasterVolume::Announce(bool always) {
     announced_ = true;
     lastOpen_ = state.open;
     lastValue_ = state.volume;
-    emit dlg_.events().masterVolumeChanged(state.volume, Maximum(), state.open);
+    emit events_.masterVolumeChanged(state.volume, Maximum(), state.open);
 }
 
-MasterVolume* OpenMasterVolume(CTavoraPlayerDlg& dlg) {
-    auto* master = new MasterVolume(dlg);
-    dlg.RegisterCommand(cmd::VolumeSetting, [master](const CommandData& d) {
+MasterVolume* OpenMasterVolume(PlayerContext& context) {
+    auto* master = new MasterVolume(context.events, context.windows.Owner());
+    context.handlers.RegisterCommand(cmd::VolumeSetting, [master](const CommandData& d) {
         if (!d.value || *d.value < 0) return;
         master->SetValue(static_cast<unsigned>(*d.value));
     });
-    dlg.RegisterTimer(timer::kMasterVolume, [master] { master->Refresh(); });
-    dlg.AddShutdownStep(ShutdownPhase::FreeEngine, [master] { master->Close(); });
+    context.timers.RegisterTimer(timer::kMasterVolume, [master] { master->Refresh(); });
+    context.shutdown.AddShutdownStep(ShutdownPhase::FreeEngine, [master] { master->Close(); });
     master->Open();
     return master;
+}
+
+void master_volume::Install(PlayerContext& context) {
+    context.startup.AddStartupStep(StartupStep::OpenMixer, [&context] { OpenMasterVolume(context); });
 }
 
 }  // namespace tavora

@@ -1,5 +1,5 @@
 #pragma once
-// The controller's side of the system master volume, the player's one connection to
+// The player's side of the system master volume, the player's one connection to
 // the sound server's mixer: it opens it at start-up, writes the level the equaliser
 // window's master slider or the options' sound page sends with VolumeSetting, and
 // tells the windows of every change, whether made here or by another program, with
@@ -18,7 +18,8 @@
 
 namespace tavora {
 
-class CTavoraPlayerDlg;
+class PlayerEvents;
+struct PlayerContext;
 namespace platform {
 class SystemMixer;
 }
@@ -26,7 +27,7 @@ class SystemMixer;
 class MasterVolume : public QObject {
     Q_OBJECT
 public:
-    explicit MasterVolume(CTavoraPlayerDlg& dlg);
+    MasterVolume(PlayerEvents& events, QObject* parent);
     ~MasterVolume() override;
 
     // Opens the mixer and announces the first reading (false: no server answered).
@@ -44,14 +45,20 @@ public:
 private:
     void Announce(bool always);
 
-    CTavoraPlayerDlg& dlg_;
+    PlayerEvents& events_;
     std::unique_ptr<platform::SystemMixer> mixer_;
     bool announced_ = false;
     unsigned lastValue_ = 0;
     bool lastOpen_ = false;
 };
 
-// Makes the controller's master volume (a child of the controller) and opens it.
-MasterVolume* OpenMasterVolume(CTavoraPlayerDlg& dlg);
+// Makes the player's master volume (a child of the window set's owner), joins it to
+// VolumeSetting, the read-back timer and the shutdown, and opens it.
+MasterVolume* OpenMasterVolume(PlayerContext& context);
+
+namespace master_volume {
+// Opens the master volume at the start's mixer step.
+void Install(PlayerContext& context);
+}  // namespace master_volume
 
 }  // namespace tavora

@@ -6,7 +6,6 @@
 #include <QLoggingCategory>
 #include <QPainter>
 #include <QThread>
-#include <QTimerEvent>
 
 #include <time.h>
 #include <unistd.h>
@@ -21,8 +20,12 @@
 #include "BackgroundJobs.h"
 #include "Commands.h"
 #include "ControllerAdding.h"
+#include "CommandRouter.h"
+#include "PlayerSequences.h"
+#include "PlayerTimerSet.h"
 #include "ControllerView.h"
 #include "PlayerEvents.h"
+#include "PlayerWindowSet.h"
 #include "PlaylistEntry.h"
 #include "PlaylistJobs.h"
 #include "PlaylistModel.h"
@@ -69,11 +72,30 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFocusPolicy(Qt::StrongFocus);
     events_ = new PlayerEvents(this);
+    commands_ = new CommandRouter(this);
+    timers_ = new PlayerTimerSet(this);
+    // The position timer stops itself once nothing plays.
+    timers_->SetGuard([this](int id) { return id != timer::kPosition || state_.isPlaying; });
+    startup_ = std::make_unique<StartupSequence>();
+    shutdown_ = std::make_unique<ShutdownSequence>();
     audio_ = std::make_unique<AudioLibrary>();
     playlist_ = std::make_unique<PlaylistModel>();
     probe_ = std::make_unique<StreamProbe>(*audio_);
     playback_ = std::make_unique<StreamPlayback>(*this, *audio_, *playlist_);
     view_ = std::make_unique<ControllerView>(state_, *playback_, *audio_, *playlist_);
+    windows_ = std::make_unique<PlayerWindowSet>(*this, state_, mainRect_);
+    // What the playback reports goes out as events; whoever shows it listens.
+    PlaybackViews& views = playback_->views();
+    PlayerEvents& events = *events_;
+    views.refreshMain = [&events] { emit events.displayChanged(); };
+    views.startMainTimers = [&events] { emit events.playbackStarted(); };
+    views.volumeTooltip = [&events](const std::string& text) { emit events.volumeText(QString::fromStdString(text)); };
+    views.positionTooltip = [&events](const std::string& text) {
+        emit events.positionText(QString::fromStdString(text));
+    };
+    views.ensureRowVisible = [&events](int row) { emit events.playingRowChanged(row); };
+    views.repaintList = [&events] { emit events.listChanged(); };
+    views.stopped = [&events] { emit events.playbackStopped(); };
     // The main window's moves drag the docked playlist along (see moveEvent).
     connect(events_, &PlayerEvents::mainWindowRectChanged, this, &CTavoraPlayerDlg::OnMainWindowRect);
     // A playing row re-titled from its tags retitles the display too.
@@ -86,6 +108,10 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
     RegisterPlaylistCommands();
     RegisterSkinCommands();
     RegisterAddingCommands(*this);
+    context_ = std::unique_ptr<PlayerContext>(new PlayerContext{*commands_, *commands_, *view_, *events_, *jobs_,
+                                                                settings_, *this, *startup_, *timers_,
+                                                                *windows_, *playback_, *playlist_, *audio_,
+                                                                std::string()});
 }
 
 CTavoraPlayerDlg::~CTavoraPlayerDlg() {
@@ -125,58 +151,57 @@ void CTavoraPlayerDlg::PostMessage(unsigned message, uintptr_t wParam, intptr_t 
         Qt::QueuedConnection);
 }
 
-void CTavoraPlayerDlg::Send(cmd::Command command, CommandData data) {
-    if (QThread::currentThread() == thread()) {
-        if (!destroyed_) OnCommand(command, data);
-        return;
-    }
-    QMetaObject::invokeMethod(
-        this, [this, command, &data] {
-            if (!destroyed_) OnCommand(command, data);
-        },
-        Qt::BlockingQueuedConnection);
-}
+void CTavoraPlayerDlg::Send(cmd::Command command, CommandData data) { commands_->Send(command, std::move(data)); }
 
-void CTavoraPlayerDlg::Post(cmd::Command command, CommandData data) {
-    QMetaObject::invokeMethod(
-        this, [this, command, data = std::move(data)] {
-            if (!destroyed_) OnCommand(command, data);
-        },
-        Qt::QueuedConnection);
-}
+void CTavoraPlayerDlg::Post(cmd::Command command, CommandData data) { commands_->Post(command, std::move(data)); }
 
 void CTavoraPlayerDlg::RegisterCommand(cmd::Command id, CommandHandler handler) {
-    commands_[id] = std::move(handler);
+    commands_->RegisterCommand(id, std::move(handler));
 }
 
 void CTavoraPlayerDlg::RegisterCommand(cmd::Command id, std::function<void()> handler) {
-    if (!handler) {
-        commands_[id] = nullptr;
-        return;
-    }
-    commands_[id] = [handler = std::move(handler)](const CommandData&) { handler(); };
+    commands_->RegisterCommand(id, std::move(handler));
 }
 
+bool CTavoraPlayerDlg::HasCommand(cmd::Command id) const { return commands_->HasCommand(id); }
+
+void CTavoraPlayerDlg::OnCommand(cmd::Command id, const CommandData& data) { commands_->Run(id, data); }
+
 void CTavoraPlayerDlg::AddShutdownStep(ShutdownPhase phase, std::function<void()> step) {
-    shutdownSteps_[static_cast<size_t>(phase)].push_back(std::move(step));
+    shutdown_->Add(phase, std::move(step));
 }
+
+void CTavoraPlayerDlg::AddStartupStep(StartupStep step, std::function<void()> run) {
+    startup_->AddStartupStep(step, std::move(run));
+}
+
+void CTavoraPlayerDlg::RunStartupStep(StartupStep step) { startup_->Run(step); }
+
+WindowHost& CTavoraPlayerDlg::windows() { return *windows_; }
+
+void CTavoraPlayerDlg::SetMainWindow(QWidget* w) { windows_->AddWindow(PlayerWindow::Main, w); }
+
+void CTavoraPlayerDlg::SetPlaylistWindow(QWidget* w) { windows_->AddWindow(PlayerWindow::Playlist, w); }
+
+QWidget* CTavoraPlayerDlg::mainWindow() const { return windows_->Window(PlayerWindow::Main); }
+
+QWidget* CTavoraPlayerDlg::playlistWindow() const { return windows_->Window(PlayerWindow::Playlist); }
+
+QWidget* CTavoraPlayerDlg::equalizerWindow() const { return windows_->Window(PlayerWindow::Equalizer); }
 
 const PlaybackView& CTavoraPlayerDlg::view() const { return *view_; }
 
 bool CTavoraPlayerDlg::playlistDocked() const { return events_->playlistDocked(); }
 
-void CTavoraPlayerDlg::RegisterTimer(int id, TimerHandler handler) { timerHandlers_[id] = std::move(handler); }
-
-void CTavoraPlayerDlg::SetTimer(int id, int periodMs) { timers_[id].start(periodMs, this); }
-
-void CTavoraPlayerDlg::KillTimer(int id) {
-    if (auto it = timers_.find(id); it != timers_.end()) it->second.stop();
+void CTavoraPlayerDlg::RegisterTimer(int id, PlayerTimers::TimerHandler handler) {
+    timers_->RegisterTimer(id, std::move(handler));
 }
 
-bool CTavoraPlayerDlg::IsTimerActive(int id) const {
-    auto it = timers_.find(id);
-    return it != timers_.end() && it->second.isActive();
-}
+void CTavoraPlayerDlg::SetTimer(int id, int periodMs) { timers_->SetTimer(id, periodMs); }
+
+void CTavoraPlayerDlg::KillTimer(int id) { timers_->KillTimer(id); }
+
+bool CTavoraPlayerDlg::IsTimerActive(int id) const { return timers_->IsTimerActive(id); }
 
 intptr_t CTavoraPlayerDlg::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
     if (destroyed_) return 0;
@@ -186,7 +211,7 @@ intptr_t CTavoraPlayerDlg::HandleMessage(unsigned message, uintptr_t wParam, int
         OnCommand(static_cast<cmd::Command>(wParam));
         return 0;
     case msg::Timer:
-        OnTimer(static_cast<int>(wParam));
+        timers_->Tick(static_cast<int>(wParam));
         return 0;
     case msg::OutFileLoad:
         OnOutFileLoad(static_cast<int>(wParam));
@@ -200,34 +225,6 @@ intptr_t CTavoraPlayerDlg::HandleMessage(unsigned message, uintptr_t wParam, int
     }
 }
 
-void CTavoraPlayerDlg::OnCommand(cmd::Command id, const CommandData& data) {
-    auto it = commands_.find(id);
-    if (it == commands_.end() || !it->second) {
-        qCDebug(lcController) << "command" << id << QString::fromUtf8(cmd::CommandName(id).data())
-                              << "has no action in this build";
-        return;
-    }
-    it->second(data);
-}
-
-void CTavoraPlayerDlg::timerEvent(QTimerEvent* event) {
-    for (auto& [id, t] : timers_) {
-        if (t.timerId() == event->timerId()) {
-            OnTimer(id);
-            return;
-        }
-    }
-    QWidget::timerEvent(event);
-}
-
-void CTavoraPlayerDlg::OnTimer(int id) {
-    if (id == timer::kPosition && !state_.isPlaying) {
-        // The position timer stops itself once nothing plays.
-        KillTimer(id);
-        return;
-    }
-    if (auto it = timerHandlers_.find(id); it != timerHandlers_.end() && it->second) it->second();
-}
 
 void CTavoraPlayerDlg::OnOutFileLoad(int number) {
     if (restoring_) {
@@ -305,8 +302,7 @@ void CTavoraPlayerDlg::OnClose() {
     if (automationHeld_) {
         closeWhenReleased_ = true;
         hide();
-        for (QWidget* w : {mainWindow_, playlistWindow_, equalizerWindow_})
-            if (w) w->hide();
+        windows_->HideWindows();
         return;
     }
     OnDestroy();
@@ -315,24 +311,21 @@ void CTavoraPlayerDlg::OnClose() {
 
 void CTavoraPlayerDlg::OnDestroy() {
     if (destroyed_) return;
-    destroyed_ = true;  // no command runs from here on
+    destroyed_ = true;
+    commands_->Stop();  // no command runs from here on
     for (int phase = 0; phase < kShutdownPhaseCount; ++phase) {
         const auto which = static_cast<ShutdownPhase>(phase);
         emit events_->shutdownPhase(which);
         if (which == ShutdownPhase::StopPlayback)
             for (int id = 1; id <= 5; ++id) KillTimer(id);
-        for (auto& step : shutdownSteps_[static_cast<size_t>(phase)])
-            if (step) step();
-        shutdownSteps_[static_cast<size_t>(phase)].clear();
+        shutdown_->Run(which);
         if (which == ShutdownPhase::Save) {
             SavePlayerState(settings_, state_);
             stored::ClearUpdateCheck();
             stored::ResetHandOffCount();
         }
     }
-    if (mainWindow_) mainWindow_->hide();
-    if (playlistWindow_) playlistWindow_->hide();
-    if (equalizerWindow_) equalizerWindow_->hide();
+    windows_->HideWindows();
     hide();
 }
 
@@ -351,7 +344,7 @@ void CTavoraPlayerDlg::keyPressEvent(QKeyEvent* event) {
 
 void CTavoraPlayerDlg::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
-    if (playlistWindow_ && playlistWindow_->isVisible()) playlistWindow_->activateWindow();
+    if (QWidget* list = playlistWindow(); list && list->isVisible()) list->activateWindow();
 }
 
 void CTavoraPlayerDlg::moveEvent(QMoveEvent* event) {
@@ -360,7 +353,7 @@ void CTavoraPlayerDlg::moveEvent(QMoveEvent* event) {
     if (initialised_ && !lastPos_.isNull() && now != lastPos_) {
         const QPoint offset = now - lastPos_;
         // The docked playlist window follows.
-        if (playlistWindow_ && events_->playlistDocked()) playlistWindow_->move(playlistWindow_->pos() + offset);
+        if (QWidget* list = playlistWindow(); list && events_->playlistDocked()) list->move(list->pos() + offset);
     }
     lastPos_ = now;
 }
@@ -369,7 +362,7 @@ void CTavoraPlayerDlg::OnMainWindowRect(const QRect& rect) {
     mainRect_ = rect;
     // The controller sits at the main window's top-left; its own move drags the
     // docked windows along.
-    if (mainWindow_ && mainWindow_->isVisible()) setGeometry(QRect(rect.topLeft(), QSize(std::max(rect.width(), 1), 1)));
+    if (QWidget* main = mainWindow(); main && main->isVisible()) setGeometry(QRect(rect.topLeft(), QSize(std::max(rect.width(), 1), 1)));
 }
 
 void CTavoraPlayerDlg::paintEvent(QPaintEvent*) {

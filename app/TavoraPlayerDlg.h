@@ -10,21 +10,21 @@
 // Commands. Everything the user does ends up as a command with its data, sent
 // through the controller's CommandSink face (Send runs it at once on the UI thread,
 // from a worker thread it waits until the UI thread has run it; Post queues it).
-// Subsystems register their handlers with RegisterCommand() when they are created,
-// so this class stays the single place every command passes through. The hand-off
-// socket and the band still speak window messages (SendMessage/PostMessage).
+// Features register their handlers through the CommandRegistry face, so this class
+// stays the single place every command passes through. The hand-off socket and the
+// band still speak window messages (SendMessage/PostMessage).
 //
-// What the controller tells others goes out as PlayerEvents signals; windows read the
-// playback through view() (PlaybackView). The Application (Application.h) builds the
-// controller and the windows and wires them together.
+// The features reach the player only through context() (PlayerContext.h): the
+// command sink and registry, the playback view, the events, the jobs, the settings,
+// the start and shutdown steps, the timers and the window set. The Application
+// (Application.h) builds the controller and installs the features on its context.
 //
-// Shutdown runs in the phases of ShutdownPhase.h; subsystems add their steps with
+// Shutdown runs in the phases of ShutdownPhase.h; features add their steps with
 // AddShutdownStep(phase, step).
 //
 // Threading: create, use and destroy on the UI thread; SendMessage/PostMessage may be
 // called from any thread. Handlers always run on the UI thread.
 
-#include <QBasicTimer>
 #include <QRect>
 #include <QWidget>
 
@@ -40,8 +40,8 @@
 #include <vector>
 
 #include "CommandSink.h"
-#include "ControllerHooks.h"
 #include "PlaybackState.h"
+#include "PlayerContext.h"
 #include "Settings.h"
 #include "ShutdownPhase.h"
 
@@ -49,7 +49,12 @@ namespace tavora {
 
 class AudioLibrary;
 class BackgroundJobs;
+class CommandRouter;
 class ControllerView;
+class PlayerTimerSet;
+class PlayerWindowSet;
+class ShutdownSequence;
+class StartupSequence;
 class HandOffServer;
 class PlaybackView;
 class PlayerEvents;
@@ -60,7 +65,7 @@ class ProgramInfoWindow;
 class StreamPlayback;
 class StreamProbe;
 
-class CTavoraPlayerDlg : public QWidget, public CommandSink {
+class CTavoraPlayerDlg : public QWidget, public CommandSink, public ShutdownRegistrar {
     Q_OBJECT
 public:
     explicit CTavoraPlayerDlg(std::string commandLine, QWidget* parent = nullptr);
@@ -80,25 +85,30 @@ public:
     void Post(cmd::Command command, CommandData data = {}) override;
     void SendCommand(cmd::Command command, CommandData data = {}) { Send(command, std::move(data)); }
 
-    using CommandHandler = std::function<void(const CommandData&)>;
+    // The command registry (the router's).
+    using CommandHandler = CommandRegistry::CommandHandler;
     void RegisterCommand(cmd::Command id, CommandHandler handler);
     void RegisterCommand(cmd::Command id, std::function<void()> handler);
-    bool HasCommand(cmd::Command id) const { return commands_.count(id) != 0; }
-    using TimerHandler = std::function<void()>;
-    void RegisterTimer(int id, TimerHandler handler);
+    bool HasCommand(cmd::Command id) const;
+    // The timers (the timer set's).
+    void RegisterTimer(int id, PlayerTimers::TimerHandler handler);
     void SetTimer(int id, int periodMs);
     void KillTimer(int id);
     bool IsTimerActive(int id) const;
 
-    // What a subsystem frees at shutdown, under its phase.
-    void AddShutdownStep(ShutdownPhase phase, std::function<void()> step);
+    // ShutdownRegistrar: what a feature frees at shutdown, under its phase.
+    void AddShutdownStep(ShutdownPhase phase, std::function<void()> step) override;
+    bool ShuttingDown() const override { return destroyed_; }
+    void SetHeldOpen(bool held) override { SetAutomationHeld(held); }
+    // The start's steps.
+    void AddStartupStep(StartupStep step, std::function<void()> run);
     // How long the shutdown waits for the worker jobs before it goes on without them.
     static constexpr std::chrono::milliseconds kJobStopLimit{3000};
     // Whether a worker job was still running when the shutdown went on without it.
     bool workersAbandoned() const { return workersAbandoned_; }
 
-    // The initialisation steps the subsystems fill in (the Application does).
-    ControllerHooks& hooks() { return hooks_; }
+    // What the features are installed on.
+    PlayerContext& context() { return *context_; }
     PlayerEvents& events() { return *events_; }
     const PlaybackView& view() const;
 
@@ -121,13 +131,13 @@ public:
     bool isDestroyed() const { return destroyed_; }
     HandOffServer* handOffServer() const { return handOff_; }
 
-    // The skinned windows, once created (null before, and while a subsystem is absent).
-    void SetMainWindow(QWidget* w) { mainWindow_ = w; }
-    void SetPlaylistWindow(QWidget* w) { playlistWindow_ = w; }
-    void SetEqualizerWindow(QWidget* w) { equalizerWindow_ = w; }
-    QWidget* mainWindow() const { return mainWindow_; }
-    QWidget* playlistWindow() const { return playlistWindow_; }
-    QWidget* equalizerWindow() const { return equalizerWindow_; }
+    // The skinned windows, once created (null before, and while a feature is absent).
+    WindowHost& windows();
+    void SetMainWindow(QWidget* w);
+    void SetPlaylistWindow(QWidget* w);
+    QWidget* mainWindow() const;
+    QWidget* playlistWindow() const;
+    QWidget* equalizerWindow() const;
     QRect mainRect() const { return mainRect_; }
     bool playlistDocked() const;
     QRect equalizerRect() const { return equalizerRect_; }
@@ -141,14 +151,13 @@ public:
     // Ends the player whoever holds it, saving everything as Exit does: a TERM, INT or
     // HUP signal, the session's end. Only a close (the window's, Exit) waits for the
     // automation clients.
-    void End();
+    void End() override;
 
 signals:
     // Emitted for every handed-over argument the controller has dispatched.
     void handOffHandled(int number, const QString& argument);
 
 protected:
-    void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -160,9 +169,10 @@ private:
     void OnCommand(cmd::Command id, const CommandData& data = {});
     void OnMainWindowRect(const QRect& rect);
     void FollowPlayingRowTitle(int first, int count);
-    void OnTimer(int id);
     void OnOutFileLoad(int number);
     void EndRestore(const std::function<void()>& then);
+    void RestorePlaylist(std::function<void()> then);
+    void RunStartupStep(StartupStep step);
     void OnClose();
     void OnDestroy();
     void RegisterBuiltinCommands();
@@ -171,6 +181,7 @@ private:
     void RegisterSkinCommands();
     void RegisterStateCommands();
     void InstallEngineSteps();
+    bool CheckEngineVersion();
 
 public:
     // Opens paths decode-only to measure them (any thread).
@@ -203,16 +214,14 @@ private:
     std::unique_ptr<BackgroundJobs> jobs_;  // destroyed first: it joins the jobs using the above
     PlayerEvents* events_ = nullptr;
     PlaylistModelSignals* listSignals_ = nullptr;
-    ControllerHooks hooks_;
-    std::map<int, CommandHandler> commands_;
-    std::map<int, TimerHandler> timerHandlers_;
-    std::map<int, QBasicTimer> timers_;
-    std::array<std::vector<std::function<void()>>, kShutdownPhaseCount> shutdownSteps_;
+    CommandRouter* commands_ = nullptr;  // children: they live on the UI thread with it
+    PlayerTimerSet* timers_ = nullptr;
+    std::unique_ptr<PlayerWindowSet> windows_;
+    std::unique_ptr<StartupSequence> startup_;
+    std::unique_ptr<ShutdownSequence> shutdown_;
+    std::unique_ptr<PlayerContext> context_;
     HandOffServer* handOff_ = nullptr;
     ProgramInfoWindow* infoWindow_ = nullptr;
-    QWidget* mainWindow_ = nullptr;
-    QWidget* playlistWindow_ = nullptr;
-    QWidget* equalizerWindow_ = nullptr;
     QRect mainRect_;
     QRect equalizerRect_;
     QPoint lastPos_;

@@ -10,18 +10,14 @@
 #include "ArchiveFunctions.h"
 #include "ArchiveLoading.h"
 #include "AudioLibrary.h"
-#include "BackgroundJobs.h"
 #include "Commands.h"
 #include "InstallFolder.h"
 #include "MediaTypes.h"
-#include "Messages.h"
+#include "PlayerContext.h"
 #include "PlaylistEntry.h"
-#include "StreamPlayback.h"
-#include "TavoraPlayerDlg.h"
 #include "TempFolderSweep.h"
-#include "UiThread.h"
 
-namespace tavora {
+namespace tavora::archive_reader {
 namespace {
 
 void Refuse(const std::string& archivePath, const std::string& why) {
@@ -50,64 +46,62 @@ std::string TempFolderFor(const std::string& archivePath) {
 
 // Runs on a job: lists and extracts, then shows the rows (and plays the first).
 template <typename Functions, typename Load>
-void StartJob(CTavoraPlayerDlg& dlg, const char* kind, Functions functions, Load load, std::string archivePath,
+void StartJob(PlayerContext& context, const char* kind, Functions functions, Load load, std::string archivePath,
               std::string temp, bool play) {
-    dlg.jobs().Start(kind, [&dlg, functions, load, archivePath = std::move(archivePath), temp = std::move(temp),
-                            play](const std::atomic<bool>& stop) {
+    CommandSink& sink = context.commands;
+    PlaylistModel& model = context.playlist;
+    context.jobs.Start(kind, [&sink, &model, functions, load, archivePath = std::move(archivePath),
+                              temp = std::move(temp), play](const std::atomic<bool>& stop) {
         ArchiveTarget target;
-        target.model = &dlg.playlist();
+        target.model = &model;
         target.tempFolder = temp;
         target.stop = &stop;
         // The first song plays as soon as its file is there, while the rest extract.
         if (play)
-            target.firstRowAdded = [&dlg](int row) {
-                RunOnUiThread(&dlg, [&dlg, row] {
-                    if (!dlg.isDestroyed()) dlg.playback().PlayRow(row);
-                });
-            };
+            target.firstRowAdded = [&sink](int row) { sink.Post(cmd::PlayRow, CommandData::Value(row)); };
         const ArchiveLoadResult result = load(functions, archivePath, target);
         // Also what tells a watcher that the archive is done.
         if (result.opened)
             std::fprintf(stderr, "tavoraplayer: archive %s: %d song(s) added, %d entr%s skipped\n", archivePath.c_str(),
                          result.rowsAdded, result.skipped, result.skipped == 1 ? "y" : "ies");
-        if (result.rowsAdded > 0) dlg.PostMessage(msg::Command, cmd::InvalidateList);
+        if (result.rowsAdded > 0) sink.Post(cmd::InvalidateList);
     });
 }
 
-void StartArchiveLoad(CTavoraPlayerDlg& dlg, const std::string& archivePath, bool play) {
+void StartArchiveLoad(PlayerContext& context, const std::string& archivePath, bool play) {
     const std::string_view ext = ExtensionOf(archivePath);
     const std::optional<media::Media> kind = media::Find(media::Use::ArchiveFile, ext);
     const bool zip = kind == media::Media::Zip, rar = kind == media::Media::Rar, alz = kind == media::Media::Alz;
     if (!zip && !rar && !alz) return;
-    const AudioLibrary& audio = dlg.audio();
+    const AudioLibrary& audio = context.engine;
     const SymbolLookup lookup = [&audio](const char* file, const char* symbol) { return audio.Symbol(file, symbol); };
     auto missing = [&](const char* module) { Refuse(archivePath, std::string(module) + " is missing"); };
     if (zip) {
         const ZipFunctions f = ResolveZipFunctions(lookup);
         if (!f.Complete()) return missing(kUnZipModule);
         if (std::string temp = TempFolderFor(archivePath); !temp.empty())
-            StartJob(dlg, "ZipLoad", f, LoadZipArchive, archivePath, std::move(temp), play);
+            StartJob(context, "ZipLoad", f, LoadZipArchive, archivePath, std::move(temp), play);
     } else if (rar) {
         const RarFunctions f = ResolveRarFunctions(lookup);
         if (!f.Complete()) return missing(kUnRarModule);
         if (std::string temp = TempFolderFor(archivePath); !temp.empty())
-            StartJob(dlg, "RarLoad", f, LoadRarArchive, archivePath, std::move(temp), play);
+            StartJob(context, "RarLoad", f, LoadRarArchive, archivePath, std::move(temp), play);
     } else {
         const AlzFunctions f = ResolveAlzFunctions(lookup);
         if (!f.Complete()) return missing(kUnAlzipperModule);
         if (std::string temp = TempFolderFor(archivePath); !temp.empty())
-            StartJob(dlg, "AlzLoad", f, LoadAlzArchive, archivePath, std::move(temp), play);
+            StartJob(context, "AlzLoad", f, LoadAlzArchive, archivePath, std::move(temp), play);
     }
 }
 
 }  // namespace
 
-void InstallArchiveReader(CTavoraPlayerDlg& dlg) {
-    dlg.RegisterCommand(cmd::StartArchiveLoad, [&dlg](const CommandData& d) {
-        if (!d.path.empty()) StartArchiveLoad(dlg, d.path, d.value.value_or(0) == 1);
+void Install(PlayerContext& context) {
+    context.handlers.RegisterCommand(cmd::StartArchiveLoad, [&context](const CommandData& d) {
+        if (!d.path.empty()) StartArchiveLoad(context, d.path, d.value.value_or(0) == 1);
     });
     // The jobs have stopped by now; what they extracted but no row names goes.
-    dlg.AddShutdownStep(ShutdownPhase::CloseWindows, [] { SweepTempFolder(InstallFolder()); });
+    context.shutdown.AddShutdownStep(ShutdownPhase::CloseWindows, [] { SweepTempFolder(InstallFolder()); });
 }
 
-}  // namespace tavora
+}  // namespace tavora::archive_reader

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "PlayerSettings.h"
+#include "SettingsAccess.h"
 
 namespace tavora {
 
@@ -33,7 +34,7 @@ struct SettingsChange {
     bool Has(SettingField field) const;
 };
 
-class Settings {
+class Settings : public SettingsAccess {
 public:
     using Follower = std::function<void(const SettingsChange&)>;
 
@@ -42,6 +43,10 @@ public:
     Settings& operator=(const Settings&) = delete;
 
     void Load();
+
+    // SettingsAccess: the live values; SetLive is Change().
+    PlayerSettings Live() const override { return Values(); }
+    void SetLive(const PlayerSettings& settings) override { Change(settings); }
 
     PlayerSettings Values() const;
     int Value(SettingField field) const;

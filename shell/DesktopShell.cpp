@@ -8,8 +8,8 @@
 #include "MiniPlayerNotice.h"
 #include "PlaybackRules.h"
 #include "PlaybackView.h"
+#include "PlayerContext.h"
 #include "PlayerEvents.h"
-#include "TavoraPlayerDlg.h"
 #include "TrayIcon.h"
 #include "band/BandProtocol.h"
 #include "band/X11BandLink.h"
@@ -19,39 +19,40 @@ Q_LOGGING_CATEGORY(lcShell, "tavora.shell", QtInfoMsg)
 
 namespace tavora {
 
-DesktopShell::DesktopShell(CTavoraPlayerDlg& dlg, std::unique_ptr<BandTransport> transport)
-    : QObject(&dlg),
-      dlg_(dlg),
+DesktopShell::DesktopShell(PlayerContext& context, std::unique_ptr<BandTransport> transport)
+    : QObject(context.windows.Owner()),
+      context_(context),
+      player_(*context.windows.Owner()),
       transport_(std::move(transport)),
       band_(*transport_),
-      tray_(std::make_unique<TrayIcon>(dlg, dlg.view())) {
-    ControllerHooks& hooks = dlg.hooks();
-    hooks.findBand = [this](CTavoraPlayerDlg&) { band_.Refresh(); };
-    hooks.addTrayIcon = [this](CTavoraPlayerDlg&) { AddTray(); };
-    dlg.RegisterCommand(cmd::Minimize, [this] { Minimize(); });
-    dlg.RegisterCommand(cmd::HideTavoraWindow, [this] {
+      tray_(std::make_unique<TrayIcon>(context.commands, context.view)) {
+    context.startup.AddStartupStep(StartupStep::FindBand, [this] { band_.Refresh(); });
+    context.startup.AddStartupStep(StartupStep::AddTrayIcon, [this] { AddTray(); });
+    CommandRegistry& handlers = context.handlers;
+    handlers.RegisterCommand(cmd::Minimize, [this] { Minimize(); });
+    handlers.RegisterCommand(cmd::HideTavoraWindow, [this] {
         trayOnly_ = true;
-        dlg_.hide();
+        player_.hide();
         AddTray();
     });
-    dlg.RegisterCommand(cmd::HideTray, [this] {
+    handlers.RegisterCommand(cmd::HideTray, [this] {
         trayOnly_ = false;
         tray_->Remove();
-        dlg_.show();
-        platform::SetSkipTaskbar(&dlg_, false);
+        player_.show();
+        platform::SetSkipTaskbar(&player_, false);
     });
-    dlg.RegisterCommand(cmd::HideNone, [this] {
+    handlers.RegisterCommand(cmd::HideNone, [this] {
         trayOnly_ = false;
-        dlg_.show();
-        platform::SetSkipTaskbar(&dlg_, false);
+        player_.show();
+        platform::SetSkipTaskbar(&player_, false);
         AddTray();
     });
     connect(tray_.get(), &TrayIcon::clicked, this, [this] {
         RestorePlayer();
         band_.SendClose();
     });
-    connect(&dlg.events(), &PlayerEvents::playbackStopped, this, [this] { band_.SendStopped(); });
-    dlg.AddShutdownStep(ShutdownPhase::CloseWindows, [this] {
+    connect(&context.events, &PlayerEvents::playbackStopped, this, [this] { band_.SendStopped(); });
+    context.shutdown.AddShutdownStep(ShutdownPhase::CloseWindows, [this] {
         band_.SendClose();
         tray_->Remove();
     });
@@ -60,93 +61,81 @@ DesktopShell::DesktopShell(CTavoraPlayerDlg& dlg, std::unique_ptr<BandTransport>
             if (window == playerWindow() && band::IsBandRequest(message)) OnBandRequest(message, wParam);
         });
     // The player restored from its taskbar button brings its windows back.
-    dlg.installEventFilter(this);
+    player_.installEventFilter(this);
 }
 
 DesktopShell::~DesktopShell() = default;
 
-uint32_t DesktopShell::playerWindow() const { return static_cast<uint32_t>(dlg_.winId()); }
+uint32_t DesktopShell::playerWindow() const { return static_cast<uint32_t>(player_.winId()); }
 
-void DesktopShell::AddTray() { tray_->Add(dlg_.view().State().titleText); }
+void DesktopShell::AddTray() { tray_->Add(context_.view.State().titleText); }
 
 int DesktopShell::OnBandRequest(unsigned message, uint32_t wParam) {
-    const PlaybackState& state = dlg_.view().State();
+    const PlaybackState& state = context_.view.State();
     switch (message) {
     case band::kShow:
         RestorePlayer();
         return 1;
     case band::kPlay:
-        dlg_.Send(cmd::Play);
+        context_.commands.Send(cmd::Play);
         break;
     case band::kBack:
-        dlg_.Send(cmd::Back);
+        context_.commands.Send(cmd::Back);
         break;
     case band::kNext:
-        dlg_.Send(cmd::Next);
+        context_.commands.Send(cmd::Next);
         break;
     case band::kVolume:
-        dlg_.Send(cmd::SetVolume,
-                  CommandData::Value(VolumeFromBandPosition(static_cast<int>(wParam), state.volumeMax)));
+        context_.commands.Send(cmd::SetVolume,
+                               CommandData::Value(VolumeFromBandPosition(static_cast<int>(wParam), state.volumeMax)));
         break;
     case band::kMute:
-        dlg_.Send(cmd::SetMute, CommandData::Value(wParam != 0 ? 1 : 0));
+        context_.commands.Send(cmd::SetMute, CommandData::Value(wParam != 0 ? 1 : 0));
         break;
     default:
         return 0;
     }
     // The band shows what the request did.
-    if (handedOver_) band_.Update(dlg_.view().State(), playerWindow());
+    if (handedOver_) band_.Update(context_.view.State(), playerWindow());
     return 1;
 }
 
 void DesktopShell::Minimize() {
     // 1. What the mini player is, until the user has read enough.
-    RunMiniPlayerNoticeIfWanted(&dlg_);
-    // 2. Minimise: the skinned windows go with the controller (which, in tray-only
+    RunMiniPlayerNoticeIfWanted(&player_);
+    // 2. Minimise: the skinned windows go with the taskbar widget (which, in tray-only
     // mode, stays hidden rather than gaining a taskbar button).
-    HideSkinnedWindows();
-    if (!trayOnly_) dlg_.showMinimized();
-    const PlaybackState& state = dlg_.view().State();
+    context_.windows.HideWindows();
+    if (!trayOnly_) player_.showMinimized();
+    const PlaybackState& state = context_.view.State();
     // 3. The band takes over.
     if (state.miniPlayer && band_.HandOver(state, playerWindow())) {
         handedOver_ = true;
-        dlg_.hide();
+        player_.hide();
         qCInfo(lcShell) << "handed over to the band" << Qt::hex << band_.handle();
     }
     // 4. No taskbar button: nothing is left to see.
-    if (state.showTaskbar) dlg_.hide();
+    if (state.showTaskbar) player_.hide();
 }
 
 void DesktopShell::RestorePlayer() {
     handedOver_ = false;
     if (!trayOnly_) {
-        dlg_.showNormal();
-        if (dlg_.view().State().showTaskbar) platform::SetSkipTaskbar(&dlg_, true);
+        player_.showNormal();
+        if (context_.view.State().showTaskbar) platform::SetSkipTaskbar(&player_, true);
     }
-    ShowSkinnedWindows();
-    if (QWidget* main = dlg_.mainWindow()) {
+    context_.windows.ShowWindows();
+    if (QWidget* main = context_.windows.Window(PlayerWindow::Main)) {
         main->raise();
         main->activateWindow();
     }
 }
 
-void DesktopShell::HideSkinnedWindows() {
-    for (QWidget* w : {dlg_.mainWindow(), dlg_.playlistWindow(), dlg_.equalizerWindow()})
-        if (w) w->hide();
-}
-
-void DesktopShell::ShowSkinnedWindows() {
-    const PlaybackState& state = dlg_.view().State();
-    if (QWidget* main = dlg_.mainWindow()) main->show();
-    if (QWidget* list = dlg_.playlistWindow(); list && state.listShown) list->show();
-    if (QWidget* eq = dlg_.equalizerWindow(); eq && state.equalizerShown) eq->show();
-}
-
 bool DesktopShell::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &dlg_ && event->type() == QEvent::WindowStateChange) {
+    if (watched == &player_ && event->type() == QEvent::WindowStateChange) {
         auto* change = static_cast<QWindowStateChangeEvent*>(event);
         const bool wasMinimised = change->oldState().testFlag(Qt::WindowMinimized);
-        if (wasMinimised && !dlg_.isMinimized() && dlg_.isVisible()) ShowSkinnedWindows();
+        if (wasMinimised && !player_.isMinimized() && player_.isVisible()) context_.windows.ShowWindows();
     }
     return QObject::eventFilter(watched, event);
 }

@@ -1,13 +1,15 @@
 #pragma once
 // The player in the desktop shell: the tray icon and its menu, the three hide modes
 // (tray only, taskbar only, both), the minimise with the hand-over to the band
-// program, and the band's requests. Installed on the controller by the Application:
-// it fills the controller's band and tray steps, registers the minimise and hide
-// commands, and follows the playback-stopped and shutdown events.
+// program, and the band's requests. Made by the shell's install: it joins the start's
+// band and tray steps, registers the minimise and hide commands, and follows the
+// playback-stopped and shutdown events. The taskbar widget it hides and shows is the
+// window set's owner.
 //
 // Threading: UI thread only.
 
 #include <QObject>
+#include <QWidget>
 
 #include <cstdint>
 #include <memory>
@@ -16,7 +18,7 @@
 
 namespace tavora {
 
-class CTavoraPlayerDlg;
+struct PlayerContext;
 class TrayIcon;
 namespace band {
 class WindowMessageFilter;
@@ -26,7 +28,7 @@ class DesktopShell : public QObject {
     Q_OBJECT
 public:
     // `transport` reaches the band (X11 unless a test gives another).
-    DesktopShell(CTavoraPlayerDlg& dlg, std::unique_ptr<BandTransport> transport);
+    DesktopShell(PlayerContext& context, std::unique_ptr<BandTransport> transport);
     ~DesktopShell() override;
 
     TrayIcon& tray() { return *tray_; }
@@ -35,7 +37,7 @@ public:
     // A band request (message, wParam) as it arrives; returns 1 as the band expects.
     int OnBandRequest(unsigned message, uint32_t wParam);
 
-    // The controller and its shown windows come back (tray click, band "show").
+    // The taskbar widget and the shown windows come back (tray click, band "show").
     void RestorePlayer();
     void Minimize();
 
@@ -44,11 +46,10 @@ protected:
 
 private:
     uint32_t playerWindow() const;
-    void HideSkinnedWindows();
-    void ShowSkinnedWindows();
     void AddTray();
 
-    CTavoraPlayerDlg& dlg_;
+    PlayerContext& context_;
+    QWidget& player_;  // the taskbar widget
     std::unique_ptr<BandTransport> transport_;
     BandHandOff band_;
     std::unique_ptr<TrayIcon> tray_;

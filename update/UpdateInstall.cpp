@@ -8,8 +8,8 @@
 #include "AudioLibrary.h"
 #include "Commands.h"
 #include "InstallFolder.h"
+#include "PlayerContext.h"
 #include "PlayerEvents.h"
-#include "TavoraPlayerDlg.h"
 #include "UpdateDialog.h"
 #include "UpdateJob.h"
 #include "UpdatePlan.h"
@@ -17,22 +17,22 @@
 
 Q_LOGGING_CATEGORY(lcUpdate, "tavora.update", QtInfoMsg)
 
-namespace tavora {
+namespace tavora::update {
 namespace {
 
-UpdateDialogSetup SetupFor(CTavoraPlayerDlg& dlg, UpdateMode mode) {
+UpdateDialogSetup SetupFor(PlayerContext& context, UpdateMode mode) {
     UpdateDialogSetup setup;
     setup.mode = mode;
     setup.installFolder = InstallFolder();
     setup.serverBase = UpdateServerBase();
-    setup.exitPlayer = [&dlg] { dlg.Send(cmd::Exit); };
+    setup.exitPlayer = [&context] { context.commands.Send(cmd::Exit); };
     return setup;
 }
 
 // The window goes as soon as the player begins to shut down (Exit, a TERM signal).
-std::function<void(UpdateDialog&)> EndsWithThePlayer(CTavoraPlayerDlg& dlg) {
-    return [&dlg](UpdateDialog& window) {
-        QObject::connect(&dlg.events(), &PlayerEvents::shutdownPhase, &window, [&window] { window.PlayerEnding(); });
+std::function<void(UpdateDialog&)> EndsWithThePlayer(PlayerContext& context) {
+    return [&context](UpdateDialog& window) {
+        QObject::connect(&context.events, &PlayerEvents::shutdownPhase, &window, [&window] { window.PlayerEnding(); });
     };
 }
 
@@ -47,30 +47,29 @@ void StartUpdater() {
 
 }  // namespace
 
-void InstallUpdate(CTavoraPlayerDlg& dlg) {
-    ControllerHooks& hooks = dlg.hooks();
-    hooks.loadLibraries = [load = hooks.loadLibraries](CTavoraPlayerDlg& d) {
-        // A run killed while it fetched left its pieces; they are never used.
-        RemoveUnfinishedDownloads(InstallFolder());
-        if (load) load(d);
-        const std::vector<std::string> modules = ModulesToFetch(d.audio().MissingFiles(), ShippedModules());
+void Install(PlayerContext& context) {
+    // A run killed while it fetched left its pieces; they are never used.
+    context.startup.AddStartupStep(StartupStep::BeforeLibraries, [] { RemoveUnfinishedDownloads(InstallFolder()); });
+    context.startup.AddStartupStep(StartupStep::LibrariesLoaded, [&context] {
+        AudioLibrary& engine = context.engine;
+        const std::vector<std::string> modules = ModulesToFetch(engine.MissingFiles(), ShippedModules());
         if (modules.empty() || InstallFolder().empty()) return;
-        UpdateDialogSetup setup = SetupFor(d, UpdateMode::System);
+        UpdateDialogSetup setup = SetupFor(context, UpdateMode::System);
         setup.modules = modules;
         qCInfo(lcUpdate).noquote() << "fetching" << modules.size() << "modules from" << QString::fromStdString(setup.serverBase);
-        RunUpdateDialog(std::move(setup), &d, EndsWithThePlayer(d));
-        if (d.isDestroyed()) return;
-        d.audio().RetryMissing();
+        RunUpdateDialog(std::move(setup), context.windows.Owner(), EndsWithThePlayer(context));
+        if (context.shutdown.ShuttingDown()) return;
+        engine.RetryMissing();
         // The band module was only wanted on disk; the band program uses it.
-        d.audio().Unload(kDeskbandModule);
-    };
-    hooks.startUpdater = [](CTavoraPlayerDlg&) { StartUpdater(); };
+        engine.Unload(kDeskbandModule);
+    });
+    context.startup.AddStartupStep(StartupStep::StartUpdater, [] { StartUpdater(); });
     // Skin mode stays once asked for; the window itself runs once per request.
-    dlg.RegisterCommand(cmd::AutoUpdateSkin, [&dlg] {
+    context.handlers.RegisterCommand(cmd::AutoUpdateSkin, [&context] {
         if (InstallFolder().empty()) return;
         qCInfo(lcUpdate) << "fetching the skin installer";
-        RunUpdateDialog(SetupFor(dlg, UpdateMode::Skin), &dlg, EndsWithThePlayer(dlg));
+        RunUpdateDialog(SetupFor(context, UpdateMode::Skin), context.windows.Owner(), EndsWithThePlayer(context));
     });
 }
 
-}  // namespace tavora
+}  // namespace tavora::update

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "Application.h"
 #include "MainWindow.h"
 #include "PlayerEvents.h"
 #include "SkinBitmap.h"
@@ -28,15 +29,19 @@ struct Fixture {
         setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
         tavora::CurrentSkinFolder = std::string(TAVORA_GENERATED_SKINS_DIR) + "/Default";
         tavora::CurrentSkinFile = tavora::CurrentSkinFolder + "/TavoraSkin.xml";
-        dlg = std::make_unique<tavora::CTavoraPlayerDlg>("");
-        window = new tavora::MainWindow(*dlg, dlg->view(), dlg->events(), dlg.get());
+        // The player without its features; the bench makes the main window itself.
+        app = std::make_unique<tavora::Application>("", "");
+        dlg = &app->Assemble([](const tavora::Feature&) { return false; });
+        tavora::PlayerContext& context = dlg->context();
+        window = new tavora::MainWindow(context.commands, context.view, context.events, context.windows.Owner());
         window->show();
         dlg->state().isPlaying = 1;
         dlg->state().channelInfo = {44100, 2, 0};
         dlg->SetTitleText("A long song title that scrolls across the strip - 타보라 벤치마크");
         QApplication::processEvents();
     }
-    std::unique_ptr<tavora::CTavoraPlayerDlg> dlg;
+    std::unique_ptr<tavora::Application> app;
+    tavora::CTavoraPlayerDlg* dlg = nullptr;
     tavora::MainWindow* window = nullptr;
 };
 

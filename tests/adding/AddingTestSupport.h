@@ -35,7 +35,7 @@
 #include "PlaylistModel.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
-#include "TavoraPlayerDlg.h"
+#include "PlayerHarness.h"
 #include "LoopbackWebServer.h"
 #include "QtTestSupport.h"
 #include "TempRegistry.h"
@@ -121,18 +121,18 @@ protected:
         SetMessageBoxHandler([this](const QString& text, const QString& caption, MessageIcon) {
             messages_.push_back((caption + ": " + text).toStdString());
         });
-        dlg_ = std::make_unique<CTavoraPlayerDlg>("");
-        dlg_->OnInitDialog();
+        player_ = test::PlayerHarness::Bare("");
+        dlg()->OnInitDialog();
         dialogs_ = std::make_shared<ScriptedDialogs>();
-        RegisterAddingCommands(*dlg_, dialogs_);
+        RegisterAddingCommands(*dlg(), dialogs_);
     }
     void TearDown() override {
-        dlg_.reset();
+        player_.reset();
         SetMessageBoxHandler({});
     }
 
-    PlaylistModel& model() { return dlg_->playlist(); }
-    PlaybackState& state() { return dlg_->state(); }
+    PlaylistModel& model() { return dlg()->playlist(); }
+    PlaybackState& state() { return dlg()->state(); }
 
     // Runs the event loop until `done` holds (false after the time-out).
     template <typename Done>
@@ -150,12 +150,14 @@ protected:
         });
     }
     // Until the workers are idle and what they queued for the UI thread has run.
-    void Settle() { SettleJobs(dlg_->jobs()); }
+    void Settle() { SettleJobs(dlg()->jobs()); }
 
     TempRegistry reg_;
     MediaFolder media_;
     std::vector<std::string> messages_;
-    std::unique_ptr<CTavoraPlayerDlg> dlg_;
+    std::unique_ptr<test::PlayerHarness> player_;
+    // The controller, for what its contracts do not show.
+    CTavoraPlayerDlg* dlg() { return &player_->controller(); }
     std::shared_ptr<ScriptedDialogs> dialogs_;
 };
 

@@ -154,7 +154,7 @@ TEST(QtAddingDialogsTest, FileDialogsOfferThePlayersFiltersAndReturnTheChoice) {
 }
 
 TEST_F(AddressAndListTest, TypedAddressThroughTheRealDialogBecomesAStreamRow) {
-    RegisterAddingCommands(*dlg_, MakeQtAddingDialogs());
+    RegisterAddingCommands(*dlg(), MakeQtAddingDialogs());
     // Type into the dialog once it is up, as a user would.
     bool typed = false;
     QTimer typist;
@@ -166,7 +166,7 @@ TEST_F(AddressAndListTest, TypedAddressThroughTheRealDialogBecomesAStreamRow) {
         dialog->accept();
     });
     typist.start(20);
-    dlg_->SendCommand(cmd::ListAddUrl);
+    dlg()->SendCommand(cmd::ListAddUrl);
     ASSERT_TRUE(typed);
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 1; }));
     const PlaylistEntry row = *model().Entry(0);
@@ -179,7 +179,7 @@ TEST_F(AddressAndListTest, TypedAddressThroughTheRealDialogBecomesAStreamRow) {
 
 TEST_F(AddressAndListTest, CreateUrlPlaysInPlayModeAndAddsNothingForAnAddressThatDoesNotOpen) {
     dialogs_->addresses.push_back(server_->url("song.mp3"));
-    dlg_->SendCommand(cmd::OpenUrl);
+    dlg()->SendCommand(cmd::OpenUrl);
     ASSERT_TRUE(WaitFor([&] { return state().isUrlStream == 1; }));
     EXPECT_EQ(state().isPlaying, 1);
     EXPECT_EQ(model().CurrentIndex(), 0);
@@ -192,7 +192,7 @@ TEST_F(AddressAndListTest, CreateUrlPlaysInPlayModeAndAddsNothingForAnAddressTha
     for (const std::string& address :
          {server_->url("missing.mp3"), std::string("http://127.0.0.1:1/x.mp3"), std::string("http://")}) {
         dialogs_->addresses.push_back(address);
-        dlg_->SendCommand(cmd::OpenUrl);
+        dlg()->SendCommand(cmd::OpenUrl);
         Settle();
     }
     EXPECT_EQ(model().RowCount(), 1);
@@ -201,7 +201,7 @@ TEST_F(AddressAndListTest, CreateUrlPlaysInPlayModeAndAddsNothingForAnAddressTha
 
     // A web page is no stream either.
     dialogs_->addresses.push_back(server_->url(""));
-    dlg_->SendCommand(cmd::ListAddUrl);
+    dlg()->SendCommand(cmd::ListAddUrl);
     Settle();
     EXPECT_EQ(model().RowCount(), 1);
     EXPECT_EQ(model().CurrentIndex(), 0);
@@ -211,7 +211,7 @@ TEST_F(AddressAndListTest, PlsAddressIsReadAsAListAndItsFirstStreamPlays) {
     std::ofstream(media_.path("web/radio.pls")) << "[playlist]\nNumberOfEntries=2\nFile1=" << server_->url("song.mp3")
                                                   << "\nTitle1=ignored\nFile2=/music/local.mp3\nVersion=2\n";
     dialogs_->addresses.push_back(server_->url("radio.pls"));
-    dlg_->SendCommand(cmd::OpenUrl);
+    dlg()->SendCommand(cmd::OpenUrl);
     ASSERT_TRUE(WaitFor([&] { return state().isUrlStream == 1; }));
     ASSERT_EQ(model().RowCount(), 2);
     EXPECT_EQ(Fields(model())[0], std::make_tuple(server_->url("song.mp3"), std::string("URL"), server_->url("song.mp3")));
@@ -223,11 +223,11 @@ TEST_F(AddressAndListTest, PlsAddressIsReadAsAListAndItsFirstStreamPlays) {
     // A dropped PLS file is the pending address of "Create Url"; "List Add Url" last
     // cleared the play flag, so its rows are only added.
     dialogs_->addresses.push_back(std::nullopt);
-    dlg_->SendCommand(cmd::ListAddUrl);
+    dlg()->SendCommand(cmd::ListAddUrl);
     const std::string local = media_.path("dropped.pls");
     std::ofstream(local) << "[playlist]\nFile1=http://127.0.0.1:1/a.mp3\nFile2=song.mp3\n";
     ASSERT_EQ(ClassifyDropped(local, false), DroppedKind::Address);
-    dlg_->SendCommand(DroppedCommand(DroppedKind::Address), CommandData::Path(local));
+    dlg()->SendCommand(DroppedCommand(DroppedKind::Address), CommandData::Path(local));
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 4; }));
     EXPECT_EQ(model().GetEntryField(2, kColumnTime), "URL");
     EXPECT_EQ(model().GetEntryField(3, kColumnPath), media_.path("song.mp3"));
@@ -244,9 +244,9 @@ TEST_F(AddressAndListTest, RowsOfADownloadedPlsNeverDeleteFilesOutsideTemp) {
     std::ofstream(media_.path("web/evil.pls")) << "[playlist]\nFile1=" << server_->url("song.mp3")
                                                  << "\nFile2=" << install << "/Temp/../" << name << "\n";
     dialogs_->addresses.push_back(server_->url("evil.pls"));
-    dlg_->SendCommand(cmd::OpenUrl);
+    dlg()->SendCommand(cmd::OpenUrl);
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 2; }));
-    dlg_->SendCommand(cmd::ListDelAll);
+    dlg()->SendCommand(cmd::ListDelAll);
     ASSERT_EQ(model().RowCount(), 0);
     EXPECT_TRUE(std::filesystem::exists(victim));
     std::filesystem::remove(victim);
@@ -255,17 +255,17 @@ TEST_F(AddressAndListTest, RowsOfADownloadedPlsNeverDeleteFilesOutsideTemp) {
 TEST_F(AddressAndListTest, ListSaveThenListLoadRoundTripsTitlesTimesAndPaths) {
     dialogs_->songFiles.push_back({MakeTaggedSong(media_, "노래/첫 번째.mp3", "mp3", "첫 번째 노래", 2),
                                    MakeTaggedSong(media_, "노래/둘.ogg", "ogg", "둘째", 3)});
-    dlg_->SendCommand(cmd::Open);
+    dlg()->SendCommand(cmd::Open);
     ASSERT_TRUE(WaitForTimes(2));
     dialogs_->addresses.push_back(server_->url("song.mp3"));
-    dlg_->SendCommand(cmd::ListAddUrl);
+    dlg()->SendCommand(cmd::ListAddUrl);
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 3; }));
     Settle();
     const RowFields saved = Fields(model());
 
     const std::string list = media_.path("목록.m3u");
     dialogs_->listsToSave.push_back(list);
-    dlg_->SendCommand(cmd::ListSave);
+    dlg()->SendCommand(cmd::ListSave);
     EXPECT_EQ(ReadAll(list), "#EXTM3U\r\n#EXTINF:0,첫 번째 노래\r\n" + std::get<2>(saved[0]) + "\r\n#EXTINF:0,둘째\r\n" +
                                  std::get<2>(saved[1]) + "\r\n#EXTINF:0,song.mp3\r\n" + server_->url("song.mp3") + "\r\n");
 
@@ -273,12 +273,12 @@ TEST_F(AddressAndListTest, ListSaveThenListLoadRoundTripsTitlesTimesAndPaths) {
     model().DeleteAllEntries();
     model().AddEntry("stays", "00:01", "/stays.mp3");
     dialogs_->listsToLoad.push_back(media_.path("no such list.m3u"));
-    dlg_->SendCommand(cmd::ListLoad);
-    dlg_->SendCommand(cmd::ListLoad);  // cancelled
+    dlg()->SendCommand(cmd::ListLoad);
+    dlg()->SendCommand(cmd::ListLoad);  // cancelled
     Settle();
     EXPECT_EQ(model().RowCount(), 1);
     dialogs_->listsToLoad.push_back(list);
-    dlg_->SendCommand(cmd::ListLoad);
+    dlg()->SendCommand(cmd::ListLoad);
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 3; }));
     Settle();
     EXPECT_EQ(Fields(model()), saved);
@@ -294,7 +294,7 @@ TEST_F(AddressAndListTest, DroppedM3uAppendsAndPlaysItsFirstRowAfterAFileDialog)
     ASSERT_EQ(ClassifyDropped(list, false), DroppedKind::M3uList);
 
     model().AddEntry("earlier", "00:10", "/elsewhere/earlier.mp3");
-    dlg_->SendCommand(DroppedCommand(DroppedKind::M3uList), CommandData::Path(list));
+    dlg()->SendCommand(DroppedCommand(DroppedKind::M3uList), CommandData::Path(list));
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 3; }));
     Settle();
     EXPECT_EQ(model().GetEntryField(1, kColumnTitle), "A");  // the song's own tag, not the #EXTINF title
@@ -304,9 +304,9 @@ TEST_F(AddressAndListTest, DroppedM3uAppendsAndPlaysItsFirstRowAfterAFileDialog)
 
     // The file dialogs mark the next dropped list to play its first row.
     dialogs_->songFiles.push_back({a});
-    dlg_->SendCommand(cmd::Open);
+    dlg()->SendCommand(cmd::Open);
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 4; }));
-    dlg_->SendCommand(cmd::OutFileLoadPlayTemp, CommandData::Path(list));
+    dlg()->SendCommand(cmd::OutFileLoadPlayTemp, CommandData::Path(list));
     ASSERT_TRUE(WaitFor([&] { return state().isPlaying == 1; }));
     EXPECT_EQ(model().CurrentIndex(), 4);
     Settle();
@@ -333,9 +333,9 @@ TEST_F(AddressAndListTest, ListsFromOpenTotalAndTheListSwitchNeverInterleave) {
         ASSERT_TRUE(WriteM3uLines(lists.back(), lines));
     }
     dialogs_->songFiles.push_back({lists[0], lists[1]});
-    dlg_->SendCommand(cmd::OpenTotal);
+    dlg()->SendCommand(cmd::OpenTotal);
     WriteRegString(keys::kOutFile, "7", "-list" + lists[2]);
-    dlg_->SendMessage(msg::OutFileLoad, 7);
+    dlg()->SendMessage(msg::OutFileLoad, 7);
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 3 * kRows; }, 120000));
     Settle();
     // Which list each row came from, in row order: one block per list (c may come

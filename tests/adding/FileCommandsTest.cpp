@@ -31,17 +31,17 @@ TEST_F(FileCommandsTest, ClosingLetsWorkersFinishBeforeTheEngineGoes) {
     const std::string song = MakeTaggedSong(media_, "a.mp3", "mp3", "A", 1);
     std::atomic<bool> started{false};
     std::atomic<int> opened{-1};
-    CTavoraPlayerDlg* dlg = dlg_.get();
-    dlg_->jobs().Start("Probe", [&, dlg](const std::atomic<bool>& stop) {
+    CTavoraPlayerDlg* controller = dlg();
+    controller->jobs().Start("Probe", [&, controller](const std::atomic<bool>& stop) {
         started = true;
         while (!stop) std::this_thread::sleep_for(std::chrono::milliseconds(1));  // closing has begun
-        const BassFunctions& b = dlg->audio().Bass();
+        const BassFunctions& b = controller->audio().Bass();
         const HSTREAM stream = b.BASS_StreamCreateFile ? b.BASS_StreamCreateFile(FALSE, song.c_str(), 0, 0, 0) : 0;
         opened = stream != 0;
         if (stream) b.BASS_StreamFree(stream);
     });
     ASSERT_TRUE(WaitUntil([&] { return started.load(); }));
-    dlg_.reset();
+    player_.reset();
     EXPECT_EQ(opened, 1) << "the engine was gone before the worker ended";
 }
 
@@ -51,10 +51,10 @@ TEST_F(FileCommandsTest, OpenAddsFileNamesAtOnceThenTagTitlesAndTimes) {
     const std::string broken = media_.writeBytes("broken.mp3", {'n', 'o', 't', ' ', 'm', 'p', '3'});
     dialogs_->songFiles.push_back({first, second, broken});
 
-    dlg_->SendCommand(cmd::Open);
+    dlg()->SendCommand(cmd::Open);
     // The add job is done, but the title pass it queued for the UI thread has not run:
     // the rows show what the dialog gave.
-    dlg_->jobs().WaitIdle();
+    dlg()->jobs().WaitIdle();
     EXPECT_EQ(TitlesAndTimes(model()), (Rows{{"첫째 곡.mp3", ""}, {"second.ogg", ""}, {"broken.mp3", ""}}));
     EXPECT_EQ(model().GetEntryField(0, kColumnPath), first);
 
@@ -68,10 +68,10 @@ TEST_F(FileCommandsTest, OpenAddsFileNamesAtOnceThenTagTitlesAndTimes) {
     // A second batch is titled from its own first row; cancelling adds nothing.
     const std::string third = MakeTaggedSong(media_, "third.wma", "wma", "세번째", 1);
     dialogs_->songFiles.push_back({third});
-    dlg_->SendCommand(cmd::Open);
+    dlg()->SendCommand(cmd::Open);
     ASSERT_TRUE(WaitFor([&] { return model().GetEntryField(3, kColumnTime) == "00:01"; }));
     EXPECT_EQ(model().GetEntryField(3, kColumnTitle), "세번째");
-    dlg_->SendCommand(cmd::Open);
+    dlg()->SendCommand(cmd::Open);
     Settle();
     EXPECT_EQ(model().RowCount(), 4);
     EXPECT_EQ(dialogs_->songCalls, 3);
@@ -84,7 +84,7 @@ TEST_F(FileCommandsTest, FolderCommandsScanThenTitleAndOpenFolderPlayPlaysTheBat
     media_.makeAudio("album/c.Mp3", "mp3");  // mixed case: not a song extension
     dialogs_->folders.push_back(media_.path("album"));
 
-    dlg_->SendCommand(cmd::OpenFolder);
+    dlg()->SendCommand(cmd::OpenFolder);
     ASSERT_TRUE(WaitForTimes(3));
     Settle();
     EXPECT_EQ(TitlesAndTimes(model()), (Rows{{"earlier", "00:10"}, {"Song A", "00:01"}, {"Song E", "00:01"}}));
@@ -94,21 +94,21 @@ TEST_F(FileCommandsTest, FolderCommandsScanThenTitleAndOpenFolderPlayPlaysTheBat
     MakeTaggedSong(media_, "more/x.mp3", "mp3", "Song X", 2);
     MakeTaggedSong(media_, "more/y.mp3", "mp3", "Song Y", 2);
     dialogs_->folders.push_back(media_.path("more"));
-    dlg_->SendCommand(cmd::OpenFolderPlay);
+    dlg()->SendCommand(cmd::OpenFolderPlay);
     ASSERT_TRUE(WaitFor([&] { return state().isPlaying == 1; }));
     EXPECT_EQ(model().CurrentIndex(), 3);
     EXPECT_EQ(model().SelectedIndex(), 3);
     EXPECT_EQ(model().MarkedRow(), 3);
     EXPECT_EQ(model().GetEntryField(3, kColumnPath), media_.path("more/x.mp3"));
-    EXPECT_EQ(dlg_->audio().Bass().BASS_ChannelIsActive(state().channelHandle), BASS_ACTIVE_PLAYING);
+    EXPECT_EQ(dlg()->audio().Bass().BASS_ChannelIsActive(state().channelHandle), BASS_ACTIVE_PLAYING);
     ASSERT_TRUE(WaitForTimes(5));
 
     // A dropped folder is scanned the same way, without playing; a cancelled dialog
     // scans nothing.
-    dlg_->SendCommand(cmd::Stop);
+    dlg()->SendCommand(cmd::Stop);
     MakeTaggedSong(media_, "dropped/z.ogg", "ogg", "Song Z", 1);
-    dlg_->SendCommand(cmd::OpenFolderDrag, CommandData::Path(media_.path("dropped")));
-    dlg_->SendCommand(cmd::OpenFolderPlay);  // no folder chosen: cancelled
+    dlg()->SendCommand(cmd::OpenFolderDrag, CommandData::Path(media_.path("dropped")));
+    dlg()->SendCommand(cmd::OpenFolderPlay);  // no folder chosen: cancelled
     ASSERT_TRUE(WaitForTimes(6));
     Settle();
     EXPECT_EQ(model().GetEntryField(5, kColumnTitle), "Song Z");
@@ -121,7 +121,7 @@ TEST_F(FileCommandsTest, OpenTotalFollowsTheOpenSettings) {
 
     // "OpenFile": the open dialog; one file is added with its title and time and plays.
     dialogs_->songFiles.push_back({song});
-    dlg_->SendCommand(cmd::OpenTotal);
+    dlg()->SendCommand(cmd::OpenTotal);
     EXPECT_EQ(dialogs_->songCalls, 1);
     EXPECT_EQ(TitlesAndTimes(model()), (Rows{{"열린 노래", "00:02"}}));
     EXPECT_EQ(state().isPlaying, 1);
@@ -130,13 +130,13 @@ TEST_F(FileCommandsTest, OpenTotalFollowsTheOpenSettings) {
 
     // A chosen file that does not open is not added, and the song keeps playing.
     dialogs_->songFiles.push_back({media_.writeBytes("junk.mp3", {1, 2, 3})});
-    dlg_->SendCommand(cmd::OpenTotal);
+    dlg()->SendCommand(cmd::OpenTotal);
     EXPECT_EQ(model().RowCount(), 1);
     EXPECT_EQ(state().isPlaying, 1);
 
     // "OpenUrl": the address dialog (cancelled here).
     state().openUrl = 1;
-    dlg_->SendCommand(cmd::OpenTotal);
+    dlg()->SendCommand(cmd::OpenTotal);
     EXPECT_EQ(dialogs_->addressCalls, 1);
     EXPECT_EQ(dialogs_->songCalls, 2);
 
@@ -144,7 +144,7 @@ TEST_F(FileCommandsTest, OpenTotalFollowsTheOpenSettings) {
     state().openFolder = 1;
     MakeTaggedSong(media_, "open/sub/more.ogg", "ogg", "More", 1);
     dialogs_->folders.push_back(media_.path("open/sub"));
-    dlg_->SendCommand(cmd::OpenTotal);
+    dlg()->SendCommand(cmd::OpenTotal);
     EXPECT_EQ(dialogs_->folderCalls, 1);
     EXPECT_EQ(dialogs_->addressCalls, 1);
     ASSERT_TRUE(WaitFor([&] { return model().CurrentIndex() == 1 && state().isPlaying == 1; }));
@@ -160,7 +160,7 @@ TEST_F(FileCommandsTest, OpenTotalWithSeveralFilesAddsThemAndPlaysTheFirst) {
     const std::string list = media_.path("list.m3u");
     ASSERT_TRUE(WriteM3uLines(list, {"#EXTM3U", c}));
     dialogs_->songFiles.push_back({a, list, b});
-    dlg_->SendCommand(cmd::OpenTotal);
+    dlg()->SendCommand(cmd::OpenTotal);
     ASSERT_TRUE(WaitForTimes(3));
     Settle();
     // In the order chosen; the list's row comes with its title and time from the loader.
@@ -170,12 +170,12 @@ TEST_F(FileCommandsTest, OpenTotalWithSeveralFilesAddsThemAndPlaysTheFirst) {
 }
 
 TEST_F(FileCommandsTest, PlayWithAnEmptyListOpensTheFileDialog) {
-    dlg_->SendCommand(cmd::Play);  // cancelled: nothing happens
+    dlg()->SendCommand(cmd::Play);  // cancelled: nothing happens
     EXPECT_EQ(dialogs_->songCalls, 1);
     EXPECT_EQ(model().RowCount(), 0);
     const std::string song = MakeTaggedSong(media_, "play.ogg", "ogg", "Played", 1);
     dialogs_->songFiles.push_back({song});
-    dlg_->SendCommand(cmd::Play);
+    dlg()->SendCommand(cmd::Play);
     EXPECT_EQ(dialogs_->songCalls, 2);
     EXPECT_EQ(model().RowCount(), 1);
     EXPECT_EQ(state().isPlaying, 1);
@@ -185,12 +185,12 @@ TEST_F(FileCommandsTest, PlayWithAnEmptyListOpensTheFileDialog) {
 TEST_F(FileCommandsTest, DroppedFileIsTitledAndMeasuredBeforeTheCommandReturns) {
     const std::string song = MakeTaggedSong(media_, "끌어놓기.mp3", "mp3", "끌어 놓은 노래", 2);
     model().AddEntry("earlier", "00:10", "/elsewhere/earlier.mp3");
-    dlg_->SendCommand(cmd::ListGetCount);
+    dlg()->SendCommand(cmd::ListGetCount);
     EXPECT_EQ(ClassifyDropped(song, false), DroppedKind::File);
-    dlg_->SendCommand(DroppedCommand(DroppedKind::File), CommandData::Path(song));
+    dlg()->SendCommand(DroppedCommand(DroppedKind::File), CommandData::Path(song));
     EXPECT_EQ(TitlesAndTimes(model()), (Rows{{"earlier", "00:10"}, {"끌어 놓은 노래", "00:02"}}));
     // No path: the command does nothing.
-    dlg_->SendCommand(cmd::OpenFileDrag);
+    dlg()->SendCommand(cmd::OpenFileDrag);
     EXPECT_EQ(model().RowCount(), 2);
     EXPECT_EQ(state().isPlaying, 0);
 }
@@ -198,7 +198,7 @@ TEST_F(FileCommandsTest, DroppedFileIsTitledAndMeasuredBeforeTheCommandReturns) 
 TEST_F(FileCommandsTest, ArchivesGoToTheArchiveReader) {
     std::mutex lock;
     std::vector<std::string> archives;  // the folder's archive is found on the scanning thread
-    dlg_->RegisterCommand(cmd::StartArchiveLoad, [&](const CommandData& d) {
+    dlg()->RegisterCommand(cmd::StartArchiveLoad, [&](const CommandData& d) {
         std::lock_guard<std::mutex> guard(lock);
         archives.push_back(d.path);
     });
@@ -209,9 +209,9 @@ TEST_F(FileCommandsTest, ArchivesGoToTheArchiveReader) {
     const std::string zip = media_.writeBytes("songs.zip", {'P', 'K', 3, 4});
     std::filesystem::create_directories(media_.path("folder"));
     const std::string rar = media_.writeBytes("folder/more.RAR", {'R', 'a', 'r', '!'});
-    dlg_->SendCommand(cmd::OpenFileDrag, CommandData::Path(zip));
+    dlg()->SendCommand(cmd::OpenFileDrag, CommandData::Path(zip));
     dialogs_->folders.push_back(media_.path("folder"));
-    dlg_->SendCommand(cmd::OpenFolder);
+    dlg()->SendCommand(cmd::OpenFolder);
     ASSERT_TRUE(WaitFor([&] { return found().size() == 2; }));
     EXPECT_EQ(found(), (std::vector<std::string>{zip, rar}));
     EXPECT_EQ(model().RowCount(), 0);
@@ -230,7 +230,7 @@ TEST_F(FileCommandsTest, SortTagRetitlesAllRowsAndKeepsTheirTimes) {
     model().AddEntry("stale title", "00:02", song);
     model().AddEntry("radio", "URL", "http://127.0.0.1:9/live");
     model().AddEntry("not measured", "", media_.makeAudio("plain.wav", "wav", 1));
-    dlg_->SendCommand(cmd::SortTag);
+    dlg()->SendCommand(cmd::SortTag);
     ASSERT_TRUE(WaitFor([&] { return model().GetEntryField(0, kColumnTitle) == "Tag Title"; }));
     Settle();
     EXPECT_EQ(TitlesAndTimes(model()), (Rows{{"Tag Title", "00:02"}, {"radio", "URL"}, {"plain", ""}}));

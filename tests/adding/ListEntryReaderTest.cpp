@@ -79,8 +79,8 @@ TEST_F(ListEntryReaderTest, EntriesComeOutAsTheEngineAndTheTagReaderMakeThem) {
     for (const TitleSettings settings : {TitleSettings{true, TitleFormat::TitleAlbumArtist},
                                          TitleSettings{false, TitleFormat::ArtistTitle}}) {
         for (const std::string& path : paths) {
-            const std::optional<M3uEntryInfo> expected = ByTheEngine(dlg_->streamProbe(), path, settings);
-            const std::optional<M3uEntryInfo> read = ReadListEntry(dlg_->streamProbe(), path, settings);
+            const std::optional<M3uEntryInfo> expected = ByTheEngine(dlg()->streamProbe(), path, settings);
+            const std::optional<M3uEntryInfo> read = ReadListEntry(dlg()->streamProbe(), path, settings);
             ASSERT_EQ(read.has_value(), expected.has_value()) << path;
             if (!read) continue;
             EXPECT_EQ(read->title, expected->title) << path;
@@ -88,11 +88,11 @@ TEST_F(ListEntryReaderTest, EntriesComeOutAsTheEngineAndTheTagReaderMakeThem) {
         }
     }
     // The cases above are what they claim to be.
-    const auto title = ReadListEntry(dlg_->streamProbe(), media_.path("tagged.ogg"), {true, TitleFormat::TitleAlbumArtist});
+    const auto title = ReadListEntry(dlg()->streamProbe(), media_.path("tagged.ogg"), {true, TitleFormat::TitleAlbumArtist});
     ASSERT_TRUE(title);
     EXPECT_EQ(title->title, "노래 - 앨범 - 가수");
     EXPECT_EQ(title->lengthSeconds, 61);
-    EXPECT_EQ(ReadListEntry(dlg_->streamProbe(), media_.path("chained.ogg"), {})->lengthSeconds, 64);
+    EXPECT_EQ(ReadListEntry(dlg()->streamProbe(), media_.path("chained.ogg"), {})->lengthSeconds, 64);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ protected:
     }
     // Until the saved list has been restored (only then may the list be saved).
     bool WaitForRestore() {
-        return WaitFor([&] { return dlg_->playlistLoaded(); });
+        return WaitFor([&] { return dlg()->playlistLoaded(); });
     }
 };
 
@@ -36,19 +36,19 @@ TEST_F(ShutdownTest, ClosingDuringALongListLoadStopsTheLoadAndSavesWhatWasLoaded
     // engine under it crashes only now and then, so the close is tried several times.
     for (int attempt = 0; attempt < 8; ++attempt) {
         if (attempt > 0) {
-            dlg_.reset();
+            player_.reset();
             SavePlaylistToRegistry(PlaylistModel());  // the next start restores nothing
-            dlg_ = std::make_unique<CTavoraPlayerDlg>("");
-            dlg_->OnInitDialog();
-            RegisterAddingCommands(*dlg_, dialogs_);
+            player_ = test::PlayerHarness::Bare("");
+            dlg()->OnInitDialog();
+            RegisterAddingCommands(*dlg(), dialogs_);
         }
         ASSERT_TRUE(WaitForRestore());
         dialogs_->listsToLoad.push_back(list);
-        dlg_->SendCommand(cmd::ListLoad);
+        dlg()->SendCommand(cmd::ListLoad);
         ASSERT_TRUE(WaitFor([&] { return model().RowCount() >= 20; }));
-        dlg_->SendCommand(cmd::Exit);  // the loader is still probing songs through the engine
-        ASSERT_TRUE(dlg_->isDestroyed());
-        EXPECT_FALSE(dlg_->workersAbandoned());
+        dlg()->SendCommand(cmd::Exit);  // the loader is still probing songs through the engine
+        ASSERT_TRUE(dlg()->isDestroyed());
+        EXPECT_FALSE(dlg()->workersAbandoned());
         const RowFields rows = Fields(model());
         EXPECT_GE(rows.size(), 20u);
         EXPECT_EQ(Stored(), rows) << "the list as it was when the load stopped";
@@ -58,7 +58,7 @@ TEST_F(ShutdownTest, ClosingDuringALongListLoadStopsTheLoadAndSavesWhatWasLoaded
 
 TEST_F(ShutdownTest, AListFromTheCommandLineReplacesTheStoredOneOnlyOnceItHasARow) {
     ASSERT_TRUE(WaitForRestore());
-    dlg_.reset();
+    player_.reset();
     PlaylistModel last;
     last.AddEntry("old", "00:01", "/music/old.mp3");
     SavePlaylistToRegistry(last);
@@ -70,19 +70,19 @@ TEST_F(ShutdownTest, AListFromTheCommandLineReplacesTheStoredOneOnlyOnceItHasARo
     ASSERT_TRUE(WriteM3uLines(one, {"#EXTM3U", song}));
     // A start with a list that brings no row, closed after its load: the stored list
     // stays for the next start.
-    dlg_.reset();
-    dlg_ = std::make_unique<CTavoraPlayerDlg>("-list" + nothing);
-    dlg_->OnInitDialog();
+    player_.reset();
+    player_ = test::PlayerHarness::Bare("-list" + nothing);
+    dlg()->OnInitDialog();
     Settle();
     EXPECT_EQ(model().RowCount(), 0);
-    dlg_->SendCommand(cmd::Exit);
+    dlg()->SendCommand(cmd::Exit);
     EXPECT_EQ(Stored(), stored);
     // A list that brings a row replaces it.
-    dlg_.reset();
-    dlg_ = std::make_unique<CTavoraPlayerDlg>("-list" + one);
-    dlg_->OnInitDialog();
+    player_.reset();
+    player_ = test::PlayerHarness::Bare("-list" + one);
+    dlg()->OnInitDialog();
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 1; }));
-    dlg_->SendCommand(cmd::Exit);
+    dlg()->SendCommand(cmd::Exit);
     const RowFields rows = Stored();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(std::get<2>(rows[0]), song);
@@ -97,15 +97,15 @@ TEST_F(ShutdownTest, ClosingWhileAnAddressOpenHangsSavesTheListAndEnds) {
     EXPECT_EXIT(
         {
             LoopbackWebServer server(LoopbackWebServer::Silent());
-            dlg_->SendCommand(cmd::CreateUrl, CommandData::Path(server.url("stream.mp3")));
+            dlg()->SendCommand(cmd::CreateUrl, CommandData::Path(server.url("stream.mp3")));
             if (!WaitFor([&] { return server.connections() > 0; })) std::_Exit(2);
-            dlg_->SendCommand(cmd::Exit);
+            dlg()->SendCommand(cmd::Exit);
             // The row added before stays; the address, never seen to open, is not added.
             const RowFields stored = Stored();
             if (stored.size() != 1 || std::get<0>(stored[0]) != "kept") std::_Exit(3);
             // The engine's pending open is cancelled, or the worker is left behind and the
             // process ends with the controller; either way it ends now and cleanly.
-            dlg_.reset();
+            player_.reset();
             std::_Exit(0);
         },
         ::testing::ExitedWithCode(0), "");

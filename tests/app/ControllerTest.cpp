@@ -28,7 +28,7 @@
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "ShutdownSignals.h"
-#include "TavoraPlayerDlg.h"
+#include "PlayerHarness.h"
 #include "QtTestSupport.h"
 #include "TempRegistry.h"
 
@@ -76,7 +76,8 @@ protected:
 
 TEST_F(ControllerTest, FirstStartWithEmptyStoreUsesDefaults) {
     WriteRegDword(keys::kOutFile, keys::kCount, 7);  // left over from a crash
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     dlg.OnInitDialog();
     EXPECT_EQ(ReadRegDword(keys::kOutFile, keys::kCount), 0);
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("타보라 플레이어"));
@@ -94,7 +95,8 @@ TEST_F(ControllerTest, FirstStartWithEmptyStoreUsesDefaults) {
 
 TEST_F(ControllerTest, WithoutTheEngineOnlyTheVersionMessageAndNoWindows) {
     WriteRegString(keys::kRoot, keys::kInstallDir, reg_.dir().string());  // no "system" folder there
-    CTavoraPlayerDlg dlg("-add/music/a.mp3");
+    tavora::test::PlayerHarness player({}, "-add/music/a.mp3");
+    CTavoraPlayerDlg& dlg = player.controller();
     Recorded r;
     Record(dlg, r);
     dlg.OnInitDialog();
@@ -109,7 +111,8 @@ TEST_F(ControllerTest, WithoutTheEngineOnlyTheVersionMessageAndNoWindows) {
 TEST_F(ControllerTest, NoSoundServerGivesTheOutputMessageAndTheWindowsStill) {
     setenv("TAVORA_AUDIO_OUTPUT", "pulse", 1);
     setenv("PULSE_SERVER", "unix:/nonexistent/pulse/native", 1);
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     dlg.OnInitDialog();
     unsetenv("PULSE_SERVER");
     ASSERT_EQ(messages_.size(), 1u);
@@ -122,12 +125,14 @@ TEST_F(ControllerTest, SavedPositionIsUsedUnlessNegative) {
     WriteRegDword(keys::kSize, "Tavora.Size.Left", 120);
     WriteRegDword(keys::kSize, "Tavora.Size.Top", 80);
     {
-        CTavoraPlayerDlg dlg("");
+        tavora::test::PlayerHarness player({}, "");
+        CTavoraPlayerDlg& dlg = player.controller();
         dlg.OnInitDialog();
         EXPECT_EQ(dlg.mainRect().topLeft(), QPoint(120, 80));
     }
     WriteRegDword(keys::kSize, "Tavora.Size.Top", -5);
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     dlg.OnInitDialog();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(dlg.mainRect().topLeft(), QPoint(screen.width() / 3, screen.height() / 3));
@@ -135,7 +140,8 @@ TEST_F(ControllerTest, SavedPositionIsUsedUnlessNegative) {
 
 TEST_F(ControllerTest, OwnCommandLineBecomesArgumentOneAndPlaysWithStartOpen) {
     Recorded r;
-    CTavoraPlayerDlg dlg("-s/music/한글 노래.mp3");
+    tavora::test::PlayerHarness player({}, "-s/music/한글 노래.mp3");
+    CTavoraPlayerDlg& dlg = player.controller();
     Record(dlg, r);
     QSignalSpy handled(&dlg, &CTavoraPlayerDlg::handOffHandled);
     dlg.OnInitDialog();
@@ -152,14 +158,15 @@ TEST_F(ControllerTest, OwnCommandLineBecomesArgumentOneAndPlaysWithStartOpen) {
 // its "-s" would only add the song.
 TEST_F(ControllerTest, ALaunchThatHandsOverAsSoonAsTheSocketAnswersComesAfterTheOwnCommandLine) {
     Recorded r;
-    CTavoraPlayerDlg dlg("-s/music/first.mp3");
+    tavora::test::PlayerHarness player({}, "-s/music/first.mp3");
+    CTavoraPlayerDlg& dlg = player.controller();
     Record(dlg, r);
     std::optional<int> other;
-    dlg.hooks().createPlaylistWindow = [&other](CTavoraPlayerDlg&) {
+    dlg.AddStartupStep(StartupStep::CreatePlaylistWindow, [&other] {
         // The socket listens from here on: what a second launch does at this moment.
         other = IncrementRegDword(keys::kOutFile, keys::kCount);
         WriteRegString(keys::kOutFile, std::to_string(*other), "-add/music/second.mp3");
-    };
+    });
     dlg.OnInitDialog();
     ASSERT_EQ(other, 2);
     EXPECT_EQ(ReadRegString(keys::kOutFile, "1"), "-s/music/first.mp3");
@@ -172,7 +179,8 @@ TEST_F(ControllerTest, ALaunchThatHandsOverAsSoonAsTheSocketAnswersComesAfterThe
 
 TEST_F(ControllerTest, SwitchesDispatchByNumberAndStartOpen) {
     Recorded r;
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     Record(dlg, r);
     dlg.OnInitDialog();
     ASSERT_TRUE(WaitUntilWithEvents([&] { return !dlg.restoringPlaylist(); }));
@@ -211,7 +219,8 @@ TEST_F(ControllerTest, ArgumentsHandedOverDuringTheRestoreRunAfterItInOrder) {
         WriteRegString(keys::kPlayListTime, std::to_string(i), "00:01");
         WriteRegString(keys::kPlayListPath, std::to_string(i), "/saved/" + std::to_string(i) + ".mp3");
     }
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     // What each handed-over list meets when it runs: the rows in the list by then.
     std::vector<std::pair<std::string, int>> ran;
     for (const auto& [command, name] : {std::pair{cmd::HandOffLoadPls, "pls"}, std::pair{cmd::HandOffLoadM3u, "m3u"},
@@ -259,7 +268,8 @@ TEST_F(ControllerTest, SwitchParsingOrderAndPlsLimit) {
 TEST_F(ControllerTest, ExitRunsTheShutdownSequenceOnce) {
     int steps = 0;
     {
-        CTavoraPlayerDlg dlg("");
+        tavora::test::PlayerHarness player({}, "");
+        CTavoraPlayerDlg& dlg = player.controller();
         dlg.AddShutdownStep(ShutdownPhase::Save, [&] { ++steps; });
         dlg.OnInitDialog();
         WriteRegDword(keys::kOutFile, keys::kCount, 5);
@@ -302,7 +312,8 @@ TEST_F(ControllerTest, ExitSavesThePlayersModes) {
 }
 
 TEST_F(ControllerTest, CloseOnlyHidesWhileAnAutomationClientHoldsThePlayer) {
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     dlg.OnInitDialog();
     dlg.SetAutomationHeld(true);
     dlg.SendCommand(cmd::Exit);
@@ -314,7 +325,8 @@ TEST_F(ControllerTest, CloseOnlyHidesWhileAnAutomationClientHoldsThePlayer) {
 }
 
 TEST_F(ControllerTest, CloseAskedForWhileHeldIsCarriedOutWhenTheLastClientLetsGo) {
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     dlg.OnInitDialog();
     dlg.SetAutomationHeld(true);
     dlg.SetAutomationHeld(true);  // a second client
@@ -342,7 +354,8 @@ TEST_F(ControllerTest, SignalsAndTheSessionsEndEndAHeldPlayerAndSave) {
     QCoreApplication::instance()->installEventFilter(&swallow);
     for (const auto& [name, end] : endings) {
         SCOPED_TRACE(name);
-        CTavoraPlayerDlg dlg("");
+        tavora::test::PlayerHarness player({}, "");
+        CTavoraPlayerDlg& dlg = player.controller();
         ShutdownSignals ending([&dlg] { dlg.End(); });
         dlg.OnInitDialog();
         WriteRegDword(keys::kRoot, keys::kUpdateCheck, 5);
@@ -354,7 +367,8 @@ TEST_F(ControllerTest, SignalsAndTheSessionsEndEndAHeldPlayerAndSave) {
 }
 
 TEST_F(ControllerTest, ReleaseWithoutACloseKeepsThePlayerRunning) {
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     dlg.OnInitDialog();
     dlg.SetAutomationHeld(true);
     dlg.SetAutomationHeld(false);
@@ -363,7 +377,8 @@ TEST_F(ControllerTest, ReleaseWithoutACloseKeepsThePlayerRunning) {
 }
 
 TEST_F(ControllerTest, PositionTimerStopsItselfWhenNothingPlays) {
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     dlg.OnInitDialog();
     int ticks = 0;
     dlg.RegisterTimer(timer::kPosition, [&] { ++ticks; });
@@ -379,7 +394,8 @@ TEST_F(ControllerTest, PositionTimerStopsItselfWhenNothingPlays) {
 }
 
 TEST_F(ControllerTest, TrayModeCommandsKeepExactlyOneRepeatModeAndAnnounceEachChange) {
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     dlg.OnInitDialog();
     QSignalSpy changed(&dlg.events(), &PlayerEvents::displayChanged);
     int reshuffled = 0;
@@ -411,7 +427,8 @@ TEST_F(ControllerTest, TrayModeCommandsKeepExactlyOneRepeatModeAndAnnounceEachCh
 }
 
 TEST_F(ControllerTest, AlwaysTopToggleIsStoredAndApplied) {
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     QWidget main;
     dlg.SetMainWindow(&main);
     dlg.OnInitDialog();
@@ -425,7 +442,8 @@ TEST_F(ControllerTest, AlwaysTopToggleIsStoredAndApplied) {
 }
 
 TEST_F(ControllerTest, MessagesFromWorkerThreadsRunOnTheUiThread) {
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     dlg.OnInitDialog();
     std::thread::id ranOn;
     bool posted = false;
@@ -443,7 +461,8 @@ TEST_F(ControllerTest, MessagesFromWorkerThreadsRunOnTheUiThread) {
 }
 
 TEST_F(ControllerTest, ProgramInfoWindowClickClosesAndStaysOne) {
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     dlg.OnInitDialog();
     dlg.SendCommand(cmd::InfoProgram);
     ProgramInfoWindow* info = dlg.programInfoWindow();
@@ -470,7 +489,8 @@ TEST_F(ControllerTest, EveryCommandHasAName) {
 }
 
 TEST_F(ControllerTest, SkinReloadLaysThePlaylistOutBelowTheMainWindow) {
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     QWidget main(nullptr, Qt::Tool | Qt::FramelessWindowHint);
     QWidget list(nullptr, Qt::Tool | Qt::FramelessWindowHint);
     main.setGeometry(200, 150, 300, 100);
@@ -507,7 +527,8 @@ TEST_F(ControllerTest, AListThatWasNeverLoadedIsNeverSavedOverTheStoredOne) {
     {
         // The engine is missing: no windows, no restore; closing keeps the stored list.
         WriteRegString(keys::kRoot, keys::kInstallDir, reg_.dir().string());
-        CTavoraPlayerDlg dlg("");
+        tavora::test::PlayerHarness player({}, "");
+        CTavoraPlayerDlg& dlg = player.controller();
         dlg.OnInitDialog();
         dlg.SendCommand(cmd::Exit);
         ASSERT_TRUE(dlg.isDestroyed());
@@ -515,13 +536,15 @@ TEST_F(ControllerTest, AListThatWasNeverLoadedIsNeverSavedOverTheStoredOne) {
     EXPECT_EQ(StoredTitles(), (std::vector<std::string>{"one", "two"}));
     {
         // Closed before the initialisation ran.
-        CTavoraPlayerDlg dlg("");
+        tavora::test::PlayerHarness player({}, "");
+        CTavoraPlayerDlg& dlg = player.controller();
         dlg.SendCommand(cmd::Exit);
     }
     EXPECT_EQ(StoredTitles(), (std::vector<std::string>{"one", "two"}));
     // Restored, changed, closed: the change is saved.
     WriteRegString(keys::kRoot, keys::kInstallDir, std::getenv("TAVORA_BINARY_DIR"));
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     dlg.OnInitDialog();
     ASSERT_TRUE(test::WaitUntilWithEvents([&] { return dlg.playlistLoaded() && dlg.playlist().RowCount() == 2; }));
     dlg.playlist().AddEntry("three", "01:00", "/music/three.mp3");
@@ -532,7 +555,8 @@ TEST_F(ControllerTest, AListThatWasNeverLoadedIsNeverSavedOverTheStoredOne) {
 TEST_F(ControllerTest, ShutdownRunsByPhaseNotByRegistration) {
     std::vector<std::string> ran;
     {
-        CTavoraPlayerDlg dlg("");
+        tavora::test::PlayerHarness player({}, "");
+        CTavoraPlayerDlg& dlg = player.controller();
         QObject::connect(&dlg.events(), &PlayerEvents::shutdownPhase, [&](ShutdownPhase phase) {
             ran.push_back("phase " + std::to_string(static_cast<int>(phase)));
         });
@@ -548,7 +572,8 @@ TEST_F(ControllerTest, ShutdownRunsByPhaseNotByRegistration) {
 }
 
 TEST_F(ControllerTest, WindowRequestsChangeTheStateOnlyThroughCommands) {
-    CTavoraPlayerDlg dlg("");
+    tavora::test::PlayerHarness player({}, "");
+    CTavoraPlayerDlg& dlg = player.controller();
     dlg.OnInitDialog();
     QSignalSpy changed(&dlg.events(), &PlayerEvents::displayChanged);
     dlg.SendCommand(cmd::SetVolumeRange, CommandData::Value(50));

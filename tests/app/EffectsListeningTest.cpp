@@ -29,9 +29,9 @@ protected:
     }
     // Plays the list's first row until the engine's position reaches `seconds`.
     void PlayUntil(double seconds) {
-        dlg_->SendCommand(cmd::Play);
+        dlg()->SendCommand(cmd::Play);
         ASSERT_TRUE(state().isPlaying);
-        ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg_->playback().PositionSeconds() >= seconds; }));
+        ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg()->playback().PositionSeconds() >= seconds; }));
     }
     // The start of the first quiet 10 ms from sample `from` on (where a fade has ended),
     // or the end of the recording.
@@ -41,11 +41,11 @@ protected:
         return from;
     }
     void WaitPosition(double seconds) {
-        ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg_->playback().PositionSeconds() >= seconds; }));
+        ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg()->playback().PositionSeconds() >= seconds; }));
     }
     // Ends the player (the recording is complete then) and reads what was heard.
     test::Sound Heard() {
-        dlg_.reset();
+        player_.reset();
         return test::ReadWavFile(Recording());
     }
     // A 440 Hz tone of `seconds` played to its end with the DSP dialog open at these
@@ -55,10 +55,10 @@ protected:
     };
     ToneHeard PlayToneWithDsp(double seconds, int tempo, int pitch) {
         state().equalizerOn = 0;
-        dlg_->playback().SetDspOpen(true);
-        dlg_->playback().SetDspValues(tempo, pitch, 0);
+        dlg()->playback().SetDspOpen(true);
+        dlg()->playback().SetDspValues(tempo, pitch, 0);
         Add(Sox("tone.wav", "synth " + std::to_string(seconds) + " sine 440 vol 0.3"));
-        dlg_->SendCommand(cmd::Play);
+        dlg()->SendCommand(cmd::Play);
         EXPECT_TRUE(state().isPlaying);
         // The track's end comes by itself: nothing plays afterwards.
         EXPECT_TRUE(WaitUntilWithEvents([&] { return !state().isPlaying; }, std::chrono::seconds(30)));
@@ -83,7 +83,7 @@ constexpr const char* kBassAndTreble = "synth 9 sine 60 sine 14000 remix 1,2 1,2
 TEST_F(EffectsListeningTest, TrebleBoostRaisesTrebleAgainstBassAndSwitchingOffAndOnTakesItAwayAndBack) {
     // "고음 강조": 60 Hz -5 dB, 12 kHz to 16 kHz +7 dB.
     const int gains[10] = {-5, -5, -5, -3, 0, 3, 7, 7, 7, 7};
-    StreamPlayback& p = dlg_->playback();
+    StreamPlayback& p = dlg()->playback();
     for (int band = 0; band < 10; ++band) p.SetBandGain(band, gains[band]);
     state().equalizerOn = 1;
     Add(Sox("mix.wav", kBassAndTreble));
@@ -129,7 +129,7 @@ TEST_F(EffectsListeningTest, ReversePlaysARisingSweepFalling) {
     state().equalizerOn = 0;
     state().reverseMode = 1;
     Add(Sox("sweep.wav", "synth 3 sine 300-1200 vol 0.3"));
-    dlg_->SendCommand(cmd::Play);
+    dlg()->SendCommand(cmd::Play);
     ASSERT_TRUE(state().isPlaying);
     ASSERT_TRUE(WaitUntilWithEvents([&] { return !state().isPlaying; }, std::chrono::seconds(30)));
     const test::Sound s = Heard();
@@ -149,7 +149,7 @@ TEST_F(EffectsListeningTest, CrossFadeFadesTheOldTrackOutAndStartsTheNextAtFullV
     Add(Sox("low.wav", "synth 4 sine 440 vol 0.3"));
     Add(Sox("high.wav", "synth 4 sine 880 vol 0.3"));
     PlayUntil(1.0);
-    dlg_->SendCommand(cmd::Next);
+    dlg()->SendCommand(cmd::Next);
     ASSERT_TRUE(state().isPlaying);
     WaitPosition(0.5);
     const test::Sound s = Heard();
@@ -178,10 +178,10 @@ TEST_F(EffectsListeningTest, NormalizeOnAndOffSoundTheSame) {
     state().normalize = 0;
     Add(Sox("first.wav", "synth 1.5 sine 440 vol 0.05"));
     Add(Sox("second.wav", "synth 1.5 sine 660 vol 0.05"));
-    dlg_->SendCommand(cmd::Play);
+    dlg()->SendCommand(cmd::Play);
     ASSERT_TRUE(state().isPlaying);
     state().normalize = 1;
-    ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg_->playlist().CurrentIndex() == 1; }, std::chrono::seconds(30)));
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return dlg()->playlist().CurrentIndex() == 1; }, std::chrono::seconds(30)));
     ASSERT_TRUE(WaitUntilWithEvents([&] { return !state().isPlaying; }, std::chrono::seconds(30)));
     const test::Sound s = Heard();
     const test::Range heard = test::AudibleRange(s.mono, s.rate);
@@ -197,9 +197,9 @@ TEST_F(EffectsListeningTest, PauseFadesOutAndAFloodOfPlayRequestsEndsAsTheLastOn
     state().equalizerOn = 0;
     Add(Sox("tone.wav", "synth 30 sine 440 vol 0.3"));
     PlayUntil(1.0);
-    StreamPlayback& p = dlg_->playback();
+    StreamPlayback& p = dlg()->playback();
     // Pause: it counts at once, and the channel stops once its fade is over.
-    dlg_->SendCommand(cmd::Play);
+    dlg()->SendCommand(cmd::Play);
     EXPECT_TRUE(state().isPaused);
     ASSERT_TRUE(WaitUntilWithEvents([&] { return !p.session().IsPlayingNow(); }));
     // A flood of requests, as any program on the desktop can send through the band's
@@ -209,8 +209,8 @@ TEST_F(EffectsListeningTest, PauseFadesOutAndAFloodOfPlayRequestsEndsAsTheLastOn
     std::atomic<bool> through{false};
     bool answered = false;
     std::thread watch([&] { answered = test::WaitUntil([&] { return through.load(); }); });
-    for (int i = 0; i < 2001; ++i) dlg_->PostMessage(msg::Command, cmd::Play);
-    QMetaObject::invokeMethod(dlg_.get(), [&] { through = true; }, Qt::QueuedConnection);
+    for (int i = 0; i < 2001; ++i) dlg()->PostMessage(msg::Command, cmd::Play);
+    QMetaObject::invokeMethod(dlg(), [&] { through = true; }, Qt::QueuedConnection);
     const bool done = WaitUntilWithEvents([&] { return through.load(); });
     watch.join();
     ASSERT_TRUE(done);
@@ -247,13 +247,13 @@ TEST_F(EffectsListeningTest, ARunOfTrackChangesWithCrossFadeCostsOneFade) {
     Add(Sox("low.wav", "synth 30 sine 440 vol 0.3"));
     Add(Sox("high.wav", "synth 30 sine 880 vol 0.3"));
     PlayUntil(1.0);
-    StreamPlayback& p = dlg_->playback();
+    StreamPlayback& p = dlg()->playback();
     std::atomic<bool> through{false};
     bool answered = false;
     std::thread watch([&] { answered = test::WaitUntil([&] { return through.load(); }); });
     bool started = true;
     for (int i = 0; i < 100 && started; ++i) {
-        dlg_->SendCommand(cmd::Next);
+        dlg()->SendCommand(cmd::Next);
         started = WaitUntilWithEvents([&] { return p.session().IsPlayingNow(); });
     }
     through = true;

@@ -39,62 +39,62 @@ TEST(EffectRulesTest, SpeedMovesTempoAndPitchTogether) {
 }
 
 TEST_F(PlaybackControllerTest, NewStreamGetsTheStoredGainsAndSwitchingOffAndOnRemovesAndRestoresThem) {
-    StreamPlayback& p = dlg_->playback();
+    StreamPlayback& p = dlg()->playback();
     p.SetBandGain(7, 4);
     p.SetBandGain(8, 5);
     state().equalizerOn = 1;
     Add(Tone("a.wav", 5));
-    dlg_->SendCommand(cmd::Play);
+    dlg()->SendCommand(cmd::Play);
     ASSERT_TRUE(state().isPlaying);
-    EXPECT_EQ(EngineBandGain(*dlg_, 7), 4.0f);
-    EXPECT_EQ(EngineBandGain(*dlg_, 8), 5.0f);
-    EXPECT_EQ(EngineBandGain(*dlg_, 0), 0.0f);
+    EXPECT_EQ(EngineBandGain(*dlg(), 7), 4.0f);
+    EXPECT_EQ(EngineBandGain(*dlg(), 8), 5.0f);
+    EXPECT_EQ(EngineBandGain(*dlg(), 0), 0.0f);
     p.SetEqualizerOn(false);
-    EXPECT_FALSE(EngineBandGain(*dlg_, 7));
+    EXPECT_FALSE(EngineBandGain(*dlg(), 7));
     // Gains changed while off are kept and go on with the bands.
     p.SetBandGain(0, -6);
-    EXPECT_FALSE(EngineBandGain(*dlg_, 0));
+    EXPECT_FALSE(EngineBandGain(*dlg(), 0));
     p.SetEqualizerOn(true);
-    EXPECT_EQ(EngineBandGain(*dlg_, 0), -6.0f);
-    EXPECT_EQ(EngineBandGain(*dlg_, 8), 5.0f);
+    EXPECT_EQ(EngineBandGain(*dlg(), 0), -6.0f);
+    EXPECT_EQ(EngineBandGain(*dlg(), 8), 5.0f);
     // A gain set while the bands are on applies at once.
     p.SetBandGain(9, 3);
-    EXPECT_EQ(EngineBandGain(*dlg_, 9), 3.0f);
+    EXPECT_EQ(EngineBandGain(*dlg(), 9), 3.0f);
 }
 
 TEST_F(PlaybackControllerTest, EqualizerOffMeansNoBandsOnTheNextStream) {
     state().equalizerOn = 0;
     Add(Tone("a.wav", 3));
-    dlg_->SendCommand(cmd::Play);
+    dlg()->SendCommand(cmd::Play);
     ASSERT_TRUE(state().isPlaying);
-    EXPECT_FALSE(EngineBandGain(*dlg_, 0));
+    EXPECT_FALSE(EngineBandGain(*dlg(), 0));
 }
 
 TEST_F(PlaybackControllerTest, WhileTheDspDialogIsOpenANewStreamGetsTempoInsteadOfTheBands) {
-    StreamPlayback& p = dlg_->playback();
+    StreamPlayback& p = dlg()->playback();
     state().equalizerOn = 1;
     p.SetDspOpen(true);
     p.SetDspValues(0, 0, 10);
     Add(Tone("a.wav", 3));
-    dlg_->SendCommand(cmd::Play);
+    dlg()->SendCommand(cmd::Play);
     ASSERT_TRUE(state().isPlaying);
-    EXPECT_FALSE(EngineBandGain(*dlg_, 0));
+    EXPECT_FALSE(EngineBandGain(*dlg(), 0));
     EXPECT_EQ(p.effects().dsp().speed, 10);
     // "확인" closes it: the next stream has the bands again.
     p.CloseDsp();
     EXPECT_FALSE(p.effects().dsp().open);
     EXPECT_EQ(p.effects().dsp().speed, 0);
-    dlg_->SendCommand(cmd::Play);  // pause
-    dlg_->SendCommand(cmd::Stop);
-    dlg_->SendCommand(cmd::Play);
+    dlg()->SendCommand(cmd::Play);  // pause
+    dlg()->SendCommand(cmd::Stop);
+    dlg()->SendCommand(cmd::Play);
     ASSERT_TRUE(state().isPlaying);
-    EXPECT_EQ(EngineBandGain(*dlg_, 0), 0.0f);
+    EXPECT_EQ(EngineBandGain(*dlg(), 0), 0.0f);
 }
 
 TEST_F(PlaybackControllerTest, ReverseRestartsTheEntryAndConfirmPlaysItNormallyAgain) {
-    StreamPlayback& p = dlg_->playback();
+    StreamPlayback& p = dlg()->playback();
     Add(Tone("a.wav", 4));
-    dlg_->SendCommand(cmd::Play);
+    dlg()->SendCommand(cmd::Play);
     ASSERT_TRUE(state().isPlaying);
     const uint32_t normal = state().channelHandle;
     p.SetDspOpen(true);
@@ -114,10 +114,10 @@ TEST_F(PlaybackControllerTest, ReverseRestartsTheEntryAndConfirmPlaysItNormallyA
 TEST_F(PlaybackControllerTest, ReverseOfAFileThatWentAwayShowsTheLoadMessageAndStops) {
     const std::string path = Tone("gone.wav", 3);
     Add(path);
-    dlg_->SendCommand(cmd::Play);
+    dlg()->SendCommand(cmd::Play);
     ASSERT_TRUE(state().isPlaying);
     std::filesystem::remove(path);
-    dlg_->playback().ToggleReverse();
+    dlg()->playback().ToggleReverse();
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0].rfind("Selected file couldnt be loaded!\n( error code: ", 0), 0u) << messages_[0];
     EXPECT_FALSE(state().isPlaying);
@@ -125,7 +125,7 @@ TEST_F(PlaybackControllerTest, ReverseOfAFileThatWentAwayShowsTheLoadMessageAndS
 }
 
 TEST_F(PlaybackControllerTest, BandVolumeAndMuteSetTheProgramVolume) {
-    StreamPlayback& p = dlg_->playback();
+    StreamPlayback& p = dlg()->playback();
     state().volumeMax = 50;
     p.SetBandVolume(38);
     EXPECT_EQ(state().volume, 50);

@@ -12,7 +12,7 @@
 #include "PlayerEvents.h"
 #include "PrivatePulseServer.h"
 #include "QtTestSupport.h"
-#include "TavoraPlayerDlg.h"
+#include "PlayerHarness.h"
 #include "TempRegistry.h"
 
 namespace tavora {
@@ -34,15 +34,16 @@ TEST(MasterVolumeTest, WritesTheSinkAndFollowsChangesMadeElsewhere) {
     test::PrivatePulseServer server;
     if (!server.Start()) GTEST_SKIP() << "pulseaudio cannot run here";
     ASSERT_TRUE(test::PrivatePulseServer::PactlOk("set-sink-volume @DEFAULT_SINK@ 100%"));
-    CTavoraPlayerDlg dlg("");
-    QSignalSpy spy(&dlg.events(), &PlayerEvents::masterVolumeChanged);
-    MasterVolume* master = OpenMasterVolume(dlg);
+    test::PlayerHarness player({});
+    PlayerContext& context = player.context();
+    QSignalSpy spy(&context.events, &PlayerEvents::masterVolumeChanged);
+    MasterVolume* master = OpenMasterVolume(context);
     ASSERT_EQ(spy.count(), 1);
     EXPECT_TRUE(Last(spy).open);
     EXPECT_EQ(Last(spy).value, 65535u);
     EXPECT_EQ(spy.back().at(1).toUInt(), 65535u);
 
-    dlg.Send(cmd::VolumeSetting, CommandData::Value(32768));
+    context.commands.Send(cmd::VolumeSetting, CommandData::Value(32768));
     // Half of the 0..65535 scale is half of the server's 100 % (65536), give or take its rounding.
     EXPECT_TRUE(test::WaitUntil([] { return std::abs(test::PrivatePulseServer::SinkVolume() - 32768) <= 1; }))
         << test::PrivatePulseServer::SinkVolume();
@@ -61,13 +62,14 @@ TEST(MasterVolumeTest, WithoutASoundServerItStaysInactive) {
     test::App();
     test::TempRegistry reg;
     setenv("PULSE_SERVER", "unix:/nonexistent/tavora-no-server", 1);
-    CTavoraPlayerDlg dlg("");
-    QSignalSpy spy(&dlg.events(), &PlayerEvents::masterVolumeChanged);
-    MasterVolume* master = OpenMasterVolume(dlg);
+    test::PlayerHarness player({});
+    PlayerContext& context = player.context();
+    QSignalSpy spy(&context.events, &PlayerEvents::masterVolumeChanged);
+    MasterVolume* master = OpenMasterVolume(context);
     ASSERT_EQ(spy.count(), 1);
     EXPECT_FALSE(Last(spy).open);
     EXPECT_FALSE(master->IsOpen());
-    dlg.Send(cmd::VolumeSetting, CommandData::Value(1000));
+    context.commands.Send(cmd::VolumeSetting, CommandData::Value(1000));
     EXPECT_EQ(master->Value(), 0u);
     unsetenv("PULSE_SERVER");
 }

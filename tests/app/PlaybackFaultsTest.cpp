@@ -27,15 +27,15 @@ TEST_F(PlaybackControllerTest, FailedTempoWrapperLeavesNothingPlayingAndShowsThe
     Add(Tone("a.wav", 5));
     Add(Tone("b.wav", 5));
     Add(Tone("c.wav", 5));
-    dlg_->SendCommand(cmd::Play);
+    dlg()->SendCommand(cmd::Play);
     ASSERT_TRUE(state().isPlaying);
 
-    BassFunctions table = dlg_->audio().Bass();
+    BassFunctions table = dlg()->audio().Bass();
     const BassFunctions real = table;
     table.BASS_FX_TempoCreate = &RefuseTempo;
-    dlg_->audio().ReplaceBass(table);
+    dlg()->audio().ReplaceBass(table);
     g_tempoCalls = 0;
-    dlg_->SendCommand(cmd::Next);
+    dlg()->SendCommand(cmd::Next);
     EXPECT_FALSE(state().isPlaying);
     EXPECT_FALSE(state().isPaused);
     EXPECT_EQ(state().channelHandle, 0u);
@@ -48,11 +48,11 @@ TEST_F(PlaybackControllerTest, FailedTempoWrapperLeavesNothingPlayingAndShowsThe
 
     // From a stopped player the same: one message, nothing playing; then with the real
     // table again a row plays normally.
-    dlg_->SendCommand(cmd::Next);
+    dlg()->SendCommand(cmd::Next);
     EXPECT_FALSE(state().isPlaying);
     EXPECT_EQ(messages_.size(), 2u);
-    dlg_->audio().ReplaceBass(real);
-    dlg_->SendCommand(cmd::Back);
+    dlg()->audio().ReplaceBass(real);
+    dlg()->SendCommand(cmd::Back);
     EXPECT_TRUE(state().isPlaying);
     EXPECT_NE(state().channelHandle, 0u);
 }
@@ -63,19 +63,19 @@ TEST_F(PlaybackControllerTest, DeletingThePlayingExtractedRowStopsItAndDeletesTh
     const std::filesystem::path install = reg_.dir() / "install";
     std::filesystem::create_directories(install / "Temp");
     const std::string extracted = Tone("install/Temp/from archive.wav", 5);
-    dlg_->playlist().SetInstallFolder(install.string());
+    dlg()->playlist().SetInstallFolder(install.string());
     Add(Tone("kept.wav", 5));
     Add(extracted);
-    dlg_->playlist().SetSelectedIndex(1);
-    dlg_->SendCommand(cmd::PlayListSelect);
+    dlg()->playlist().SetSelectedIndex(1);
+    dlg()->SendCommand(cmd::PlayListSelect);
     ASSERT_TRUE(state().isPlaying);
 
-    dlg_->playlist().DeleteSelectedEntries({1});
+    dlg()->playlist().DeleteSelectedEntries({1});
     EXPECT_FALSE(state().isPlaying);
     EXPECT_EQ(state().channelHandle, 0u);
     EXPECT_FALSE(std::filesystem::exists(extracted));
-    EXPECT_EQ(dlg_->playlist().RowCount(), 1);
-    EXPECT_EQ(dlg_->playlist().CurrentIndex(), -1);
+    EXPECT_EQ(dlg()->playlist().RowCount(), 1);
+    EXPECT_EQ(dlg()->playlist().CurrentIndex(), -1);
 }
 
 // A list load that replaces the list runs on a worker: there the stream is stopped by
@@ -84,13 +84,13 @@ TEST_F(PlaybackControllerTest, ClearingTheListFromAWorkerStopsThePlayingExtracte
     const std::filesystem::path install = reg_.dir() / "install";
     std::filesystem::create_directories(install / "Temp");
     const std::string extracted = Tone("install/Temp/x.wav", 5);
-    dlg_->playlist().SetInstallFolder(install.string());
+    dlg()->playlist().SetInstallFolder(install.string());
     Add(extracted);
-    dlg_->SendCommand(cmd::Play);
+    dlg()->SendCommand(cmd::Play);
     ASSERT_TRUE(state().isPlaying);
     std::atomic<bool> cleared{false};
     std::thread worker([&] {
-        dlg_->playlist().DeleteAllEntries();
+        dlg()->playlist().DeleteAllEntries();
         cleared = true;
     });
     EXPECT_TRUE(test::WaitUntilWithEvents([&] { return cleared.load(); }));

@@ -17,7 +17,7 @@
 #include "PlaylistModel.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
-#include "TavoraPlayerDlg.h"
+#include "PlayerHarness.h"
 #include "QtTestSupport.h"
 #include "TempRegistry.h"
 
@@ -39,12 +39,12 @@ protected:
         SetMessageBoxHandler([this](const QString& text, const QString&, MessageIcon) {
             messages_.push_back(text.toStdString());
         });
-        dlg_ = std::make_unique<CTavoraPlayerDlg>("");
-        dlg_->OnInitDialog();
+        player_ = test::PlayerHarness::Bare("");
+        dlg()->OnInitDialog();
         ASSERT_TRUE(messages_.empty()) << messages_.front();
     }
     void TearDown() override {
-        dlg_.reset();
+        player_.reset();
         SetMessageBoxHandler({});
     }
 
@@ -58,12 +58,14 @@ protected:
         EXPECT_EQ(std::system(cmd.c_str()), 0);
         return path;
     }
-    void Add(const std::string& path) { dlg_->playlist().AddEntry(std::string(FileNameOf(path)), "", path); }
-    PlaybackState& state() { return dlg_->state(); }
+    void Add(const std::string& path) { dlg()->playlist().AddEntry(std::string(FileNameOf(path)), "", path); }
+    PlaybackState& state() { return dlg()->state(); }
 
     test::TempRegistry reg_;
     std::vector<std::string> messages_;
-    std::unique_ptr<CTavoraPlayerDlg> dlg_;
+    std::unique_ptr<test::PlayerHarness> player_;
+    // The controller, for what its contracts do not show.
+    CTavoraPlayerDlg* dlg() { return &player_->controller(); }
 };
 
 }  // namespace tavora

@@ -20,6 +20,8 @@
 #include "AudioLibrary.h"
 #include "Commands.h"
 #include "PlaylistEntry.h"
+#include "PlaybackView.h"
+#include "PlayerHarness.h"
 #include "PlaylistObserver.h"
 #include "StreamPlayback.h"
 
@@ -55,21 +57,22 @@ protected:
     }
     void StartPlayer() {
         if (!fs::exists(install_ + "/system")) LinkModules([](const std::string&) { return true; });
-        dlg_ = std::make_unique<CTavoraPlayerDlg>("");
-        InstallArchiveReader(*dlg_);
-        dlg_->OnInitDialog();
+        player_ = std::make_unique<PlayerHarness>(std::vector<std::string_view>{"archive reader"});
+        player_->Start();
         dialogs_ = std::make_shared<ScriptedDialogs>();
-        RegisterAddingCommands(*dlg_, dialogs_);
+        RegisterAddingCommands(player_->controller(), dialogs_);
     }
-    void TearDown() override { dlg_.reset(); }
+    void TearDown() override { player_.reset(); }
+    PlayerContext& context() { return player_->context(); }
+    const PlaybackState& state() { return context().view.State(); }
 
     std::string Temp(const std::string& name) const { return install_ + "/Temp/" + name; }
-    PlaylistModel& model() { return dlg_->playlist(); }
+    PlaylistModel& model() { return context().playlist; }
     template <typename Done>
     bool WaitFor(Done done) {
         return WaitUntilWithEvents(done);
     }
-    void Settle() { SettleJobs(dlg_->jobs()); }
+    void Settle() { SettleJobs(player_->controller().jobs()); }
     std::string MakeArchive(const std::string& name, const std::string& json) {
         const std::string out = media_.path(name);
         EXPECT_TRUE(RunShell("python3 " + Quote(TestScript("make_archive.py")) + " " + Quote(out) + " " + Quote(json)));
@@ -79,7 +82,7 @@ protected:
     TempRegistry reg_;
     MediaFolder media_;
     std::string install_;
-    std::unique_ptr<CTavoraPlayerDlg> dlg_;
+    std::unique_ptr<PlayerHarness> player_;
     std::shared_ptr<ScriptedDialogs> dialogs_;
 };
 
@@ -122,24 +125,24 @@ TEST_F(ArchiveCommandsTest, DroppedZipSongsPlayDeletingFreesTheirFileAndExitSwee
     std::ofstream(media_.path("pack/cover.jpg")) << "not a picture";
     ASSERT_TRUE(RunShell("cd " + Quote(media_.path("pack")) + " && zip -q ../songs.zip a.mp3 cover.jpg b.OGG x.Mp3"));
 
-    dlg_->SendCommand(cmd::OpenFileDrag, CommandData::Path(media_.path("songs.zip")));
+    context().commands.Send(cmd::OpenFileDrag, CommandData::Path(media_.path("songs.zip")));
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 2; }));
     Settle();
     EXPECT_EQ(Fields(model()), (RowFields{{"a.mp3", std::string(kTimeArchive), Temp("a.mp3")}, {"b.OGG", std::string(kTimeArchive), Temp("b.OGG")}}));
 
     // The row plays from its extracted file and gets its length when it starts.
-    dlg_->playback().PlayRow(1);
-    ASSERT_TRUE(WaitFor([&] { return dlg_->state().isPlaying == 1; }));
+    context().commands.Send(cmd::PlayRow, CommandData::Value(1));
+    ASSERT_TRUE(WaitFor([&] { return state().isPlaying == 1; }));
     EXPECT_EQ(model().GetEntryField(1, kColumnTime), "00:01");
 
     // Deleting the playing row frees the stream, then deletes the file.
     model().DeleteSelectedEntries({1});
     EXPECT_FALSE(fs::exists(Temp("b.OGG")));
-    EXPECT_EQ(dlg_->state().isPlaying, 0);
+    EXPECT_EQ(state().isPlaying, 0);
     EXPECT_TRUE(fs::exists(Temp("cover.jpg")));
 
     // Exit: songs stay for the saved rows, the rest is swept (by the same case rule).
-    dlg_.reset();
+    player_.reset();
     EXPECT_TRUE(fs::exists(Temp("a.mp3")));
     EXPECT_FALSE(fs::exists(Temp("x.Mp3")));
     EXPECT_FALSE(fs::exists(Temp("cover.jpg")));
@@ -155,9 +158,9 @@ TEST_F(ArchiveCommandsTest, CommandLineArchivesAddAndPlay) {
     const std::string alz = MakeArchive("set.alz", R"([{"name": "one/t.mp3", "file": ")" + song + R"("},
         {"name": "readme.txt", "data": "text"}])");
 
-    dlg_->SendCommand(cmd::HandOffAddAndPlay, CommandData::Path(rar));
-    dlg_->SendCommand(cmd::HandOffAdd, CommandData::Path(alz));
-    ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 3 && dlg_->state().isPlaying == 1; }));
+    context().commands.Send(cmd::HandOffAddAndPlay, CommandData::Path(rar));
+    context().commands.Send(cmd::HandOffAdd, CommandData::Path(alz));
+    ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 3 && state().isPlaying == 1; }));
     Settle();
     const std::string playing = model().GetEntryField(model().CurrentIndex(), kColumnPath);
     EXPECT_EQ(playing, Temp("album/s.mp3"));
@@ -188,19 +191,19 @@ TEST_F(ArchiveCommandsTest, OpeningOneArchiveStopsThePlayingSongAndSPlaysItsFirs
         const std::string archive = MakeArchive(folder + ".rar", R"([{"name": ")" + folder + R"(/a.mp3", "file": ")" +
                                                                      song + R"("}])");
         model().AddEntries({{"Now", "00:20", now}});
-        dlg_->playback().PlayRow(0);
-        ASSERT_TRUE(WaitFor([&] { return dlg_->state().isPlaying == 1; }));
+        context().commands.Send(cmd::PlayRow, CommandData::Value(0));
+        ASSERT_TRUE(WaitFor([&] { return state().isPlaying == 1; }));
         if (c.viaOpenTotal) {
             dialogs_->songFiles.push_back({archive});
-            dlg_->SendCommand(cmd::OpenTotal);
+            context().commands.Send(cmd::OpenTotal);
         } else {
-            dlg_->SendCommand(cmd::HandOffAddAndPlay, CommandData::Path(archive));
+            context().commands.Send(cmd::HandOffAddAndPlay, CommandData::Path(archive));
         }
         ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 2; }));
         Settle();
         const std::string extracted = Temp(folder + "/a.mp3");
         EXPECT_EQ(model().GetEntryField(1, kColumnPath), extracted);
-        EXPECT_EQ(dlg_->state().isPlaying, c.archiveSongPlays ? 1 : 0);
+        EXPECT_EQ(state().isPlaying, c.archiveSongPlays ? 1 : 0);
         if (c.archiveSongPlays) {
             EXPECT_EQ(model().GetEntryField(model().CurrentIndex(), kColumnPath), extracted);
         }
@@ -223,12 +226,12 @@ TEST_F(ArchiveCommandsTest, SWithAnArchivePlaysItsFirstSongWhileTheRestExtracts)
     };
     for (const Case& c : {Case{media_.path("two.zip"), ""}, Case{rar, "r/"}}) {
         SCOPED_TRACE(c.archive);
-        dlg_->playback().StopPlayback();
+        context().commands.Send(cmd::Stop);
         model().DeleteAllEntries();
         RowArrivals arrivals(model(), Temp(c.folder + "b.mp3"));
         model().AddObserver(&arrivals);
-        dlg_->SendCommand(cmd::HandOffAddAndPlay, CommandData::Path(c.archive));
-        EXPECT_TRUE(test::WaitUntilWithEvents([&] { return dlg_->state().isPlaying == 1; }));
+        context().commands.Send(cmd::HandOffAddAndPlay, CommandData::Path(c.archive));
+        EXPECT_TRUE(test::WaitUntilWithEvents([&] { return state().isPlaying == 1; }));
         arrivals.Release();
         EXPECT_TRUE(WaitFor([&] { return model().RowCount() == 2; }));
         Settle();
@@ -261,7 +264,7 @@ TEST_F(ArchiveCommandsTest, ManyArchivesAtOnceEachListedOnce) {
         for (const char* kind : {"z", "r", "l"})
             for (const char* song : {"a", "b"}) expected.push_back(kind + n + song + ".mp3");
     }
-    for (const std::string& path : archives) dlg_->Post(cmd::StartArchiveLoad, CommandData::Path(path));
+    for (const std::string& path : archives) context().commands.Post(cmd::StartArchiveLoad, CommandData::Path(path));
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() >= 12; }));
     Settle();
     std::vector<std::string> titles;
@@ -284,7 +287,7 @@ TEST_F(ArchiveCommandsTest, MissingModulesLeaveTheirKindOut) {
     fs::create_symlink(fs::path(std::getenv("TAVORA_BINARY_DIR")) / "system" / kBassFxModule,
                        install_ + "/system/" + kUnZipModule);
     StartPlayer();
-    const std::vector<std::string> missing = dlg_->audio().MissingFiles();
+    const std::vector<std::string> missing = context().engine.MissingFiles();
     EXPECT_NE(std::find(missing.begin(), missing.end(), kUnRarModule), missing.end());
     EXPECT_NE(std::find(missing.begin(), missing.end(), kUnZipModule), missing.end());
     EXPECT_EQ(std::find(missing.begin(), missing.end(), kUnAlzipperModule), missing.end());
@@ -293,7 +296,7 @@ TEST_F(ArchiveCommandsTest, MissingModulesLeaveTheirKindOut) {
     const std::string alz = MakeArchive("x.alz", R"([{"name": "b.mp3", "data": "b"}])");
     ASSERT_TRUE(RunShell("cd " + Quote(media_.path("")) + " && zip -q x.zip x.rar"));
     for (const std::string& path : {rar, media_.path("x.zip"), alz})
-        dlg_->SendCommand(cmd::OpenFileDrag, CommandData::Path(path));
+        context().commands.Send(cmd::OpenFileDrag, CommandData::Path(path));
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 1; }));
     Settle();
     EXPECT_EQ(Fields(model()), (RowFields{{"b.mp3", std::string(kTimeArchive), Temp("b.mp3")}}));

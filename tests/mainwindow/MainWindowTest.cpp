@@ -644,6 +644,8 @@ TEST(MainWindowSkinTest, StartsOnAUsableSkinOrAtAPlainSizeButNeverInvisible) {
         CurrentSkinFolder.clear();
         CurrentSkinFile.clear();
         notices.clear();
+        // The player's choice of skin for the process, made before its first window.
+        ChooseStartupSkin([&sink](int command) { sink.Post(static_cast<cmd::Command>(command), {}); });
         return std::make_unique<MainWindow>(sink, view, events);
     };
 

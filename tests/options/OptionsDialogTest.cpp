@@ -29,14 +29,15 @@
 #include "GeneralPage.h"
 #include "OptionsDialog.h"
 #include "OptionsInstall.h"
+#include "PlaybackView.h"
 #include "PlayerEvents.h"
+#include "PlayerHarness.h"
 #include "PlaylistPage.h"
 #include "PrivatePulseServer.h"
 #include "QtTestSupport.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "SoundPage.h"
-#include "TavoraPlayerDlg.h"
 #include "TempRegistry.h"
 
 using namespace tavora;
@@ -80,24 +81,24 @@ protected:
         });
     }
     void TearDown() override {
-        if (dlg_) dlg_->Send(cmd::Exit);
-        dlg_.reset();
+        if (player_) context().commands.Send(cmd::Exit);
+        player_.reset();
         SetMessageBoxHandler({});
         EXPECT_TRUE(messages_.empty()) << messages_.front();
     }
 
     // The controller, made after the store holds what the test wants it to start with.
     void StartPlayer() {
-        dlg_ = std::make_unique<CTavoraPlayerDlg>("");
-        dlg_->OnInitDialog();
+        player_ = std::make_unique<test::PlayerHarness>(std::vector<std::string_view>{"options"});
+        context().programPath = "/usr/bin/tavoraplayer";
+        player_->Start();
         dialogs_ = std::make_shared<CountingDialogs>();
-        RegisterAddingCommands(*dlg_, dialogs_);
-        InstallOptionsDialog(*dlg_, "/usr/bin/tavoraplayer");
+        RegisterAddingCommands(player_->controller(), dialogs_);
     }
 
     OptionsDialog* Open() {
-        dlg_->Send(cmd::Setting);
-        OptionsDialog* dialog = OpenOptionsDialog(*dlg_);
+        context().commands.Send(cmd::Setting);
+        OptionsDialog* dialog = options::OpenDialog(owner());
         EXPECT_NE(dialog, nullptr);
         return dialog;
     }
@@ -117,12 +118,16 @@ protected:
 
     // Waits until the dialog deleted itself on closing.
     bool Closed() {
-        return test::WaitUntilWithEvents([&] { return OpenOptionsDialog(*dlg_) == nullptr; });
+        return test::WaitUntilWithEvents([&] { return options::OpenDialog(owner()) == nullptr; });
     }
 
     test::TempRegistry reg_;
     std::vector<std::string> messages_;
-    std::unique_ptr<CTavoraPlayerDlg> dlg_;
+    PlayerContext& context() { return player_->context(); }
+    QWidget* owner() { return context().windows.Owner(); }
+    const PlaybackState& state() { return context().view.State(); }
+
+    std::unique_ptr<test::PlayerHarness> player_;
     std::shared_ptr<CountingDialogs> dialogs_;
 };
 
@@ -143,9 +148,9 @@ TEST_F(OptionsDialogTest, OpensOnceOnTheGeneralPageWithTheLiveValues) {
     EXPECT_EQ(dialog->workingCopy().beginPlay, 1);
     EXPECT_TRUE(dialog->playlistPage()->formatGroup()->button(5)->isChecked());
     // "Setting" again brings the same dialog forward.
-    dlg_->Send(cmd::Setting);
-    EXPECT_EQ(OpenOptionsDialog(*dlg_), dialog);
-    EXPECT_EQ(dlg_->findChildren<OptionsDialog*>().size(), 1);
+    context().commands.Send(cmd::Setting);
+    EXPECT_EQ(options::OpenDialog(owner()), dialog);
+    EXPECT_EQ(owner()->findChildren<OptionsDialog*>().size(), 1);
 }
 
 TEST_F(OptionsDialogTest, AClickInThePageListShowsThatPage) {
@@ -165,11 +170,11 @@ TEST_F(OptionsDialogTest, UrlAsTheOpenActionMakesCtrlOAskForAnAddress) {
     OptionsDialog* dialog = Open();
     ClickRadio(dialog->generalPage()->openButtonGroup(), 2);  // "URL 열기"
     // Not live before OK.
-    dlg_->Send(cmd::OpenTotal);
+    context().commands.Send(cmd::OpenTotal);
     EXPECT_EQ(dialogs_->songCalls, 1);
     Click(dialog->okButton());
     ASSERT_TRUE(Closed());
-    dlg_->Send(cmd::OpenTotal);
+    context().commands.Send(cmd::OpenTotal);
     EXPECT_EQ(dialogs_->addressCalls, 1);
     EXPECT_EQ(dialogs_->songCalls, 1);
     EXPECT_EQ(ReadRegDword(keys::kControl, "OpenUrl"), 1);
@@ -189,19 +194,19 @@ TEST_F(OptionsDialogTest, ResetIsLiveAtOnceAndCancelLeavesTheStoreAlone) {
     OptionsDialog* dialog = Open();
     Click(dialog->resetButton());
     // Live at once: the open command is the file dialog again.
-    EXPECT_EQ(dlg_->state().openFolder, 0);
-    EXPECT_EQ(dlg_->state().openFile, 1);
-    EXPECT_EQ(dlg_->settings().Values().autoConnect, 1);
-    EXPECT_EQ(dlg_->settings().Values().connectMp3, 1);
-    EXPECT_EQ(dlg_->settings().Values().type1, 1);
-    EXPECT_EQ(dlg_->settings().Values().type2, 0);
+    EXPECT_EQ(state().openFolder, 0);
+    EXPECT_EQ(state().openFile, 1);
+    EXPECT_EQ(context().settings.Live().autoConnect, 1);
+    EXPECT_EQ(context().settings.Live().connectMp3, 1);
+    EXPECT_EQ(context().settings.Live().type1, 1);
+    EXPECT_EQ(context().settings.Live().type2, 0);
     // Cross-fade is not reset, and the pages show the reset values.
-    EXPECT_EQ(dlg_->state().crossFade, 0);
+    EXPECT_EQ(state().crossFade, 0);
     EXPECT_TRUE(dialog->playlistPage()->formatGroup()->button(1)->isChecked());
     EXPECT_EQ(dialog->fileTypesPage()->list()->topLevelItem(0)->checkState(0), Qt::Checked);
     Click(dialog->cancelButton());
     ASSERT_TRUE(Closed());
-    dlg_->Send(cmd::OpenTotal);
+    context().commands.Send(cmd::OpenTotal);
     EXPECT_EQ(dialogs_->songCalls, 1);
     EXPECT_EQ(dialogs_->folderCalls, 0);
     // Nothing was stored, and nothing registered.
@@ -279,7 +284,7 @@ TEST_F(OptionsDialogTest, FileTypeRowsSwitchByClickSpaceAndTheTwoButtons) {
 TEST_F(OptionsDialogTest, AChangedTitleFormatIsStoredBeforeTheListIsRetitled) {
     StartPlayer();
     int storedWhenRetitled = -1;
-    dlg_->RegisterCommand(cmd::SortTag, [&] { storedWhenRetitled = ReadRegDword(keys::kTagSortMp3, "Type"); });
+    context().handlers.RegisterCommand(cmd::SortTag, [&] { storedWhenRetitled = ReadRegDword(keys::kTagSortMp3, "Type"); });
     OptionsDialog* dialog = Open();
     ClickPage(dialog, OptionsDialog::Playlist);
     ClickRadio(dialog->playlistPage()->formatGroup(), 4);  // "파일명 - 트랙"
@@ -298,17 +303,17 @@ TEST_F(OptionsDialogTest, OkSendsTheTrayCommandAndEndsReversePlay) {
     StartPlayer();
     std::vector<int> sent;
     for (cmd::Command c : {cmd::HideTavoraWindow, cmd::HideTray, cmd::HideNone, cmd::PlayListSelect, cmd::SortTag})
-        dlg_->RegisterCommand(c, [&sent, c] { sent.push_back(c); });
-    dlg_->state().isPlaying = 1;
-    dlg_->state().reverseMode = 1;
+        context().handlers.RegisterCommand(c, [&sent, c] { sent.push_back(c); });
+    player_->controller().state().isPlaying = 1;
+    player_->controller().state().reverseMode = 1;
     OptionsDialog* dialog = Open();
     // "트레이에 표시 않음"
     Click(dialog->generalPage()->findChildren<QRadioButton*>().at(0));
     Click(dialog->okButton());
     ASSERT_TRUE(Closed());
     EXPECT_EQ(sent, std::vector<int>({cmd::HideTray, cmd::PlayListSelect}));
-    EXPECT_EQ(dlg_->state().reverseMode, 0);
-    EXPECT_EQ(dlg_->state().showTray, 1);
+    EXPECT_EQ(state().reverseMode, 0);
+    EXPECT_EQ(state().showTray, 1);
     EXPECT_EQ(ReadRegDword(keys::kControl, "ShowTray"), 1);
     EXPECT_EQ(ReadRegDword(keys::kControl, "ShowTaskbar"), 0);
 }
@@ -318,8 +323,8 @@ TEST_F(OptionsDialogTest, TheVolumeSliderMovesThePlayersOneMasterVolumeAtOnceAnd
     if (!server.Start()) GTEST_SKIP() << "pulseaudio cannot run here";
     ASSERT_TRUE(test::PrivatePulseServer::PactlOk("set-sink-volume @DEFAULT_SINK@ 50%"));
     StartPlayer();
-    OpenMasterVolume(*dlg_);
-    QSignalSpy announced(&dlg_->events(), &PlayerEvents::masterVolumeChanged);
+    OpenMasterVolume(context());
+    QSignalSpy announced(&context().events, &PlayerEvents::masterVolumeChanged);
     OptionsDialog* dialog = Open();
     QSlider* slider = dialog->soundPage()->volumeSlider();
     EXPECT_TRUE(slider->isEnabled());

@@ -15,6 +15,8 @@
 #include "StreamPlayback.h"
 #include "RegistryKeys.h"
 #include "PlayerEvents.h"
+#include "PlaybackView.h"
+#include "PlayerHarness.h"
 #include "TavoraPlayerDlg.h"
 #include "TempRegistry.h"
 
@@ -27,57 +29,58 @@ protected:
         test::App();
         test::UseDefaultSkin();
         setenv("XDG_RUNTIME_DIR", registry.dir().c_str(), 1);
-        dlg = std::make_unique<CTavoraPlayerDlg>("");
-        window = CreatePlaylistWindow(*dlg);
+        player = test::PlayerHarness::Bare();
+        window = playlist_window::Create(context());
         window->resize(360, 250);
-        test::AddRows(dlg->playlist(), 40);
+        test::AddRows(context().playlist, 40);
     }
-    void TearDown() override { dlg.reset(); }
+    void TearDown() override { player.reset(); }
 
     test::TempRegistry registry;
-    std::unique_ptr<CTavoraPlayerDlg> dlg;
+    std::unique_ptr<test::PlayerHarness> player;
+    PlayerContext& context() { return player->context(); }
     PlaylistWindow* window = nullptr;
 };
 
 TEST_F(PlaylistControllerTest, DeleteAndSelectAllCommandsUseTheListsSelection) {
     PlaylistListCtrl* list = window->list();
-    EXPECT_EQ(dlg->playlistWindow(), window);
+    EXPECT_EQ(context().windows.Window(PlayerWindow::Playlist), window);
     list->SelectOnly(1);
-    dlg->SendCommand(cmd::ListDelFile);
+    context().commands.Send(cmd::ListDelFile);
     QCoreApplication::processEvents();
-    EXPECT_EQ(dlg->playlist().RowCount(), 39);
-    EXPECT_EQ(dlg->playlist().Entry(1)->title, "C");
+    EXPECT_EQ(context().playlist.RowCount(), 39);
+    EXPECT_EQ(context().playlist.Entry(1)->title, "C");
     EXPECT_TRUE(list->SelectedRows().empty());
-    dlg->SendCommand(cmd::ListSelectAll);
+    context().commands.Send(cmd::ListSelectAll);
     EXPECT_EQ(list->SelectedRows().size(), 39u);
-    dlg->SendCommand(cmd::ListDelFile);
+    context().commands.Send(cmd::ListDelFile);
     QCoreApplication::processEvents();
-    EXPECT_EQ(dlg->playlist().RowCount(), 0);
+    EXPECT_EQ(context().playlist.RowCount(), 0);
     EXPECT_EQ(list->rowCount(), 0);
 }
 
 TEST_F(PlaylistControllerTest, PlaybackScrollsTheListToTheRow) {
     PlaylistListCtrl* list = window->list();
-    emit dlg->events().playingRowChanged(35);
+    emit context().events.playingRowChanged(35);
     EXPECT_LE(list->topRow(), 35);
     EXPECT_GT(list->topRow() + list->rowsPerPage(), 35);
-    emit dlg->events().playingRowChanged(0);
+    emit context().events.playingRowChanged(0);
     EXPECT_EQ(list->topRow(), 0);
 }
 
 TEST_F(PlaylistControllerTest, CloseButtonHidesTheWindowThroughTheController) {
     window->show();
-    dlg->state().listShown = 1;
+    context().windows.NoteShown(PlayerWindow::Playlist, true);
     window->ComposeWindow();
     const SkinRect r = window->buttons().Rect(PlaylistWindow::kClose);
     QTest::mouseClick(window, Qt::LeftButton, {}, QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(dlg->state().listShown, 0);
+    EXPECT_EQ(context().view.State().listShown, 0);
 }
 
 TEST_F(PlaylistControllerTest, ShutdownSavesTheRectangleAndLetsGoOfTheModel) {
     window->setGeometry(30, 40, 360, 250);
-    dlg.reset();  // the shutdown steps run, then the model goes before the window
+    player.reset();  // the shutdown steps run, then the model goes before the window
     EXPECT_EQ(ReadRegDword(keys::kSize, "List.Size.Left"), 30);
     EXPECT_EQ(ReadRegDword(keys::kSize, "List.Size.Bottom"), 290);
 }

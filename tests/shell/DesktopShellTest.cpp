@@ -10,10 +10,11 @@
 #include "Commands.h"
 #include "DesktopShell.h"
 #include "PlaybackRules.h"
+#include "PlaybackView.h"
+#include "PlayerHarness.h"
 #include "QtTestSupport.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
-#include "TavoraPlayerDlg.h"
 #include "TempRegistry.h"
 #include "TrayIcon.h"
 #include "band/BandProtocol.h"
@@ -46,17 +47,22 @@ protected:
         setenv("TAVORA_AUDIO_OUTPUT", "null", 1);
         WriteRegDword(keys::kView, "MiniPlayerInfo", 1);  // the notice has been read
     }
-    // The controller with the shell joined, initialised.
+    // The player with the shell joined (on a fake band), started.
     void Start(uint32_t bandWindow) {
-        dlg_ = std::make_unique<CTavoraPlayerDlg>("");
+        player_ = std::make_unique<test::PlayerHarness>(std::vector<std::string_view>{});
         auto fake = std::make_unique<FakeBand>();
         band_ = fake.get();
         band_->window = bandWindow;
-        shell_ = new DesktopShell(*dlg_, std::move(fake));
-        dlg_->OnInitDialog();
+        shell_ = new DesktopShell(player_->context(), std::move(fake));
+        player_->Start();
     }
+    PlayerContext& player() { return player_->context(); }
+    // The taskbar widget the shell hides and shows.
+    QWidget& taskbar() { return *player().windows.Owner(); }
+    const PlaybackState& state() { return player().view.State(); }
+
     test::TempRegistry reg_;
-    std::unique_ptr<CTavoraPlayerDlg> dlg_;
+    std::unique_ptr<test::PlayerHarness> player_;
     DesktopShell* shell_ = nullptr;
     FakeBand* band_ = nullptr;
 };
@@ -67,49 +73,49 @@ TEST_F(DesktopShellTest, MinimiseHandsOverToALiveBandAndHidesThePlayer) {
     Start(0x1e00007);
     EXPECT_EQ(ReadRegDword(keys::kRoot, "handle"), 0x1e00007);  // found at start
     EXPECT_TRUE(shell_->tray().isAdded());
-    dlg_->Send(cmd::Minimize);
-    EXPECT_FALSE(dlg_->isVisible());
-    const auto player = static_cast<uint32_t>(dlg_->winId());
+    player().commands.Send(cmd::Minimize);
+    EXPECT_FALSE(taskbar().isVisible());
+    const auto player = static_cast<uint32_t>(taskbar().winId());
     ASSERT_EQ(band_->messages(), (std::vector<unsigned>{band::kState, band::kModes}));
     EXPECT_EQ(std::get<2>(band_->sent[0]), player);
-    EXPECT_EQ(std::get<3>(band_->sent[0]), BandStateWord(dlg_->state()));
+    EXPECT_EQ(std::get<3>(band_->sent[0]), BandStateWord(state()));
     // A click on the tray icon brings it back and tells the band.
     emit shell_->tray().clicked();
-    EXPECT_TRUE(dlg_->isVisible());
+    EXPECT_TRUE(taskbar().isVisible());
     EXPECT_EQ(band_->messages().back(), band::kClose);
 }
 
 TEST_F(DesktopShellTest, WithoutABandOrWithTheOptionOffThePlayerIsOnlyMinimised) {
     Start(0);
-    dlg_->Send(cmd::Minimize);
-    EXPECT_TRUE(dlg_->isVisible());
+    player().commands.Send(cmd::Minimize);
+    EXPECT_TRUE(taskbar().isVisible());
     EXPECT_TRUE(band_->sent.empty());
-    dlg_.reset();
+    player_.reset();
     WriteRegDword(keys::kControl, "MiniPlayer", 0);
     Start(0x1e00007);
-    dlg_->Send(cmd::Minimize);
-    EXPECT_TRUE(dlg_->isVisible());
+    player().commands.Send(cmd::Minimize);
+    EXPECT_TRUE(taskbar().isVisible());
     EXPECT_TRUE(band_->sent.empty());
 }
 
 TEST_F(DesktopShellTest, BandRequestsRunThePlayersCommandsAndTheBandSeesTheResult) {
     Start(0x1e00007);
-    dlg_->Send(cmd::Minimize);
-    const int max = dlg_->state().volumeMax;
+    player().commands.Send(cmd::Minimize);
+    const int max = state().volumeMax;
     EXPECT_EQ(shell_->OnBandRequest(band::kVolume, 38), 1);
-    EXPECT_EQ(dlg_->state().volume, max > 0 ? max : kDefaultVolumeMax);
+    EXPECT_EQ(state().volume, max > 0 ? max : kDefaultVolumeMax);
     EXPECT_EQ(shell_->OnBandRequest(band::kVolume, 0), 1);
-    EXPECT_EQ(dlg_->state().volume, 0);
+    EXPECT_EQ(state().volume, 0);
     EXPECT_EQ(shell_->OnBandRequest(band::kMute, 1), 1);
-    EXPECT_EQ(dlg_->state().mute, 1);
+    EXPECT_EQ(state().mute, 1);
     // The last word the band got shows the mute.
     const auto& last_state = band_->sent[band_->sent.size() - 2];
     EXPECT_EQ(std::get<1>(last_state), band::kState);
     EXPECT_TRUE(band::PlayStateIsMuted(band::DecodeStateWord(std::get<3>(last_state)).playState));
     EXPECT_EQ(shell_->OnBandRequest(band::kMute, 0), 1);
-    EXPECT_EQ(dlg_->state().mute, 0);
+    EXPECT_EQ(state().mute, 0);
     EXPECT_EQ(shell_->OnBandRequest(band::kShow, 0), 1);
-    EXPECT_TRUE(dlg_->isVisible());
+    EXPECT_TRUE(taskbar().isVisible());
     EXPECT_EQ(shell_->OnBandRequest(band::kState, 0), 0);  // not a request
 }
 
@@ -117,23 +123,23 @@ TEST_F(DesktopShellTest, HideModesMoveThePlayerBetweenTrayAndTaskbar) {
     WriteRegDword(keys::kControl, "ShowTray", 1);
     Start(0);
     EXPECT_FALSE(shell_->tray().isAdded());
-    dlg_->Send(cmd::HideTavoraWindow);
-    EXPECT_FALSE(dlg_->isVisible());
+    player().commands.Send(cmd::HideTavoraWindow);
+    EXPECT_FALSE(taskbar().isVisible());
     EXPECT_TRUE(shell_->tray().isAdded());
     // Restoring from the tray in this mode keeps the player off the taskbar.
     emit shell_->tray().clicked();
-    EXPECT_FALSE(dlg_->isVisible());
-    dlg_->Send(cmd::HideTray);
-    EXPECT_TRUE(dlg_->isVisible());
+    EXPECT_FALSE(taskbar().isVisible());
+    player().commands.Send(cmd::HideTray);
+    EXPECT_TRUE(taskbar().isVisible());
     EXPECT_FALSE(shell_->tray().isAdded());
-    dlg_->Send(cmd::HideNone);
-    EXPECT_TRUE(dlg_->isVisible());
+    player().commands.Send(cmd::HideNone);
+    EXPECT_TRUE(taskbar().isVisible());
     EXPECT_TRUE(shell_->tray().isAdded());
 }
 
 TEST_F(DesktopShellTest, ShutdownTellsTheBandAndRemovesTheIcon) {
     Start(0x1e00007);
-    dlg_->Send(cmd::Exit);
+    player().commands.Send(cmd::Exit);
     EXPECT_EQ(band_->messages().back(), band::kClose);
     EXPECT_FALSE(shell_->tray().isAdded());
 }

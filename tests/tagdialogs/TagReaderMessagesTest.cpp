@@ -12,8 +12,8 @@
 #include "DisplayTitle.h"
 #include "MediaFiles.h"
 #include "QtTestSupport.h"
+#include "PlayerHarness.h"
 #include "TagEditorsInstall.h"
-#include "TavoraPlayerDlg.h"
 #include "TempRegistry.h"
 
 namespace tavora {
@@ -32,8 +32,8 @@ TEST(TagReaderMessages, ShownAsOneBoxAtATimeWithTheFilesName) {
     setenv("XDG_RUNTIME_DIR", registry.dir().c_str(), 1);
     test::MediaFolder media;
     const std::string broken = media.writeBytes("broken.ogg", {'n', 'o', 't', ' ', 'o', 'g', 'g'});
-    auto dlg = std::make_unique<CTavoraPlayerDlg>("");
-    InstallTagEditors(*dlg, [] { return std::vector<int>{}; }, nullptr);
+    auto player = std::make_unique<test::PlayerHarness>(std::vector<std::string_view>{});
+    tag_editors::Create(player->context(), nullptr);
 
     // A title pass over many broken files on a worker: one box, for the first of them.
     std::atomic<bool> done = false;
@@ -56,7 +56,7 @@ TEST(TagReaderMessages, ShownAsOneBoxAtATimeWithTheFilesName) {
     EXPECT_EQ(OpenBoxes().front()->text(), "  실패 \ngone.ogg");
 
     // The player gone, the readers' messages go to the log only; its box went with it.
-    dlg.reset();
+    player.reset();
     EXPECT_TRUE(OpenBoxes().empty());
     ReadDisplayTitle(broken, TitleSettings{});
     QCoreApplication::sendPostedEvents();

@@ -3,32 +3,38 @@
 #include "DspEffectDialog.h"
 #include "EqualizerSlide.h"
 #include "EqualizerWindow.h"
+#include "PlaybackView.h"
+#include "PlayerContext.h"
 #include "PlayerEvents.h"
-#include "StreamPlayback.h"
-#include "TavoraPlayerDlg.h"
 
-namespace tavora {
+namespace tavora::equalizer_window {
 
-EqualizerWindow* CreateEqualizerWindow(CTavoraPlayerDlg& dlg) {
-    PlayerEvents& events = dlg.events();
-    auto* window = new EqualizerWindow(dlg, dlg.playback(), events, &dlg);
-    dlg.SetEqualizerWindow(window);
+namespace {
+
+void Create(PlayerContext& context) {
+    PlayerEvents& events = context.events;
+    WindowHost& windows = context.windows;
+    auto* window = new EqualizerWindow(context.commands, context.effects, events, windows.Owner());
+    windows.AddWindow(PlayerWindow::Equalizer, window);
     window->RestoreStoredGains();
     auto* slide = new EqualizerSlide(*window, events);
 
     // Show Equalizer: slide out or in; a request while it slides is dropped (it would
     // reverse the slide half-way).
-    auto toggle = [&dlg, slide] {
+    auto toggle = [&context, slide] {
         if (slide->sliding()) return;
-        PlaybackState& state = dlg.state();
-        state.equalizerShown = state.equalizerShown ? 0 : 1;
-        slide->Start(state.equalizerShown != 0);
-        emit dlg.events().displayChanged();
+        const bool show = context.view.State().equalizerShown == 0;
+        context.windows.NoteShown(PlayerWindow::Equalizer, show);
+        slide->Start(show);
+        emit context.events.displayChanged();
     };
-    dlg.RegisterCommand(cmd::ShowEqualizer, toggle);
+    context.handlers.RegisterCommand(cmd::ShowEqualizer, toggle);
     // The options' sound page asks for the DSP effect dialog.
-    dlg.RegisterCommand(cmd::ShowDspEffect, [&dlg] { ShowDspEffectDialog(&dlg, dlg.playback()); });
-    dlg.hooks().slideEqualizerOut = [slide](CTavoraPlayerDlg&) { slide->Start(true); };
+    context.handlers.RegisterCommand(cmd::ShowDspEffect,
+                                     [&context] { ShowDspEffectDialog(context.windows.Owner(), context.effects); });
+    context.startup.AddStartupStep(StartupStep::ShowWindows, [&context, slide] {
+        if (context.view.State().equalizerShown) slide->Start(true);
+    });
     QObject::connect(&events, &PlayerEvents::masterVolumeChanged, window,
                      [window](unsigned value, unsigned maximum, bool open) {
                          window->SetMasterVolume(open ? value : 0, maximum);
@@ -36,7 +42,12 @@ EqualizerWindow* CreateEqualizerWindow(CTavoraPlayerDlg& dlg) {
     QObject::connect(&events, &PlayerEvents::mainWindowRectChanged, slide, [window, slide](const QRect& rect) {
         if (window->isVisible()) slide->Place(rect);
     });
-    return window;
 }
 
-}  // namespace tavora
+}  // namespace
+
+void Install(PlayerContext& context) {
+    context.startup.AddStartupStep(StartupStep::CreateEqualizerWindow, [&context] { Create(context); });
+}
+
+}  // namespace tavora::equalizer_window

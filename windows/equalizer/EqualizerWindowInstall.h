@@ -1,18 +1,20 @@
 #pragma once
-// Joins the equaliser window to the controller at its step of the initialisation (the
-// Application sets the hook): creates it with the controller's command sink, the
-// playback's sound effects and the events, restores the stored gains, and takes the
-// Show Equalizer command (the slide), the start-up slide-out and the command that
-// opens the DSP effect dialog. The window follows
-// the main window's rectangle and saves its values in the shutdown's Save phase.
+// The equaliser window as a feature: at its step of the start it is created with the
+// player's command sink, sound effects and events, restores the stored gains and joins
+// the window set; it takes the Show Equalizer command (the slide), slides out at the
+// start when it was shown last time, and takes the command that opens the DSP effect
+// dialog. The window follows the main window's rectangle and the master volume, and
+// saves its values in the shutdown's Save phase.
 //
 // UI thread only.
 
 namespace tavora {
 
-class CTavoraPlayerDlg;
-class EqualizerWindow;
+struct PlayerContext;
 
-EqualizerWindow* CreateEqualizerWindow(CTavoraPlayerDlg& dlg);
+namespace equalizer_window {
 
+void Install(PlayerContext& context);
+
+}  // namespace equalizer_window
 }  // namespace tavora

@@ -1,17 +1,19 @@
 #pragma once
-// Joins the main window to the controller at its main-window step (the Application
-// sets the hook): creates it at its saved place with the controller's command sink,
-// playback view and events, and announces its rectangle so the controller and the
-// playlist window follow it. The window saves its settings in the shutdown's Save
+// The main window as a feature: at the main-window step of the start it is created at
+// the main window's saved place with the player's command sink, playback view and
+// events, joins the window set and announces its rectangle, so the taskbar widget and
+// the playlist window follow it. The window saves its settings in the shutdown's Save
 // phase by itself (it follows PlayerEvents::shutdownPhase).
 //
 // UI thread only.
 
 namespace tavora {
 
-class CTavoraPlayerDlg;
-class MainWindow;
+struct PlayerContext;
 
-MainWindow* CreateMainWindow(CTavoraPlayerDlg& dlg);
+namespace main_window {
 
+void Install(PlayerContext& context);
+
+}  // namespace main_window
 }  // namespace tavora

@@ -1,77 +1,97 @@
 #include "OptionsInstall.h"
 
 #include <QPointer>
+#include <QWidget>
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
-#include "MasterVolume.h"
+#include "EffectsControl.h"
 #include "OptionsDialog.h"
+#include "OptionsHost.h"
+#include "PlaybackView.h"
+#include "PlayerContext.h"
 #include "PlayerEvents.h"
+#include "PlayerSettings.h"
 #include "SoundPage.h"
-#include "TavoraPlayerDlg.h"
 
-namespace tavora {
+namespace tavora::options {
 namespace {
 
-class ControllerOptionsHost : public OptionsHost {
+class ContextOptionsHost : public OptionsHost {
 public:
-    ControllerOptionsHost(CTavoraPlayerDlg& dlg, std::string programPath)
-        : dlg_(dlg), programPath_(std::move(programPath)) {}
+    explicit ContextOptionsHost(PlayerContext& context) : context_(context) {}
 
-    PlayerSettings Live() const override { return dlg_.settings().Values(); }
-    // The player follows the owner's change signal.
-    void SetLive(const PlayerSettings& s) override { dlg_.settings().Change(s); }
-    CommandSink& Sink() override { return dlg_; }
-    bool IsPlaying() const override { return dlg_.state().isPlaying != 0; }
-    bool ReverseMode() const override { return dlg_.state().reverseMode != 0; }
-    void SetReverseMode(bool on) override { dlg_.state().reverseMode = on ? 1 : 0; }
-    std::string ProgramPath() const override { return programPath_; }
+    PlayerSettings Live() const override { return context_.settings.Live(); }
+    void SetLive(const PlayerSettings& s) override { context_.settings.SetLive(s); }
+    CommandSink& Sink() override { return context_.commands; }
+    bool IsPlaying() const override { return context_.view.State().isPlaying != 0; }
+    bool ReverseMode() const override { return context_.view.State().reverseMode != 0; }
+    void SetReverseMode(bool on) override {
+        context_.commands.Send(cmd::SetReverseFlag, CommandData::Value(on ? 1 : 0));
+    }
+    std::string ProgramPath() const override { return context_.programPath; }
 
 private:
-    CTavoraPlayerDlg& dlg_;
-    std::string programPath_;
+    PlayerContext& context_;
+};
+
+// The master volume as last announced (none while no mixer answered).
+struct MasterReading {
+    bool open = false;
+    unsigned value = 0;
+    unsigned maximum = 0;
 };
 
 struct OptionsInstallation {
-    std::unique_ptr<ControllerOptionsHost> host;
+    std::unique_ptr<ContextOptionsHost> host;
     QPointer<OptionsDialog> dialog;
+    MasterReading master;
+    bool announced = false;
 };
 
-// The controller's master volume (none when the player has no mixer): read from it,
-// written with VolumeSetting as the equaliser's master slider does.
-MasterVolumeAccess ControllerMasterVolume(CTavoraPlayerDlg& dlg) {
+// The player's master volume: read as announced, written with VolumeSetting as the
+// equaliser's master slider does.
+MasterVolumeAccess MasterVolumeOf(PlayerContext& context, const std::shared_ptr<OptionsInstallation>& in) {
     MasterVolumeAccess access;
-    access.maximum = MasterVolume::Maximum();
-    access.read = [&dlg]() -> std::optional<unsigned> {
-        const auto* master = dlg.findChild<MasterVolume*>(QString(), Qt::FindDirectChildrenOnly);
-        if (!master || !master->IsOpen()) return std::nullopt;
-        return master->Value();
+    if (in->announced) access.maximum = in->master.maximum;
+    access.read = [weak = std::weak_ptr<OptionsInstallation>(in)]() -> std::optional<unsigned> {
+        const auto in = weak.lock();
+        if (!in || !in->announced || !in->master.open) return std::nullopt;
+        return in->master.value;
     };
-    access.write = [&dlg](unsigned value) {
-        dlg.Send(cmd::VolumeSetting, CommandData::Value(static_cast<int>(std::min(value, MasterVolume::Maximum()))));
+    access.write = [&context, maximum = access.maximum](unsigned value) {
+        context.commands.Send(cmd::VolumeSetting, CommandData::Value(static_cast<int>(std::min(value, maximum))));
     };
     return access;
 }
 
 }  // namespace
 
-void InstallOptionsDialog(CTavoraPlayerDlg& dlg, std::string programPath) {
+void Install(PlayerContext& context) {
     auto in = std::make_shared<OptionsInstallation>();
-    in->host = std::make_unique<ControllerOptionsHost>(dlg, std::move(programPath));
-    dlg.RegisterCommand(cmd::Setting, [&dlg, in] {
+    in->host = std::make_unique<ContextOptionsHost>(context);
+    QObject::connect(&context.events, &PlayerEvents::masterVolumeChanged, &context.events,
+                     [in](unsigned value, unsigned maximum, bool open) {
+                         in->announced = true;
+                         in->master = {open, value, maximum};
+                     });
+    context.handlers.RegisterCommand(cmd::Setting, [&context, in] {
         if (in->dialog) {
             in->dialog->raise();
             in->dialog->activateWindow();
             return;
         }
-        auto* dialog = new OptionsDialog(*in->host, ControllerMasterVolume(dlg), &dlg);
+        QWidget* owner = context.windows.Owner();
+        auto* dialog = new OptionsDialog(*in->host, MasterVolumeOf(context, in), owner);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
-        // A dialog of its own on the taskbar, not a tool window of the hidden controller.
+        // A dialog of its own on the taskbar, not a tool window of the hidden owner.
         dialog->setWindowFlag(Qt::Window);
-        QObject::connect(dialog, &OptionsDialog::dspRequested, &dlg, [&dlg] { dlg.Send(cmd::ShowDspEffect); });
+        QObject::connect(dialog, &OptionsDialog::dspRequested, owner,
+                         [&context] { context.commands.Send(cmd::ShowDspEffect); });
         // Changes made elsewhere (or by the equaliser's slider) move the page's slider.
-        QObject::connect(&dlg.events(), &PlayerEvents::masterVolumeChanged, dialog,
+        QObject::connect(&context.events, &PlayerEvents::masterVolumeChanged, dialog,
                          [dialog] { dialog->soundPage()->FollowMasterVolume(); });
         in->dialog = dialog;
         dialog->setModal(true);
@@ -79,11 +99,11 @@ void InstallOptionsDialog(CTavoraPlayerDlg& dlg, std::string programPath) {
         dialog->raise();
         dialog->activateWindow();
     });
-    dlg.AddShutdownStep(ShutdownPhase::StopPlayback, [in] {
+    context.shutdown.AddShutdownStep(ShutdownPhase::StopPlayback, [in] {
         if (in->dialog) in->dialog->close();
     });
 }
 
-OptionsDialog* OpenOptionsDialog(CTavoraPlayerDlg& dlg) { return dlg.findChild<OptionsDialog*>(); }
+OptionsDialog* OpenDialog(QWidget* owner) { return owner ? owner->findChild<OptionsDialog*>() : nullptr; }
 
-}  // namespace tavora
+}  // namespace tavora::options

@@ -1,26 +1,25 @@
 #pragma once
-// Joins the options dialog to the controller: the command "Setting" (F4, the menus'
-// "환경설정...") opens it, or brings it to the front when it is open already. The
-// dialog changes the controller's live settings and their mirror in the playback
-// state, and sends its commands through the controller's command sink. The sound
-// page reads the controller's master volume, moves it with VolumeSetting and follows
-// its announcements.
+// The options dialog as a feature: the command "Setting" (F4, the menus' "환경설정...")
+// opens it, or brings it to the front when it is open already. The dialog changes the
+// player's live settings through the settings face and sends its commands through the
+// command sink. The sound page shows the master volume as last announced, moves it
+// with VolumeSetting and follows its announcements.
 //
 // UI thread only.
 
-#include <string>
-
-#include "OptionsHost.h"
+class QWidget;
 
 namespace tavora {
 
-class CTavoraPlayerDlg;
+struct PlayerContext;
 class OptionsDialog;
 
-// `programPath` is the running program (the associations name it).
-void InstallOptionsDialog(CTavoraPlayerDlg& dlg, std::string programPath);
+namespace options {
 
-// The dialog while it is open (null otherwise).
-OptionsDialog* OpenOptionsDialog(CTavoraPlayerDlg& dlg);
+void Install(PlayerContext& context);
 
+// The dialog while it is open (null otherwise); `owner` is the window set's owner.
+OptionsDialog* OpenDialog(QWidget* owner);
+
+}  // namespace options
 }  // namespace tavora

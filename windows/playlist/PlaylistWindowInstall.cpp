@@ -1,44 +1,52 @@
 #include "PlaylistWindowInstall.h"
 
 #include "Commands.h"
+#include "PlayerContext.h"
 #include "PlayerEvents.h"
 #include "PlaylistListCtrl.h"
 #include "PlaylistModel.h"
 #include "PlaylistWindow.h"
-#include "TavoraPlayerDlg.h"
 
-namespace tavora {
+namespace tavora::playlist_window {
 
-PlaylistWindow* CreatePlaylistWindow(CTavoraPlayerDlg& dlg) {
-    auto* window = new PlaylistWindow(dlg.playlist(), &dlg);
-    window->SetCommandSink(&dlg);
-    window->SetEvents(&dlg.events());
-    const QRect main = dlg.mainWindow() ? dlg.mainWindow()->frameGeometry()
-                                        : QRect(dlg.mainRect().topLeft(), window->minimumListSize());
+PlaylistWindow* Create(PlayerContext& context) {
+    WindowHost& windows = context.windows;
+    auto* window = new PlaylistWindow(context.playlist, windows.Owner());
+    window->SetCommandSink(&context.commands);
+    window->SetEvents(&context.events);
+    QWidget* mainWindow = windows.Window(PlayerWindow::Main);
+    const QRect main =
+        mainWindow ? mainWindow->frameGeometry() : QRect(windows.MainRect().topLeft(), window->minimumListSize());
     window->PlaceAtStart(main);
-    dlg.SetPlaylistWindow(window);
+    windows.AddWindow(PlayerWindow::Playlist, window);
 
     PlaylistListCtrl* list = window->list();
-    dlg.RegisterCommand(cmd::ListDelFile, [&dlg, list] {
+    windows.SetListSelection([list] { return list->SelectedRows(); });
+    PlaylistModel& model = context.playlist;
+    context.handlers.RegisterCommand(cmd::ListDelFile, [&model, list] {
         const std::vector<int> rows = list->SelectedRows();
         list->ClearSelection();
-        dlg.playlist().DeleteSelectedEntries(rows);
+        model.DeleteSelectedEntries(rows);
     });
-    dlg.RegisterCommand(cmd::ListSelectAll, [list] { list->SelectAll(); });
-    dlg.RegisterCommand(cmd::InvalidateList, [window, list] {
+    context.handlers.RegisterCommand(cmd::ListSelectAll, [list] { list->SelectAll(); });
+    context.handlers.RegisterCommand(cmd::InvalidateList, [window, list] {
         list->Resync();
         window->update();
     });
-    PlayerEvents& events = dlg.events();
+    PlayerEvents& events = context.events;
     QObject::connect(&events, &PlayerEvents::playingRowChanged, list, [list](int row) {
         list->Resync();
         list->EnsureRowVisible(row);
     });
     QObject::connect(&events, &PlayerEvents::listChanged, list, [list] { list->Resync(); });
-    dlg.AddShutdownStep(ShutdownPhase::Save, [window] { window->SaveRect(); });
-    // The controller's model goes before its child windows: stop listening first.
-    dlg.AddShutdownStep(ShutdownPhase::CloseWindows, [window] { window->list()->DetachFromModel(); });
+    context.shutdown.AddShutdownStep(ShutdownPhase::Save, [window] { window->SaveRect(); });
+    // The model goes before the owner's child windows: stop listening first.
+    context.shutdown.AddShutdownStep(ShutdownPhase::CloseWindows, [window] { window->list()->DetachFromModel(); });
     return window;
 }
 
-}  // namespace tavora
+void Install(PlayerContext& context) {
+    context.startup.AddStartupStep(StartupStep::CreatePlaylistWindow, [&context] { Create(context); });
+}
+
+}  // namespace tavora::playlist_window

@@ -16,7 +16,7 @@
 
 #include <memory>
 
-#include "BackgroundJobs.h"
+#include "JobService.h"
 #include "CommandSink.h"
 #include "FileInfoText.h"
 #include "Genres.h"
@@ -47,7 +47,7 @@ std::string S(const QString& s) { return s.toStdString(); }
 
 }  // namespace
 
-Mp3TagDialog::Mp3TagDialog(std::vector<TaggedRow> files, std::vector<Mp3EditorTags> tags, BackgroundJobs& jobs,
+Mp3TagDialog::Mp3TagDialog(std::vector<TaggedRow> files, std::vector<Mp3EditorTags> tags, JobService& jobs,
                            CommandSink* sink, QWidget* parent)
     : TagEditorDialog(parent), files_(std::move(files)), tags_(std::move(tags)), jobs_(jobs), sink_(sink) {
     tags_.resize(files_.size());

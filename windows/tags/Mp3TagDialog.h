@@ -38,7 +38,7 @@ class QTreeWidget;
 
 namespace tavora {
 
-class BackgroundJobs;
+class JobService;
 class CommandSink;
 class TagProgressDialog;
 
@@ -47,7 +47,7 @@ class Mp3TagDialog : public TagEditorDialog {
 public:
     static constexpr int kResource = 196;
 
-    Mp3TagDialog(std::vector<TaggedRow> files, std::vector<Mp3EditorTags> tags, BackgroundJobs& jobs, CommandSink* sink,
+    Mp3TagDialog(std::vector<TaggedRow> files, std::vector<Mp3EditorTags> tags, JobService& jobs, CommandSink* sink,
                  QWidget* parent = nullptr);
     ~Mp3TagDialog() override;
 
@@ -94,7 +94,7 @@ private:
 
     std::vector<TaggedRow> files_;
     std::vector<Mp3EditorTags> tags_;
-    BackgroundJobs& jobs_;
+    JobService& jobs_;
     CommandSink* sink_;
 
     QLineEdit* pathEdit_ = nullptr;

@@ -30,7 +30,7 @@ class QWidget;
 
 namespace tavora {
 
-class BackgroundJobs;
+class JobService;
 class PlaylistModel;
 
 class TagEditors : public QObject {
@@ -39,7 +39,7 @@ public:
     struct Parts {
         PlaylistModel* model = nullptr;
         CommandSink* sink = nullptr;
-        BackgroundJobs* jobs = nullptr;
+        JobService* jobs = nullptr;
         QWidget* dialogParent = nullptr;
         std::function<std::vector<int>()> selectedRows;
         std::function<TitleSettings()> titleSettings;

@@ -4,36 +4,43 @@
 
 #include "Commands.h"
 #include "DisplayTitle.h"
+#include "PlayerContext.h"
 #include "PlayerEvents.h"
+#include "PlayerSettings.h"
 #include "TagEditors.h"
 #include "TagMessageBoxes.h"
-#include "TavoraPlayerDlg.h"
 
-namespace tavora {
+namespace tavora::tag_editors {
 
-TagEditors* InstallTagEditors(CTavoraPlayerDlg& dlg, std::function<std::vector<int>()> selectedRows,
-                              QWidget* dialogParent) {
+TagEditors* Create(PlayerContext& context, QWidget* dialogParent) {
     TagEditors::Parts parts;
-    parts.model = &dlg.playlist();
-    parts.sink = &dlg;
-    parts.jobs = &dlg.jobs();
+    parts.model = &context.playlist;
+    parts.sink = &context.commands;
+    parts.jobs = &context.jobs;
     parts.dialogParent = dialogParent;
-    parts.selectedRows = std::move(selectedRows);
-    parts.titleSettings = [&dlg] { return TitleSettingsFrom(dlg.settings().Values()); };
-    auto* editors = new TagEditors(std::move(parts), &dlg);
+    parts.selectedRows = [&windows = context.windows] { return windows.ListSelection(); };
+    parts.titleSettings = [&settings = context.settings] { return TitleSettingsFrom(settings.Live()); };
+    auto* editors = new TagEditors(std::move(parts), context.windows.Owner());
 
-    dlg.RegisterCommand(cmd::ShowFileInfoMp3, [editors] { editors->ShowFileInfo(); });
-    dlg.RegisterCommand(cmd::UpdateTag, [editors](const CommandData& data) { editors->UpdateTag(data); });
-    dlg.RegisterCommand(cmd::GetListItem, [editors] { editors->GetListItem(); });
-    PlayerEvents& events = dlg.events();
+    context.handlers.RegisterCommand(cmd::ShowFileInfoMp3, [editors] { editors->ShowFileInfo(); });
+    context.handlers.RegisterCommand(cmd::UpdateTag, [editors](const CommandData& data) { editors->UpdateTag(data); });
+    context.handlers.RegisterCommand(cmd::GetListItem, [editors] { editors->GetListItem(); });
+    PlayerEvents& events = context.events;
     QObject::connect(editors, &TagEditors::rowRetitled, &events, [&events] { emit events.listChanged(); });
     // The readers' messages become message boxes, until the windows close.
     QPointer<TagMessageBoxes> boxes = new TagMessageBoxes(dialogParent, editors);
-    dlg.AddShutdownStep(ShutdownPhase::CloseWindows, [editors, boxes] {
+    context.shutdown.AddShutdownStep(ShutdownPhase::CloseWindows, [editors, boxes] {
         editors->CloseAll();
         delete boxes.data();
     });
     return editors;
 }
 
-}  // namespace tavora
+void Install(PlayerContext& context) {
+    // The tag editors open on the rows selected in the playlist window, over it.
+    context.startup.AddStartupStep(StartupStep::CreatePlaylistWindow, [&context] {
+        if (QWidget* list = context.windows.Window(PlayerWindow::Playlist)) Create(context, list);
+    });
+}
+
+}  // namespace tavora::tag_editors

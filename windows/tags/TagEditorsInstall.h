@@ -1,24 +1,25 @@
 #pragma once
-// Joins the tag editors to the controller (the Application calls it once the playlist
-// window exists): registers "Show File Info (mp3)", "Update Tag" and "Get List Item",
-// repaints the list when a row is re-titled, shows the tag readers' messages
-// (TagMessageBoxes.h), and closes the editors when the player closes.
+// The tag editors as a feature: once the playlist window exists they open on its
+// selected rows, shown over it; they take "Show File Info (mp3)", "Update Tag" and
+// "Get List Item", repaint the list when a row is re-titled, show the tag readers'
+// messages (TagMessageBoxes.h), and close when the player closes.
 //
 // UI thread only.
-
-#include <functional>
-#include <vector>
 
 class QWidget;
 
 namespace tavora {
 
-class CTavoraPlayerDlg;
+struct PlayerContext;
 class TagEditors;
 
-// `selectedRows` gives the playlist window's selected rows; the dialogs are owned by
-// (and shown over) `dialogParent`.
-TagEditors* InstallTagEditors(CTavoraPlayerDlg& dlg, std::function<std::vector<int>()> selectedRows,
-                              QWidget* dialogParent);
+namespace tag_editors {
 
+void Install(PlayerContext& context);
+
+// The editors on a context, with the dialogs owned by (and shown over) `dialogParent`
+// (what Install does at the playlist window's step).
+TagEditors* Create(PlayerContext& context, QWidget* dialogParent);
+
+}  // namespace tag_editors
 }  // namespace tavora

@@ -2,17 +2,17 @@
 
 #include <memory>
 
-#include "BackgroundJobs.h"
+#include "JobService.h"
 
 namespace tavora {
 
-void StartTagFileJob(BackgroundJobs& jobs, QObject* receiver, int count, TagFileJob job) {
+void StartTagFileJob(JobService& jobs, QObject* receiver, int count, TagFileJob job) {
     auto signals_ = std::shared_ptr<TagFileJobSignals>(new TagFileJobSignals);
     if (job.progress) QObject::connect(signals_.get(), &TagFileJobSignals::progressed, receiver, job.progress, Qt::QueuedConnection);
     if (job.finished) QObject::connect(signals_.get(), &TagFileJobSignals::finished, receiver, job.finished, Qt::QueuedConnection);
     // The emitter only sends; without a thread of its own it may be freed on the worker.
     signals_->moveToThread(nullptr);
-    // BackgroundJobs starts nothing once cancelled (the player is closing): say so. Cancel
+    // JobService starts nothing once cancelled (the player is closing): say so. Cancel
     // and Start both run on the UI thread, so this cannot race.
     if (jobs.Cancelled()) {
         emit signals_->finished(false);

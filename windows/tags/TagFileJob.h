@@ -5,7 +5,7 @@
 // when the jobs were stopped) run on the UI thread through queued signals, so a receiver
 // that is gone by then is simply not called.
 //
-// Runs of this job never interleave (one BackgroundJobs kind): two saves of the same file
+// Runs of this job never interleave (one JobService kind): two saves of the same file
 // cannot race.
 //
 // Threading: start on the UI thread.
@@ -16,7 +16,7 @@
 
 namespace tavora {
 
-class BackgroundJobs;
+class JobService;
 
 class TagFileJobSignals : public QObject {
     Q_OBJECT
@@ -31,6 +31,6 @@ struct TagFileJob {
     std::function<void(bool complete)> finished;
 };
 
-void StartTagFileJob(BackgroundJobs& jobs, QObject* receiver, int count, TagFileJob job);
+void StartTagFileJob(JobService& jobs, QObject* receiver, int count, TagFileJob job);
 
 }  // namespace tavora

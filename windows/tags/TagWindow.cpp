@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "BackgroundJobs.h"
+#include "JobService.h"
 #include "CommandSink.h"
 #include "FileInfoText.h"
 #include "MessageBox.h"
@@ -49,7 +49,7 @@ QString ForFile(const std::string& text, const std::string& path) {
 
 }  // namespace
 
-TagWindow::TagWindow(std::vector<TaggedRow> entries, BackgroundJobs& jobs, CommandSink* sink, QWidget* parent)
+TagWindow::TagWindow(std::vector<TaggedRow> entries, JobService& jobs, CommandSink* sink, QWidget* parent)
     : TagEditorDialog(parent), entries_(std::move(entries)), jobs_(jobs), sink_(sink) {
     setObjectName(QStringLiteral("TagWindow"));
     setModal(true);

@@ -34,7 +34,7 @@ class QPushButton;
 
 namespace tavora {
 
-class BackgroundJobs;
+class JobService;
 class CommandSink;
 
 class TagWindow : public TagEditorDialog {
@@ -43,7 +43,7 @@ public:
     static constexpr int kResource = 212;
     static constexpr int kFieldCount = 7;
 
-    TagWindow(std::vector<TaggedRow> entries, BackgroundJobs& jobs, CommandSink* sink, QWidget* parent = nullptr);
+    TagWindow(std::vector<TaggedRow> entries, JobService& jobs, CommandSink* sink, QWidget* parent = nullptr);
 
     // Shows the first file from entry `cursor` on that can be shown; false when there is
     // none (nothing to open).
@@ -72,7 +72,7 @@ private:
     TagRecord FieldValues() const;
 
     std::vector<TaggedRow> entries_;
-    BackgroundJobs& jobs_;
+    JobService& jobs_;
     CommandSink* sink_;
     int cursor_ = 0;
     TagWindowMode mode_ = TagWindowMode::None;

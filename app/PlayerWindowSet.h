@@ -1,0 +1,50 @@
+#pragma once
+// The player's window set (WindowHost): the skinned windows by their part, owned by
+// the invisible taskbar widget, and which of them the playback state says are shown.
+//
+// UI thread only.
+
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "CommandSink.h"
+#include "WindowHost.h"
+
+namespace tavora {
+
+struct PlaybackState;
+
+class PlayerWindowSet : public WindowHost {
+public:
+    // `mainRect` is the owner's record of the main window's place.
+    PlayerWindowSet(QWidget& owner, PlaybackState& state, const QRect& mainRect)
+        : owner_(owner), state_(state), mainRect_(mainRect) {}
+
+    QWidget* Owner() override { return &owner_; }
+    void AddWindow(PlayerWindow which, QWidget* window) override;
+    QWidget* Window(PlayerWindow which) const override { return windows_[static_cast<size_t>(which)]; }
+    QRect MainRect() const override { return mainRect_; }
+    void NoteShown(PlayerWindow which, bool shown) override;
+    void HideWindows() override;
+    void ShowWindows() override;
+    void SetListSelection(std::function<std::vector<int>()> selected) override { selection_ = std::move(selected); }
+    std::vector<int> ListSelection() const override { return selection_ ? selection_() : std::vector<int>{}; }
+
+    // Chooses the skin every window of the process reads, unless one is chosen already
+    // (the skin system names the command it asks for by number).
+    void ChooseSkin(CommandSink& sink);
+    // Repaints every window of the set.
+    void UpdateWindows();
+    // Whether `widget` is one of the set.
+    bool Contains(const QWidget* widget) const;
+
+private:
+    QWidget& owner_;
+    PlaybackState& state_;
+    const QRect& mainRect_;
+    std::array<QWidget*, kPlayerWindowCount> windows_{};
+    std::function<std::vector<int>()> selection_;
+};
+
+}  // namespace tavora
