@@ -6,7 +6,6 @@
 #include "BackgroundJobs.h"
 #include "InternetStream.h"
 #include "Commands.h"
-#include "Messages.h"
 #include "PlaylistAdding.h"
 #include "PlaylistEntry.h"
 #include "PlaylistJobs.h"
@@ -24,10 +23,9 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
     using namespace cmd;
     jobs_ = std::make_unique<BackgroundJobs>();
     PlaylistJobHooks hooks;
-    hooks.listChanged = [this] { PostMessage(msg::Command, cmd::InvalidateList); };
+    hooks.listChanged = [this] { Post(cmd::InvalidateList); };
     hooks.playRow = [this](int row) {
-        QMetaObject::invokeMethod(
-            this, [this, row] { if (!destroyed_) playback_->PlayRow(row); }, Qt::QueuedConnection);
+        RunOnUiThread(this, [this, row] { if (!destroyed_) playback_->PlayRow(row); });
     };
     listJobs_ = std::make_unique<PlaylistJobs>(*jobs_, *playlist_, *probe_, std::move(hooks));
     RegisterCommand(Shuttle, [this] { playlist_->RebuildShuffleOrder(); });
@@ -77,15 +75,17 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
     hooks_.restorePlaylist = [](CTavoraPlayerDlg& dlg, std::function<void()> then) {
         const bool beginPlay = dlg.state().beginPlay != 0;
         dlg.restoring_ = !dlg.jobs_->Cancelled();
-        dlg.jobs_->Start("RegistryLoad", [&dlg, beginPlay, then = std::move(then)](const std::atomic<bool>&) {
-            const RegistryLoadResult result = LoadPlaylistFromRegistry(dlg.playlist(), beginPlay);
-            // Only a list restored to its end may be saved over the stored one.
-            dlg.MarkPlaylistLoaded();
-            if (result.playRow >= 0) dlg.PostMessage(msg::Command, cmd::PlayListSelect);
-            RunOnUiThread(&dlg, [&dlg, then] {
+        dlg.jobs_->StartThen(
+            "RegistryLoad", &dlg,
+            [&dlg, beginPlay](const std::atomic<bool>&) {
+                const RegistryLoadResult result = LoadPlaylistFromRegistry(dlg.playlist(), beginPlay);
+                // Only a list restored to its end may be saved over the stored one.
+                dlg.MarkPlaylistLoaded();
+                if (result.playRow >= 0) dlg.Post(cmd::PlayListSelect);
+            },
+            [&dlg, then = std::move(then)] {
                 if (!dlg.isDestroyed()) dlg.EndRestore(then);
             });
-        });
     };
     // Workers stop before anything they use goes; the list is saved once none of them
     // adds to it any more, and only when it was loaded at all (a player that never

@@ -8,11 +8,12 @@
 // taken: the advance ends there.
 #include "InternetStream.h"
 #include "Messages.h"
+#include "PlaybackState.h"
+#include "PlayerEvents.h"
 #include "PlaylistEntry.h"
 #include "PlaylistModel.h"
 #include "StreamPlayback.h"
 #include "StreamProbe.h"
-#include "TavoraPlayerDlg.h"
 #include "TrackAdvance.h"
 
 namespace tavora {
@@ -34,7 +35,7 @@ bool StreamPlayback::PlayChoiceRow(int row, const std::string& path, bool fade, 
         return true;
     }
     // Open first, so that a failed row does not cost the fades of every retry.
-    const HSTREAM h = dlg_.streamProbe().OpenDecode(path, false);
+    const HSTREAM h = probe_.OpenDecode(path, false);
     if (!h) return false;
     if (fade || slideAlways) FadeOut(slideAlways);
     FreeStream();
@@ -114,18 +115,21 @@ void StreamPlayback::OnPositionTimer() {
 
 void StreamPlayback::OnStreamHeadersTimer() {
     if (!state_.isUrlStream) {
-        dlg_.KillTimer(timer::kStreamHeaders);
+        host_.killTimer(timer::kStreamHeaders);
         SetTitle(state_.titleText);
         return;
     }
     const InternetStream::StationTexts texts = internet_->ReadStationTexts(state_.titleText);
     if (texts.bitrate) state_.bitrateText = *texts.bitrate;
+    const bool newTitle = texts.title != state_.titleText;
     state_.titleText = texts.title;
     if (views_.refreshMain) views_.refreshMain();
     const int row = model_.CurrentIndex();
     model_.UpdateTitle(row, model_.GetEntryField(row, kColumnPath), state_.titleText);
     if (views_.repaintList) views_.repaintList();
     SetTitle(state_.titleText);
+    // The station's song is the stream's track.
+    if (newTitle) emit events_.trackChanged();
 }
 
 }  // namespace tavora

@@ -1,5 +1,6 @@
 #include "StreamPlayback.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "AudioLibrary.h"
@@ -7,26 +8,52 @@
 #include "MessageBox.h"
 #include "Messages.h"
 #include "PlaybackRules.h"
+#include "PlaybackState.h"
+#include "PlayerEvents.h"
 #include "PlaylistEntry.h"
 #include "PlaylistModel.h"
+#include "PlaylistModelSignals.h"
 #include "StreamProbe.h"
-#include "TavoraPlayerDlg.h"
 #include "TrackAdvance.h"
 #include "TrackLength.h"
 
 namespace tavora {
 
-StreamPlayback::StreamPlayback(CTavoraPlayerDlg& dlg, AudioLibrary& library, PlaylistModel& model)
-    : dlg_(dlg),
+StreamPlayback::StreamPlayback(PlaybackHost host, AudioLibrary& library, PlaylistModel& model, PlaybackState& state,
+                               PlayerEvents& events, const StreamProbe& probe)
+    : host_(std::move(host)),
       library_(library),
       model_(model),
-      state_(dlg.state()),
-      session_(library, dlg.state()),
+      state_(state),
+      events_(events),
+      probe_(probe),
+      listSignals_(std::make_unique<PlaylistModelSignals>(model)),
+      session_(library, state),
       effects_(session_),
       internet_(std::make_unique<InternetStream>(library, session_)) {
     pauseFade_.setInterval(kPauseFadeStepMs);
     pauseFade_.setTimerType(Qt::PreciseTimer);
     pauseFade_.callOnTimeout([this] { PauseFadeStep(); });
+    // The list's row changes, made on any thread, reach the events on this one.
+    PlayerEvents* events_to = &events_;
+    auto tell = [events_to](ListChange what, int first, int count) {
+        emit events_to->listRowsChanged(what, first, count);
+    };
+    PlaylistModelSignals* rows = listSignals_.get();
+    QObject::connect(rows, &PlaylistModelSignals::rowsAdded, &events_,
+                     [tell](int first, int count) { tell(ListChange::RowsInserted, first, count); });
+    QObject::connect(rows, &PlaylistModelSignals::rowsRemoved, &events_, [tell](const QList<int>& removed) {
+        if (removed.isEmpty()) return;
+        tell(ListChange::RowsRemoved, *std::min_element(removed.begin(), removed.end()), int(removed.size()));
+    });
+    QObject::connect(rows, &PlaylistModelSignals::allRowsRemoved, &events_,
+                     [tell] { tell(ListChange::RowsRemoved, 0, -1); });
+    QObject::connect(rows, &PlaylistModelSignals::rowsMoved, &events_,
+                     [tell](int first) { tell(ListChange::RowsMoved, first, -1); });
+    QObject::connect(rows, &PlaylistModelSignals::rowsChanged, &events_,
+                     [tell](int first, int count) { tell(ListChange::RowsChanged, first, count); });
+    QObject::connect(rows, &PlaylistModelSignals::currentRowChanged, &events_,
+                     [tell](int row) { tell(ListChange::CurrentRow, row, 0); });
 }
 
 StreamPlayback::~StreamPlayback() = default;
@@ -35,7 +62,7 @@ bool StreamPlayback::EngineReady() const { return library_.Bass().BASS_ChannelPl
 
 bool StreamPlayback::InitOutput() {
     if (!library_.Bass().BASS_Init) return false;
-    if (!session_.InitOutput(reinterpret_cast<void*>(dlg_.winId()))) {
+    if (!session_.InitOutput(host_.outputWindow())) {
         ShowError("Can't initialize digital sound system", session_.LastError());
         return false;
     }
@@ -51,7 +78,7 @@ void StreamPlayback::FreeOutput() {
 void StreamPlayback::ShowError(const std::string& message, int code) {
     char text[200];
     std::snprintf(text, sizeof text, "%s\n( error code: %d )", message.c_str(), code);
-    ShowMessageBox(&dlg_, QString::fromUtf8(text), QStringLiteral("Error"), MessageIcon::Error);
+    ShowMessageBox(host_.messageParent, QString::fromUtf8(text), QStringLiteral("Error"), MessageIcon::Error);
 }
 
 void StreamPlayback::FadeOut(bool always) {
@@ -113,8 +140,8 @@ void StreamPlayback::InstallEffects(EffectsFor kind) {
 }
 
 void StreamPlayback::StartTimers() {
-    dlg_.SetTimer(timer::kPosition, timer::kPositionPeriodMs);
-    dlg_.SetTimer(timer::kMasterVolume, timer::kMasterVolumePeriodMs);
+    host_.setTimer(timer::kPosition, timer::kPositionPeriodMs);
+    host_.setTimer(timer::kMasterVolume, timer::kMasterVolumePeriodMs);
     if (views_.startMainTimers) views_.startMainTimers();
     if (views_.refreshMain) views_.refreshMain();
 }
@@ -127,19 +154,22 @@ void StreamPlayback::FillChannelInfo() {
     state_.lengthSeconds = static_cast<unsigned>(session_.LengthSeconds());
 }
 
-void StreamPlayback::SetTitle(const std::string& title) { dlg_.SetTitleText(title); }
+void StreamPlayback::SetTitle(const std::string& title) { host_.setTitle(title); }
+
+void StreamPlayback::AnnounceTransport() { emit events_.stateChanged(StateFact::Transport); }
 
 void StreamPlayback::EnterStopped() {
     state_.isPlaying = state_.isPaused = state_.isUrlStream = 0;
-    dlg_.KillTimer(timer::kMasterVolume);
-    dlg_.KillTimer(timer::kStreamHeaders);
+    host_.killTimer(timer::kMasterVolume);
+    host_.killTimer(timer::kStreamHeaders);
     if (views_.refreshMain) views_.refreshMain();
+    AnnounceTransport();
 }
 
 void StreamPlayback::OpenAndPlay(const std::string& path) {
     FadeOut(false);
     FreeStream();
-    const HSTREAM h = dlg_.streamProbe().OpenDecode(path, false);
+    const HSTREAM h = probe_.OpenDecode(path, false);
     if (!h) {
         PlayNext();
         return;
@@ -155,7 +185,7 @@ StreamPlayback::StartResult StreamPlayback::StartStream() {
     const std::string time = model_.GetEntryField(row, kColumnTime);
     if (time == kTimeArchive) {
         // A song taken out of an archive is measured when it first plays.
-        const StreamProbe& probe = dlg_.streamProbe();
+        const StreamProbe& probe = probe_;
         const HSTREAM measure = probe.OpenDecode(path, false);
         if (!measure) {
             FreeStream();
@@ -168,7 +198,7 @@ StreamPlayback::StartResult StreamPlayback::StartStream() {
         probe.Free(measure);
     }
     model_.MarkCurrentRow(row);
-    dlg_.KillTimer(timer::kStreamHeaders);
+    host_.killTimer(timer::kStreamHeaders);
     int error = 0;
     if (!session_.WrapInTempo(&error)) {
         // The source is freed with the failed wrap: nothing plays, and the error is
@@ -197,6 +227,8 @@ void StreamPlayback::BeginPlaying(int row) {
     state_.isUrlStream = 0;
     state_.isPaused = 0;
     StartTimers();
+    emit events_.trackChanged();
+    AnnounceTransport();
 }
 
 void StreamPlayback::StopPlayback() {
@@ -213,6 +245,7 @@ void StreamPlayback::PlayPauseResume() {
         state_.isPaused = 1;
         state_.isPlaying = 0;
         if (views_.refreshMain) views_.refreshMain();
+        AnnounceTransport();
         return;
     }
     if (state_.isPaused && session_.HasStream()) {
@@ -223,6 +256,7 @@ void StreamPlayback::PlayPauseResume() {
         state_.isPlaying = 1;
         state_.isPaused = 0;
         StartTimers();
+        AnnounceTransport();
         return;
     }
     if (model_.RowCount() == 0) {
@@ -282,7 +316,7 @@ void StreamPlayback::AddressOpened(HSTREAM stream, const std::function<int()>& r
     const int row = stream && rowToPlay ? rowToPlay() : -1;
     if (!stream || row < 0) {
         // An address that does not open plays nothing and shows no message.
-        dlg_.streamProbe().Free(stream);
+        probe_.Free(stream);
         if (start == AddressStart::StopFirst) {
             SetTitle(std::string());
             EnterStopped();
@@ -300,8 +334,8 @@ void StreamPlayback::AddressOpened(HSTREAM stream, const std::function<int()>& r
 void StreamPlayback::StartUrlStream(int row) {
     model_.MarkCurrentRow(row);
     if (views_.ensureRowVisible) views_.ensureRowVisible(row);
-    dlg_.KillTimer(timer::kPosition);
-    dlg_.KillTimer(timer::kStreamHeaders);
+    host_.killTimer(timer::kPosition);
+    host_.killTimer(timer::kStreamHeaders);
     ApplyChannelVolume();
     InstallEffects(EffectsFor::InternetStream);
     // isUrlStream is set with isPlaying once the buffer is filled: the windows see an
@@ -326,11 +360,13 @@ void StreamPlayback::BeginUrlPlaying(int row) {
     state_.bitrateText.clear();
     FillChannelInfo();
     state_.lengthSeconds = 0;
-    dlg_.SetTimer(timer::kPosition, timer::kPositionPeriodMs);
-    dlg_.SetTimer(timer::kMasterVolume, timer::kMasterVolumePeriodMs);
-    dlg_.SetTimer(timer::kStreamHeaders, timer::kStreamHeadersPeriodMs);
+    host_.setTimer(timer::kPosition, timer::kPositionPeriodMs);
+    host_.setTimer(timer::kMasterVolume, timer::kMasterVolumePeriodMs);
+    host_.setTimer(timer::kStreamHeaders, timer::kStreamHeadersPeriodMs);
     if (views_.startMainTimers) views_.startMainTimers();
     if (views_.refreshMain) views_.refreshMain();
+    emit events_.trackChanged();
+    AnnounceTransport();
 }
 
 void StreamPlayback::Seek(int direction) {
@@ -340,6 +376,7 @@ void StreamPlayback::Seek(int direction) {
     session_.SeekSeconds(static_cast<double>(target), (state_.channelInfo.flags & BASS_POS_SECONDS) != 0);
     lastTickPosition_ = kNoPosition;
     if (views_.refreshMain) views_.refreshMain();
+    emit events_.seeked(static_cast<double>(target));
 }
 
 void StreamPlayback::SeekToSeconds(double seconds) {
@@ -350,6 +387,7 @@ void StreamPlayback::SeekToSeconds(double seconds) {
     session_.SeekSeconds(seconds, false);
     lastTickPosition_ = kNoPosition;
     if (views_.refreshMain) views_.refreshMain();
+    emit events_.seeked(seconds);
 }
 
 void StreamPlayback::StepVolume(int step) { SetVolume(SteppedVolume(state_.volume, state_.volumeMax, step)); }
@@ -359,12 +397,14 @@ void StreamPlayback::SetVolume(int volume) {
     ApplyChannelVolume();
     if (views_.volumeTooltip) views_.volumeTooltip(VolumeTooltip(state_.volume, state_.volumeMax));
     if (views_.refreshMain) views_.refreshMain();
+    emit events_.stateChanged(StateFact::Volume);
 }
 
 void StreamPlayback::SetMute(bool muted) {
     state_.mute = muted ? 1 : 0;
     ApplyChannelVolume();
     if (views_.refreshMain) views_.refreshMain();
+    emit events_.stateChanged(StateFact::Volume);
 }
 
 void StreamPlayback::CreateReverse() {

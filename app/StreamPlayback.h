@@ -17,6 +17,10 @@
 // stream ends the fade where it is, so a flood of Play requests costs each only its
 // own few calls and the player keeps answering.
 //
+// It reaches its owner only through the faces it is given (PlaybackHost: timers, the
+// title, the output window), announces what happens as PlayerEvents, and follows the
+// list's row changes to announce them as events too.
+//
 // Threading: UI thread only (commands and controller timers).
 
 #include <QTimer>
@@ -32,13 +36,26 @@
 #include "PlaybackSession.h"
 #include "tavora/bass_api.h"
 
+class QWidget;
+
 namespace tavora {
 
 class AudioLibrary;
-class CTavoraPlayerDlg;
 class InternetStream;
+class PlayerEvents;
 class PlaylistModel;
+class PlaylistModelSignals;
+class StreamProbe;
 struct PlaybackState;
+
+// What the playback needs of its owner; every function is set.
+struct PlaybackHost {
+    std::function<void(int id, int periodMs)> setTimer;  // the owner's timers (Messages.h ids)
+    std::function<void(int id)> killTimer;
+    std::function<void(const std::string& title)> setTitle;  // the song's title on the taskbar
+    std::function<void*()> outputWindow;                     // the window the sound output belongs to
+    QWidget* messageParent = nullptr;                        // over which the error messages show
+};
 
 // What the playback asks of windows that show it; each may be left unset.
 struct PlaybackViews {
@@ -60,7 +77,8 @@ public:
     static constexpr int kPauseFadeStepMs = 10;
     static constexpr int kBandCount = EffectsChain::kBandCount;
 
-    StreamPlayback(CTavoraPlayerDlg& dlg, AudioLibrary& library, PlaylistModel& model);
+    StreamPlayback(PlaybackHost host, AudioLibrary& library, PlaylistModel& model, PlaybackState& state,
+                   PlayerEvents& events, const StreamProbe& probe);
     ~StreamPlayback() override;
 
     void SetViews(PlaybackViews views) { views_ = std::move(views); }
@@ -167,10 +185,16 @@ private:
     void SetTitle(const std::string& title);
     bool EngineReady() const;
 
-    CTavoraPlayerDlg& dlg_;
+    // Announces a change of the transport state (playing, paused, stopped).
+    void AnnounceTransport();
+
+    PlaybackHost host_;
     AudioLibrary& library_;
     PlaylistModel& model_;
     PlaybackState& state_;
+    PlayerEvents& events_;
+    const StreamProbe& probe_;
+    std::unique_ptr<PlaylistModelSignals> listSignals_;
     PlaybackViews views_;
     PlaybackSession session_;
     EffectsChain effects_;

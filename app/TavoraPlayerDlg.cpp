@@ -72,7 +72,11 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
     audio_ = std::make_unique<AudioLibrary>();
     playlist_ = std::make_unique<PlaylistModel>();
     probe_ = std::make_unique<StreamProbe>(*audio_);
-    playback_ = std::make_unique<StreamPlayback>(*this, *audio_, *playlist_);
+    playback_ = std::make_unique<StreamPlayback>(
+        PlaybackHost{[this](int id, int periodMs) { SetTimer(id, periodMs); }, [this](int id) { KillTimer(id); },
+                     [this](const std::string& title) { SetTitleText(title); },
+                     [this] { return reinterpret_cast<void*>(winId()); }, this},
+        *audio_, *playlist_, state_, *events_, *probe_);
     view_ = std::make_unique<ControllerView>(state_, *playback_, *audio_, *playlist_);
     // The main window's moves drag the docked playlist along (see moveEvent).
     connect(events_, &PlayerEvents::mainWindowRectChanged, this, &CTavoraPlayerDlg::OnMainWindowRect);
@@ -109,20 +113,6 @@ int CTavoraPlayerDlg::RunModal() {
     OnInitDialog();
     if (destroyed_) return 0;
     return QApplication::exec();
-}
-
-intptr_t CTavoraPlayerDlg::SendMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
-    if (QThread::currentThread() == thread()) return HandleMessage(message, wParam, lParam);
-    intptr_t result = 0;
-    QMetaObject::invokeMethod(
-        this, [&] { result = HandleMessage(message, wParam, lParam); }, Qt::BlockingQueuedConnection);
-    return result;
-}
-
-void CTavoraPlayerDlg::PostMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
-    QMetaObject::invokeMethod(
-        this, [this, message, wParam, lParam] { HandleMessage(message, wParam, lParam); },
-        Qt::QueuedConnection);
 }
 
 void CTavoraPlayerDlg::Send(cmd::Command command, CommandData data) {
@@ -176,28 +166,6 @@ void CTavoraPlayerDlg::KillTimer(int id) {
 bool CTavoraPlayerDlg::IsTimerActive(int id) const {
     auto it = timers_.find(id);
     return it != timers_.end() && it->second.isActive();
-}
-
-intptr_t CTavoraPlayerDlg::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
-    if (destroyed_) return 0;
-    switch (message) {
-    case msg::Command:
-        // From the hand-off socket and the band: commands without data.
-        OnCommand(static_cast<cmd::Command>(wParam));
-        return 0;
-    case msg::Timer:
-        OnTimer(static_cast<int>(wParam));
-        return 0;
-    case msg::OutFileLoad:
-        OnOutFileLoad(static_cast<int>(wParam));
-        return 0;
-    case msg::Close:
-        OnClose();
-        return 0;
-    default:
-        qCDebug(lcController) << "message without a handler" << Qt::hex << message;
-        return 0;
-    }
 }
 
 void CTavoraPlayerDlg::OnCommand(cmd::Command id, const CommandData& data) {

@@ -12,7 +12,7 @@
 // from a worker thread it waits until the UI thread has run it; Post queues it).
 // Subsystems register their handlers with RegisterCommand() when they are created,
 // so this class stays the single place every command passes through. The hand-off
-// socket and the band still speak window messages (SendMessage/PostMessage).
+// socket's numbers become commands where they arrive.
 //
 // What the controller tells others goes out as PlayerEvents signals; windows read the
 // playback through view() (PlaybackView). The Application (Application.h) builds the
@@ -21,8 +21,8 @@
 // Shutdown runs in the phases of ShutdownPhase.h; subsystems add their steps with
 // AddShutdownStep(phase, step).
 //
-// Threading: create, use and destroy on the UI thread; SendMessage/PostMessage may be
-// called from any thread. Handlers always run on the UI thread.
+// Threading: create, use and destroy on the UI thread; Send/Post may be called from
+// any thread. Handlers always run on the UI thread.
 
 #include <QBasicTimer>
 #include <QRect>
@@ -73,8 +73,6 @@ public:
     // The initialisation alone (tests run it without an event loop of their own).
     void OnInitDialog();
 
-    intptr_t SendMessage(unsigned message, uintptr_t wParam = 0, intptr_t lParam = 0);
-    void PostMessage(unsigned message, uintptr_t wParam = 0, intptr_t lParam = 0);
     // CommandSink.
     void Send(cmd::Command command, CommandData data = {}) override;
     void Post(cmd::Command command, CommandData data = {}) override;
@@ -156,7 +154,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    intptr_t HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
     void OnCommand(cmd::Command id, const CommandData& data = {});
     void OnMainWindowRect(const QRect& rect);
     void FollowPlayingRowTitle(int first, int count);

@@ -12,7 +12,6 @@
 #include "BackgroundJobs.h"
 #include "Commands.h"
 #include "InstallFolder.h"
-#include "Messages.h"
 #include "PlaylistEntry.h"
 #include "StreamPlayback.h"
 #include "TavoraPlayerDlg.h"
@@ -68,7 +67,7 @@ void StartJob(CTavoraPlayerDlg& dlg, const char* kind, Functions functions, Load
         if (result.opened)
             std::fprintf(stderr, "tavoraplayer: archive %s: %d song(s) added, %d entr%s skipped\n", archivePath.c_str(),
                          result.rowsAdded, result.skipped, result.skipped == 1 ? "y" : "ies");
-        if (result.rowsAdded > 0) dlg.PostMessage(msg::Command, cmd::InvalidateList);
+        if (result.rowsAdded > 0) dlg.Post(cmd::InvalidateList);
     });
 }
 

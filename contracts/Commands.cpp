@@ -6,7 +6,7 @@
 namespace tavora::cmd {
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 79> kNames{{
+constexpr std::array<std::pair<int, std::string_view>, 80> kNames{{
     {OpenFolder, "Open Folder"},
     {Play, "Play"},
     {Back, "Back"},
@@ -86,6 +86,7 @@ constexpr std::array<std::pair<int, std::string_view>, 79> kNames{{
     {HandOffLoadPls, "Hand Off Load Pls"},
     {ShowDspEffect, "Show Dsp Effect"},
     {StartArchiveLoad, "Start Archive Load"},
+    {HandOffArgument, "Hand Off Argument"},
 }};
 
 }  // namespace

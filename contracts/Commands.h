@@ -94,6 +94,7 @@ enum Command : int {
     HandOffLoadPls = 33013,    // path: "-pls"
     ShowDspEffect = 33020,     // the DSP effect window (from the options' sound page)
     StartArchiveLoad = 33014,  // path: a ZIP, RAR or ALZ archive; value 1: play the first row it adds
+    HandOffArgument = 33015,   // value: the number of an argument another launch handed over
 };
 
 // The name of a command as the hidden command menu lists it ("" for unknown ids).
