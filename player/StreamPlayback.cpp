@@ -6,9 +6,9 @@
 #include "AudioLibrary.h"
 #include "InternetStream.h"
 #include "MessageBox.h"
-#include "Messages.h"
 #include "PlaybackRules.h"
 #include "PlaybackState.h"
+#include "PlaybackTimers.h"
 #include "PlayerEvents.h"
 #include "PlaylistEntry.h"
 #include "PlaylistModel.h"
@@ -29,11 +29,16 @@ StreamPlayback::StreamPlayback(PlaybackHost host, AudioLibrary& library, Playlis
       probe_(probe),
       listSignals_(std::make_unique<PlaylistModelSignals>(model)),
       session_(library, state),
-      effects_(session_),
-      internet_(std::make_unique<InternetStream>(library, session_)) {
-    pauseFade_.setInterval(kPauseFadeStepMs);
-    pauseFade_.setTimerType(Qt::PreciseTimer);
-    pauseFade_.callOnTimeout([this] { PauseFadeStep(); });
+      effects_(session_, state, {[this] { CreateReverse(); },
+                                 [this] {
+                                     FreeStream();
+                                     state_.isPlaying = 0;
+                                     PlaySelectedEntry();
+                                 }}),
+      volume_(session_, state, events, views_),
+      advance_(*this, model, state, probe, session_, views_),
+      internet_(std::make_unique<InternetStream>(library, session_)),
+      address_(*this, *internet_, {session_, model, state, events, probe, views_, host_}) {
     // The list's row changes, made on any thread, reach the events on this one.
     PlayerEvents* events_to = &events_;
     auto tell = [events_to](ListChange what, int first, int count) {
@@ -82,9 +87,9 @@ void StreamPlayback::ShowError(const std::string& message, int code) {
 }
 
 void StreamPlayback::FadeOut(bool always) {
-    if (pauseFade_.isActive()) {
+    if (volume_.PauseFading()) {
         // A pause still fading ends now: a paused channel has nothing left to fade.
-        CancelPauseFade();
+        volume_.CancelPauseFade();
         session_.Pause();
         return;
     }
@@ -92,51 +97,14 @@ void StreamPlayback::FadeOut(bool always) {
     session_.FadeOut();
 }
 
-void StreamPlayback::StartPauseFade() {
-    pauseFadeLevel_ = state_.volume;
-    pauseFade_.start();
-    PauseFadeStep();  // a silent channel (level 0) stops at once
-}
-
-void StreamPlayback::PauseFadeStep() {
-    if (!session_.HasStream()) {
-        pauseFade_.stop();
-        return;
-    }
-    if (pauseFadeLevel_ <= 0) {
-        // 10 ms after the step to 0: the channel stops, keeping its position.
-        pauseFade_.stop();
-        session_.Pause();
-        return;
-    }
-    --pauseFadeLevel_;
-    session_.SetVolumePercent(ChannelVolumePercent(pauseFadeLevel_, state_.volumeMax, state_.mute));
-}
-
-void StreamPlayback::CancelPauseFade() { pauseFade_.stop(); }
-
 void StreamPlayback::FreeStream() {
-    CancelPauseFade();
+    volume_.CancelPauseFade();
     // Whatever was being opened or buffered for the old stream is no longer wanted.
     internet_->Cancel();
     internet_->StopBuffering();
-    lastTickPosition_ = kNoPosition;
-    effects_.Forget();
+    advance_.ForgetPosition();
+    effects_.chain().Forget();
     session_.Free();
-}
-
-void StreamPlayback::ApplyChannelVolume() {
-    session_.SetVolumePercent(ChannelVolumePercent(state_.volume, state_.volumeMax, state_.mute));
-}
-
-void StreamPlayback::InstallEffects(EffectsFor kind) {
-    // While the DSP effect dialog is open a local file gets its tempo and pitch instead
-    // of the equaliser; internet streams and reversed files only ever get the equaliser.
-    const bool dspOpen = kind == EffectsFor::LocalFile && effects_.dsp().open;
-    if (state_.equalizerOn && !dspOpen)
-        effects_.InstallEqualizer();
-    else if (dspOpen)
-        effects_.ApplyDspValues();
 }
 
 void StreamPlayback::StartTimers() {
@@ -203,13 +171,13 @@ StreamPlayback::StartResult StreamPlayback::StartStream() {
     if (!session_.WrapInTempo(&error)) {
         // The source is freed with the failed wrap: nothing plays, and the error is
         // shown once, not again for every row an advance would try next.
-        effects_.Forget();
+        effects_.chain().Forget();
         EnterStopped();
         ShowError("Couldn't create a resampled stream!", error);
         return StartResult::Failed;
     }
     ApplyChannelVolume();
-    InstallEffects(EffectsFor::LocalFile);
+    effects_.InstallFor(PlaybackEffects::For::LocalFile);
     if (state_.reverseMode) {
         CreateReverse();
         return state_.isPlaying ? StartResult::Started : StartResult::Failed;
@@ -219,8 +187,14 @@ StreamPlayback::StartResult StreamPlayback::StartStream() {
     return StartResult::Started;
 }
 
+bool StreamPlayback::StartOpened(HSTREAM stream, int row) {
+    session_.Adopt(stream);
+    if (views_.ensureRowVisible) views_.ensureRowVisible(row);
+    return StartStream() != StartResult::NotOpened;
+}
+
 void StreamPlayback::BeginPlaying(int row) {
-    lastTickPosition_ = kNoPosition;
+    advance_.ForgetPosition();
     FillChannelInfo();
     SetTitle(model_.GetEntryField(row, kColumnTitle));
     state_.isPlaying = 1;
@@ -241,7 +215,7 @@ void StreamPlayback::StopPlayback() {
 void StreamPlayback::PlayPauseResume() {
     if (state_.isPlaying && session_.HasStream()) {
         // A short fade so the pause does not click; the pause counts from now on.
-        StartPauseFade();
+        volume_.StartPauseFade();
         state_.isPaused = 1;
         state_.isPlaying = 0;
         if (views_.refreshMain) views_.refreshMain();
@@ -250,7 +224,7 @@ void StreamPlayback::PlayPauseResume() {
     }
     if (state_.isPaused && session_.HasStream()) {
         // A pause still fading is taken back where it is.
-        CancelPauseFade();
+        volume_.CancelPauseFade();
         ApplyChannelVolume();
         session_.Play(false);
         state_.isPlaying = 1;
@@ -293,88 +267,12 @@ void StreamPlayback::PlayPath(int row, const std::string& path) {
     });
 }
 
-bool StreamPlayback::OpeningAddress() const { return internet_->Opening(); }
-
-void StreamPlayback::PlayAddress(const std::string& address, std::function<int()> rowToPlay, AddressStart start) {
-    if (ClassifyOpenedAddress(address) == OpenedAddressUse::PlsPlaylist) {
-        if (views_.loadPls) views_.loadPls(address);
-        return;
-    }
-    if (start == AddressStart::StopFirst) {
-        FadeOut(false);
-        FreeStream();
-        EnterStopped();
-        // The buffering state shows while the address opens.
-        SetTitle("버퍼링... 0%");
-    }
-    internet_->Open(address, [this, rowToPlay = std::move(rowToPlay), start](HSTREAM stream) {
-        AddressOpened(stream, rowToPlay, start);
-    });
-}
-
-void StreamPlayback::AddressOpened(HSTREAM stream, const std::function<int()>& rowToPlay, AddressStart start) {
-    const int row = stream && rowToPlay ? rowToPlay() : -1;
-    if (!stream || row < 0) {
-        // An address that does not open plays nothing and shows no message.
-        probe_.Free(stream);
-        if (start == AddressStart::StopFirst) {
-            SetTitle(std::string());
-            EnterStopped();
-        }
-        return;
-    }
-    if (start == AddressStart::KeepPlaying) {
-        FadeOut(false);
-        FreeStream();
-    }
-    session_.Adopt(stream);
-    StartUrlStream(row);
-}
-
-void StreamPlayback::StartUrlStream(int row) {
-    model_.MarkCurrentRow(row);
-    if (views_.ensureRowVisible) views_.ensureRowVisible(row);
-    host_.killTimer(timer::kPosition);
-    host_.killTimer(timer::kStreamHeaders);
-    ApplyChannelVolume();
-    InstallEffects(EffectsFor::InternetStream);
-    // isUrlStream is set with isPlaying once the buffer is filled: the windows see an
-    // internet stream only when it plays.
-    internet_->StartBuffering(
-        [this](unsigned percent) {
-            SetTitle("버퍼링... " + std::to_string(percent) + "%");
-            if (views_.refreshMain) views_.refreshMain();
-        },
-        [this, row] { BeginUrlPlaying(row); });
-}
-
-void StreamPlayback::BeginUrlPlaying(int row) {
-    const std::string path = model_.GetEntryField(row, kColumnPath);
-    const std::string title = views_.titleForPath ? views_.titleForPath(path) : std::string(FileNameOf(path));
-    session_.Play(false);
-    SetTitle(title);
-    state_.isUrlStream = 1;
-    state_.isPlaying = 1;
-    state_.isPaused = 0;
-    state_.positionUnits = 0;
-    state_.bitrateText.clear();
-    FillChannelInfo();
-    state_.lengthSeconds = 0;
-    host_.setTimer(timer::kPosition, timer::kPositionPeriodMs);
-    host_.setTimer(timer::kMasterVolume, timer::kMasterVolumePeriodMs);
-    host_.setTimer(timer::kStreamHeaders, timer::kStreamHeadersPeriodMs);
-    if (views_.startMainTimers) views_.startMainTimers();
-    if (views_.refreshMain) views_.refreshMain();
-    emit events_.trackChanged();
-    AnnounceTransport();
-}
-
 void StreamPlayback::Seek(int direction) {
     if (!(state_.isPlaying || state_.isPaused) || !session_.HasStream() || state_.isUrlStream) return;
     const long target = SeekTargetSeconds(static_cast<long>(PositionSeconds()), direction, state_.lengthSeconds);
     if (views_.positionTooltip) views_.positionTooltip(SeekTooltip(target));
     session_.SeekSeconds(static_cast<double>(target), (state_.channelInfo.flags & BASS_POS_SECONDS) != 0);
-    lastTickPosition_ = kNoPosition;
+    advance_.ForgetPosition();
     if (views_.refreshMain) views_.refreshMain();
     emit events_.seeked(static_cast<double>(target));
 }
@@ -385,26 +283,9 @@ void StreamPlayback::SeekToSeconds(double seconds) {
     if (seconds > length) seconds = length;
     if (seconds < 0) seconds = 0;
     session_.SeekSeconds(seconds, false);
-    lastTickPosition_ = kNoPosition;
+    advance_.ForgetPosition();
     if (views_.refreshMain) views_.refreshMain();
     emit events_.seeked(seconds);
-}
-
-void StreamPlayback::StepVolume(int step) { SetVolume(SteppedVolume(state_.volume, state_.volumeMax, step)); }
-
-void StreamPlayback::SetVolume(int volume) {
-    state_.volume = SteppedVolume(volume, state_.volumeMax, 0);
-    ApplyChannelVolume();
-    if (views_.volumeTooltip) views_.volumeTooltip(VolumeTooltip(state_.volume, state_.volumeMax));
-    if (views_.refreshMain) views_.refreshMain();
-    emit events_.stateChanged(StateFact::Volume);
-}
-
-void StreamPlayback::SetMute(bool muted) {
-    state_.mute = muted ? 1 : 0;
-    ApplyChannelVolume();
-    if (views_.refreshMain) views_.refreshMain();
-    emit events_.stateChanged(StateFact::Volume);
 }
 
 void StreamPlayback::CreateReverse() {
@@ -413,74 +294,18 @@ void StreamPlayback::CreateReverse() {
     const int row = model_.CurrentIndex();
     std::string error;
     int code = 0;
-    const HSTREAM reversed = effects_.BuildReversed(model_.GetEntryField(row, kColumnPath), error, code);
+    const HSTREAM reversed = effects_.chain().BuildReversed(model_.GetEntryField(row, kColumnPath), error, code);
     if (!reversed) {
         EnterStopped();
         ShowError(error, code);
         return;
     }
     session_.Adopt(reversed);
-    effects_.AddReverb();
+    effects_.chain().AddReverb();
     ApplyChannelVolume();
-    InstallEffects(EffectsFor::ReversedFile);
+    effects_.InstallFor(PlaybackEffects::For::ReversedFile);
     session_.Play(false);
     BeginPlaying(row);
 }
-
-// ---- Effects the windows ask for ----
-
-void StreamPlayback::SetEqualizerOn(bool on) {
-    if (on == (state_.equalizerOn != 0)) return;
-    state_.equalizerOn = on ? 1 : 0;
-    if (on)
-        effects_.InstallEqualizer();  // applies the stored gains
-    else
-        effects_.RemoveEqualizer();
-}
-
-bool StreamPlayback::EqualizerOn() const { return state_.equalizerOn != 0; }
-
-void StreamPlayback::SetDspValues(int tempo, int pitch, int speed) {
-    effects_.SetDspValues(tempo, pitch, speed);
-    if (session_.HasStream()) effects_.ApplyDspValues();
-}
-
-bool StreamPlayback::ReverseMode() const { return state_.reverseMode != 0; }
-
-void StreamPlayback::LeaveReverse(bool replay) {
-    state_.reverseMode = 0;
-    if (!replay) return;
-    FreeStream();
-    state_.isPlaying = 0;
-    PlaySelectedEntry();
-}
-
-void StreamPlayback::ToggleReverse() {
-    if (state_.reverseMode) {
-        LeaveReverse(state_.isPlaying != 0);
-        return;
-    }
-    state_.reverseMode = 1;
-    if (state_.isPlaying) CreateReverse();
-}
-
-void StreamPlayback::ResetDsp() {
-    effects_.SetDspValues(0, 0, 0);
-    if (session_.HasStream()) effects_.ApplyDspValues();
-    LeaveReverse(state_.reverseMode && state_.isPlaying);
-}
-
-void StreamPlayback::CloseDsp() {
-    effects_.SetDspValues(0, 0, 0);
-    if (session_.HasStream()) effects_.SetTempoPitch(0, 0);
-    LeaveReverse(state_.reverseMode && state_.isPlaying);
-    effects_.SetDspOpen(false);
-}
-
-void StreamPlayback::SetBandVolume(int position) {
-    SetVolume(VolumeFromBandPosition(position, state_.volumeMax));
-}
-
-void StreamPlayback::SetBandMute(bool muted) { SetMute(muted); }
 
 }  // namespace tavora

@@ -1,12 +1,14 @@
 #pragma once
-// The controller's playback: turns playlist rows into sound and carries out the
+// The player's playback: turns playlist rows into sound and carries out the
 // playback commands and timers. It is a facade over the parts that do the work:
 //  - PlaybackSession: the one playing stream (the only owner of the channel handle);
-//  - EffectsChain: equaliser, tempo and pitch, reverse;
-//  - InternetStream: address opens off the UI thread, buffering, station texts;
-//  - StreamProbe (the controller's): decode-only opens of local files to measure them.
-// The track advance (which row next, passing over rows that do not open) is in
-// StreamAdvance.cpp on top of the playlist's TrackAdvance.
+//  - AddressPlayback over InternetStream: address opens off the UI thread, buffering,
+//    station texts;
+//  - StreamProbe (the owner's): decode-only opens of local files to measure them;
+//  - PlaybackVolume: the channel volume, mute and the pause fade;
+//  - PlaybackEffects: the effects a new stream gets and the windows' effect switches;
+//  - PlaybackAdvance: the track advance (which row next, passing over rows that do not
+//    open) on top of the playlist's TrackAdvance, and the end of a track.
 //
 // Every network open runs on a worker: a row that is an address shows the buffering
 // state at once and starts when its open finishes, if no newer command (another row,
@@ -23,17 +25,19 @@
 //
 // Threading: UI thread only (commands and controller timers).
 
-#include <QTimer>
-
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "EffectsChain.h"
+#include "AddressPlayback.h"
 #include "EffectsControl.h"
+#include "PlaybackAdvance.h"
+#include "PlaybackEffects.h"
 #include "PlaybackSession.h"
+#include "PlaybackViews.h"
+#include "PlaybackVolume.h"
 #include "tavora/bass_api.h"
 
 class QWidget;
@@ -57,24 +61,10 @@ struct PlaybackHost {
     QWidget* messageParent = nullptr;                        // over which the error messages show
 };
 
-// What the playback asks of windows that show it; each may be left unset.
-struct PlaybackViews {
-    std::function<void()> refreshMain;                         // time, rates, title, lamps
-    std::function<void()> startMainTimers;                     // title scroll, spectrum, display repaint
-    std::function<void(const std::string&)> volumeTooltip;    // "소리 크기 - N%"
-    std::function<void(const std::string&)> positionTooltip;  // "위치 이동 - mm:ss"
-    std::function<void(int row)> ensureRowVisible;             // scroll the list to the row
-    std::function<void()> repaintList;
-    std::function<void()> openFileDialog;                      // Play with an empty list
-    std::function<void(const std::string& address)> loadPls;  // a picked address that is a list
-    std::function<std::string(const std::string& path)> titleForPath;  // display title by extension
-    std::function<void()> stopped;                             // StopPlayback began
-};
-
 class StreamPlayback : public EffectsControl {
 public:
     static constexpr int kFadeMs = PlaybackSession::kFadeMs;
-    static constexpr int kPauseFadeStepMs = 10;
+    static constexpr int kPauseFadeStepMs = PlaybackVolume::kPauseFadeStepMs;
     static constexpr int kBandCount = EffectsChain::kBandCount;
 
     StreamPlayback(PlaybackHost host, AudioLibrary& library, PlaylistModel& model, PlaybackState& state,
@@ -98,55 +88,63 @@ public:
     // Makes `row` the selected and current row and plays it (a file at once, an
     // address once it has opened).
     void PlayRow(int row);
-    // Opens `address` on a worker and, when it opens and is still wanted, plays it:
-    // `rowToPlay` then gives the row (it may add it first); -1 frees the stream. A row
-    // of the list stops what plays at once and shows the buffering state
-    // (AddressStart::StopFirst); a new address from the address dialog leaves it
-    // playing until the address has opened, so one that does not open changes nothing.
-    enum class AddressStart { StopFirst, KeepPlaying };
+    // Internet streams (AddressPlayback).
+    using AddressStart = tavora::AddressStart;
     void PlayAddress(const std::string& address, std::function<int()> rowToPlay,
-                     AddressStart start = AddressStart::StopFirst);
-    bool OpeningAddress() const;
+                     AddressStart start = AddressStart::StopFirst) {
+        address_.PlayAddress(address, std::move(rowToPlay), start);
+    }
+    bool OpeningAddress() const { return address_.Opening(); }
+    void OnStreamHeadersTimer() { address_.OnStreamHeadersTimer(); }
 
     // Play / pause / resume (the Play command).
     void PlayPauseResume();
     void Seek(int direction);
     // Moves to a position (the position slider); clamped to the track.
     void SeekToSeconds(double seconds);
-    void StepVolume(int step);
-    // Sets the slider position (0..volumeMax) and the channel's volume.
-    void SetVolume(int volume);
-    void SetMute(bool muted);
-    // The channel volume of a start, resume or un-mute: the slider's percentage, 0 muted.
-    void ApplyChannelVolume();
+    // The volume (PlaybackVolume).
+    void StepVolume(int step) { volume_.StepVolume(step); }
+    void SetVolume(int volume) { volume_.SetVolume(volume); }
+    void SetMute(bool muted) { volume_.SetMute(muted); }
+    void ApplyChannelVolume() { volume_.ApplyChannelVolume(); }
 
-    // Track advance.
-    void PlayNext();
-    void PlayPrevious();
-    void PlayCurrentEntry();   // after a double click
-    void PlaySelectedEntry();  // "Play List Select"
-    void OnPositionTimer();    // every 90 ms while playing
+    // Track advance (PlaybackAdvance).
+    void PlayNext() { advance_.PlayNext(); }
+    void PlayPrevious() { advance_.PlayPrevious(); }
+    void PlayCurrentEntry() { advance_.PlayCurrentEntry(); }    // after a double click
+    void PlaySelectedEntry() { advance_.PlaySelectedEntry(); }  // "Play List Select"
+    void OnPositionTimer() { advance_.OnPositionTimer(); }      // every 90 ms while playing
 
-    // Internet streams: every second while one plays.
-    void OnStreamHeadersTimer();
+    // The steps the track advance takes on the stream.
+    void FadeOut(bool always);
+    void FreeStream();
+    // A file row or an address row (played once it has opened).
+    void PlayPath(int row, const std::string& path);
+    // Starts an opened file as the row; false when it did not open after all.
+    bool StartOpened(HSTREAM stream, int row);
+    // And the steps of the address playback.
+    void EnterStopped();  // nothing plays: flags cleared, timers of the stream stopped
+    void SetTitle(const std::string& title);
+    void FillChannelInfo();
+    void InstallEffects(PlaybackEffects::For kind) { effects_.InstallFor(kind); }
 
-    // Effects.
-    EffectsChain& effects() { return effects_; }
+    // Effects (PlaybackEffects).
+    EffectsChain& effects() { return effects_.chain(); }
     void CreateReverse();
     // EffectsControl.
     void SetBandGain(int band, int gainDb) override { effects_.SetBandGain(band, gainDb); }
-    void SetEqualizerOn(bool on) override;
-    bool EqualizerOn() const override;
+    void SetEqualizerOn(bool on) override { effects_.SetEqualizerOn(on); }
+    bool EqualizerOn() const override { return effects_.EqualizerOn(); }
     void SetDspOpen(bool open) override { effects_.SetDspOpen(open); }
-    void SetDspValues(int tempo, int pitch, int speed) override;
-    bool ReverseMode() const override;
-    void ToggleReverse() override;
-    void ResetDsp() override;
-    void CloseDsp() override;
+    void SetDspValues(int tempo, int pitch, int speed) override { effects_.SetDspValues(tempo, pitch, speed); }
+    bool ReverseMode() const override { return effects_.ReverseMode(); }
+    void ToggleReverse() override { effects_.ToggleReverse(); }
+    void ResetDsp() override { effects_.ResetDsp(); }
+    void CloseDsp() override { effects_.CloseDsp(); }
 
     // The taskbar band: its volume position 0..38, and its mute switch.
-    void SetBandVolume(int position);
-    void SetBandMute(bool muted);
+    void SetBandVolume(int position) { volume_.SetBandVolume(position); }
+    void SetBandMute(bool muted) { volume_.SetMute(muted); }
 
     // The engine's current position and length of the channel in seconds (0 when none).
     double PositionSeconds() const { return session_.PositionSeconds(); }
@@ -161,28 +159,7 @@ private:
     StartResult StartStream();
     // The state of a stream that has just started playing the row.
     void BeginPlaying(int row);
-    // Nothing plays: flags cleared, timers of the stream stopped.
-    void EnterStopped();
-    void FadeOut(bool always);
-    // The pause fade: the first step now, the others on pauseFade_; the channel stops
-    // after the step to 0.
-    void StartPauseFade();
-    void PauseFadeStep();
-    void CancelPauseFade();
-    void FreeStream();
     void StartTimers();
-    void FillChannelInfo();
-    // The effects a new stream gets (see EffectsFor).
-    enum class EffectsFor { LocalFile, InternetStream, ReversedFile };
-    void InstallEffects(EffectsFor kind);
-    // Back from reverse play: the selected entry starts again normally.
-    void LeaveReverse(bool replay);
-    bool PlayChoiceRow(int row, const std::string& path, bool fade, bool slideAlways);
-    void PlayPath(int row, const std::string& path);
-    void AddressOpened(HSTREAM stream, const std::function<int()>& rowToPlay, AddressStart start);
-    void StartUrlStream(int row);
-    void BeginUrlPlaying(int row);
-    void SetTitle(const std::string& title);
     bool EngineReady() const;
 
     // Announces a change of the transport state (playing, paused, stopped).
@@ -197,14 +174,11 @@ private:
     std::unique_ptr<PlaylistModelSignals> listSignals_;
     PlaybackViews views_;
     PlaybackSession session_;
-    EffectsChain effects_;
+    PlaybackEffects effects_;
+    PlaybackVolume volume_;
+    PlaybackAdvance advance_;
     std::unique_ptr<InternetStream> internet_;
-    // The position seen by the last tick of the position timer; forgotten whenever the
-    // position jumps on purpose (a new stream, a seek).
-    static constexpr QWORD kNoPosition = ~QWORD{0};
-    QWORD lastTickPosition_ = kNoPosition;
-    QTimer pauseFade_;
-    int pauseFadeLevel_ = 0;  // the volume-slider level the fade has reached
+    AddressPlayback address_;
 };
 
 }  // namespace tavora
