@@ -153,7 +153,7 @@ StartupSkinChoice ChooseStartupSkin(const SkinCommandSink& send) {
         choice.skinsMissing = true;
         SetSkinsMissing(true);
         DeleteRegKey(keys::kSize);
-        if (send) send(kCommandAutoUpdateSkin);
+        if (send) send(cmd::AutoUpdateSkin);
     }
 
     bool noneUsable = false;
@@ -163,7 +163,7 @@ StartupSkinChoice ChooseStartupSkin(const SkinCommandSink& send) {
     if (noneUsable && !choice.skinsMissing) {
         choice.skinsMissing = true;
         SetSkinsMissing(true);
-        if (send) send(kCommandAutoUpdateSkin);
+        if (send) send(cmd::AutoUpdateSkin);
     }
     if (!choice.notice.empty()) Tell(choice.notice);
 
@@ -209,7 +209,7 @@ bool ApplySkinChoice(const SkinList& list, int chosenIndex, int currentIndex, co
     const InstalledSkin& skin = list.skins[static_cast<size_t>(chosenIndex)];
     CurrentSkinFolder = skin.folder;
     SelectedSkinName = skin.name;
-    if (send) send(kCommandUpdateSkin);
+    if (send) send(cmd::UpdateSkin);
     return true;
 }
 

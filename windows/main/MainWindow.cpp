@@ -68,10 +68,8 @@ MainWindow::MainWindow(CommandSink& sink, const PlaybackView& view, PlayerEvents
     : SkinnedWindow(SkinWindowKind::Main, owner), sink_(sink), view_(view), events_(events) {
     setWindowTitle(QStringLiteral("TavoraPlayer Main"));
     setFocusPolicy(Qt::StrongFocus);
-    // The first skinned window chooses the skin every window then reads; the skin
-    // system names the command it asks for by number.
-    if (CurrentSkinFile.empty())
-        ChooseStartupSkin([this](int command) { sink_.Post(static_cast<cmd::Command>(command)); });
+    // The first skinned window chooses the skin every window then reads.
+    if (CurrentSkinFile.empty()) ChooseStartupSkin([this](cmd::Command command) { sink_.Post(command); });
     for (const auto& [key, id] : LoadAcceleratorTable(152)) accelerators_[key] = static_cast<MainMenuId>(id);
     connect(&events_, &PlayerEvents::displayChanged, this, &MainWindow::OnDisplayEvent);
     connect(&events_, &PlayerEvents::titleChanged, this, &MainWindow::OnDisplayEvent);
