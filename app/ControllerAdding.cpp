@@ -15,7 +15,6 @@
 #include "FolderScan.h"
 #include "M3uLoader.h"
 #include "MediaTypes.h"
-#include "Messages.h"
 #include "PlaylistAdding.h"
 #include "PlaylistEntry.h"
 #include "PlaylistFiles.h"
@@ -28,6 +27,7 @@
 #include "StreamProbe.h"
 #include "TavoraPlayerDlg.h"
 #include "TrackLength.h"
+#include "UiThread.h"
 
 namespace tavora {
 
@@ -91,12 +91,6 @@ private:
         return result;
     }
 
-    // Runs `fn` on the UI thread later (from a worker, or after the current command).
-    template <typename Fn>
-    void OnUiThread(Fn fn) {
-        QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
-    }
-
     // Archives are listed by the archive reader's own jobs; this may run on a worker.
     void ArchiveFound(const std::string& path) { dlg_.Post(cmd::StartArchiveLoad, CommandData::Path(path)); }
     std::function<void(const std::string&)> ArchiveHandler() {
@@ -105,7 +99,7 @@ private:
 
     void StartRetitle(int firstRow) { dlg_.playlistJobs().StartTitlePass(firstRow); }
 
-    void ListToFront() { dlg_.PostMessage(msg::Command, cmd::SetForeGroundList); }
+    void ListToFront() { dlg_.Post(cmd::SetForeGroundList); }
 
     // Plays `row` (as it is now) from its start; not once the player is closing.
     void PlayRow(int row) {
@@ -121,12 +115,17 @@ private:
         if (files.empty()) return;
         playFirstAdded_ = true;
         // Rows cost no reading: all of them are added even when the player closes meanwhile.
-        dlg_.jobs().Start("Add", [this, files = std::move(files)](const std::atomic<bool>&) {
-            const int first = model_.GetCount();
-            for (const std::string& file : files) AddFileQuick(model_, file, ArchiveHandler());
-            OnUiThread([this, first] { StartRetitle(first); });
-            ListToFront();
-        });
+        dlg_.jobs().StartThen(
+            "Add", this,
+            [this, files = std::move(files)](const std::atomic<bool>&) {
+                const int first = model_.GetCount();
+                for (const std::string& file : files) AddFileQuick(model_, file, ArchiveHandler());
+                return first;
+            },
+            [this](int first) {
+                StartRetitle(first);
+                ListToFront();
+            });
     }
 
     // "Open Total": the open button's action chosen in the options.
@@ -156,24 +155,31 @@ private:
         // when no song was chosen directly), songs added, the first of them played.
         bool anySong = false;
         for (const std::string& file : files) anySong = anySong || !IsM3uFile(file);
-        dlg_.jobs().Start("Add", [this, files = std::move(files), anySong](const std::atomic<bool>& stop) {
-            const int first = model_.GetCount();
-            int firstAdded = -1;
-            for (const std::string& file : files) {
-                if (IsM3uFile(file)) {
-                    dlg_.playlistJobs().LoadM3uWithin(anySong ? M3uLoadMode::CommandLine : M3uLoadMode::Dropped, file,
-                                                      &playFirstAdded_, stop);
-                    continue;
+        struct Added {
+            int first = -1;       // the count before the files
+            int firstSong = -1;   // the row of the first song added, played
+        };
+        dlg_.jobs().StartThen(
+            "Add", this,
+            [this, files = std::move(files), anySong](const std::atomic<bool>& stop) {
+                Added added;
+                added.first = model_.GetCount();
+                for (const std::string& file : files) {
+                    if (IsM3uFile(file)) {
+                        dlg_.playlistJobs().LoadM3uWithin(anySong ? M3uLoadMode::CommandLine : M3uLoadMode::Dropped,
+                                                          file, &playFirstAdded_, stop);
+                        continue;
+                    }
+                    const int row = AddFileQuick(model_, file, ArchiveHandler());
+                    if (added.firstSong < 0) added.firstSong = row;
                 }
-                const int row = AddFileQuick(model_, file, ArchiveHandler());
-                if (firstAdded < 0) firstAdded = row;
-            }
-            OnUiThread([this, first, firstAdded] {
-                if (firstAdded >= 0) PlayRow(firstAdded);
-                StartRetitle(first);
+                return added;
+            },
+            [this](const Added& added) {
+                if (added.firstSong >= 0) PlayRow(added.firstSong);
+                StartRetitle(added.first);
+                ListToFront();
             });
-            ListToFront();
-        });
     }
 
     // One file that is played at once; a file that does not open is not added. An
@@ -206,7 +212,7 @@ private:
         if (row < 0) return;
         if (auto read = ReadRowTitleAndTime(*path, LoadTitleSettings()))
             model_.UpdateEntry(row, *path, read->title, read->time);
-        dlg_.PostMessage(msg::Command, cmd::InvalidateList);
+        dlg_.Post(cmd::InvalidateList);
     }
 
     // --- Folders -------------------------------------------------------------------
@@ -222,7 +228,7 @@ private:
             std::move(folder),
             [this, play](const FolderScanResult& result) {
                 if (result.firstRow < 0) return;
-                OnUiThread([this, result, play] {
+                RunOnUiThread(this, [this, result, play] {
                     if (play) PlayRow(result.firstRow);
                     StartRetitle(result.firstRow);
                 });
@@ -255,7 +261,7 @@ private:
                 const int row = model_.AddEntry(AddressTitle(address), kTimeUrl, address);
                 model_.SetSelectedIndex(row);
                 model_.SetCurrentIndex(row);
-                dlg_.PostMessage(msg::Command, cmd::InvalidateList);
+                dlg_.Post(cmd::InvalidateList);
                 return row;
             }, StreamPlayback::AddressStart::KeepPlaying);
             return;
@@ -268,14 +274,14 @@ private:
             dlg_.streamProbe().Free(stream);
             model_.AddEntry(AddressTitle(address), kTimeUrl, address);
             qCInfo(lcAdding).noquote() << "address" << QString::fromStdString(address) << "added";
-            dlg_.PostMessage(msg::Command, cmd::InvalidateList);
+            dlg_.Post(cmd::InvalidateList);
         });
     }
 
     void LoadPlsList(const std::string& source, bool play) {
         dlg_.playlistJobs().StartPlsLoad(source, [this, play](const PlsLoadResult& result) {
             if (!play || result.rowsAdded == 0 || !result.firstIsUrl) return;
-            OnUiThread([this, row = result.firstRow] { PlayRow(row); });
+            RunOnUiThread(this, [this, row = result.firstRow] { PlayRow(row); });
         });
     }
 

@@ -34,7 +34,10 @@ void CTavoraPlayerDlg::RegisterBuiltinCommands() {
     RegisterCommand(Repeat, nothing);
     RegisterCommand(OutFileCreate, nothing);
     RegisterCommand(InsertItem, nothing);
-    RegisterCommand(Exit, [this] { SendMessage(msg::Close); });
+    RegisterCommand(Exit, [this] { OnClose(); });
+    RegisterCommand(HandOffArgument, [this](const CommandData& d) {
+        if (d.value) OnOutFileLoad(*d.value);
+    });
     RegisterCommand(AlwaysTop, [this] { ApplyAlwaysTop(); });
     RegisterCommand(ToggleAlwaysTop, [this] {
         state_.alwaysTop = !state_.alwaysTop;

@@ -64,12 +64,13 @@ void CTavoraPlayerDlg::OnInitDialog() {
     RunStartupStep(StartupStep::CreateMainWindow);
     if (!handOff_) {
         handOff_ = new HandOffServer(
-            [this](unsigned message, uintptr_t wParam, intptr_t lParam) -> intptr_t {
+            [this](unsigned message, uintptr_t wParam, intptr_t) -> intptr_t {
                 // The playlist window forwards an arrived argument to the controller.
-                if (message == msg::OutFileArrived) return SendMessage(msg::OutFileLoad, wParam, lParam);
+                if (message == msg::OutFileArrived)
+                    Send(cmd::HandOffArgument, CommandData::Value(static_cast<int>(wParam)));
                 // Commands are taken from local programs of the same user, as a window
                 // takes them from any program on its desktop (remote controls, scripts).
-                if (message == msg::Command) return SendMessage(msg::Command, wParam, lParam);
+                if (message == msg::Command) Send(static_cast<cmd::Command>(wParam));
                 return 0;
             },
             this);

@@ -6,7 +6,6 @@
 #include "BackgroundJobs.h"
 #include "InternetStream.h"
 #include "Commands.h"
-#include "Messages.h"
 #include "PlaylistAdding.h"
 #include "PlaylistEntry.h"
 #include "PlaylistJobs.h"
@@ -24,10 +23,9 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
     using namespace cmd;
     jobs_ = std::make_unique<BackgroundJobs>();
     PlaylistJobHooks hooks;
-    hooks.listChanged = [this] { PostMessage(msg::Command, cmd::InvalidateList); };
+    hooks.listChanged = [this] { Post(cmd::InvalidateList); };
     hooks.playRow = [this](int row) {
-        QMetaObject::invokeMethod(
-            this, [this, row] { if (!destroyed_) playback_->PlayRow(row); }, Qt::QueuedConnection);
+        RunOnUiThread(this, [this, row] { if (!destroyed_) playback_->PlayRow(row); });
     };
     listJobs_ = std::make_unique<PlaylistJobs>(*jobs_, *playlist_, *probe_, std::move(hooks));
     RegisterCommand(Shuttle, [this] { playlist_->RebuildShuffleOrder(); });
@@ -107,15 +105,17 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
 void CTavoraPlayerDlg::RestorePlaylist(std::function<void()> then) {
     const bool beginPlay = state_.beginPlay != 0;
     restoring_ = !jobs_->Cancelled();
-    jobs_->Start("RegistryLoad", [this, beginPlay, then = std::move(then)](const std::atomic<bool>&) {
-        const RegistryLoadResult result = LoadPlaylistFromRegistry(*playlist_, beginPlay);
-        // Only a list restored to its end may be saved over the stored one.
-        MarkPlaylistLoaded();
-        if (result.playRow >= 0) PostMessage(msg::Command, cmd::PlayListSelect);
-        RunOnUiThread(this, [this, then] {
+    jobs_->StartThen(
+        "RegistryLoad", this,
+        [this, beginPlay](const std::atomic<bool>&) {
+            const RegistryLoadResult result = LoadPlaylistFromRegistry(*playlist_, beginPlay);
+            // Only a list restored to its end may be saved over the stored one.
+            MarkPlaylistLoaded();
+            if (result.playRow >= 0) Post(cmd::PlayListSelect);
+        },
+        [this, then = std::move(then)] {
             if (!destroyed_) EndRestore(then);
         });
-    });
 }
 
 void CTavoraPlayerDlg::EndRestore(const std::function<void()>& then) {

@@ -49,11 +49,13 @@ void CTavoraPlayerDlg::RegisterStateCommands() {
         state_.repeatOne = mode == 1;
         state_.repeatAll = mode == 2;
         changed();
+        emit events_->stateChanged(StateFact::Modes);
     };
     auto setShuffle = [this, changed](bool on) {
         state_.shuffle = on ? 1 : 0;
         if (on) OnCommand(Shuttle);  // draws a new shuffle order
         changed();
+        emit events_->stateChanged(StateFact::Modes);
     };
     RegisterCommand(SetRepeatMode, [setRepeat](const CommandData& d) {
         if (d.value && *d.value >= 0 && *d.value <= 2) setRepeat(*d.value);
@@ -71,6 +73,7 @@ void CTavoraPlayerDlg::RegisterStateCommands() {
         if (state_.volumeMax > 0 && state_.volumeMax != *d.value)
             state_.volume = Rescaled(state_.volume, state_.volumeMax, *d.value);
         state_.volumeMax = *d.value;
+        emit events_->stateChanged(StateFact::Volume);
     });
     RegisterCommand(SetPositionRange, [this](const CommandData& d) {
         if (!d.value || *d.value <= 0) return;

@@ -2,7 +2,10 @@
 // Messages the controller handles besides commands, and the timer identifiers.
 //
 // The numbers are the ones the player has always used with its peers (the second
-// instance, the taskbar band), so they stay fixed.
+// instance, the taskbar band), so they stay fixed. The timers the playback runs on
+// the controller are in PlaybackTimers.h.
+
+#include "PlaybackTimers.h"
 
 namespace tavora::msg {
 
@@ -29,14 +32,3 @@ enum Message : unsigned {
 
 }  // namespace tavora::msg
 
-namespace tavora::timer {
-
-// Controller timers.
-inline constexpr int kPosition = 3;        // position display and end of track, 90 ms
-inline constexpr int kMasterVolume = 4;    // system master volume read-back, 90 ms
-inline constexpr int kStreamHeaders = 5;   // internet-stream headers and title, 1000 ms
-inline constexpr int kPositionPeriodMs = 90;
-inline constexpr int kMasterVolumePeriodMs = 90;
-inline constexpr int kStreamHeadersPeriodMs = 1000;
-
-}  // namespace tavora::timer

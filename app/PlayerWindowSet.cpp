@@ -20,7 +20,7 @@ void PlayerWindowSet::NoteShown(PlayerWindow which, bool shown) {
 
 void PlayerWindowSet::ChooseSkin(CommandSink& sink) {
     if (!CurrentSkinFile.empty()) return;
-    ChooseStartupSkin([&sink](int command) { sink.Post(static_cast<cmd::Command>(command)); });
+    ChooseStartupSkin([&sink](cmd::Command command) { sink.Post(command); });
 }
 
 void PlayerWindowSet::HideWindows() {

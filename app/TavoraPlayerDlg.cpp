@@ -81,7 +81,11 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
     audio_ = std::make_unique<AudioLibrary>();
     playlist_ = std::make_unique<PlaylistModel>();
     probe_ = std::make_unique<StreamProbe>(*audio_);
-    playback_ = std::make_unique<StreamPlayback>(*this, *audio_, *playlist_);
+    playback_ = std::make_unique<StreamPlayback>(
+        PlaybackHost{[this](int id, int periodMs) { SetTimer(id, periodMs); }, [this](int id) { KillTimer(id); },
+                     [this](const std::string& title) { SetTitleText(title); },
+                     [this] { return reinterpret_cast<void*>(winId()); }, this},
+        *audio_, *playlist_, state_, *events_, *probe_);
     view_ = std::make_unique<ControllerView>(state_, *playback_, *audio_, *playlist_);
     windows_ = std::make_unique<PlayerWindowSet>(*this, state_, mainRect_);
     // What the playback reports goes out as events; whoever shows it listens.
@@ -137,20 +141,6 @@ int CTavoraPlayerDlg::RunModal() {
     return QApplication::exec();
 }
 
-intptr_t CTavoraPlayerDlg::SendMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
-    if (QThread::currentThread() == thread()) return HandleMessage(message, wParam, lParam);
-    intptr_t result = 0;
-    QMetaObject::invokeMethod(
-        this, [&] { result = HandleMessage(message, wParam, lParam); }, Qt::BlockingQueuedConnection);
-    return result;
-}
-
-void CTavoraPlayerDlg::PostMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
-    QMetaObject::invokeMethod(
-        this, [this, message, wParam, lParam] { HandleMessage(message, wParam, lParam); },
-        Qt::QueuedConnection);
-}
-
 void CTavoraPlayerDlg::Send(cmd::Command command, CommandData data) { commands_->Send(command, std::move(data)); }
 
 void CTavoraPlayerDlg::Post(cmd::Command command, CommandData data) { commands_->Post(command, std::move(data)); }
@@ -202,28 +192,6 @@ void CTavoraPlayerDlg::SetTimer(int id, int periodMs) { timers_->SetTimer(id, pe
 void CTavoraPlayerDlg::KillTimer(int id) { timers_->KillTimer(id); }
 
 bool CTavoraPlayerDlg::IsTimerActive(int id) const { return timers_->IsTimerActive(id); }
-
-intptr_t CTavoraPlayerDlg::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
-    if (destroyed_) return 0;
-    switch (message) {
-    case msg::Command:
-        // From the hand-off socket and the band: commands without data.
-        OnCommand(static_cast<cmd::Command>(wParam));
-        return 0;
-    case msg::Timer:
-        timers_->Tick(static_cast<int>(wParam));
-        return 0;
-    case msg::OutFileLoad:
-        OnOutFileLoad(static_cast<int>(wParam));
-        return 0;
-    case msg::Close:
-        OnClose();
-        return 0;
-    default:
-        qCDebug(lcController) << "message without a handler" << Qt::hex << message;
-        return 0;
-    }
-}
 
 
 void CTavoraPlayerDlg::OnOutFileLoad(int number) {

@@ -11,8 +11,8 @@
 // through the controller's CommandSink face (Send runs it at once on the UI thread,
 // from a worker thread it waits until the UI thread has run it; Post queues it).
 // Features register their handlers through the CommandRegistry face, so this class
-// stays the single place every command passes through. The hand-off socket and the
-// band still speak window messages (SendMessage/PostMessage).
+// stays the single place every command passes through. The hand-off socket's numbers
+// become commands where they arrive.
 //
 // The features reach the player only through context() (PlayerContext.h): the
 // command sink and registry, the playback view, the events, the jobs, the settings,
@@ -22,8 +22,8 @@
 // Shutdown runs in the phases of ShutdownPhase.h; features add their steps with
 // AddShutdownStep(phase, step).
 //
-// Threading: create, use and destroy on the UI thread; SendMessage/PostMessage may be
-// called from any thread. Handlers always run on the UI thread.
+// Threading: create, use and destroy on the UI thread; Send/Post may be called from
+// any thread. Handlers always run on the UI thread.
 
 #include <QRect>
 #include <QWidget>
@@ -78,8 +78,6 @@ public:
     // The initialisation alone (tests run it without an event loop of their own).
     void OnInitDialog();
 
-    intptr_t SendMessage(unsigned message, uintptr_t wParam = 0, intptr_t lParam = 0);
-    void PostMessage(unsigned message, uintptr_t wParam = 0, intptr_t lParam = 0);
     // CommandSink.
     void Send(cmd::Command command, CommandData data = {}) override;
     void Post(cmd::Command command, CommandData data = {}) override;
@@ -165,7 +163,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    intptr_t HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
     void OnCommand(cmd::Command id, const CommandData& data = {});
     void OnMainWindowRect(const QRect& rect);
     void FollowPlayingRowTitle(int first, int count);

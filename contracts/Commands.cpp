@@ -6,7 +6,7 @@
 namespace tavora::cmd {
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 81> kNames{{
+constexpr std::array<std::pair<int, std::string_view>, 82> kNames{{
     {OpenFolder, "Open Folder"},
     {Play, "Play"},
     {Back, "Back"},
@@ -88,6 +88,7 @@ constexpr std::array<std::pair<int, std::string_view>, 81> kNames{{
     {StartArchiveLoad, "Start Archive Load"},
     {PlayRow, "Play Row"},
     {SetReverseFlag, "Set Reverse Flag"},
+    {HandOffArgument, "Hand Off Argument"},
 }};
 
 }  // namespace

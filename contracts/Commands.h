@@ -96,6 +96,7 @@ enum Command : int {
     StartArchiveLoad = 33014,  // path: a ZIP, RAR or ALZ archive; value 1: play the first row it adds
     PlayRow = 33030,           // value: the row to make current and play (a file at once, an address once open)
     SetReverseFlag = 33031,    // value: 1 reverse play marked on, 0 off (the stream is left as it is)
+    HandOffArgument = 33015,   // value: the number of an argument another launch handed over
 };
 
 // The name of a command as the hidden command menu lists it ("" for unknown ids).

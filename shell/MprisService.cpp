@@ -2,7 +2,6 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -21,17 +20,7 @@ namespace {
 const char* const kPlayerInterface = "org.mpris.MediaPlayer2.Player";
 const char* const kNoTrack = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
 constexpr qlonglong kMicro = 1000000;
-// How often the announced properties are compared with the state, for changes that
-// come without an event (repeat and shuffle from the tray menu, for instance).
-constexpr int kCompareMs = 500;
-
 int VolumeScale(const PlaybackState& s) { return s.volumeMax > 0 ? s.volumeMax : kDefaultVolumeMax; }
-
-// What the announced properties read from the state (besides the current path).
-std::array<double, 10> StateFacts(const PlaybackState& s) {
-    return {double(s.isPlaying), double(s.isPaused),  double(s.repeatOne),   double(s.repeatAll), double(s.shuffle),
-            double(s.volume),    double(s.volumeMax), double(s.isUrlStream), double(s.lengthSeconds), double(s.channelHandle)};
-}
 
 // QVariant cannot compare object paths; the metadata holds one.
 bool Same(const QVariant& a, const QVariant& b) {
@@ -53,17 +42,13 @@ MprisPlayer::MprisPlayer(CommandSink& sink, const PlaybackView& view, PlayerEven
     : QObject(parent), sink_(sink), view_(view), raise_(std::move(raise)) {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
-    for (auto signal : {&PlayerEvents::playbackStarted, &PlayerEvents::playbackStopped})
-        connect(&events, signal, this, &MprisPlayer::AnnounceChanges, Qt::QueuedConnection);
-    // Checked at once: a queued call for every position tick would cost the event loop
-    // a round each time.
-    connect(&events, &PlayerEvents::displayChanged, this, &MprisPlayer::AnnounceIfStateMoved);
-    connect(&events, &PlayerEvents::titleChanged, this, &MprisPlayer::AnnounceChanges, Qt::QueuedConnection);
-    // A 10-second jump from the player's own keys moves the position too.
-    connect(&events, &PlayerEvents::positionText, this, [this] { emit Seeked(position()); });
-    auto* compare = new QTimer(this);
-    connect(compare, &QTimer::timeout, this, &MprisPlayer::AnnounceChanges);
-    compare->start(kCompareMs);
+    // The events come after the facts: what the properties read is already there.
+    connect(&events, &PlayerEvents::trackChanged, this, &MprisPlayer::AnnounceChanges);
+    connect(&events, &PlayerEvents::stateChanged, this, &MprisPlayer::AnnounceChanges);
+    connect(&events, &PlayerEvents::titleChanged, this, &MprisPlayer::AnnounceChanges);
+    // A change of the rows may give the current row another path.
+    connect(&events, &PlayerEvents::listRowsChanged, this, &MprisPlayer::AnnounceChanges);
+    connect(&events, &PlayerEvents::seeked, this, [this] { emit Seeked(position()); });
 }
 
 MprisPlayer::~MprisPlayer() {
@@ -209,8 +194,7 @@ void MprisPlayer::SetPosition(const QDBusObjectPath& track, qlonglong positionUs
 
 void MprisPlayer::SeekToSeconds(qlonglong seconds) {
     const int value = static_cast<int>(std::clamp<qlonglong>(seconds, 0, std::numeric_limits<int>::max()));
-    sink_.Send(cmd::SeekTo, CommandData::Value(value));
-    emit Seeked(position());
+    sink_.Send(cmd::SeekTo, CommandData::Value(value));  // the seeked event follows
 }
 
 void MprisPlayer::OpenUri(const QString& uri) {
@@ -231,16 +215,7 @@ void MprisPlayer::Raise() {
 
 void MprisPlayer::Quit() { sink_.Post(cmd::Exit); }
 
-void MprisPlayer::AnnounceIfStateMoved() {
-    const PlaybackState& s = view_.State();
-    if (StateFacts(s) == lastFacts_ && s.titleText == lastTitle_) return;
-    QMetaObject::invokeMethod(this, &MprisPlayer::AnnounceChanges, Qt::QueuedConnection);
-}
-
 void MprisPlayer::AnnounceChanges() {
-    const PlaybackState& s = view_.State();
-    lastFacts_ = StateFacts(s);
-    lastTitle_ = s.titleText;
     if (!registered_) return;
     QVariantMap now;
     now.insert(QStringLiteral("PlaybackStatus"), playbackStatus());

@@ -3,7 +3,9 @@
 // session bus), so that the desktop's media keys, panel widgets and playerctl drive
 // it. Every action is a controller command, so it does exactly what the same button
 // does; what it reports is read from the playback view and announced with
-// PropertiesChanged (and Seeked after a jump) as the player's events come in.
+// PropertiesChanged as the player's events come in (another track, a change of the
+// transport, volume or modes, a change of the list's rows), and Seeked after every
+// jump of the position, whoever asked for it. Nothing is polled.
 //
 // Threading: UI thread only.
 
@@ -13,7 +15,6 @@
 #include <QStringList>
 #include <QVariantMap>
 
-#include <array>
 #include <functional>
 #include <string>
 
@@ -62,17 +63,13 @@ public:
 
     // Announces the properties that changed since the last announcement.
     void AnnounceChanges();
-    // After a display change: queues the announcement unless none of the state's
-    // facts that the properties show has moved (the position moves the display ten
-    // times a second). The current row's path is not among them: the half-second
-    // comparison catches a change of it.
-    void AnnounceIfStateMoved();
 
 signals:
     void Seeked(qlonglong positionUs);
 
 private:
-    // SeekTo with the seconds held to what the command carries, then Seeked.
+    // SeekTo with the seconds held to what the command carries (the seeked event that
+    // follows gives Seeked).
     void SeekToSeconds(qlonglong seconds);
     QDBusObjectPath trackId() const;
 
@@ -80,8 +77,6 @@ private:
     const PlaybackView& view_;
     std::function<void()> raise_;
     QVariantMap last_;
-    std::array<double, 10> lastFacts_{};
-    std::string lastTitle_;
     // The tags of the path last shown, read once per song.
     mutable std::string tagsPath_;
     mutable QString artist_, album_;

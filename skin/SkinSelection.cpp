@@ -152,7 +152,7 @@ StartupSkinChoice ChooseStartupSkin(const SkinCommandSink& send) {
         choice.skinsMissing = true;
         SetSkinsMissing(true);
         stored::ForgetWindowPlaces();
-        if (send) send(kCommandAutoUpdateSkin);
+        if (send) send(cmd::AutoUpdateSkin);
     }
 
     bool noneUsable = false;
@@ -162,7 +162,7 @@ StartupSkinChoice ChooseStartupSkin(const SkinCommandSink& send) {
     if (noneUsable && !choice.skinsMissing) {
         choice.skinsMissing = true;
         SetSkinsMissing(true);
-        if (send) send(kCommandAutoUpdateSkin);
+        if (send) send(cmd::AutoUpdateSkin);
     }
     if (!choice.notice.empty()) Tell(choice.notice);
 
@@ -208,7 +208,7 @@ bool ApplySkinChoice(const SkinList& list, int chosenIndex, int currentIndex, co
     const InstalledSkin& skin = list.skins[static_cast<size_t>(chosenIndex)];
     CurrentSkinFolder = skin.folder;
     SelectedSkinName = skin.name;
-    if (send) send(kCommandUpdateSkin);
+    if (send) send(cmd::UpdateSkin);
     return true;
 }
 

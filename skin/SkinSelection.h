@@ -28,13 +28,13 @@
 #include <string>
 #include <vector>
 
+#include "Commands.h"
+
 namespace tavora {
 
 inline constexpr const char* kDefaultSkinName = "oXu(Default)";
 inline constexpr const char* kSelectSkinNameValue = "SelectSkinName";
 inline constexpr int kMaxListedSkins = 260;
-inline constexpr int kCommandUpdateSkin = 32869;
-inline constexpr int kCommandAutoUpdateSkin = 32874;
 // The notices; %s is "<skin folder name>: <reason>".
 inline constexpr const char* kSkinFallbackText = "스킨을 사용할 수 없어 기본 스킨으로 바꿨습니다.\n%s";
 inline constexpr const char* kNoUsableSkinText = "사용할 수 있는 스킨이 없습니다.\n%s";
@@ -52,8 +52,8 @@ struct SkinList {
 // Lists the skins below skinsRoot and notes the last one named `selectedName`.
 SkinList EnumerateSkins(const std::string& skinsRoot, const std::string& selectedName);
 
-// Sends an internal command to the controller (the controller's dispatch).
-using SkinCommandSink = std::function<void(int command)>;
+// Sends a command to the controller (UpdateSkin, AutoUpdateSkin).
+using SkinCommandSink = std::function<void(cmd::Command command)>;
 
 // Tells the user that a skin was replaced (the main window shows a message box).
 // Without one the text goes to the standard error stream.
@@ -75,7 +75,7 @@ struct StartupSkinChoice {
 
 // Runs the start-up choice: sets SelectedSkinName, CurrentSkinFolder and
 // CurrentSkinFile, deletes "\Setting\Size" when the stored name did not match, and
-// on missing skins raises SkinsMissing() and sends 32874 through `send` (when set);
+// on missing skins raises SkinsMissing() and sends AutoUpdateSkin through `send` (when set);
 // replaces an unusable skin as described above.
 StartupSkinChoice ChooseStartupSkin(const SkinCommandSink& send);
 

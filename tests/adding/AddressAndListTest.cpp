@@ -335,7 +335,7 @@ TEST_F(AddressAndListTest, ListsFromOpenTotalAndTheListSwitchNeverInterleave) {
     dialogs_->songFiles.push_back({lists[0], lists[1]});
     dlg()->SendCommand(cmd::OpenTotal);
     WriteRegString(keys::kOutFile, "7", "-list" + lists[2]);
-    dlg()->SendMessage(msg::OutFileLoad, 7);
+    dlg()->Send(cmd::HandOffArgument, CommandData::Value(7));
     ASSERT_TRUE(WaitFor([&] { return model().RowCount() == 3 * kRows; }, 120000));
     Settle();
     // Which list each row came from, in row order: one block per list (c may come

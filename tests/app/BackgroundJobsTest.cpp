@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "BackgroundJobs.h"
 #include "PlaybackTestSupport.h"
@@ -99,4 +100,28 @@ TEST(BackgroundJobsTest, AJobQueuedBeforeStopAllStillRunsAndSeesTheStopFlag) {
     jobs.Start("Load", [&](const std::atomic<bool>&) { ++late; });  // after StopAll: refused
     jobs.WaitIdle();
     EXPECT_EQ(late, 0);
+}
+
+// A job's result comes back on the UI thread, typed, after the work has ended.
+TEST(BackgroundJobsTest, AResultArrivesOnTheUiThreadWithItsValue) {
+    App();
+    QObject receiver;  // lives on this (the UI) thread
+    BackgroundJobs jobs;
+    std::thread::id workedOn, deliveredOn;
+    std::vector<int> delivered;
+    jobs.StartThen(
+        "Add", &receiver,
+        [&](const std::atomic<bool>&) {
+            workedOn = std::this_thread::get_id();
+            return std::vector<int>{3, 5};
+        },
+        [&](std::vector<int> rows) {
+            deliveredOn = std::this_thread::get_id();
+            delivered = std::move(rows);
+        });
+    ASSERT_TRUE(test::WaitUntil([&] { return !delivered.empty(); }, test::kStateTimeout, Pump));
+    EXPECT_EQ(delivered, (std::vector<int>{3, 5}));
+    EXPECT_EQ(deliveredOn, std::this_thread::get_id());
+    EXPECT_NE(workedOn, deliveredOn);
+    jobs.StopAll(Pump);
 }

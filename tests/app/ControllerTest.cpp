@@ -172,7 +172,7 @@ TEST_F(ControllerTest, ALaunchThatHandsOverAsSoonAsTheSocketAnswersComesAfterThe
     EXPECT_EQ(ReadRegString(keys::kOutFile, "1"), "-s/music/first.mp3");
     ASSERT_EQ(r.calls.size(), 1u);
     EXPECT_EQ(r.calls[0], std::make_pair(std::string("play"), std::string("/music/first.mp3")));
-    dlg.SendMessage(msg::OutFileLoad, 2);
+    dlg.Send(cmd::HandOffArgument, CommandData::Value(2));
     ASSERT_EQ(r.calls.size(), 2u);
     EXPECT_EQ(r.calls[1], std::make_pair(std::string("add"), std::string("/music/second.mp3")));
 }
@@ -194,7 +194,7 @@ TEST_F(ControllerTest, SwitchesDispatchByNumberAndStartOpen) {
     int n = 2;
     for (const auto& [text, expected] : cases) {
         WriteRegString(keys::kOutFile, std::to_string(n), text);
-        dlg.SendMessage(msg::OutFileLoad, n++);
+        dlg.Send(cmd::HandOffArgument, CommandData::Value(n++));
         ASSERT_FALSE(r.calls.empty());
         EXPECT_EQ(r.calls.back(), std::make_pair(std::string(expected.first), std::string(expected.second)));
     }
@@ -202,13 +202,13 @@ TEST_F(ControllerTest, SwitchesDispatchByNumberAndStartOpen) {
     const size_t before = r.calls.size();
     for (const char* text : {"/music/bare.mp3", " -add/x.mp3", "-x/y", ""}) {
         WriteRegString(keys::kOutFile, std::to_string(n), text);
-        dlg.SendMessage(msg::OutFileLoad, n++);
+        dlg.Send(cmd::HandOffArgument, CommandData::Value(n++));
     }
     EXPECT_EQ(r.calls.size(), before);
     // "-s" as argument 1 with StartOpen = 0 only adds.
     WriteRegDword(keys::kControl, "StartOpen", 0);
     WriteRegString(keys::kOutFile, "1", "-s/first.mp3");
-    dlg.SendMessage(msg::OutFileLoad, 1);
+    dlg.Send(cmd::HandOffArgument, CommandData::Value(1));
     EXPECT_EQ(r.calls.back(), std::make_pair(std::string("add"), std::string("/first.mp3")));
 }
 
@@ -236,7 +236,7 @@ TEST_F(ControllerTest, ArgumentsHandedOverDuringTheRestoreRunAfterItInOrder) {
     const char* texts[] = {"-pls/p.pls", "-list/l.m3u", "-add/a.mp3"};
     for (int n = 2; n <= 4; ++n) {
         WriteRegString(keys::kOutFile, std::to_string(n), texts[n - 2]);
-        dlg.SendMessage(msg::OutFileLoad, n);
+        dlg.Send(cmd::HandOffArgument, CommandData::Value(n));
     }
     QCoreApplication::processEvents();
     EXPECT_TRUE(ran.empty());
@@ -249,7 +249,7 @@ TEST_F(ControllerTest, ArgumentsHandedOverDuringTheRestoreRunAfterItInOrder) {
     EXPECT_FALSE(dlg.restoringPlaylist());
     // Without a restore running, an argument runs at once.
     WriteRegString(keys::kOutFile, "5", "-add/b.mp3");
-    dlg.SendMessage(msg::OutFileLoad, 5);
+    dlg.Send(cmd::HandOffArgument, CommandData::Value(5));
     EXPECT_EQ(ran.size(), 4u);
 }
 
@@ -451,7 +451,7 @@ TEST_F(ControllerTest, MessagesFromWorkerThreadsRunOnTheUiThread) {
     dlg.RegisterCommand(cmd::InvalidateList, [&] { posted = true; });
     std::thread worker([&] {
         dlg.SendCommand(cmd::SortTag);  // waits for the UI thread
-        dlg.PostMessage(msg::Command, cmd::InvalidateList);
+        dlg.Post(cmd::InvalidateList);
     });
     // The UI thread keeps handling events while the worker waits.
     ASSERT_TRUE(WaitUntilWithEvents([&] { return ranOn != std::thread::id(); }));

@@ -209,7 +209,7 @@ TEST_F(EffectsListeningTest, PauseFadesOutAndAFloodOfPlayRequestsEndsAsTheLastOn
     std::atomic<bool> through{false};
     bool answered = false;
     std::thread watch([&] { answered = test::WaitUntil([&] { return through.load(); }); });
-    for (int i = 0; i < 2001; ++i) dlg()->PostMessage(msg::Command, cmd::Play);
+    for (int i = 0; i < 2001; ++i) dlg()->Post(cmd::Play);
     QMetaObject::invokeMethod(dlg(), [&] { through = true; }, Qt::QueuedConnection);
     const bool done = WaitUntilWithEvents([&] { return through.load(); });
     watch.join();

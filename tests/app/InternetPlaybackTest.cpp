@@ -35,10 +35,10 @@ TEST_F(PlaybackControllerTest, StalledAddressOpenKeepsTheUiAnsweringAndStopEndsI
     EXPECT_EQ(state().channelHandle, 0u);  // the song was stopped for the stream
     EXPECT_EQ(dlg()->windowTitle(), QStringLiteral("버퍼링... 0%"));
 
-    // A message from another thread makes the round trip through the UI thread.
+    // A command from another thread makes the round trip through the UI thread.
     std::atomic<bool> answered{false};
     std::thread other([&] {
-        dlg()->SendMessage(msg::Command, cmd::InsertItem);
+        dlg()->Send(cmd::InsertItem);
         answered = true;
     });
     EXPECT_TRUE(test::WaitUntilWithEvents([&] { return answered.load(); }, kNetworkWait));

@@ -7,6 +7,7 @@
 #include <QDBusVariant>
 #include <QDBusReply>
 #include <QFile>
+#include <QTimer>
 
 #include <limits>
 #include <memory>
@@ -165,7 +166,7 @@ TEST_F(SessionBusTest, MprisCallsArriveAsTheSameCommandsAsTheButtons) {
     QDBusConnection::disconnectFromBus(QStringLiteral("mpris"));
 }
 
-TEST_F(SessionBusTest, MprisAnnouncesADisplayChangeThatMovedWhatItShows) {
+TEST_F(SessionBusTest, MprisAnnouncesAStateChangeThatMovedWhatItShows) {
     RecordingSink sink;
     StateView view;
     PlayerEvents events;
@@ -182,10 +183,33 @@ TEST_F(SessionBusTest, MprisAnnouncesADisplayChangeThatMovedWhatItShows) {
     view.position = 3;
     emit events.displayChanged();
     view.state.volume = 20;
-    emit events.displayChanged();
+    emit events.stateChanged(StateFact::Volume);
     EXPECT_TRUE(test::WaitUntilWithEvents([&] { return listener.changed.contains(QStringLiteral("Volume")); }));
     EXPECT_EQ(listener.changed, QStringList{QStringLiteral("Volume")});
     QDBusConnection::disconnectFromBus(QStringLiteral("listener"));
+}
+
+TEST_F(SessionBusTest, MprisFollowsATrackChangeWithoutATimer) {
+    RecordingSink sink;
+    StateView view;
+    PlayerEvents events;
+    MprisPlayer player(sink, view, events, {});
+    ASSERT_TRUE(player.Register());
+    QDBusConnection c = Client(QStringLiteral("tracks"));
+    ChangeListener listener;
+    ASSERT_TRUE(c.connect(QString(), QString::fromLatin1(kMprisPath), QStringLiteral("org.freedesktop.DBus.Properties"),
+                          QStringLiteral("PropertiesChanged"), &listener,
+                          SLOT(OnChanged(QString, QVariantMap, QStringList))));
+    // Nothing in the player counts time: what it announces comes from the events alone.
+    EXPECT_TRUE(player.findChildren<QTimer*>().isEmpty());
+    view.state.isPlaying = 1;
+    view.state.channelHandle = 9;
+    view.state.titleText = "둘째 곡";
+    view.path = "/music/b.mp3";
+    emit events.trackChanged();
+    EXPECT_TRUE(test::WaitUntilWithEvents([&] { return listener.changed.contains(QStringLiteral("Metadata")); }));
+    EXPECT_TRUE(listener.changed.contains(QStringLiteral("PlaybackStatus")));
+    QDBusConnection::disconnectFromBus(QStringLiteral("tracks"));
 }
 
 TEST_F(SessionBusTest, MprisSeekVolumeAndLoopKeepTheirRanges) {

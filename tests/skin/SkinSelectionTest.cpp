@@ -32,7 +32,7 @@ protected:
     std::string Stored() { return ReadRegStringOr(keys::kSkin, kSelectSkinNameValue, "(none)"); }
     bool SizesKept() { return ReadRegDword(keys::kSize, "Main.Size.Left") == 120; }
     StartupSkinChoice Choose() {
-        return ChooseStartupSkin([this](int command) { sent.push_back(command); });
+        return ChooseStartupSkin([this](cmd::Command command) { sent.push_back(command); });
     }
 
     test::TempRegistry registry;
@@ -105,7 +105,7 @@ TEST_F(StartupChoiceTest, NoSkinsRootCreatesItAndAsksForTheSkins) {
     EXPECT_TRUE(std::filesystem::is_directory(install.path() / "skin"));
     EXPECT_TRUE(choice.skinsMissing);
     EXPECT_TRUE(SkinsMissing());
-    EXPECT_EQ(sent, (std::vector<int>{kCommandAutoUpdateSkin}));
+    EXPECT_EQ(sent, (std::vector<int>{cmd::AutoUpdateSkin}));
     EXPECT_FALSE(SizesKept());
     EXPECT_EQ(choice.index, -1);
     EXPECT_TRUE(CurrentSkinFolder.empty());
@@ -117,7 +117,7 @@ TEST_F(StartupChoiceTest, EmptySkinsRootAsksForTheSkinsToo) {
     const StartupSkinChoice choice = Choose();
     EXPECT_TRUE(choice.list.skins.empty());
     EXPECT_TRUE(choice.skinsMissing);
-    EXPECT_EQ(sent, (std::vector<int>{kCommandAutoUpdateSkin}));
+    EXPECT_EQ(sent, (std::vector<int>{cmd::AutoUpdateSkin}));
 }
 
 TEST_F(StartupChoiceTest, UnknownInstallFolderCreatesNothing) {
@@ -195,7 +195,7 @@ TEST_F(StartupChoiceTest, WhenNoSkinIsUsableTheSkinsAreFetchedAndTheChoiceStays)
     EXPECT_FALSE(choice.replaced);
     EXPECT_TRUE(choice.skinsMissing);
     EXPECT_TRUE(SkinsMissing());
-    EXPECT_EQ(sent, (std::vector<int>{kCommandAutoUpdateSkin}));
+    EXPECT_EQ(sent, (std::vector<int>{cmd::AutoUpdateSkin}));
     EXPECT_EQ(Stored(), "Mine");  // nothing better to store
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].rfind("사용할 수 있는 스킨이 없습니다.\n", 0), 0u) << notices[0];
@@ -241,13 +241,13 @@ TEST(ApplySkinChoiceTest, OnlyAnotherSkinReloads) {
     SkinList list;
     list.skins = {{"One", "/skins/one"}, {"Two", "/skins/two"}};
     std::vector<int> sent;
-    auto send = [&](int command) { sent.push_back(command); };
+    auto send = [&](cmd::Command command) { sent.push_back(command); };
     CurrentSkinFolder = "/skins/one";
     SelectedSkinName = "One";
     EXPECT_FALSE(ApplySkinChoice(list, 0, 0, send));
     EXPECT_TRUE(sent.empty());
     EXPECT_TRUE(ApplySkinChoice(list, 1, 0, send));
-    EXPECT_EQ(sent, (std::vector<int>{kCommandUpdateSkin}));
+    EXPECT_EQ(sent, (std::vector<int>{cmd::UpdateSkin}));
     EXPECT_EQ(CurrentSkinFolder, "/skins/two");
     EXPECT_EQ(SelectedSkinName, "Two");
     EXPECT_FALSE(ApplySkinChoice(list, 5, 0, send));
@@ -296,11 +296,11 @@ TEST(SkinPageTest, ListsSkinsPreviewsTheSelectionAndAppliesOnlyAChange) {
     EXPECT_TRUE(Near(page.grab().toImage().pixel(160 + 225, 51 + 116), qRgb(200, 100, 0)));
 
     std::vector<int> sent;
-    EXPECT_TRUE(page.Apply([&](int command) { sent.push_back(command); }));
-    EXPECT_EQ(sent, (std::vector<int>{kCommandUpdateSkin}));
+    EXPECT_TRUE(page.Apply([&](cmd::Command command) { sent.push_back(command); }));
+    EXPECT_EQ(sent, (std::vector<int>{cmd::UpdateSkin}));
     EXPECT_EQ(SelectedSkinName, "Amber");
     EXPECT_EQ(CurrentSkinFolder, install.str() + "/skin/a");
-    EXPECT_FALSE(page.Apply([&](int command) { sent.push_back(command); }));  // already current
+    EXPECT_FALSE(page.Apply([&](cmd::Command command) { sent.push_back(command); }));  // already current
     EXPECT_EQ(sent.size(), 1u);
 }
 

@@ -102,7 +102,7 @@ void OptionsDialog::Reset() {
 
 void OptionsDialog::accept() {
     ApplyOptions(host_, copy_, [this] {
-        skin_->Apply([this](int command) { host_.Sink().Send(static_cast<cmd::Command>(command)); });
+        skin_->Apply([this](cmd::Command command) { host_.Sink().Send(command); });
         return SelectedSkinName;
     });
     QDialog::accept();

@@ -1,7 +1,7 @@
 #pragma once
-// The controller's worker threads: each job runs on a thread of its own, started for
-// it and ending with it (registry restore, list loads, title passes, scans, address
-// opens). Jobs of one kind share one lock, held for the job's whole run, so that two
+// The job service: all the player's background work runs here, each job on a thread
+// of its own, started for it and ending with it (registry restore, list loads, title
+// passes, scans, address adds, archives, tag files). Jobs of one kind share one lock, held for the job's whole run, so that two
 // runs of the same job never interleave; a job of another kind that does the same
 // work as part of its own (an "Add" job that reads an M3U list) takes that kind's
 // lock through KindLock() for that part.
@@ -10,12 +10,18 @@
 // check it between rows and around blocking calls, and no job starts after it);
 // Join() waits until the jobs have ended. StopAll() is Cancel() then Join(), the
 // shutdown phase "stop and join jobs". Join() takes a `pump` that keeps the UI
-// thread's queue moving, so a job that waits for the UI thread (SendMessage) is
-// released rather than deadlocked.
+// thread's queue moving, so a job that waits for the UI thread (a command sent with
+// Send) is released rather than deadlocked.
+//
+// A job's result comes back typed: StartThen() runs the work on the job's thread and
+// hands what it returns to a function on the UI thread.
+//
+//   jobs.StartThen("Add", receiver, [](const std::atomic<bool>&) { return AddRows(); },
+//                  [](int first) { StartTitlePass(first); });
 //
 // Threading: Start, Cancel, Join and StopAll from the UI thread (Start also from a
-// job); jobs run on their own threads and talk to the UI only through the
-// controller's SendMessage/PostMessage.
+// job); jobs run on their own threads and reach the UI only through the command sink
+// or RunOnUiThread (StartThen does that for them).
 
 #include <atomic>
 #include <chrono>
@@ -25,6 +31,10 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <type_traits>
+#include <utility>
+
+#include "UiThread.h"
 
 #include "JobService.h"
 
@@ -40,6 +50,24 @@ public:
     // empty kind: no lock; the job takes the locks it needs itself). Nothing happens
     // once Cancel() has been called.
     void Start(const std::string& kind, Job job) override;
+    // Runs `work(stop)` as Start() does, then `done` on the thread of `receiver` (the UI
+    // thread) with what `work` returned (with nothing when it returns void); also after
+    // a stop, so `done` checks whether the player is closing. Nothing runs once
+    // `receiver` is gone.
+    template <typename Work, typename Done>
+    void StartThen(const std::string& kind, QObject* receiver, Work work, Done done) {
+        Start(kind, [receiver, work = std::move(work), done = std::move(done)](const std::atomic<bool>& stop) mutable {
+            if constexpr (std::is_void_v<decltype(work(stop))>) {
+                work(stop);
+                RunOnUiThread(receiver, std::move(done));
+            } else {
+                auto result = work(stop);
+                RunOnUiThread(receiver, [done = std::move(done), result = std::move(result)]() mutable {
+                    done(std::move(result));
+                });
+            }
+        });
+    }
     // The lock of `kind`, for a job that does that kind's work as part of its own.
     std::mutex& KindLock(const std::string& kind);
     // Raises the stop flag; returns at once. Jobs already started still run, seeing it.

@@ -1,18 +1,18 @@
-// Track advance and the internet-stream tick on top of the current stream.
-//
 // The choice of the next row (repeat and shuffle rules, rows marked "---", the end of
 // the list) is the playlist's TrackAdvance; here the choice is carried out: fade the
 // old stream, free it, open the row, or stop. A file that does not open is passed over
 // in the same direction at most once per row, so a list of broken files ends instead
 // of looping. An address row is handed to the address open on a worker and counts as
 // taken: the advance ends there.
-#include "InternetStream.h"
-#include "Messages.h"
+#include "PlaybackAdvance.h"
+
+#include "PlaybackSession.h"
+#include "PlaybackState.h"
+#include "PlaybackViews.h"
 #include "PlaylistEntry.h"
 #include "PlaylistModel.h"
 #include "StreamPlayback.h"
 #include "StreamProbe.h"
-#include "TavoraPlayerDlg.h"
 #include "TrackAdvance.h"
 
 namespace tavora {
@@ -23,61 +23,63 @@ constexpr int kFallbackPositionMax = 1000;
 AdvanceModes ModesOf(const PlaybackState& s) { return AdvanceModesFromFlags(s.repeatOne, s.repeatAll, s.shuffle); }
 }  // namespace
 
-bool StreamPlayback::PlayChoiceRow(int row, const std::string& path, bool fade, bool slideAlways) {
+PlaybackAdvance::PlaybackAdvance(StreamPlayback& playback, PlaylistModel& model, PlaybackState& state,
+                                 const StreamProbe& probe, PlaybackSession& session, const PlaybackViews& views)
+    : playback_(playback), model_(model), state_(state), probe_(probe), session_(session), views_(views) {}
+
+bool PlaybackAdvance::PlayChoiceRow(int row, const std::string& path, bool fade, bool slideAlways) {
     if (IsStreamAddress(path)) {
         // One fade: the old stream is gone before the address open begins.
         if (fade || slideAlways) {
-            FadeOut(slideAlways);
-            FreeStream();
+            playback_.FadeOut(slideAlways);
+            playback_.FreeStream();
         }
-        PlayPath(row, path);
+        playback_.PlayPath(row, path);
         return true;
     }
     // Open first, so that a failed row does not cost the fades of every retry.
-    const HSTREAM h = dlg_.streamProbe().OpenDecode(path, false);
+    const HSTREAM h = probe_.OpenDecode(path, false);
     if (!h) return false;
-    if (fade || slideAlways) FadeOut(slideAlways);
-    FreeStream();
-    session_.Adopt(h);
-    if (views_.ensureRowVisible) views_.ensureRowVisible(row);
+    if (fade || slideAlways) playback_.FadeOut(slideAlways);
+    playback_.FreeStream();
     // A failed wrap has shown its error and stopped: the advance ends there too.
-    return StartStream() != StartResult::NotOpened;
+    return playback_.StartOpened(h, row);
 }
 
-void StreamPlayback::PlayNext() {
+void PlaybackAdvance::PlayNext() {
     const AdvanceChoice choice =
         AdvanceAndPlay(model_, ModesOf(state_), AdvanceTrigger::Next,
                        [this](const AdvanceChoice& c) { return PlayChoiceRow(c.row, c.path, c.fade, c.slideAlways); });
-    if (choice.action == AdvanceAction::Stop) StopPlayback();
+    if (choice.action == AdvanceAction::Stop) playback_.StopPlayback();
     if (views_.ensureRowVisible) views_.ensureRowVisible(model_.CurrentIndex());
 }
 
-void StreamPlayback::PlayPrevious() {
+void PlaybackAdvance::PlayPrevious() {
     const AdvanceChoice choice =
         AdvanceAndPlay(model_, ModesOf(state_), AdvanceTrigger::Previous,
                        [this](const AdvanceChoice& c) { return PlayChoiceRow(c.row, c.path, c.fade, c.slideAlways); });
-    if (choice.action == AdvanceAction::Stop) StopPlayback();
+    if (choice.action == AdvanceAction::Stop) playback_.StopPlayback();
     if (views_.ensureRowVisible) views_.ensureRowVisible(model_.CurrentIndex());
 }
 
-void StreamPlayback::PlayCurrentEntry() {
+void PlaybackAdvance::PlayCurrentEntry() {
     const AdvanceChoice choice = ChooseCurrentRow(model_);
     if (choice.action != AdvanceAction::Play) return;
     if (IsStreamAddress(choice.path)) {
-        PlayPath(choice.row, choice.path);
+        playback_.PlayPath(choice.row, choice.path);
         return;
     }
-    StopPlayback();
-    if (choice.time != kTimeUrl) OpenAndPlay(choice.path);
+    playback_.StopPlayback();
+    if (choice.time != kTimeUrl) playback_.OpenAndPlay(choice.path);
 }
 
-void StreamPlayback::PlaySelectedEntry() {
+void PlaybackAdvance::PlaySelectedEntry() {
     const AdvanceChoice choice = ChooseSelectedRow(model_);
     if (choice.action != AdvanceAction::Play) return;
-    PlayPath(choice.row, choice.path);
+    playback_.PlayPath(choice.row, choice.path);
 }
 
-void StreamPlayback::OnPositionTimer() {
+void PlaybackAdvance::OnPositionTimer() {
     if (!state_.isPlaying || state_.isSeeking || !session_.HasStream()) return;
     const int max = state_.positionMax > 0 ? state_.positionMax : kFallbackPositionMax;
     const QWORD pos = session_.PositionBytes();
@@ -97,35 +99,18 @@ void StreamPlayback::OnPositionTimer() {
     if (!IsTrackEnd(units, max, reverse) && !wrapped) return;
     lastTickPosition_ = kNoPosition;
 
-    effects_.RemoveEqualizer();
-    FadeOut(false);
+    playback_.effects().RemoveEqualizer();
+    playback_.FadeOut(false);
     state_.isPlaying = 0;
-    FreeStream();
+    playback_.FreeStream();
     if (model_.RowCount() == 0) {
-        StopPlayback();
+        playback_.StopPlayback();
         return;
     }
     const AdvanceChoice choice =
         AdvanceAndPlay(model_, ModesOf(state_), AdvanceTrigger::TrackEnd,
                        [this](const AdvanceChoice& c) { return PlayChoiceRow(c.row, c.path, false, false); });
-    if (choice.action != AdvanceAction::Play) StopPlayback();
+    if (choice.action != AdvanceAction::Play) playback_.StopPlayback();
     if (views_.ensureRowVisible) views_.ensureRowVisible(model_.CurrentIndex());
 }
-
-void StreamPlayback::OnStreamHeadersTimer() {
-    if (!state_.isUrlStream) {
-        dlg_.KillTimer(timer::kStreamHeaders);
-        SetTitle(state_.titleText);
-        return;
-    }
-    const InternetStream::StationTexts texts = internet_->ReadStationTexts(state_.titleText);
-    if (texts.bitrate) state_.bitrateText = *texts.bitrate;
-    state_.titleText = texts.title;
-    if (views_.refreshMain) views_.refreshMain();
-    const int row = model_.CurrentIndex();
-    model_.UpdateTitle(row, model_.GetEntryField(row, kColumnPath), state_.titleText);
-    if (views_.repaintList) views_.repaintList();
-    SetTitle(state_.titleText);
-}
-
 }  // namespace tavora

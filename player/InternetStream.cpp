@@ -5,6 +5,7 @@
 #include "AudioLibrary.h"
 #include "IcyTitleParser.h"
 #include "PlaybackSession.h"
+#include "UiThread.h"
 
 namespace tavora {
 
@@ -47,8 +48,7 @@ void InternetStream::Open(const std::string& address, std::function<void(HSTREAM
         if (generation != generation_) {
             FreeStream(stream);  // nobody waits for it any more
         } else {
-            QMetaObject::invokeMethod(
-                this, [this, generation, stream] { Deliver(generation, stream); }, Qt::QueuedConnection);
+            RunOnUiThread(this, [this, generation, stream] { Deliver(generation, stream); });
         }
         --inFlight_;
     });
