@@ -55,7 +55,9 @@ public:
     void Set(SettingField field, int value);
     // Writes the live values of `fields` under their stored names, in one transaction.
     void Save(std::span<const SettingField> fields) const;
-    void Save(std::initializer_list<SettingField> fields) const { Save(std::span<const SettingField>(fields.begin(), fields.size())); }
+    void Save(std::initializer_list<SettingField> fields) const {
+        Save(std::span<const SettingField>(fields.begin(), fields.size()));
+    }
 
     // Returns a number for Unfollow().
     int Follow(Follower follower);
