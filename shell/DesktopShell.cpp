@@ -101,7 +101,7 @@ int DesktopShell::OnBandRequest(unsigned message, uint32_t wParam) {
 
 void DesktopShell::Minimize() {
     // 1. What the mini player is, until the user has read enough.
-    RunMiniPlayerNoticeIfWanted(&dlg_);
+    RunMiniPlayerNoticeIfWanted(dlg_.settings(), &dlg_);
     // 2. Minimise: the skinned windows go with the controller (which, in tray-only
     // mode, stays hidden rather than gaining a taskbar button).
     HideSkinnedWindows();
