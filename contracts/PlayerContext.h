@@ -18,7 +18,6 @@
 #include "CommandSink.h"
 #include "JobService.h"
 #include "PlayerTimers.h"
-#include "SettingsAccess.h"
 #include "ShutdownRegistrar.h"
 #include "StartupSteps.h"
 #include "WindowHost.h"
@@ -30,6 +29,7 @@ class EffectsControl;
 class PlaybackView;
 class PlayerEvents;
 class PlaylistModel;  // playlist/: the list the core owns
+class Settings;       // settings/: the settings owner
 
 struct PlayerContext {
     CommandSink& commands;          // every request goes here
@@ -37,7 +37,7 @@ struct PlayerContext {
     const PlaybackView& view;       // what may be read of the playback
     PlayerEvents& events;           // what happened
     JobService& jobs;               // background work
-    SettingsAccess& settings;       // the live settings
+    Settings& settings;             // the settings owner: live values, followers, saving
     ShutdownRegistrar& shutdown;    // steps of the shutdown's phases
     StartupSteps& startup;          // steps of the start
     PlayerTimers& timers;           // the numbered timers

@@ -22,7 +22,6 @@
 #include <vector>
 
 #include "PlayerSettings.h"
-#include "SettingsAccess.h"
 
 namespace tavora {
 
@@ -34,7 +33,7 @@ struct SettingsChange {
     bool Has(SettingField field) const;
 };
 
-class Settings : public SettingsAccess {
+class Settings {
 public:
     using Follower = std::function<void(const SettingsChange&)>;
 
@@ -44,9 +43,9 @@ public:
 
     void Load();
 
-    // SettingsAccess: the live values; SetLive is Change().
-    PlayerSettings Live() const override { return Values(); }
-    void SetLive(const PlayerSettings& settings) override { Change(settings); }
+    // The live values as one record, and Change() under the name the features use.
+    PlayerSettings Live() const { return Values(); }
+    void SetLive(const PlayerSettings& settings) { Change(settings); }
 
     PlayerSettings Values() const;
     int Value(SettingField field) const;
@@ -60,7 +59,9 @@ public:
     void Set(SettingField field, int value);
     // Writes the live values of `fields` under their stored names, in one transaction.
     void Save(std::span<const SettingField> fields) const;
-    void Save(std::initializer_list<SettingField> fields) const { Save(std::span<const SettingField>(fields.begin(), fields.size())); }
+    void Save(std::initializer_list<SettingField> fields) const {
+        Save(std::span<const SettingField>(fields.begin(), fields.size()));
+    }
 
     // Returns a number for Unfollow().
     int Follow(Follower follower);

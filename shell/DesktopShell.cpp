@@ -9,6 +9,7 @@
 #include "PlaybackRules.h"
 #include "PlaybackView.h"
 #include "PlayerContext.h"
+#include "Settings.h"
 #include "PlayerEvents.h"
 #include "TrayIcon.h"
 #include "band/BandProtocol.h"
@@ -102,7 +103,7 @@ int DesktopShell::OnBandRequest(unsigned message, uint32_t wParam) {
 
 void DesktopShell::Minimize() {
     // 1. What the mini player is, until the user has read enough.
-    RunMiniPlayerNoticeIfWanted(&player_);
+    RunMiniPlayerNoticeIfWanted(context_.settings, &player_);
     // 2. Minimise: the skinned windows go with the taskbar widget (which, in tray-only
     // mode, stays hidden rather than gaining a taskbar button).
     context_.windows.HideWindows();

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "PlayerSettings.h"
+#include "Settings.h"
 
 namespace tavora {
 
@@ -28,9 +28,10 @@ void AddText(QWidget* parent, const char* text, QRect at) {
 }
 }  // namespace
 
-bool MiniPlayerNoticeWanted() { return LoadStoredSetting(&PlayerSettings::miniPlayerInfo) == 0; }
+// Read again each time: the box may have been ticked since the player started.
+bool MiniPlayerNoticeWanted(Settings& settings) { return settings.Reload(&PlayerSettings::miniPlayerInfo) == 0; }
 
-MiniPlayerNotice::MiniPlayerNotice(QWidget* parent) : QDialog(parent) {
+MiniPlayerNotice::MiniPlayerNotice(Settings& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
     setObjectName(QStringLiteral("MiniPlayerNotice"));
     setWindowTitle(QStringLiteral("타보라 미니 플레이어"));
     setWindowIcon(QIcon(QStringLiteral(":/res/icons/icon32.png")));
@@ -67,13 +68,13 @@ MiniPlayerNotice::MiniPlayerNotice(QWidget* parent) : QDialog(parent) {
 }
 
 void MiniPlayerNotice::accept() {
-    StoreSetting(&PlayerSettings::miniPlayerInfo, dontShowAgain_->isChecked() ? 1 : 0);
+    settings_.Set(&PlayerSettings::miniPlayerInfo, dontShowAgain_->isChecked() ? 1 : 0);
     QDialog::accept();
 }
 
-void RunMiniPlayerNoticeIfWanted(QWidget* parent) {
-    if (!MiniPlayerNoticeWanted()) return;
-    MiniPlayerNotice notice(parent);
+void RunMiniPlayerNoticeIfWanted(Settings& settings, QWidget* parent) {
+    if (!MiniPlayerNoticeWanted(settings)) return;
+    MiniPlayerNotice notice(settings, parent);
     notice.exec();
 }
 

@@ -12,8 +12,10 @@ class QCheckBox;
 
 namespace tavora {
 
+class Settings;
+
 // Whether the notice is to be shown ("MiniPlayerInfo" missing or 0).
-bool MiniPlayerNoticeWanted();
+bool MiniPlayerNoticeWanted(Settings& settings);
 
 class MiniPlayerNotice : public QDialog {
     Q_OBJECT
@@ -21,17 +23,18 @@ public:
     static constexpr int kTemplate = 216;
     static constexpr int kDontShowAgain = 1171;
 
-    explicit MiniPlayerNotice(QWidget* parent = nullptr);
+    explicit MiniPlayerNotice(Settings& settings, QWidget* parent = nullptr);
 
     QCheckBox& dontShowAgain() { return *dontShowAgain_; }
 
     void accept() override;
 
 private:
+    Settings& settings_;
     QCheckBox* dontShowAgain_ = nullptr;
 };
 
 // Shows the notice modally when it is wanted.
-void RunMiniPlayerNoticeIfWanted(QWidget* parent);
+void RunMiniPlayerNoticeIfWanted(Settings& settings, QWidget* parent);
 
 }  // namespace tavora

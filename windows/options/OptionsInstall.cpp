@@ -13,7 +13,7 @@
 #include "PlaybackView.h"
 #include "PlayerContext.h"
 #include "PlayerEvents.h"
-#include "PlayerSettings.h"
+#include "Settings.h"
 #include "SoundPage.h"
 
 namespace tavora::options {

@@ -6,7 +6,7 @@
 #include "DisplayTitle.h"
 #include "PlayerContext.h"
 #include "PlayerEvents.h"
-#include "PlayerSettings.h"
+#include "Settings.h"
 #include "TagEditors.h"
 #include "TagMessageBoxes.h"
 
