@@ -1,12 +1,109 @@
 #include "PlayerWindowSet.h"
 
+#include <QApplication>
 #include <QWidget>
 
 #include "PlaybackState.h"
+#include "Registry.h"
+#include "RegistryKeys.h"
 #include "SkinBitmap.h"
 #include "SkinSelection.h"
 
 namespace tavora {
+
+namespace {
+void SetTopmost(QWidget* w, bool topmost) {
+    if (!w) return;
+    const bool visible = w->isVisible();
+    const Qt::WindowFlags flags = w->windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) == topmost) return;
+    w->setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+    if (visible) w->show();  // changing the flags hides the window
+}
+}  // namespace
+
+void PlayerWindowSet::RegisterCommands(CommandRegistry& registry) {
+    using namespace cmd;
+    auto window = [this](PlayerWindow which) { return Window(which); };
+    registry.RegisterCommand(AlwaysTop, [this] { ApplyAlwaysTop(); });
+    registry.RegisterCommand(ToggleAlwaysTop, [this] {
+        state_.alwaysTop = !state_.alwaysTop;
+        WriteRegDword(keys::kControl, "AlwaysTop", state_.alwaysTop);
+        ApplyAlwaysTop();
+    });
+    registry.RegisterCommand(GetRectMainDlg, [this, window] {
+        if (QWidget* main = window(PlayerWindow::Main)) mainRect_ = main->frameGeometry();
+    });
+    registry.RegisterCommand(GetRect, [this, window] {
+        if (QWidget* eq = window(PlayerWindow::Equalizer)) equalizerRect_ = eq->frameGeometry();
+    });
+    registry.RegisterCommand(Minimize, [this] { owner_.showMinimized(); });
+    registry.RegisterCommand(ShowList, [this, window] {
+        state_.listShown = !state_.listShown;
+        if (QWidget* list = window(PlayerWindow::Playlist)) list->setVisible(state_.listShown);
+        if (QWidget* main = window(PlayerWindow::Main)) main->update();
+    });
+    registry.RegisterCommand(ListClose, [this, window] {
+        state_.listShown = 0;
+        if (QWidget* list = window(PlayerWindow::Playlist)) list->hide();
+        if (QWidget* main = window(PlayerWindow::Main)) main->update();
+    });
+    registry.RegisterCommand(InvalidateMain, [window] {
+        if (QWidget* main = window(PlayerWindow::Main)) main->update();
+    });
+    registry.RegisterCommand(SetForeGround, [this, window] {
+        QWidget* active = QApplication::activeWindow();
+        if (active && (active == window(PlayerWindow::Main) || active == window(PlayerWindow::Equalizer)))
+            BringToFrontIfOurs(window(PlayerWindow::Main));
+    });
+    registry.RegisterCommand(SetForeGroundMain, [this, window] { BringToFrontIfOurs(window(PlayerWindow::Main)); });
+    registry.RegisterCommand(SetForeGroundList, [this, window] { BringToFrontIfOurs(window(PlayerWindow::Playlist)); });
+    registry.RegisterCommand(SetForeGroundEqualizer,
+                             [this, window] { BringToFrontIfOurs(window(PlayerWindow::Equalizer)); });
+    // The skin reload: every window takes the new skin's pictures, then the windows are
+    // laid out again around the main window.
+    registry.RegisterCommand(UpdateSkin, [this, window] {
+        ReloadAllSkins();  // the main window takes its new size itself
+        QWidget* mainWindow = window(PlayerWindow::Main);
+        if (!mainWindow) return;
+        const QRect main = mainWindow->frameGeometry();
+        owner_.setGeometry(main.x(), main.y(), 1, 1);
+        if (QWidget* list = window(PlayerWindow::Playlist)) {
+            const bool shown = list->isVisible();
+            list->setGeometry(main.x(), main.y() + main.height(), main.width(), 2 * main.height());
+            list->setVisible(shown);
+            list->update();
+        }
+        mainWindow->update();
+    });
+}
+
+void PlayerWindowSet::ApplyAlwaysTop() {
+    QWidget* main = Window(PlayerWindow::Main);
+    QWidget* list = Window(PlayerWindow::Playlist);
+    QWidget* eq = Window(PlayerWindow::Equalizer);
+    if (state_.alwaysTop) {
+        SetTopmost(main, true);
+        if (list) {
+            SetTopmost(list, true);
+            list->setVisible(state_.listShown);
+        }
+        if (eq) {
+            SetTopmost(eq, true);
+            eq->setVisible(state_.equalizerShown);
+        }
+    } else {
+        // The equaliser window keeps whatever it had.
+        SetTopmost(main, false);
+        SetTopmost(list, false);
+    }
+}
+
+void PlayerWindowSet::BringToFrontIfOurs(QWidget* target) {
+    if (!Contains(QApplication::activeWindow()) || !target) return;
+    target->raise();
+    target->activateWindow();
+}
 
 void PlayerWindowSet::AddWindow(PlayerWindow which, QWidget* window) { windows_[static_cast<size_t>(which)] = window; }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The player's window set (WindowHost): the skinned windows by their part, owned by
-// the invisible taskbar widget, and which of them the playback state says are shown.
+// the invisible taskbar widget, which of them the playback state says are shown, their
+// z-order, and the commands that act on the set: showing and closing the list, "Always
+// Top", the rectangles, bringing a window to the front, minimising and the skin reload.
 //
 // UI thread only.
 
@@ -8,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "CommandRegistry.h"
 #include "CommandSink.h"
 #include "WindowHost.h"
 
@@ -18,8 +21,13 @@ struct PlaybackState;
 class PlayerWindowSet : public WindowHost {
 public:
     // `mainRect` is the owner's record of the main window's place.
-    PlayerWindowSet(QWidget& owner, PlaybackState& state, const QRect& mainRect)
+    PlayerWindowSet(QWidget& owner, PlaybackState& state, QRect& mainRect)
         : owner_(owner), state_(state), mainRect_(mainRect) {}
+
+    // The commands of the window set.
+    void RegisterCommands(CommandRegistry& registry);
+    // Puts the windows on top of others or not, as the state says.
+    void ApplyAlwaysTop();
 
     QWidget* Owner() override { return &owner_; }
     void AddWindow(PlayerWindow which, QWidget* window) override;
@@ -40,9 +48,13 @@ public:
     bool Contains(const QWidget* widget) const;
 
 private:
+    // Raises `target` when one of the set is the active window.
+    void BringToFrontIfOurs(QWidget* target);
+
     QWidget& owner_;
     PlaybackState& state_;
-    const QRect& mainRect_;
+    QRect& mainRect_;
+    QRect equalizerRect_;
     std::array<QWidget*, kPlayerWindowCount> windows_{};
     std::function<std::vector<int>()> selection_;
 };

@@ -105,10 +105,8 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
     connect(listSignals_, &PlaylistModelSignals::rowsChanged, this, &CTavoraPlayerDlg::FollowPlayingRowTitle,
             Qt::QueuedConnection);
     RegisterBuiltinCommands();
-    RegisterStateCommands();
     RegisterPlaybackCommands();
     RegisterPlaylistCommands();
-    RegisterSkinCommands();
     RegisterAddingCommands(*this);
     context_ = std::unique_ptr<PlayerContext>(new PlayerContext{*commands_, *commands_, *view_, *events_, *jobs_,
                                                                 *settingsAccess_, *this, *startup_, *timers_,

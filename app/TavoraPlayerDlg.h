@@ -141,7 +141,6 @@ public:
     QWidget* equalizerWindow() const;
     QRect mainRect() const { return mainRect_; }
     bool playlistDocked() const;
-    QRect equalizerRect() const { return equalizerRect_; }
     ProgramInfoWindow* programInfoWindow() const { return infoWindow_; }
 
     void SetTitleText(const std::string& title);
@@ -179,8 +178,6 @@ private:
     void RegisterBuiltinCommands();
     void RegisterPlaybackCommands();
     void RegisterPlaylistCommands();
-    void RegisterSkinCommands();
-    void RegisterStateCommands();
     void InstallEngineSteps();
     bool CheckEngineVersion();
 
@@ -191,8 +188,6 @@ public:
     PlaylistJobs& playlistJobs() { return *listJobs_; }
 
 private:
-    void ApplyAlwaysTop();
-    void BringToFrontIfOurs(QWidget* target);
     void ShowProgramInfo();
     void PlaceAtStart();
     void ReserveCommandLineNumber();
@@ -225,7 +220,6 @@ private:
     HandOffServer* handOff_ = nullptr;
     ProgramInfoWindow* infoWindow_ = nullptr;
     QRect mainRect_;
-    QRect equalizerRect_;
     QPoint lastPos_;
     bool initialised_ = false;
     bool firstPaintReported_ = false;
