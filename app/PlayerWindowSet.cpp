@@ -1,9 +1,14 @@
 #include "PlayerWindowSet.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 #include "PlaybackState.h"
+#include "PlayerEvents.h"
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "SkinBitmap.h"
@@ -77,6 +82,43 @@ void PlayerWindowSet::RegisterCommands(CommandRegistry& registry) {
         mainWindow->update();
     });
 }
+
+void PlayerWindowSet::PlaceAtStart() {
+    const int left = ReadRegDword(keys::kSize, "Tavora.Size.Left");
+    const int top = ReadRegDword(keys::kSize, "Tavora.Size.Top");
+    QPoint at;
+    if (left == kMissingDword || top == kMissingDword || left < 0 || top < 0) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+        at = QPoint(area.x() + area.width() / 3, area.y() + area.height() / 3);
+    } else {
+        at = QPoint(left, top);
+    }
+    mainRect_ = QRect(at, QSize(0, 0));
+    // The owner sits at the main window's top-left, one pixel high.
+    owner_.setGeometry(at.x(), at.y(), 1, 1);
+}
+
+void PlayerWindowSet::FollowMainWindow(const QRect& rect) {
+    mainRect_ = rect;
+    // The owner sits at the main window's top-left; its own move drags the docked
+    // windows along.
+    if (QWidget* main = Window(PlayerWindow::Main); main && main->isVisible())
+        owner_.setGeometry(QRect(rect.topLeft(), QSize(std::max(rect.width(), 1), 1)));
+}
+
+void PlayerWindowSet::OwnerMoved(bool following) {
+    const QPoint now = owner_.pos();
+    if (following && !lastPos_.isNull() && now != lastPos_) {
+        const QPoint offset = now - lastPos_;
+        // The docked playlist window follows.
+        if (QWidget* list = Window(PlayerWindow::Playlist); list && events_.playlistDocked())
+            list->move(list->pos() + offset);
+    }
+    lastPos_ = now;
+}
+
+void PlayerWindowSet::NoteOwnerPlace() { lastPos_ = owner_.pos(); }
 
 void PlayerWindowSet::ApplyAlwaysTop() {
     QWidget* main = Window(PlayerWindow::Main);

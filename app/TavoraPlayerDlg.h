@@ -139,7 +139,7 @@ public:
     QWidget* mainWindow() const;
     QWidget* playlistWindow() const;
     QWidget* equalizerWindow() const;
-    QRect mainRect() const { return mainRect_; }
+    QRect mainRect() const;
     bool playlistDocked() const;
     ProgramInfoWindow* programInfoWindow() const { return infoWindow_; }
 
@@ -167,7 +167,6 @@ protected:
 private:
     intptr_t HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
     void OnCommand(cmd::Command id, const CommandData& data = {});
-    void OnMainWindowRect(const QRect& rect);
     void FollowPlayingRowTitle(int first, int count);
     void OnOutFileLoad(int number);
     void EndRestore(const std::function<void()>& then);
@@ -189,7 +188,6 @@ public:
 
 private:
     void ShowProgramInfo();
-    void PlaceAtStart();
     void ReserveCommandLineNumber();
     void RunCommandLine();
     void ApplyTaskbarOptions();
@@ -219,8 +217,6 @@ private:
     std::unique_ptr<PlayerContext> context_;
     HandOffServer* handOff_ = nullptr;
     ProgramInfoWindow* infoWindow_ = nullptr;
-    QRect mainRect_;
-    QPoint lastPos_;
     bool initialised_ = false;
     bool firstPaintReported_ = false;
     bool destroyed_ = false;
