@@ -56,7 +56,7 @@ void CTavoraPlayerDlg::OnInitDialog() {
     SetTitleText(kPlayerTitle);
     state_.isPlaying = state_.isPaused = state_.isUrlStream = state_.isSeeking = 0;
     // 10. Where the main window goes.
-    PlaceAtStart();
+    windows_->PlaceAtStart();
     // 11.-13. The skinned windows. The hand-off socket is served from here on: a later
     // launch finds the running player by it.
     // The skin every window of the process reads, chosen before the first of them.
@@ -119,29 +119,12 @@ void CTavoraPlayerDlg::OnInitDialog() {
     // 20. Taskbar button and z-order.
     ApplyTaskbarOptions();
     initialised_ = true;
-    lastPos_ = pos();
+    windows_->NoteOwnerPlace();
     // 21. The command line, or the playlist of the last session.
     RunCommandLine();
     // 22. Repaint everything.
     update();
     windows_->UpdateWindows();
-}
-
-void CTavoraPlayerDlg::PlaceAtStart() {
-    const stored::WindowEdges edges = stored::ReadWindowEdges("Tavora.Size.");
-    const int left = edges.left.value_or(-1);
-    const int top = edges.top.value_or(-1);
-    QPoint at;
-    if (left < 0 || top < 0) {
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-        at = QPoint(area.x() + area.width() / 3, area.y() + area.height() / 3);
-    } else {
-        at = QPoint(left, top);
-    }
-    mainRect_ = QRect(at, QSize(0, 0));
-    // The controller sits at the main window's top-left, one pixel high.
-    setGeometry(at.x(), at.y(), 1, 1);
 }
 
 void CTavoraPlayerDlg::ApplyTaskbarOptions() {

@@ -5,6 +5,9 @@
 
 #include "AudioLibrary.h"
 #include "BackgroundJobs.h"
+#include "CommandRouter.h"
+#include "PlaybackCommands.h"
+#include "PlayerTimerSet.h"
 #include "Commands.h"
 #include "DisplayTitle.h"
 #include "InternetStream.h"
@@ -25,29 +28,8 @@ constexpr std::chrono::seconds kReleaseWait{5};
 }  // namespace
 
 void CTavoraPlayerDlg::RegisterPlaybackCommands() {
-    using namespace cmd;
-    StreamPlayback& p = *playback_;
-    RegisterCommand(Play, [&p] { p.PlayPauseResume(); });
-    RegisterCommand(Stop, [&p] { p.StopPlayback(); });
-    RegisterCommand(Next, [&p] { p.PlayNext(); });
-    RegisterCommand(Back, [&p] { p.PlayPrevious(); });
-    RegisterCommand(ListDbClickPlay, [&p] { p.PlayCurrentEntry(); });
-    RegisterCommand(PlayListSelect, [&p] { p.PlaySelectedEntry(); });
-    RegisterCommand(TenSecNext, [&p] { p.Seek(+1); });
-    RegisterCommand(TenSecBack, [&p] { p.Seek(-1); });
-    RegisterCommand(VolumeUp, [&p] { p.StepVolume(+3); });
-    RegisterCommand(VolumeDown, [&p] { p.StepVolume(-3); });
-    RegisterCommand(CreateReverse, [&p] { p.CreateReverse(); });
-    RegisterCommand(PlayRow, [&p](const CommandData& d) {
-        if (d.value) p.PlayRow(*d.value);
-    });
-    RegisterCommand(SetReverseFlag, [this](const CommandData& d) {
-        if (d.value) state_.reverseMode = *d.value != 0 ? 1 : 0;
-    });
-    // A row's title by its extension: tag titles for MP3, WMA/ASF and OGG files.
-    p.views().titleForPath = [](const std::string& path) { return ReadDisplayTitle(path, LoadTitleSettings()); };
-    RegisterTimer(timer::kPosition, [&p] { p.OnPositionTimer(); });
-    RegisterTimer(timer::kStreamHeaders, [&p] { p.OnStreamHeadersTimer(); });
+    ::tavora::RegisterPlaybackCommands(*commands_, *timers_, *playback_, state_);
+    RegisterStateCommands(*commands_, *commands_, state_, *playback_, *events_);
     // A deleted row whose extracted file is playing frees the stream first. The delete
     // commands run on the UI thread itself, where the stream is stopped directly; a
     // worker (a list load replacing the list) waits, within a bound, until the UI

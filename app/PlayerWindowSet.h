@@ -1,6 +1,10 @@
 #pragma once
 // The player's window set (WindowHost): the skinned windows by their part, owned by
-// the invisible taskbar widget, and which of them the playback state says are shown.
+// the invisible taskbar widget, which of them the playback state says are shown, their
+// z-order, and the commands that act on the set: showing and closing the list, "Always
+// Top", the rectangles, bringing a window to the front, minimising and the skin reload;
+// and the geometry: the main window's saved place, the owner at the main window's
+// top-left, the docked playlist window following the owner's moves.
 //
 // UI thread only.
 
@@ -8,18 +12,35 @@
 #include <functional>
 #include <vector>
 
+#include "CommandRegistry.h"
 #include "CommandSink.h"
 #include "WindowHost.h"
 
 namespace tavora {
 
+class PlayerEvents;
 struct PlaybackState;
+class Settings;
 
 class PlayerWindowSet : public WindowHost {
 public:
-    // `mainRect` is the owner's record of the main window's place.
-    PlayerWindowSet(QWidget& owner, PlaybackState& state, const QRect& mainRect)
-        : owner_(owner), state_(state), mainRect_(mainRect) {}
+    PlayerWindowSet(QWidget& owner, PlaybackState& state, const PlayerEvents& events, Settings& settings)
+        : owner_(owner), state_(state), settings_(settings), events_(events) {}
+
+    // The main window's saved place (the screen's first third when none); the owner
+    // goes there, one pixel high.
+    void PlaceAtStart();
+    // The main window's rectangle as it announced it: the owner sits at its top-left.
+    void FollowMainWindow(const QRect& rect);
+    // The owner moved: the docked playlist window follows (once `following`).
+    void OwnerMoved(bool following);
+    // The owner's place from which its moves count.
+    void NoteOwnerPlace();
+
+    // The commands of the window set.
+    void RegisterCommands(CommandRegistry& registry);
+    // Puts the windows on top of others or not, as the state says.
+    void ApplyAlwaysTop();
 
     QWidget* Owner() override { return &owner_; }
     void AddWindow(PlayerWindow which, QWidget* window) override;
@@ -40,9 +61,16 @@ public:
     bool Contains(const QWidget* widget) const;
 
 private:
+    // Raises `target` when one of the set is the active window.
+    void BringToFrontIfOurs(QWidget* target);
+
     QWidget& owner_;
     PlaybackState& state_;
-    const QRect& mainRect_;
+    Settings& settings_;
+    const PlayerEvents& events_;
+    QRect mainRect_;
+    QRect equalizerRect_;
+    QPoint lastPos_;
     std::array<QWidget*, kPlayerWindowCount> windows_{};
     std::function<std::vector<int>()> selection_;
 };

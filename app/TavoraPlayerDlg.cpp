@@ -87,7 +87,7 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
                      [this] { return reinterpret_cast<void*>(winId()); }, this},
         *audio_, *playlist_, state_, *events_, *probe_);
     view_ = std::make_unique<ControllerView>(state_, *playback_, *audio_, *playlist_);
-    windows_ = std::make_unique<PlayerWindowSet>(*this, state_, mainRect_);
+    windows_ = std::make_unique<PlayerWindowSet>(*this, state_, *events_, settings_);
     // What the playback reports goes out as events; whoever shows it listens.
     PlaybackViews& views = playback_->views();
     PlayerEvents& events = *events_;
@@ -101,16 +101,15 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
     views.repaintList = [&events] { emit events.listChanged(); };
     views.stopped = [&events] { emit events.playbackStopped(); };
     // The main window's moves drag the docked playlist along (see moveEvent).
-    connect(events_, &PlayerEvents::mainWindowRectChanged, this, &CTavoraPlayerDlg::OnMainWindowRect);
+    connect(events_, &PlayerEvents::mainWindowRectChanged, this,
+            [this](const QRect& rect) { windows_->FollowMainWindow(rect); });
     // A playing row re-titled from its tags retitles the display too.
     listSignals_ = new PlaylistModelSignals(*playlist_, this);
     connect(listSignals_, &PlaylistModelSignals::rowsChanged, this, &CTavoraPlayerDlg::FollowPlayingRowTitle,
             Qt::QueuedConnection);
     RegisterBuiltinCommands();
-    RegisterStateCommands();
     RegisterPlaybackCommands();
     RegisterPlaylistCommands();
-    RegisterSkinCommands();
     RegisterAddingCommands(*this);
     context_ = std::unique_ptr<PlayerContext>(new PlayerContext{*commands_, *commands_, *view_, *events_, *jobs_,
                                                                 settings_, *this, *startup_, *timers_,
@@ -172,6 +171,8 @@ WindowHost& CTavoraPlayerDlg::windows() { return *windows_; }
 void CTavoraPlayerDlg::SetMainWindow(QWidget* w) { windows_->AddWindow(PlayerWindow::Main, w); }
 
 void CTavoraPlayerDlg::SetPlaylistWindow(QWidget* w) { windows_->AddWindow(PlayerWindow::Playlist, w); }
+
+QRect CTavoraPlayerDlg::mainRect() const { return windows_->MainRect(); }
 
 QWidget* CTavoraPlayerDlg::mainWindow() const { return windows_->Window(PlayerWindow::Main); }
 
@@ -317,20 +318,7 @@ void CTavoraPlayerDlg::focusInEvent(QFocusEvent* event) {
 
 void CTavoraPlayerDlg::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    const QPoint now = pos();
-    if (initialised_ && !lastPos_.isNull() && now != lastPos_) {
-        const QPoint offset = now - lastPos_;
-        // The docked playlist window follows.
-        if (QWidget* list = playlistWindow(); list && events_->playlistDocked()) list->move(list->pos() + offset);
-    }
-    lastPos_ = now;
-}
-
-void CTavoraPlayerDlg::OnMainWindowRect(const QRect& rect) {
-    mainRect_ = rect;
-    // The controller sits at the main window's top-left; its own move drags the
-    // docked windows along.
-    if (QWidget* main = mainWindow(); main && main->isVisible()) setGeometry(QRect(rect.topLeft(), QSize(std::max(rect.width(), 1), 1)));
+    windows_->OwnerMoved(initialised_);
 }
 
 void CTavoraPlayerDlg::paintEvent(QPaintEvent*) {

@@ -136,9 +136,8 @@ public:
     QWidget* mainWindow() const;
     QWidget* playlistWindow() const;
     QWidget* equalizerWindow() const;
-    QRect mainRect() const { return mainRect_; }
+    QRect mainRect() const;
     bool playlistDocked() const;
-    QRect equalizerRect() const { return equalizerRect_; }
     ProgramInfoWindow* programInfoWindow() const { return infoWindow_; }
 
     void SetTitleText(const std::string& title);
@@ -164,7 +163,6 @@ protected:
 
 private:
     void OnCommand(cmd::Command id, const CommandData& data = {});
-    void OnMainWindowRect(const QRect& rect);
     void FollowPlayingRowTitle(int first, int count);
     void OnOutFileLoad(int number);
     void EndRestore(const std::function<void()>& then);
@@ -175,8 +173,6 @@ private:
     void RegisterBuiltinCommands();
     void RegisterPlaybackCommands();
     void RegisterPlaylistCommands();
-    void RegisterSkinCommands();
-    void RegisterStateCommands();
     void InstallEngineSteps();
     bool CheckEngineVersion();
 
@@ -187,10 +183,7 @@ public:
     PlaylistJobs& playlistJobs() { return *listJobs_; }
 
 private:
-    void ApplyAlwaysTop();
-    void BringToFrontIfOurs(QWidget* target);
     void ShowProgramInfo();
-    void PlaceAtStart();
     void ReserveCommandLineNumber();
     void RunCommandLine();
     void ApplyTaskbarOptions();
@@ -219,9 +212,6 @@ private:
     std::unique_ptr<PlayerContext> context_;
     HandOffServer* handOff_ = nullptr;
     ProgramInfoWindow* infoWindow_ = nullptr;
-    QRect mainRect_;
-    QRect equalizerRect_;
-    QPoint lastPos_;
     bool initialised_ = false;
     bool firstPaintReported_ = false;
     bool destroyed_ = false;

@@ -131,7 +131,7 @@ protected:
         SetMessageBoxHandler({});
     }
 
-    PlaylistModel& model() { return dlg()->playlist(); }
+    PlaylistModel& model() { return player_->context().playlist; }
     PlaybackState& state() { return dlg()->state(); }
 
     // Runs the event loop until `done` holds (false after the time-out).

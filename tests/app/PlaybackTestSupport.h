@@ -58,7 +58,7 @@ protected:
         EXPECT_EQ(std::system(cmd.c_str()), 0);
         return path;
     }
-    void Add(const std::string& path) { dlg()->playlist().AddEntry(std::string(FileNameOf(path)), "", path); }
+    void Add(const std::string& path) { player_->context().playlist.AddEntry(std::string(FileNameOf(path)), "", path); }
     PlaybackState& state() { return dlg()->state(); }
 
     test::TempRegistry reg_;

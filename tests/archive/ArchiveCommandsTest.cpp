@@ -72,7 +72,8 @@ protected:
     bool WaitFor(Done done) {
         return WaitUntilWithEvents(done);
     }
-    void Settle() { SettleJobs(player_->controller().jobs()); }
+    // The jobs and what they queued for the UI thread, until the player is idle.
+    void Settle() { player_->Drain(); }
     std::string MakeArchive(const std::string& name, const std::string& json) {
         const std::string out = media_.path(name);
         EXPECT_TRUE(RunShell("python3 " + Quote(TestScript("make_archive.py")) + " " + Quote(out) + " " + Quote(json)));
