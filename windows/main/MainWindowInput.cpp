@@ -1,10 +1,9 @@
-// The main window's input: its buttons, the sliders and the time display's click
-// area, keys and the wheel, the right-click menu with the window's own commands,
-// tooltips, moving along with the controller, and its settings at shutdown.
+// The main window's input and window events: its buttons and their tooltips, the time
+// display's click area, handing the sliders, keys, wheel and menu to their parts,
+// moving along with the controller, showing and hiding, and its settings at shutdown.
 #include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMoveEvent>
 #include <QResizeEvent>
 #include <QToolTip>
@@ -12,7 +11,6 @@
 
 #include "Commands.h"
 #include "MainWindow.h"
-#include "PlaybackRules.h"
 #include "PlaybackView.h"
 #include "PlayerEvents.h"
 #include "StoredValues.h"
@@ -30,8 +28,6 @@ struct Tool {
 };
 
 }  // namespace
-
-void MainWindow::Send(cmd::Command command, CommandData data) { sink_.Send(command, std::move(data)); }
 
 void MainWindow::OnShutdownPhase(ShutdownPhase phase) {
     if (phase == ShutdownPhase::StopPlayback) StopTimers();
@@ -64,195 +60,45 @@ void MainWindow::RegisterButtons() {
         Send(cmd::ShowEqualizer);
         RefreshDisplay();
     });
-    add(kRepeat, "ID_BTREPEAT_OFF_DEFAULT", [this] { CycleRepeat(); });
-    add(kShuffle, "ID_BTSHUFFLE_INORDER_DEFAULT", [this] { ToggleShuffle(); });
-    add(kMute, "ID_BTSOUNDON_DEFAULT", [this] { ToggleMute(); });
+    add(kRepeat, "ID_BTREPEAT_OFF_DEFAULT", [this] { commands_.CycleRepeat(); });
+    add(kShuffle, "ID_BTSHUFFLE_INORDER_DEFAULT", [this] { commands_.ToggleShuffle(); });
+    add(kMute, "ID_BTSOUNDON_DEFAULT", [this] { commands_.ToggleMute(); });
 }
 
 bool MainWindow::EqualizerSliding() const {
     return events_.equalizerSliding();
 }
 
-void MainWindow::ShowStatus(StatusKind kind, const std::string* text, int ms) {
-    if (text)
-        status_.Show(kind, *text);
-    else
-        status_.Show(kind);
-    statusTimer_.start(ms, this);
-    RefreshDisplay();
-}
-
-void MainWindow::ToggleMute() {
-    const bool mute = !view_.State().mute;
-    const std::string text = mute ? "음소거 설정" : "음소거 해제";
-    Send(cmd::SetMute, CommandData::Value(mute ? 1 : 0));
-    ShowStatus(StatusKind::Mute, &text);
-}
-
-void MainWindow::SetRepeatMode(RepeatMode mode) { Send(cmd::SetRepeatMode, CommandData::Value(static_cast<int>(mode))); }
-
-void MainWindow::CycleRepeat() {
-    const PlaybackState& s = view_.State();
-    const RepeatMode next = NextRepeatMode(RepeatModeOf(s.repeatOne, s.repeatAll));
-    SetRepeatMode(next);
-    const std::string text = RepeatStatusText(next);
-    ShowStatus(StatusKind::Repeat, &text);
-}
-
-void MainWindow::ToggleShuffle() {
-    const bool on = !view_.State().shuffle;
-    const std::string text = on ? "랜덤 재생" : "순차 재생";
-    ShowStatus(StatusKind::Shuffle, &text);
-    // Turning it on draws a new order.
-    Send(cmd::SetShuffle, CommandData::Value(on ? 1 : 0));
-}
-
 // ---- Sliders and the time display ----
 
-QRect MainWindow::PositionHotArea() const {
-    const SkinElement* full = timeSlider_.full;
-    const SkinElement* thumb = timeSlider_.thumb;
-    return QRect(QPoint(full->rect.left, thumb->rect.top),
-                 QPoint(full->rect.right + thumb->Width - 1, thumb->rect.bottom - 1));
-}
-
-QRect MainWindow::VolumeHotArea() const {
-    const SkinElement* full = volumeSlider_.full;
-    return QRect(QPoint(full->rect.left, full->rect.top),
-                 QPoint(full->rect.right + volumeSlider_.thumb->Width - 1, full->rect.bottom - 1));
-}
-
 bool MainWindow::IsOnControl(QPoint point) const {
-    return timeArea_.contains(point) || PositionHotArea().contains(point) || VolumeHotArea().contains(point);
+    return TimeClickArea().contains(point) || PositionHotArea().contains(point) || VolumeHotArea().contains(point);
 }
 
 void MainWindow::OnPress(QPoint point) {
-    const PlaybackState& s = view_.State();
-    if (timeArea_.contains(point)) timeAreaPressed_ = true;
-    if (PositionHotArea().contains(point) && (s.isPlaying || s.isPaused) && !s.isUrlStream) {
-        timeSlider_.dragging = true;
-        dragUnits_ = timeSlider_.SetFromX(point.x());
-        Send(cmd::SeekDrag, CommandData::Value(1));  // the controller leaves the thumb alone meanwhile
-        const std::string text = SeekTooltip(static_cast<long>(view_.PositionSeconds()));
-        ShowStatus(StatusKind::Seek, &text);
-    }
-    if (VolumeHotArea().contains(point)) {
-        volumeSlider_.dragging = true;
-        // The controller un-mutes: taking the slider means the user wants to hear it.
-        Send(cmd::SetVolume, CommandData::Value(volumeSlider_.SetFromX(point.x())));
-        ShowStatus(StatusKind::Volume, nullptr);
-    }
-}
-
-void MainWindow::OnMove(QPoint point) {
-    const PlaybackState& s = view_.State();
-    if (timeSlider_.dragging) {
-        dragUnits_ = timeSlider_.SetFromX(point.x());
-        const std::string text = SeekTooltip(SeekSecondsFromUnits(dragUnits_, s.lengthSeconds, timeSlider_.TrackWidth()));
-        ShowStatus(StatusKind::Seek, &text);
-    }
-    if (volumeSlider_.dragging) {
-        Send(cmd::SetVolume, CommandData::Value(volumeSlider_.SetFromX(point.x())));
-        ShowStatus(StatusKind::Volume, nullptr);
-    }
+    if (TimeClickArea().contains(point)) timeAreaPressed_ = true;
+    sliders_.Press(point);
 }
 
 void MainWindow::OnRelease(QPoint point) {
-    const PlaybackState& s = view_.State();
     if (timeAreaPressed_) {
         timeAreaPressed_ = false;
-        showElapsed_ = !showElapsed_;
-        const std::string text = showElapsed_ ? "경과 시간 표시" : "남은 시간 표시";
-        ShowStatus(StatusKind::TimeMode, &text);
+        lcd_.ToggleElapsed();
+        const std::string text = lcd_.showElapsed() ? "경과 시간 표시" : "남은 시간 표시";
+        refresh_.ShowStatus(StatusKind::TimeMode, &text);
     }
-    if (timeSlider_.dragging) {
-        dragUnits_ = timeSlider_.SetFromX(point.x());
-        timeSlider_.dragging = false;
-        const long seconds = SeekSecondsFromUnits(dragUnits_, s.lengthSeconds, timeSlider_.TrackWidth());
-        Send(cmd::SeekTo, CommandData::Value(static_cast<int>(seconds)));  // also lets go of the thumb
-        RefreshDisplay();
-    }
-    volumeSlider_.dragging = false;
+    sliders_.Release(point);
 }
 
-// ---- Keys, wheel, menu ----
-
-void MainWindow::OnWindowCommand(MainMenuId id) {
-    const PlaybackState& s = view_.State();
-    switch (id) {
-    case MainMenuId::SeekBack:
-    case MainMenuId::SeekNext:
-        Send(id == MainMenuId::SeekBack ? cmd::TenSecBack : cmd::TenSecNext);
-        // Nothing to seek in: no message (it would be an old one).
-        if ((s.isPlaying || s.isPaused) && !s.isUrlStream) ShowStatus(StatusKind::Seek, nullptr);
-        return;
-    case MainMenuId::VolumeUp:
-    case MainMenuId::VolumeDown:
-        Send(id == MainMenuId::VolumeUp ? cmd::VolumeUp : cmd::VolumeDown);
-        ShowStatus(StatusKind::Volume, nullptr);
-        return;
-    case MainMenuId::RepeatNone: SetRepeatMode(RepeatMode::None); return;
-    case MainMenuId::RepeatOne: SetRepeatMode(RepeatMode::One); return;
-    case MainMenuId::RepeatAll: SetRepeatMode(RepeatMode::All); return;
-    case MainMenuId::Shuffle: Send(cmd::SetShuffle, CommandData::Value(s.shuffle ? 0 : 1)); return;
-    case MainMenuId::AlwaysTop:
-        // The controller's toggle also remembers the choice for the next start.
-        Send(cmd::ToggleAlwaysTop);
-        return;
-    default: break;
-    }
-    if (const auto command = ControllerCommandFor(id)) Send(*command);
-}
-
-bool MainWindow::MenuChecked(MainMenuId id) const {
-    const PlaybackState& s = view_.State();
-    const RepeatMode repeat = RepeatModeOf(s.repeatOne, s.repeatAll);
-    switch (id) {
-    case MainMenuId::Playlist: return s.listShown;
-    case MainMenuId::Equalizer: return s.equalizerShown;
-    case MainMenuId::AlwaysTop: return s.alwaysTop;
-    case MainMenuId::RepeatNone: return repeat == RepeatMode::None;
-    case MainMenuId::RepeatOne: return repeat == RepeatMode::One;
-    case MainMenuId::RepeatAll: return repeat == RepeatMode::All;
-    case MainMenuId::Shuffle: return s.shuffle;
-    default: return false;
-    }
-}
+// ---- Keys, wheel, menu, tooltips ----
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    const auto it = accelerators_.find(AcceleratorKey(event->keyCombination()));
-    if (it != accelerators_.end()) {
-        OnWindowCommand(it->second);
-        return;
-    }
-    switch (event->key()) {
-    case Qt::Key_Escape: Send(cmd::Minimize); return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return;
-    case Qt::Key_Space:
-        // Held down, it would pause and resume over and over.
-        if (!event->isAutoRepeat()) Send(cmd::Play);
-        return;
-    default: SkinnedWindow::keyPressEvent(event);
-    }
+    if (!commands_.RunKey(*event)) SkinnedWindow::keyPressEvent(event);
 }
 
-void MainWindow::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y();
-    if (delta == 0) return;
-    Send(delta < 0 ? cmd::VolumeDown : cmd::VolumeUp);
-    ShowStatus(StatusKind::Volume, nullptr, StatusBoard::kWheelShowMs);
-}
+void MainWindow::wheelEvent(QWheelEvent* event) { commands_.Wheel(event->angleDelta().y()); }
 
-void MainWindow::contextMenuEvent(QContextMenuEvent* event) { ShowContextMenu(event->globalPos()); }
-
-void MainWindow::ShowContextMenu(QPoint globalPos) {
-    if (menu_.empty()) return;
-    QMenu menu(this);
-    FillMenu(menu, menu_.front(), [this](int id) { return MenuChecked(static_cast<MainMenuId>(id)); });
-    const QAction* chosen = menu.exec(globalPos);
-    if (chosen) OnWindowCommand(static_cast<MainMenuId>(chosen->data().toInt()));
-}
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) { commands_.ShowMenu(this, event->globalPos()); }
 
 bool MainWindow::event(QEvent* event) {
     if (event->type() != QEvent::ToolTip) return SkinnedWindow::event(event);
@@ -294,6 +140,25 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // Closed by the window manager (Alt+F4, the desktop's window list): the player exits.
     event->ignore();
     Send(cmd::Exit);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    SkinnedWindow::showEvent(event);
+    // The whole window is drawn now; compare the next refreshes with that.
+    refresh_.Drawn();
+    refresh_.UpdateTick();
+}
+
+void MainWindow::hideEvent(QHideEvent* event) {
+    SkinnedWindow::hideEvent(event);
+    refresh_.UpdateTick();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    SkinnedWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    if (refresh_.Showing()) refresh_.Drawn();
+    refresh_.UpdateTick();
 }
 
 void MainWindow::SaveSettings() {
