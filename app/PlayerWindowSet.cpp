@@ -140,6 +140,8 @@ void PlayerWindowSet::ApplyAlwaysTop() {
         SetTopmost(main, false);
         SetTopmost(list, false);
     }
+    for (const OtherWindow& other : others_)
+        if (other.window) SetTopmost(other.window, state_.alwaysTop != 0);
 }
 
 void PlayerWindowSet::BringToFrontIfOurs(QWidget* target) {
@@ -149,6 +151,10 @@ void PlayerWindowSet::BringToFrontIfOurs(QWidget* target) {
 }
 
 void PlayerWindowSet::AddWindow(PlayerWindow which, QWidget* window) { windows_[static_cast<size_t>(which)] = window; }
+
+void PlayerWindowSet::AddOtherWindow(QWidget* window, std::function<bool()> meantToBeShown) {
+    if (window) others_.push_back({window, std::move(meantToBeShown)});
+}
 
 void PlayerWindowSet::NoteShown(PlayerWindow which, bool shown) {
     switch (which) {
@@ -166,23 +172,31 @@ void PlayerWindowSet::ChooseSkin(CommandSink& sink) {
 void PlayerWindowSet::HideWindows() {
     for (QWidget* w : windows_)
         if (w) w->hide();
+    for (const OtherWindow& other : others_)
+        if (other.window) other.window->hide();
 }
 
 void PlayerWindowSet::ShowWindows() {
     if (QWidget* main = Window(PlayerWindow::Main)) main->show();
     if (QWidget* list = Window(PlayerWindow::Playlist); list && state_.listShown) list->show();
     if (QWidget* eq = Window(PlayerWindow::Equalizer); eq && state_.equalizerShown) eq->show();
+    for (const OtherWindow& other : others_)
+        if (other.window && other.meantToBeShown && other.meantToBeShown()) other.window->show();
 }
 
 void PlayerWindowSet::UpdateWindows() {
     for (QWidget* w : windows_)
         if (w) w->update();
+    for (const OtherWindow& other : others_)
+        if (other.window) other.window->update();
 }
 
 bool PlayerWindowSet::Contains(const QWidget* widget) const {
     if (!widget) return false;
     for (const QWidget* w : windows_)
         if (w == widget) return true;
+    for (const OtherWindow& other : others_)
+        if (other.window == widget) return true;
     return false;
 }
 

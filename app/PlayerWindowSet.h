@@ -8,6 +8,9 @@
 //
 // UI thread only.
 
+#include <QPointer>
+#include <QWidget>
+
 #include <array>
 #include <functional>
 #include <vector>
@@ -44,6 +47,7 @@ public:
 
     QWidget* Owner() override { return &owner_; }
     void AddWindow(PlayerWindow which, QWidget* window) override;
+    void AddOtherWindow(QWidget* window, std::function<bool()> meantToBeShown) override;
     QWidget* Window(PlayerWindow which) const override { return windows_[static_cast<size_t>(which)]; }
     QRect MainRect() const override { return mainRect_; }
     void NoteShown(PlayerWindow which, bool shown) override;
@@ -72,6 +76,11 @@ private:
     QRect equalizerRect_;
     QPoint lastPos_;
     std::array<QWidget*, kPlayerWindowCount> windows_{};
+    struct OtherWindow {
+        QPointer<QWidget> window;
+        std::function<bool()> meantToBeShown;
+    };
+    std::vector<OtherWindow> others_;
     std::function<std::vector<int>()> selection_;
 };
 

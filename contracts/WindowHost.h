@@ -26,6 +26,10 @@ public:
     // The invisible taskbar widget: owner of the skinned windows and the dialogs.
     virtual QWidget* Owner() = 0;
     virtual void AddWindow(PlayerWindow which, QWidget* window) = 0;
+    // A window of another feature joins the set: it hides and comes back with the
+    // others (when `meantToBeShown` says so), counts as the player's own for raising,
+    // and follows "Always Top". It may be destroyed before the set.
+    virtual void AddOtherWindow(QWidget* window, std::function<bool()> meantToBeShown) = 0;
     // The window of a part, or null (not created yet, or the part is not installed).
     virtual QWidget* Window(PlayerWindow which) const = 0;
     // Where the main window goes: its saved place at start, its rectangle later.

@@ -28,6 +28,7 @@
 #include "Registry.h"
 #include "RegistryKeys.h"
 #include "ShutdownSignals.h"
+#include "PlayerContext.h"
 #include "PlayerHarness.h"
 #include "QtTestSupport.h"
 #include "TempRegistry.h"
@@ -439,6 +440,28 @@ TEST_F(ControllerTest, AlwaysTopToggleIsStoredAndApplied) {
     EXPECT_EQ(ReadRegDword(keys::kControl, "AlwaysTop"), 0);
     EXPECT_FALSE(main.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     dlg.SetMainWindow(nullptr);
+}
+
+TEST_F(ControllerTest, AnotherFeaturesWindowHidesAndComesBackWithTheSet) {
+    tavora::test::PlayerHarness player({}, "");
+    player.controller().OnInitDialog();
+    WindowHost& windows = player.context().windows;
+    bool wanted = true;
+    QWidget extra;
+    windows.AddOtherWindow(&extra, [&wanted] { return wanted; });
+    // A window that goes before the set is simply left out.
+    auto gone = std::make_unique<QWidget>();
+    windows.AddOtherWindow(gone.get(), [] { return true; });
+    gone.reset();
+    extra.show();
+    windows.HideWindows();
+    EXPECT_FALSE(extra.isVisible());
+    windows.ShowWindows();
+    EXPECT_TRUE(extra.isVisible());
+    windows.HideWindows();
+    wanted = false;
+    windows.ShowWindows();
+    EXPECT_FALSE(extra.isVisible());
 }
 
 TEST_F(ControllerTest, MessagesFromWorkerThreadsRunOnTheUiThread) {
