@@ -174,6 +174,11 @@ TEST_F(PlaylistWindowTest, SpaceAndAcceleratorsSendCommands) {
     QTest::keyClick(window->list(), Qt::Key_A, Qt::ControlModifier);  // in the table, does nothing
     QTest::keyClick(window->list(), Qt::Key_T, Qt::ControlModifier);
     EXPECT_EQ(log.sent, (std::vector<int>{cmd::Play, cmd::ListDelFile, cmd::PlayListSelect, cmd::ToggleAlwaysTop}));
+    // A held Space plays once, as in the other windows, not with every repeat.
+    log.sent.clear();
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), /*autorep=*/true);
+    QApplication::sendEvent(window->list(), &held);
+    EXPECT_TRUE(log.sent.empty());
     // Every key of the table was read (a key the reader does not know is dropped).
     EXPECT_EQ(PlaylistAccelerators().size(), 22u);
 }

@@ -12,6 +12,7 @@
 #include "EffectsControl.h"
 #include "MainMenuIds.h"
 #include "PlayerEvents.h"
+#include "SharedKeys.h"
 #include "StoredValues.h"
 #include "SkinBitmap.h"
 #include "SkinReader.h"
@@ -289,14 +290,8 @@ void EqualizerWindow::keyPressEvent(QKeyEvent* event) {
         OnWindowCommand(it->second);
         return;
     }
-    switch (event->key()) {
-    case Qt::Key_Escape: return;
-    case Qt::Key_Space:
-        // Held down, it would pause and resume over and over.
-        if (!event->isAutoRepeat()) sink_.Send(cmd::Play);
-        return;
-    default: SkinnedWindow::keyPressEvent(event);
-    }
+    if (event->key() == Qt::Key_Escape || RunSharedKey(*event, &sink_)) return;
+    SkinnedWindow::keyPressEvent(event);
 }
 
 // ---- Painting ----

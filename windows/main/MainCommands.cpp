@@ -5,6 +5,7 @@
 
 #include "MainRefresh.h"
 #include "PlaybackView.h"
+#include "SharedKeys.h"
 
 namespace tavora {
 
@@ -68,11 +69,7 @@ bool MainCommands::RunKey(const QKeyEvent& event) {
     case Qt::Key_Escape: Send(cmd::Minimize); return true;
     case Qt::Key_Return:
     case Qt::Key_Enter: return true;
-    case Qt::Key_Space:
-        // Held down, it would pause and resume over and over.
-        if (!event.isAutoRepeat()) Send(cmd::Play);
-        return true;
-    default: return false;
+    default: return RunSharedKey(event, &sink_);
     }
 }
 

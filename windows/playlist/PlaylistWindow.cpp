@@ -15,6 +15,7 @@
 #include "PlaylistListCtrl.h"
 #include "PlaylistMenus.h"
 #include "PlaylistScrollBar.h"
+#include "SharedKeys.h"
 #include "StoredValues.h"
 #include "SkinBitmap.h"
 #include "SkinReader.h"
@@ -191,11 +192,7 @@ void PlaylistWindow::InstallAccelerators() {
 
 void PlaylistWindow::keyPressEvent(QKeyEvent* event) {
     // A Space that no accelerator took plays.
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
-        Send(cmd::Play);
-        return;
-    }
-    SkinnedWindow::keyPressEvent(event);
+    if (!RunSharedKey(*event, send_)) SkinnedWindow::keyPressEvent(event);
 }
 
 bool PlaylistWindow::event(QEvent* event) {
