@@ -1,4 +1,4 @@
-// The controller's own commands: exit, z-order, rectangles, the information window,
+// The controller's own commands: exit, z-order, the information window,
 // bringing windows to the front, the home page. Subsystems register the rest when they
 // are created.
 #include <QApplication>
@@ -39,16 +39,11 @@ void CTavoraPlayerDlg::RegisterBuiltinCommands() {
         if (d.value) OnOutFileLoad(*d.value);
     });
     RegisterCommand(AlwaysTop, [this] { ApplyAlwaysTop(); });
-    RegisterCommand(ToggleAlwaysTop, [this] {
-        state_.alwaysTop = !state_.alwaysTop;
+    RegisterCommand(SetAlwaysTop, [this](const CommandData& d) {
+        if (!d.value) return;
+        state_.alwaysTop = *d.value != 0 ? 1 : 0;
         settings_.Set(&PlayerSettings::alwaysTop, state_.alwaysTop);
         ApplyAlwaysTop();
-    });
-    RegisterCommand(GetRectMainDlg, [this] {
-        if (mainWindow()) mainRect_ = mainWindow()->frameGeometry();
-    });
-    RegisterCommand(GetRect, [this] {
-        if (equalizerWindow()) equalizerRect_ = equalizerWindow()->frameGeometry();
     });
     RegisterCommand(InfoProgram, [this] { ShowProgramInfo(); });
     RegisterCommand(Minimize, [this] { showMinimized(); });

@@ -1,6 +1,6 @@
 // The commands that change the playback state at a window's request, with the value
 // the window sends: volume and mute, the position slider, the repeat and shuffle
-// modes (also as the tray menu's items), and the slider lengths a skin brings.
+// modes, and the slider lengths a skin brings.
 // Windows never write the state themselves; they send these and follow the
 // displayChanged event.
 #include "Commands.h"
@@ -41,9 +41,8 @@ void CTavoraPlayerDlg::RegisterStateCommands() {
                 static_cast<int>(static_cast<long long>(*d.value) * state_.positionMax / state_.lengthSeconds);
         playback_->SeekToSeconds(static_cast<double>(*d.value));
     });
-    // One change each for the repeat mode and for shuffle, announced to every window:
-    // the windows send the mode as a value, the tray menu and other programs send
-    // the numbers of the old command table.
+    // One change each for the repeat mode and for shuffle, announced to every window;
+    // the tray menu's and other programs' numbers arrive as these (CommandNumbers.h).
     auto setRepeat = [this, changed](int mode) {
         state_.repeatOff = mode == 0;
         state_.repeatOne = mode == 1;
@@ -60,13 +59,9 @@ void CTavoraPlayerDlg::RegisterStateCommands() {
     RegisterCommand(SetRepeatMode, [setRepeat](const CommandData& d) {
         if (d.value && *d.value >= 0 && *d.value <= 2) setRepeat(*d.value);
     });
-    RegisterCommand(RepeatNone, [setRepeat] { setRepeat(0); });
-    RegisterCommand(RepeatOneMode, [setRepeat] { setRepeat(1); });
-    RegisterCommand(RepeatAllMode, [setRepeat] { setRepeat(2); });
     RegisterCommand(SetShuffle, [setShuffle](const CommandData& d) {
         if (d.value) setShuffle(*d.value != 0);
     });
-    RegisterCommand(ToggleShuffle, [this, setShuffle] { setShuffle(!state_.shuffle); });
     // A skin with another track length keeps the level heard and the place played.
     RegisterCommand(SetVolumeRange, [this](const CommandData& d) {
         if (!d.value || *d.value <= 0) return;

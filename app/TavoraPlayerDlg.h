@@ -138,7 +138,6 @@ public:
     QWidget* equalizerWindow() const;
     QRect mainRect() const { return mainRect_; }
     bool playlistDocked() const;
-    QRect equalizerRect() const { return equalizerRect_; }
     ProgramInfoWindow* programInfoWindow() const { return infoWindow_; }
 
     void SetTitleText(const std::string& title);
@@ -220,7 +219,6 @@ private:
     HandOffServer* handOff_ = nullptr;
     ProgramInfoWindow* infoWindow_ = nullptr;
     QRect mainRect_;
-    QRect equalizerRect_;
     QPoint lastPos_;
     bool initialised_ = false;
     bool firstPaintReported_ = false;

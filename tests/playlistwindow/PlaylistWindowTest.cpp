@@ -173,7 +173,7 @@ TEST_F(PlaylistWindowTest, SpaceAndAcceleratorsSendCommands) {
     QTest::keyClick(window->list(), Qt::Key_Return);
     QTest::keyClick(window->list(), Qt::Key_A, Qt::ControlModifier);  // in the table, does nothing
     QTest::keyClick(window->list(), Qt::Key_T, Qt::ControlModifier);
-    EXPECT_EQ(log.sent, (std::vector<int>{cmd::Play, cmd::ListDelFile, cmd::PlayListSelect, cmd::ToggleAlwaysTop}));
+    EXPECT_EQ(log.sent, (std::vector<int>{cmd::Play, cmd::ListDelFile, cmd::PlayListSelect, cmd::SetAlwaysTop}));
     // Every key of the table was read (a key the reader does not know is dropped).
     EXPECT_EQ(PlaylistAccelerators().size(), 22u);
 }

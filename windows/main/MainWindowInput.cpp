@@ -196,8 +196,8 @@ void MainWindow::OnWindowCommand(MainMenuId id) {
     case MainMenuId::RepeatAll: SetRepeatMode(RepeatMode::All); return;
     case MainMenuId::Shuffle: Send(cmd::SetShuffle, CommandData::Value(s.shuffle ? 0 : 1)); return;
     case MainMenuId::AlwaysTop:
-        // The controller's toggle also remembers the choice for the next start.
-        Send(cmd::ToggleAlwaysTop);
+        // The controller also remembers the choice for the next start.
+        Send(cmd::SetAlwaysTop, CommandData::Value(s.alwaysTop ? 0 : 1));
         return;
     default: break;
     }
