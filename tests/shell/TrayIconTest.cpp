@@ -6,37 +6,22 @@
 #include <QMenu>
 
 #include <functional>
-#include <optional>
 #include <set>
 
 #include "CommandNumbers.h"
 #include "CommandSink.h"
 #include "PlaybackView.h"
 #include "QtTestSupport.h"
+#include "RecordingSink.h"
+#include "StateView.h"
 #include "TrayIcon.h"
 
 using namespace tavora;
 
 namespace {
 
-struct RecordingSink : CommandSink {
-    std::vector<int> sent;
-    std::vector<std::optional<int>> values;
-    void Send(cmd::Command c, CommandData d) override { Post(c, std::move(d)); }
-    void Post(cmd::Command c, CommandData d) override {
-        sent.push_back(c);
-        values.push_back(d.value);
-    }
-};
-
-struct StateView : PlaybackView {
-    PlaybackState state;
-    const PlaybackState& State() const override { return state; }
-    double PositionSeconds() const override { return 0; }
-    double LengthSeconds() const override { return 0; }
-    bool Spectrum(float*) const override { return false; }
-    std::string CurrentPath() const override { return {}; }
-};
+using test::RecordingSink;
+using test::StateView;
 
 void ForEachAction(QMenu& menu, const std::function<void(QAction&)>& visit) {
     for (QAction* a : menu.actions()) {
@@ -130,7 +115,7 @@ TEST(TrayIconTest, ChoosingAnItemSendsItsCommand) {
     ForEachAction(tray.menu(), [](QAction& a) {
         if (a.data().toInt() == cmd::Next || a.data().toInt() == cmd::Exit) a.trigger();
     });
-    EXPECT_EQ(sink.sent, (std::vector<int>{cmd::Next, cmd::Exit}));
+    EXPECT_EQ(sink.Commands(), (std::vector<int>{cmd::Next, cmd::Exit}));
 }
 
 // The mode items send the mode they name; the toggles the other value than the state's.
@@ -157,8 +142,8 @@ TEST(TrayIconTest, ModeItemsSendTheModeTheyNameWithTheStateOfTheMoment) {
         ForEachAction(tray.menu(), [&](QAction& a) {
             if (a.data().toInt() == c.item) a.trigger();
         });
-        EXPECT_EQ(sink.sent, std::vector<int>{c.command}) << c.item;
-        EXPECT_EQ(sink.values, std::vector<std::optional<int>>{c.value}) << c.item;
+        EXPECT_EQ(sink.Commands(), std::vector<int>{c.command}) << c.item;
+        EXPECT_EQ(sink.Values(c.command), std::vector<int>{c.value}) << c.item;
     }
 }
 
