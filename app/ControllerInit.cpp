@@ -12,6 +12,7 @@
 
 #include <cstdio>
 
+#include "CommandNumbers.h"
 #include "Commands.h"
 #include "HandOffArgument.h"
 #include "HandOffChannel.h"
@@ -70,7 +71,8 @@ void CTavoraPlayerDlg::OnInitDialog() {
                     Send(cmd::HandOffArgument, CommandData::Value(static_cast<int>(wParam)));
                 // Commands are taken from local programs of the same user, as a window
                 // takes them from any program on its desktop (remote controls, scripts).
-                if (message == msg::Command) Send(static_cast<cmd::Command>(wParam));
+                if (message == msg::Command)
+                    if (const auto c = cmd::FromNumber(static_cast<int>(wParam), state_)) Send(c->command, c->data);
                 return 0;
             },
             this);

@@ -30,7 +30,7 @@ void CTavoraPlayerDlg::RegisterPlaylistCommands() {
     listJobs_ = std::make_unique<PlaylistJobs>(*jobs_, *playlist_, *probe_, std::move(hooks));
     RegisterCommand(Shuttle, [this] { playlist_->RebuildShuffleOrder(); });
     RegisterCommand(ListDelAll, [this] { playlist_->DeleteAllEntries(); });
-    RegisterCommand(ListGetCount, [this] { playlist_->GetCount(); });
+    RegisterCommand(MarkAddStart, [this] { playlist_->GetCount(); });
     RegisterCommand(SortTagList, [this] { listJobs_->StartTitlePass(playlist_->CountBeforeAdd()); });
     RegisterCommand(SortTag, [this] { listJobs_->StartRetitleAll(TitleSettingsFrom(settings_.Values())); });
     RegisterCommand(SortTagLine, [this] {

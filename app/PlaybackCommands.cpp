@@ -1,6 +1,6 @@
 // The playback's commands and timers, and the commands that change the playback state
 // at a window's request with the value the window sends: volume and mute, the
-// position slider, the repeat and shuffle modes (also as the tray menu's items), and
+// position slider, the repeat and shuffle modes, and
 // the slider lengths a skin brings. Windows never write the state themselves; they
 // send these and follow the displayChanged event.
 #include "PlaybackCommands.h"
@@ -73,9 +73,8 @@ void RegisterStateCommands(CommandRegistry& registry, CommandSink& sink, Playbac
                 static_cast<int>(static_cast<long long>(*d.value) * state.positionMax / state.lengthSeconds);
         playback.SeekToSeconds(static_cast<double>(*d.value));
     });
-    // One change each for the repeat mode and for shuffle, announced to every window:
-    // the windows send the mode as a value, the tray menu and other programs send
-    // the numbers of the old command table.
+    // One change each for the repeat mode and for shuffle, announced to every window;
+    // the tray menu's and other programs' numbers arrive as these (CommandNumbers.h).
     auto setRepeat = [&state, &events, changed](int mode) {
         state.repeatOff = mode == 0;
         state.repeatOne = mode == 1;
@@ -92,13 +91,9 @@ void RegisterStateCommands(CommandRegistry& registry, CommandSink& sink, Playbac
     registry.RegisterCommand(SetRepeatMode, [setRepeat](const CommandData& d) {
         if (d.value && *d.value >= 0 && *d.value <= 2) setRepeat(*d.value);
     });
-    registry.RegisterCommand(RepeatNone, [setRepeat] { setRepeat(0); });
-    registry.RegisterCommand(RepeatOneMode, [setRepeat] { setRepeat(1); });
-    registry.RegisterCommand(RepeatAllMode, [setRepeat] { setRepeat(2); });
     registry.RegisterCommand(SetShuffle, [setShuffle](const CommandData& d) {
         if (d.value) setShuffle(*d.value != 0);
     });
-    registry.RegisterCommand(ToggleShuffle, [&state, setShuffle] { setShuffle(!state.shuffle); });
     // A skin with another track length keeps the level heard and the place played.
     registry.RegisterCommand(SetVolumeRange, [&state, &events](const CommandData& d) {
         if (!d.value || *d.value <= 0) return;

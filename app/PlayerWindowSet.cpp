@@ -31,16 +31,11 @@ void PlayerWindowSet::RegisterCommands(CommandRegistry& registry) {
     using namespace cmd;
     auto window = [this](PlayerWindow which) { return Window(which); };
     registry.RegisterCommand(AlwaysTop, [this] { ApplyAlwaysTop(); });
-    registry.RegisterCommand(ToggleAlwaysTop, [this] {
-        state_.alwaysTop = !state_.alwaysTop;
+    registry.RegisterCommand(SetAlwaysTop, [this](const CommandData& d) {
+        if (!d.value) return;
+        state_.alwaysTop = *d.value != 0 ? 1 : 0;
         settings_.Set(&PlayerSettings::alwaysTop, state_.alwaysTop);
         ApplyAlwaysTop();
-    });
-    registry.RegisterCommand(GetRectMainDlg, [this, window] {
-        if (QWidget* main = window(PlayerWindow::Main)) mainRect_ = main->frameGeometry();
-    });
-    registry.RegisterCommand(GetRect, [this, window] {
-        if (QWidget* eq = window(PlayerWindow::Equalizer)) equalizerRect_ = eq->frameGeometry();
     });
     registry.RegisterCommand(Minimize, [this] { owner_.showMinimized(); });
     registry.RegisterCommand(ShowList, [this, window] {

@@ -73,7 +73,6 @@ private:
     Settings& settings_;
     const PlayerEvents& events_;
     QRect mainRect_;
-    QRect equalizerRect_;
     QPoint lastPos_;
     std::array<QWidget*, kPlayerWindowCount> windows_{};
     struct OtherWindow {

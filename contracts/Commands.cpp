@@ -6,7 +6,7 @@
 namespace tavora::cmd {
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 82> kNames{{
+constexpr std::array<std::pair<int, std::string_view>, 76> kNames{{
     {OpenFolder, "Open Folder"},
     {Play, "Play"},
     {Back, "Back"},
@@ -19,7 +19,6 @@ constexpr std::array<std::pair<int, std::string_view>, 82> kNames{{
     {Minimize, "Minimize"},
     {ShowList, "Show List"},
     {ShowEqualizer, "Show Equalizer"},
-    {GetRectMainDlg, "Get Rect Main Dlg"},
     {OutFileCreate, "OutFile Create"},
     {ListDbClickPlay, "List DbClick Play"},
     {TenSecNext, "10Sec Next"},
@@ -53,22 +52,16 @@ constexpr std::array<std::pair<int, std::string_view>, 82> kNames{{
     {HideNone, "Hide None"},
     {VolumeSetting, "VolumeSetting"},
     {CreateReverse, "Create Reverse"},
-    {ToggleAlwaysTop, "Always Top (tray)"},
-    {ToggleShuffle, "Shuffle (tray)"},
-    {RepeatNone, "No Repeat (tray)"},
-    {RepeatOneMode, "Repeat One (tray)"},
-    {RepeatAllMode, "Repeat All (tray)"},
-    {GetRect, "Get Rect"},
     {InfoProgram, "Info Program"},
     {SortTag, "Sort Tag"},
     {ShowFileInfoMp3, "Show File Info (mp3)"},
     {SortTagLine, "Sort Tag Line"},
     {SortTagList, "Sort Tag List"},
-    {ListGetCount, "List GetCount"},
+    {MarkAddStart, "List GetCount"},
     {InsertItem, "InsertItem"},
     {HomePage, "타보라 홈페이지"},
     {UpdateSkin, "Update Skin"},
-    {GetListItem, "Get List Item"},
+    {ShowTagEntry, "Get List Item"},
     {InvalidateList, "Invalidate List"},
     {UpdateTag, "Update Tag"},
     {AutoUpdateSkin, "Auto Update Skin"},
@@ -88,6 +81,7 @@ constexpr std::array<std::pair<int, std::string_view>, 82> kNames{{
     {StartArchiveLoad, "Start Archive Load"},
     {PlayRow, "Play Row"},
     {SetReverseFlag, "Set Reverse Flag"},
+    {SetAlwaysTop, "Set Always Top"},
     {HandOffArgument, "Hand Off Argument"},
 }};
 

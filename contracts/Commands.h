@@ -2,8 +2,8 @@
 // The controller's command identifiers. Every button, menu item, key and tray entry
 // ends up as one of these, sent to the controller through the command sink
 // (CommandSink.h). The numbers 32771..32874 are the ones other programs send through
-// the hand-off socket; the commands from 33000 on carry their data with them and are
-// only sent by the player's own windows.
+// the hand-off socket (CommandNumbers.h turns a number into its command); the commands
+// from 33000 on carry their data with them and are only sent by the player's own code.
 //
 // The main window's own menu and accelerator numbers are another space
 // (MainMenuId in skin/main): a scoped enum, so that one cannot be sent for the other.
@@ -25,7 +25,6 @@ enum Command : int {
     Minimize = 32782,
     ShowList = 32783,
     ShowEqualizer = 32784,
-    GetRectMainDlg = 32785,
     OutFileCreate = 32786,
     ListDbClickPlay = 32788,
     TenSecNext = 32789,
@@ -59,22 +58,16 @@ enum Command : int {
     HideNone = 32846,
     VolumeSetting = 32847,
     CreateReverse = 32848,
-    ToggleAlwaysTop = 32849,
-    ToggleShuffle = 32851,
-    RepeatNone = 32852,
-    RepeatOneMode = 32853,
-    RepeatAllMode = 32854,
-    GetRect = 32855,
     InfoProgram = 32856,
     SortTag = 32858,
     ShowFileInfoMp3 = 32860,
     SortTagLine = 32861,
     SortTagList = 32862,
-    ListGetCount = 32863,
+    MarkAddStart = 32863,  // the rows added from here on are titled and measured as new
     InsertItem = 32865,
     HomePage = 32867,
     UpdateSkin = 32869,
-    GetListItem = 32870,
+    ShowTagEntry = 32870,  // the tag window shows the entry at its cursor (opened there when closed)
     InvalidateList = 32871,
     UpdateTag = 32873,
     AutoUpdateSkin = 32874,
@@ -96,6 +89,7 @@ enum Command : int {
     StartArchiveLoad = 33014,  // path: a ZIP, RAR or ALZ archive; value 1: play the first row it adds
     PlayRow = 33030,           // value: the row to make current and play (a file at once, an address once open)
     SetReverseFlag = 33031,    // value: 1 reverse play marked on, 0 off (the stream is left as it is)
+    SetAlwaysTop = 33032,      // value: 1 the windows stay on top (remembered for the next start), 0 not
     HandOffArgument = 33015,   // value: the number of an argument another launch handed over
 };
 

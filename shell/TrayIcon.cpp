@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
+#include "CommandNumbers.h"
 #include "CommandSink.h"
 #include "MenuResources.h"
 #include "PlaybackView.h"
@@ -14,8 +15,9 @@ namespace tavora {
 namespace {
 constexpr int kTrayMenu = 155;
 // The items whose check marks the menu keeps.
-constexpr int kCheckable[] = {cmd::ShowList, cmd::ShowEqualizer, cmd::ToggleAlwaysTop, cmd::ToggleShuffle,
-                              cmd::RepeatNone, cmd::RepeatOneMode, cmd::RepeatAllMode};
+constexpr int kCheckable[] = {cmd::ShowList,          cmd::ShowEqualizer,       cmd::number::ToggleAlwaysTop,
+                              cmd::number::ToggleShuffle, cmd::number::RepeatNone, cmd::number::RepeatOneMode,
+                              cmd::number::RepeatAllMode};
 
 void ForEachAction(QMenu& menu, const std::function<void(QAction&)>& visit) {
     for (QAction* action : menu.actions()) {
@@ -37,12 +39,12 @@ std::set<int> TrayCheckedCommands(const PlaybackState& s) {
     std::set<int> checked;
     if (s.listShown) checked.insert(cmd::ShowList);
     if (s.equalizerShown) checked.insert(cmd::ShowEqualizer);
-    if (s.alwaysTop) checked.insert(cmd::ToggleAlwaysTop);
+    if (s.alwaysTop) checked.insert(cmd::number::ToggleAlwaysTop);
     // Exactly one repeat item, whatever the flags say.
-    if (s.repeatAll) checked.insert(cmd::RepeatAllMode);
-    else if (s.repeatOne) checked.insert(cmd::RepeatOneMode);
-    else checked.insert(cmd::RepeatNone);
-    if (s.shuffle) checked.insert(cmd::ToggleShuffle);
+    if (s.repeatAll) checked.insert(cmd::number::RepeatAllMode);
+    else if (s.repeatOne) checked.insert(cmd::number::RepeatOneMode);
+    else checked.insert(cmd::number::RepeatNone);
+    if (s.shuffle) checked.insert(cmd::number::ToggleShuffle);
     return checked;
 }
 
@@ -59,7 +61,8 @@ TrayIcon::TrayIcon(CommandSink& sink, const PlaybackView& view, QObject* parent)
         bool ok = false;
         const int id = action->data().toInt(&ok);
         // Queued: a dialog the command opens comes up after the menu has closed.
-        if (ok && id > 0) sink_.Post(static_cast<cmd::Command>(id));
+        if (!ok) return;
+        if (const auto c = cmd::FromNumber(id, view_.State())) sink_.Post(c->command, c->data);
     });
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The player's icon in the desktop's notification area (StatusNotifierItem or
 // XEmbed, whichever the desktop offers) with its pop-up menu 155. The items carry
-// controller commands and go to the command sink as they are chosen; the check marks
+// command numbers and go to the command sink as the commands they stand for
+// (CommandNumbers.h, read with the state of the moment) as they are chosen; the check marks
 // are set from the playback state each time the menu opens.
 //
 // Threading: UI thread only.
@@ -26,7 +27,7 @@ struct PlaybackState;
 inline constexpr int kTrayTipLength = 63;
 std::string TrayTip(const std::string& titleText);
 
-// The commands of menu 155 that carry a check mark in `state`: the playlist and
+// The command numbers of menu 155 that carry a check mark in `state`: the playlist and
 // equaliser windows when shown, always-on-top, exactly one repeat item, shuffle.
 std::set<int> TrayCheckedCommands(const PlaybackState& state);
 

@@ -185,7 +185,7 @@ TEST_F(FileCommandsTest, PlayWithAnEmptyListOpensTheFileDialog) {
 TEST_F(FileCommandsTest, DroppedFileIsTitledAndMeasuredBeforeTheCommandReturns) {
     const std::string song = MakeTaggedSong(media_, "끌어놓기.mp3", "mp3", "끌어 놓은 노래", 2);
     model().AddEntry("earlier", "00:10", "/elsewhere/earlier.mp3");
-    dlg()->SendCommand(cmd::ListGetCount);
+    dlg()->SendCommand(cmd::MarkAddStart);
     EXPECT_EQ(ClassifyDropped(song, false), DroppedKind::File);
     dlg()->SendCommand(DroppedCommand(DroppedKind::File), CommandData::Path(song));
     EXPECT_EQ(TitlesAndTimes(model()), (Rows{{"earlier", "00:10"}, {"끌어 놓은 노래", "00:02"}}));

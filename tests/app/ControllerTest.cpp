@@ -11,11 +11,13 @@
 
 #include <csignal>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <optional>
 #include <thread>
 
 #include "BackgroundJobs.h"
+#include "CommandNumbers.h"
 #include "Commands.h"
 #include "HandOffArgument.h"
 #include "HandOffChannel.h"
@@ -51,6 +53,15 @@ void Record(CTavoraPlayerDlg& dlg, Recorded& r) {
         {cmd::HandOffAdd, "add"}, {cmd::HandOffAddAndPlay, "play"}, {cmd::HandOffLoadM3u, "m3u"}, {cmd::HandOffLoadPls, "pls"}};
     for (const auto& [command, name] : kinds)
         dlg.RegisterCommand(command, [&r, name = name](const CommandData& d) { r.calls.emplace_back(name, d.path); });
+}
+
+// A command number sent as another program sends it: through the hand-off socket.
+void SendNumber(int number) {
+    auto reply = std::async(std::launch::async, [number] {
+        return SendHandOff(msg::Command, static_cast<uintptr_t>(number), 0, std::chrono::seconds(30));
+    });
+    ASSERT_TRUE(WaitUntilWithEvents([&] { return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    ASSERT_TRUE(reply.get().has_value()) << number;
 }
 
 class ControllerTest : public ::testing::Test {
@@ -402,7 +413,7 @@ TEST_F(ControllerTest, TrayModeCommandsKeepExactlyOneRepeatModeAndAnnounceEachCh
     int reshuffled = 0;
     dlg.RegisterCommand(cmd::Shuttle, [&] { ++reshuffled; });
     struct Step {
-        cmd::Command command;
+        int command;  // a number from outside when without a value
         std::optional<int> value;
         std::array<int, 3> repeat;  // off, one, all
         int shuffle;
@@ -411,14 +422,15 @@ TEST_F(ControllerTest, TrayModeCommandsKeepExactlyOneRepeatModeAndAnnounceEachCh
     // The tray's (and other programs') numbers and the windows' commands with a value
     // are one and the same change.
     const Step steps[] = {
-        {cmd::RepeatAllMode, {}, {0, 0, 1}, 0, 0},    {cmd::RepeatOneMode, {}, {0, 1, 0}, 0, 0},
-        {cmd::RepeatNone, {}, {1, 0, 0}, 0, 0},       {cmd::SetRepeatMode, 2, {0, 0, 1}, 0, 0},
-        {cmd::ToggleShuffle, {}, {0, 0, 1}, 1, 1},    {cmd::ToggleShuffle, {}, {0, 0, 1}, 0, 1},
-        {cmd::SetShuffle, 1, {0, 0, 1}, 1, 2},        {cmd::ToggleShuffle, {}, {0, 0, 1}, 0, 2},
+        {cmd::number::RepeatAllMode, {}, {0, 0, 1}, 0, 0}, {cmd::number::RepeatOneMode, {}, {0, 1, 0}, 0, 0},
+        {cmd::number::RepeatNone, {}, {1, 0, 0}, 0, 0},    {cmd::SetRepeatMode, 2, {0, 0, 1}, 0, 0},
+        {cmd::number::ToggleShuffle, {}, {0, 0, 1}, 1, 1}, {cmd::number::ToggleShuffle, {}, {0, 0, 1}, 0, 1},
+        {cmd::SetShuffle, 1, {0, 0, 1}, 1, 2},             {cmd::number::ToggleShuffle, {}, {0, 0, 1}, 0, 2},
     };
     for (const Step& step : steps) {
         const int before = changed.count();
-        dlg.SendCommand(step.command, step.value ? CommandData::Value(*step.value) : CommandData{});
+        if (step.value) dlg.SendCommand(static_cast<cmd::Command>(step.command), CommandData::Value(*step.value));
+        else SendNumber(step.command);
         const auto& s = dlg.state();
         EXPECT_EQ((std::array<int, 3>{s.repeatOff, s.repeatOne, s.repeatAll}), step.repeat) << step.command;
         EXPECT_EQ(s.shuffle, step.shuffle) << step.command;
@@ -433,10 +445,10 @@ TEST_F(ControllerTest, AlwaysTopToggleIsStoredAndApplied) {
     QWidget main;
     dlg.SetMainWindow(&main);
     dlg.OnInitDialog();
-    dlg.SendCommand(cmd::ToggleAlwaysTop);
+    SendNumber(cmd::number::ToggleAlwaysTop);
     EXPECT_EQ(ReadRegDword(keys::kControl, "AlwaysTop"), 1);
     EXPECT_TRUE(main.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    dlg.SendCommand(cmd::ToggleAlwaysTop);
+    SendNumber(cmd::number::ToggleAlwaysTop);
     EXPECT_EQ(ReadRegDword(keys::kControl, "AlwaysTop"), 0);
     EXPECT_FALSE(main.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     dlg.SetMainWindow(nullptr);

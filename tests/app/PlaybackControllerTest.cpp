@@ -73,7 +73,7 @@ TEST_F(PlaybackControllerTest, EndOfTheLastTrackStopsWithoutRepeatAndWrapsWithRe
     ASSERT_TRUE(WaitUntilWithEvents([&] { return !state().isPlaying; }));
     EXPECT_EQ(state().channelHandle, 0u);
 
-    dlg()->SendCommand(cmd::RepeatAllMode);
+    dlg()->SendCommand(cmd::SetRepeatMode, CommandData::Value(2));
     dlg()->playlist().SetSelectedIndex(1);
     dlg()->SendCommand(cmd::PlayListSelect);
     ASSERT_TRUE(state().isPlaying);
@@ -84,7 +84,7 @@ TEST_F(PlaybackControllerTest, EndOfTheLastTrackStopsWithoutRepeatAndWrapsWithRe
 TEST_F(PlaybackControllerTest, RepeatOnePlaysTheSameRowAgainAndIgnoresNext) {
     Add(Tone("one.wav", 0.6));
     Add(Tone("two.wav", 3));
-    dlg()->SendCommand(cmd::RepeatOneMode);
+    dlg()->SendCommand(cmd::SetRepeatMode, CommandData::Value(1));
     dlg()->SendCommand(cmd::Play);
     dlg()->SendCommand(cmd::Next);
     EXPECT_EQ(dlg()->playlist().CurrentIndex(), 0);

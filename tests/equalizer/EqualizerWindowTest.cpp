@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "CommandSink.h"
+#include "Commands.h"
 #include "RecordingEffects.h"
 #include "RecordingSink.h"
 #include "EqualizerSlide.h"
@@ -23,6 +24,7 @@
 #include "SkinBitmap.h"
 #include "SkinSelection.h"
 #include "SkinTestSupport.h"
+#include "StateView.h"
 #include "TempRegistry.h"
 
 namespace tavora {
@@ -207,6 +209,32 @@ TEST_P(EqualizerWindowTest, KeysPassTheMainWindowCommandsExceptTheVolumeOnes) {
     QApplication::sendEvent(window_.get(), &held);
     EXPECT_EQ(sink_.Commands(), (std::vector<int>{cmd::Play, cmd::Back, cmd::TenSecNext}));
     EXPECT_TRUE(window_->isVisible());
+}
+
+// The shuffle and always-on-top keys send the other value than the one shown.
+TEST_P(EqualizerWindowTest, ShuffleAndAlwaysOnTopKeysSendTheOtherValueThanTheStateShows) {
+    test::StateView view;
+    window_->SetView(&view);
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int shuffle, alwaysTop;
+        cmd::Command command;
+        int value;
+    };
+    const Case cases[] = {
+        {Qt::Key_S, Qt::NoModifier, 0, 0, cmd::SetShuffle, 1},        {Qt::Key_S, Qt::NoModifier, 1, 1, cmd::SetShuffle, 0},
+        {Qt::Key_T, Qt::ControlModifier, 0, 0, cmd::SetAlwaysTop, 1}, {Qt::Key_T, Qt::ControlModifier, 1, 1, cmd::SetAlwaysTop, 0},
+    };
+    for (const Case& c : cases) {
+        sink_.sent.clear();
+        view.state.shuffle = c.shuffle;
+        view.state.alwaysTop = c.alwaysTop;
+        QTest::keyClick(window_.get(), c.key, c.modifiers);
+        EXPECT_EQ(sink_.Commands(), std::vector<int>{c.command}) << c.key;
+        EXPECT_EQ(sink_.Values(c.command), std::vector<int>{c.value}) << c.key;
+    }
+    window_->SetView(nullptr);
 }
 
 TEST_P(EqualizerWindowTest, StoredValuesComeBackAndABadFirstValueMeansFlat) {

@@ -363,7 +363,7 @@ TEST_F(MainWindowTest, KeysWheelAndMenuCommands) {
     window_->OnWindowCommand(MainMenuId::OpenFolder);
     window_->OnWindowCommand(MainMenuId::Exit);
     window_->OnWindowCommand(MainMenuId::Playlist);
-    EXPECT_EQ(Sent(), (std::vector<int>{cmd::SetRepeatMode, cmd::SetShuffle, cmd::ToggleAlwaysTop, cmd::OpenFolderPlay,
+    EXPECT_EQ(Sent(), (std::vector<int>{cmd::SetRepeatMode, cmd::SetShuffle, cmd::SetAlwaysTop, cmd::OpenFolderPlay,
                                         cmd::Exit, cmd::ShowList}));
     EXPECT_EQ(sink_.Values(cmd::SetRepeatMode), std::vector<int>{1});
     EXPECT_EQ(sink_.Values(cmd::SetShuffle), std::vector<int>{1});

@@ -143,7 +143,7 @@ TEST_F(ListCtrlTest, DroppedFolderAndFilesBecomeCommandsInOrder) {
     list->AddDroppedNames({QUrl::fromLocalFile(QString::fromStdString((dir / "Album").string())),
                            QUrl::fromLocalFile(QString::fromStdString((dir / "one.mp3").string())),
                            QUrl::fromLocalFile(QString::fromStdString((dir / "two.ogg").string()))});
-    EXPECT_EQ(log.sent, (std::vector<int>{cmd::ListGetCount, cmd::OpenFolderDrag, cmd::OpenFileDrag,
+    EXPECT_EQ(log.sent, (std::vector<int>{cmd::MarkAddStart, cmd::OpenFolderDrag, cmd::OpenFileDrag,
                                           cmd::OpenFileDrag}));
     // Each name travels with its own command.
     EXPECT_EQ(log.paths, (std::vector<std::string>{"", (dir / "Album").string(), (dir / "one.mp3").string(),
@@ -157,7 +157,7 @@ TEST_F(ListCtrlTest, DroppedListsAndOverlongNamesAreHandledByKind) {
                            QUrl::fromLocalFile("/tmp/c.M3u"), QUrl::fromLocalFile(QString::fromStdString(longName)),
                            QUrl("http://example.org/x.mp3")});
     // Mixed-case extensions are plain files; the overlong name and the address are skipped.
-    EXPECT_EQ(log.sent, (std::vector<int>{cmd::ListGetCount, cmd::OutFileLoadPlayTemp, cmd::CreateUrl,
+    EXPECT_EQ(log.sent, (std::vector<int>{cmd::MarkAddStart, cmd::OutFileLoadPlayTemp, cmd::CreateUrl,
                                           cmd::OpenFileDrag}));
     EXPECT_EQ(log.paths, (std::vector<std::string>{"", "/tmp/a.m3u", "/tmp/b.pls", "/tmp/c.M3u"}));
 }

@@ -173,7 +173,7 @@ TEST_F(PlaylistWindowTest, SpaceAndAcceleratorsSendCommands) {
     QTest::keyClick(window->list(), Qt::Key_Return);
     QTest::keyClick(window->list(), Qt::Key_A, Qt::ControlModifier);  // in the table, does nothing
     QTest::keyClick(window->list(), Qt::Key_T, Qt::ControlModifier);
-    EXPECT_EQ(log.sent, (std::vector<int>{cmd::Play, cmd::ListDelFile, cmd::PlayListSelect, cmd::ToggleAlwaysTop}));
+    EXPECT_EQ(log.sent, (std::vector<int>{cmd::Play, cmd::ListDelFile, cmd::PlayListSelect, cmd::SetAlwaysTop}));
     // A held Space plays once, as in the other windows, not with every repeat.
     log.sent.clear();
     QKeyEvent held(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), /*autorep=*/true);

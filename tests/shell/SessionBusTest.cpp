@@ -19,6 +19,8 @@
 #include "PlayerEvents.h"
 #include "PrivateBus.h"
 #include "QtTestSupport.h"
+#include "RecordingSink.h"
+#include "StateView.h"
 #include "TempFolder.h"
 
 using namespace tavora;
@@ -30,22 +32,8 @@ test::PrivateBus& Bus() {
     return *bus;
 }
 
-struct RecordingSink : CommandSink {
-    std::vector<std::pair<int, CommandData>> sent;
-    void Send(cmd::Command c, CommandData d) override { sent.emplace_back(c, std::move(d)); }
-    void Post(cmd::Command c, CommandData d) override { sent.emplace_back(c, std::move(d)); }
-};
-
-struct StateView : PlaybackView {
-    PlaybackState state;
-    double position = 0;
-    std::string path;
-    const PlaybackState& State() const override { return state; }
-    double PositionSeconds() const override { return position; }
-    double LengthSeconds() const override { return state.lengthSeconds; }
-    bool Spectrum(float*) const override { return false; }
-    std::string CurrentPath() const override { return path; }
-};
+using test::RecordingSink;
+using test::StateView;
 
 // Counts the player's PropertiesChanged signals that name a property.
 class ChangeListener : public QObject {

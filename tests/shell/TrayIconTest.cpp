@@ -8,29 +8,20 @@
 #include <functional>
 #include <set>
 
+#include "CommandNumbers.h"
 #include "CommandSink.h"
 #include "PlaybackView.h"
 #include "QtTestSupport.h"
+#include "RecordingSink.h"
+#include "StateView.h"
 #include "TrayIcon.h"
 
 using namespace tavora;
 
 namespace {
 
-struct RecordingSink : CommandSink {
-    std::vector<int> sent;
-    void Send(cmd::Command c, CommandData) override { sent.push_back(c); }
-    void Post(cmd::Command c, CommandData) override { sent.push_back(c); }
-};
-
-struct StateView : PlaybackView {
-    PlaybackState state;
-    const PlaybackState& State() const override { return state; }
-    double PositionSeconds() const override { return 0; }
-    double LengthSeconds() const override { return 0; }
-    bool Spectrum(float*) const override { return false; }
-    std::string CurrentPath() const override { return {}; }
-};
+using test::RecordingSink;
+using test::StateView;
 
 void ForEachAction(QMenu& menu, const std::function<void(QAction&)>& visit) {
     for (QAction* a : menu.actions()) {
@@ -71,23 +62,23 @@ TEST(TrayCheckMarksTest, ExactlyOneRepeatItemWhateverTheFlags) {
                 PlaybackState s;
                 s.repeatOff = off, s.repeatOne = one, s.repeatAll = all;
                 const std::set<int> checked = TrayCheckedCommands(s);
-                const int repeats = static_cast<int>(checked.count(cmd::RepeatNone) +
-                                                     checked.count(cmd::RepeatOneMode) +
-                                                     checked.count(cmd::RepeatAllMode));
+                const int repeats = static_cast<int>(checked.count(cmd::number::RepeatNone) +
+                                                     checked.count(cmd::number::RepeatOneMode) +
+                                                     checked.count(cmd::number::RepeatAllMode));
                 EXPECT_EQ(repeats, 1) << off << one << all;
             }
     PlaybackState one;
     one.repeatOff = 0, one.repeatOne = 1;
-    EXPECT_TRUE(TrayCheckedCommands(one).count(cmd::RepeatOneMode));
+    EXPECT_TRUE(TrayCheckedCommands(one).count(cmd::number::RepeatOneMode));
 }
 
 TEST(TrayCheckMarksTest, WindowsAlwaysOnTopAndShuffle) {
     PlaybackState s;
     s.listShown = 0;
-    EXPECT_EQ(TrayCheckedCommands(s), (std::set<int>{cmd::RepeatNone}));
+    EXPECT_EQ(TrayCheckedCommands(s), (std::set<int>{cmd::number::RepeatNone}));
     s.listShown = s.equalizerShown = s.alwaysTop = s.shuffle = 1;
-    EXPECT_EQ(TrayCheckedCommands(s), (std::set<int>{cmd::ShowList, cmd::ShowEqualizer, cmd::ToggleAlwaysTop,
-                                                     cmd::ToggleShuffle, cmd::RepeatNone}));
+    EXPECT_EQ(TrayCheckedCommands(s), (std::set<int>{cmd::ShowList, cmd::ShowEqualizer, cmd::number::ToggleAlwaysTop,
+                                                     cmd::number::ToggleShuffle, cmd::number::RepeatNone}));
 }
 
 TEST(TrayIconTest, MenuHoldsEveryItemAndFollowsTheStateWhenItOpens) {
@@ -106,14 +97,14 @@ TEST(TrayIconTest, MenuHoldsEveryItemAndFollowsTheStateWhenItOpens) {
     view.state.repeatAll = 1;
     view.state.shuffle = 1;
     emit tray.menu().aboutToShow();
-    EXPECT_EQ(CheckedIn(tray.menu()), (std::set<int>{cmd::ShowList, cmd::RepeatAllMode, cmd::ToggleShuffle}));
+    EXPECT_EQ(CheckedIn(tray.menu()), (std::set<int>{cmd::ShowList, cmd::number::RepeatAllMode, cmd::number::ToggleShuffle}));
     // The marks of the last opening do not linger.
     view.state.repeatAll = 0;
     view.state.repeatOne = 1;
     view.state.shuffle = 0;
     view.state.listShown = 0;
     emit tray.menu().aboutToShow();
-    EXPECT_EQ(CheckedIn(tray.menu()), (std::set<int>{cmd::RepeatOneMode}));
+    EXPECT_EQ(CheckedIn(tray.menu()), (std::set<int>{cmd::number::RepeatOneMode}));
 }
 
 TEST(TrayIconTest, ChoosingAnItemSendsItsCommand) {
@@ -124,7 +115,36 @@ TEST(TrayIconTest, ChoosingAnItemSendsItsCommand) {
     ForEachAction(tray.menu(), [](QAction& a) {
         if (a.data().toInt() == cmd::Next || a.data().toInt() == cmd::Exit) a.trigger();
     });
-    EXPECT_EQ(sink.sent, (std::vector<int>{cmd::Next, cmd::Exit}));
+    EXPECT_EQ(sink.Commands(), (std::vector<int>{cmd::Next, cmd::Exit}));
+}
+
+// The mode items send the mode they name; the toggles the other value than the state's.
+TEST(TrayIconTest, ModeItemsSendTheModeTheyNameWithTheStateOfTheMoment) {
+    test::App();
+    struct Case {
+        int item;
+        int shuffle, alwaysTop;
+        cmd::Command command;
+        int value;
+    };
+    const Case cases[] = {
+        {cmd::number::RepeatNone, 0, 0, cmd::SetRepeatMode, 0},    {cmd::number::RepeatOneMode, 0, 0, cmd::SetRepeatMode, 1},
+        {cmd::number::RepeatAllMode, 0, 0, cmd::SetRepeatMode, 2}, {cmd::number::ToggleShuffle, 0, 0, cmd::SetShuffle, 1},
+        {cmd::number::ToggleShuffle, 1, 0, cmd::SetShuffle, 0},    {cmd::number::ToggleAlwaysTop, 0, 0, cmd::SetAlwaysTop, 1},
+        {cmd::number::ToggleAlwaysTop, 0, 1, cmd::SetAlwaysTop, 0},
+    };
+    for (const Case& c : cases) {
+        RecordingSink sink;
+        StateView view;
+        view.state.shuffle = c.shuffle;
+        view.state.alwaysTop = c.alwaysTop;
+        TrayIcon tray(sink, view);
+        ForEachAction(tray.menu(), [&](QAction& a) {
+            if (a.data().toInt() == c.item) a.trigger();
+        });
+        EXPECT_EQ(sink.Commands(), std::vector<int>{c.command}) << c.item;
+        EXPECT_EQ(sink.Values(c.command), std::vector<int>{c.value}) << c.item;
+    }
 }
 
 TEST(TrayIconTest, TipIsTakenWhenTheIconIsAdded) {

@@ -29,7 +29,7 @@ public:
         sent.emplace_back(command, data);
         if (!editors) return;
         if (command == cmd::UpdateTag) editors->UpdateTag(data);
-        if (command == cmd::GetListItem) editors->GetListItem();
+        if (command == cmd::ShowTagEntry) editors->ShowTagEntry();
     }
     void Post(cmd::Command command, CommandData data) override { Send(command, std::move(data)); }
 

@@ -168,20 +168,20 @@ TEST_F(TagWindowWalk, GetListItemOpensTheClosedWindowAtItsEntry) {
     };
     ASSERT_NE(Open({0, 1}), nullptr);
     ASSERT_TRUE(closeWindow());
-    sink.Send(cmd::GetListItem, {});
+    sink.Send(cmd::ShowTagEntry, {});
     ASSERT_NE(editors.tagWindow(), nullptr);
     EXPECT_EQ(editors.tagWindow()->windowTitle(), "OGG Tag");
     EXPECT_EQ(editors.tagWindow()->pathEdit()->text().toStdString(), ogg);
     ASSERT_TRUE(WriteAndWait(editors.tagWindow()));
     ASSERT_TRUE(closeWindow());
 
-    sink.Send(cmd::GetListItem, {});
+    sink.Send(cmd::ShowTagEntry, {});
     ASSERT_NE(editors.tagWindow(), nullptr);
     EXPECT_EQ(editors.tagWindow()->windowTitle(), "WMA Tag");
     EXPECT_EQ(editors.tagWindow()->field(kTitle)->text(), "웨마");
     ASSERT_TRUE(WriteAndWait(editors.tagWindow()));
     ASSERT_TRUE(test::WaitUntilWithEvents([&] { return editors.tagWindow() == nullptr; })) << "closed after the last";
-    sink.Send(cmd::GetListItem, {});
+    sink.Send(cmd::ShowTagEntry, {});
     EXPECT_EQ(editors.tagWindow(), nullptr);
     EXPECT_TRUE(messages.empty());
 }

@@ -9,8 +9,10 @@
 
 #include <algorithm>
 
+#include "CommandNumbers.h"
 #include "EffectsControl.h"
 #include "MainMenuIds.h"
+#include "PlaybackView.h"
 #include "PlayerEvents.h"
 #include "SharedKeys.h"
 #include "StoredValues.h"
@@ -197,8 +199,11 @@ void EqualizerWindow::OnWindowCommand(int id) {
     case MainMenuId::RepeatNone: sink_.Send(cmd::SetRepeatMode, CommandData::Value(0)); return;
     case MainMenuId::RepeatOne: sink_.Send(cmd::SetRepeatMode, CommandData::Value(1)); return;
     case MainMenuId::RepeatAll: sink_.Send(cmd::SetRepeatMode, CommandData::Value(2)); return;
-    case MainMenuId::Shuffle: sink_.Send(cmd::ToggleShuffle); return;
-    case MainMenuId::AlwaysTop: sink_.Send(cmd::ToggleAlwaysTop); return;
+    case MainMenuId::Shuffle:
+    case MainMenuId::AlwaysTop:
+        // Toggles: the other value than the state's now.
+        if (const auto c = cmd::FromNumber(id, view_ ? view_->State() : PlaybackState{})) sink_.Send(c->command, c->data);
+        return;
     default: break;
     }
     if (const auto command = ControllerCommandFor(menuId)) sink_.Send(*command);

@@ -29,6 +29,7 @@
 namespace tavora {
 
 class EffectsControl;
+class PlaybackView;
 class PlayerEvents;
 
 class EqualizerWindow : public SkinnedWindow {
@@ -54,6 +55,8 @@ public:
     void SetMasterVolume(unsigned value, unsigned mixerMax);
     void SaveSettings();
 
+    // The state the shuffle and always-on-top items flip.
+    void SetView(const PlaybackView* view) { view_ = view; }
     // A command of the window's accelerator table (or the presets menu).
     void OnWindowCommand(int id);
     void OpenPresetsMenu();
@@ -100,6 +103,7 @@ private:
 
     CommandSink& sink_;
     EffectsControl& effects_;
+    const PlaybackView* view_ = nullptr;
     SkinElementSet skin_;
     eq::SliderGeometry geometry_;
     std::map<int, int> accelerators_;

@@ -15,6 +15,7 @@ void Create(PlayerContext& context) {
     PlayerEvents& events = context.events;
     WindowHost& windows = context.windows;
     auto* window = new EqualizerWindow(context.commands, context.effects, events, windows.Owner());
+    window->SetView(&context.view);
     windows.AddWindow(PlayerWindow::Equalizer, window);
     window->RestoreStoredGains();
     auto* slide = new EqualizerSlide(*window, events);

@@ -37,7 +37,7 @@ void MainCommands::Run(MainMenuId id) {
     case MainMenuId::Shuffle: Send(cmd::SetShuffle, CommandData::Value(s.shuffle ? 0 : 1)); return;
     case MainMenuId::AlwaysTop:
         // The controller's toggle also remembers the choice for the next start.
-        Send(cmd::ToggleAlwaysTop);
+        Send(cmd::SetAlwaysTop, CommandData::Value(s.alwaysTop ? 0 : 1));
         return;
     default: break;
     }

@@ -12,11 +12,13 @@
 
 #include <algorithm>
 
+#include "CommandNumbers.h"
 #include "Commands.h"
 #include "PlaylistDragPicture.h"
 #include "PlaylistMenus.h"
 #include "PlaylistModel.h"
 #include "PlaylistModelSignals.h"
+#include "PlaybackView.h"
 #include "PlaylistScrollBar.h"
 #include "SkinFonts.h"
 
@@ -75,7 +77,9 @@ void PlaylistListCtrl::Send(cmd::Command command, CommandData data) const {
 }
 
 void PlaylistListCtrl::BuildContextMenu() {
-    menu_ = BuildPlaylistMenu("리스트 메뉴", this, [this](cmd::Command command) { Send(command); });
+    menu_ = BuildPlaylistMenu("리스트 메뉴", this, [this](int number) {
+        if (const auto c = cmd::FromNumber(number, view_ ? view_->State() : PlaybackState{})) Send(c->command, c->data);
+    });
 }
 
 void PlaylistListCtrl::SetScrollBar(PlaylistScrollBar* bar) {

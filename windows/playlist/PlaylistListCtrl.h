@@ -31,6 +31,7 @@ class QUrl;
 
 namespace tavora {
 
+class PlaybackView;
 class PlaylistModel;
 class PlaylistModelSignals;
 class PlaylistScrollBar;
@@ -47,6 +48,8 @@ public:
     ~PlaylistListCtrl() override;
 
     void SetCommandSink(CommandSink* sink) { send_ = sink; }
+    // The state a toggling menu item flips.
+    void SetView(const PlaybackView* view) { view_ = view; }
     void SetScrollBar(PlaylistScrollBar* bar);
 
     // Lays out the columns for the list's width and row count; repaints only when the
@@ -124,6 +127,7 @@ private:
     bool detached_ = false;
     QPointer<PlaylistScrollBar> bar_;
     CommandSink* send_ = nullptr;
+    const PlaybackView* view_ = nullptr;
     ColumnLayout layout_;
     int laidOutDigits_ = -1;
     QFont font_;

@@ -124,7 +124,7 @@ void PlaylistListCtrl::AddDroppedNames(const QList<QUrl>& urls) {
         if (name.empty() || name.size() > static_cast<size_t>(kMaxDroppedName)) continue;
         if (first) {
             // The add commands title and measure the new rows from this count on.
-            Send(cmd::ListGetCount);
+            Send(cmd::MarkAddStart);
             first = false;
         }
         const DroppedKind kind = ClassifyDropped(name, QFileInfo(local).isDir());

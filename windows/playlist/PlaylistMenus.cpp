@@ -7,7 +7,7 @@
 
 namespace tavora {
 
-QMenu* BuildPlaylistMenu(std::string_view name, QWidget* owner, std::function<void(cmd::Command)> send) {
+QMenu* BuildPlaylistMenu(std::string_view name, QWidget* owner, std::function<void(int number)> send) {
     auto* menu = new QMenu(owner);
     const QString title = QString::fromUtf8(name.data(), static_cast<int>(name.size()));
     menu->setObjectName(title);
@@ -16,7 +16,7 @@ QMenu* BuildPlaylistMenu(std::string_view name, QWidget* owner, std::function<vo
         if (popup.text == title) FillMenu(*menu, popup, {});
     QObject::connect(menu, &QMenu::triggered, menu, [send](QAction* action) {
         const int command = action->data().toInt();
-        if (send && command > 0) send(static_cast<cmd::Command>(command));
+        if (send && command > 0) send(command);
     });
     return menu;
 }
@@ -25,7 +25,7 @@ const std::vector<PlaylistAccelerator>& PlaylistAccelerators() {
     static const std::vector<PlaylistAccelerator> table = [] {
         std::vector<PlaylistAccelerator> keys;
         for (const auto& [key, command] : LoadAcceleratorTable(kPlaylistAccelerators))
-            keys.push_back({QKeySequence(QKeyCombination::fromCombined(key)), static_cast<cmd::Command>(command)});
+            keys.push_back({QKeySequence(QKeyCombination::fromCombined(key)), command});
         return keys;
     }();
     return table;

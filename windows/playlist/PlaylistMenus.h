@@ -3,7 +3,7 @@
 // menu 145 holds the button menus "ADD", "DEL" and "LIST", menu 146 the list's
 // context menu "리스트 메뉴", accelerator table 153 the keys the window turns into
 // controller commands (see MenuResources.h for the file format). Every item carries
-// the controller command it sends: the files' numbers are controller commands.
+// the command number it sends (CommandNumbers.h turns it into its command).
 //
 // GUI thread only (the builders create widgets).
 
@@ -12,8 +12,6 @@
 #include <functional>
 #include <string_view>
 #include <vector>
-
-#include "Commands.h"
 
 class QMenu;
 class QWidget;
@@ -25,12 +23,12 @@ inline constexpr int kPlaylistContextMenu = 146;
 inline constexpr int kPlaylistAccelerators = 153;
 
 // A popup menu built from the named popup ("ADD", "DEL", "LIST" or "리스트 메뉴");
-// choosing an item sends its command through `send`. Empty for an unknown name.
-QMenu* BuildPlaylistMenu(std::string_view name, QWidget* owner, std::function<void(cmd::Command)> send);
+// choosing an item passes its command number to `send`. Empty for an unknown name.
+QMenu* BuildPlaylistMenu(std::string_view name, QWidget* owner, std::function<void(int number)> send);
 
 struct PlaylistAccelerator {
     QKeySequence key;
-    cmd::Command command;
+    int number;  // a command number (CommandNumbers.h)
 };
 const std::vector<PlaylistAccelerator>& PlaylistAccelerators();
 

@@ -11,9 +11,11 @@
 #include <QRubberBand>
 #include <QToolTip>
 
+#include "CommandNumbers.h"
 #include "Commands.h"
 #include "PlaylistListCtrl.h"
 #include "PlaylistMenus.h"
+#include "PlaybackView.h"
 #include "PlaylistScrollBar.h"
 #include "SharedKeys.h"
 #include "StoredValues.h"
@@ -57,7 +59,7 @@ PlaylistWindow::PlaylistWindow(PlaylistModel& model, QWidget* owner)
     });
     band_ = new QRubberBand(QRubberBand::Rectangle);
     for (int b = kAdd; b <= kList; ++b)
-        menus_[b] = BuildPlaylistMenu(kButtonMenus[b], this, [this](cmd::Command command) { Send(command); });
+        menus_[b] = BuildPlaylistMenu(kButtonMenus[b], this, [this](int number) { SendNumber(number); });
     InstallAccelerators();
     LoadSkin();
     resize(std::max(minimum_.width(), 1), std::max(minimum_.height() * 2, 1));
@@ -79,6 +81,16 @@ void PlaylistWindow::SetCommandSink(CommandSink* sink) {
 
 void PlaylistWindow::Send(cmd::Command command) const {
     if (send_) send_->Send(command);
+}
+
+void PlaylistWindow::SetView(const PlaybackView* view) {
+    view_ = view;
+    list_->SetView(view);
+}
+
+void PlaylistWindow::SendNumber(int number) const {
+    if (!send_) return;
+    if (const auto c = cmd::FromNumber(number, view_ ? view_->State() : PlaybackState{})) send_->Send(c->command, c->data);
 }
 
 QMenu* PlaylistWindow::buttonMenu(int button) const {
@@ -184,8 +196,8 @@ void PlaylistWindow::InstallAccelerators() {
         auto* action = new QAction(this);
         action->setShortcut(accel.key);
         action->setShortcutContext(Qt::WindowShortcut);
-        const cmd::Command command = accel.command;
-        connect(action, &QAction::triggered, this, [this, command] { Send(command); });
+        const int number = accel.number;
+        connect(action, &QAction::triggered, this, [this, number] { SendNumber(number); });
         addAction(action);
     }
 }

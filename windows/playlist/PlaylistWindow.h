@@ -32,6 +32,7 @@ class QRubberBand;
 namespace tavora {
 
 class PlaylistListCtrl;
+class PlaybackView;
 class PlayerEvents;
 class PlaylistModel;
 class PlaylistScrollBar;
@@ -51,6 +52,8 @@ public:
     void SetCommandSink(CommandSink* sink);
     // Where the docking is announced and the main window's rectangle read.
     void SetEvents(PlayerEvents* events) { events_ = events; }
+    // The state a toggling menu item or key flips.
+    void SetView(const PlaybackView* view);
 
     PlaylistListCtrl* list() const { return list_; }
     PlaylistScrollBar* scrollBar() const { return bar_; }
@@ -93,6 +96,8 @@ private:
     SkinElement& E(const char* id) { return elements_[id]; }
     const SkinElement& E(const char* id) const;
     void Send(cmd::Command command) const;
+    // A menu item's or key's command number, sent as the command it stands for.
+    void SendNumber(int number) const;
     void PlaceChildren(bool atCreation);
     void UpdateScrollRange();
     void OpenButtonMenu(int button);
@@ -107,6 +112,7 @@ private:
     std::map<int, QMenu*> menus_;
     CommandSink* send_ = nullptr;
     PlayerEvents* events_ = nullptr;
+    const PlaybackView* view_ = nullptr;
     QSize minimum_;
     int dockState_ = 12;
     bool resizing_ = false;

@@ -14,6 +14,7 @@ PlaylistWindow* Create(PlayerContext& context) {
     auto* window = new PlaylistWindow(context.playlist, windows.Owner());
     window->SetCommandSink(&context.commands);
     window->SetEvents(&context.events);
+    window->SetView(&context.view);
     QWidget* mainWindow = windows.Window(PlayerWindow::Main);
     const QRect main =
         mainWindow ? mainWindow->frameGeometry() : QRect(windows.MainRect().topLeft(), window->minimumListSize());

@@ -96,7 +96,7 @@ void TagEditors::UpdateTag(const CommandData& data) {
         emit rowRetitled(written->row);
 }
 
-void TagEditors::GetListItem() {
+void TagEditors::ShowTagEntry() {
     if (tagWindow_) {
         tagWindow_->LoadCurrent();
         return;

@@ -51,7 +51,7 @@ public:
     // The three commands.
     void ShowFileInfo();
     void UpdateTag(const CommandData& data);
-    void GetListItem();
+    void ShowTagEntry();
 
     // Closes whatever is open (the player is closing); a write under way finishes first.
     void CloseAll();

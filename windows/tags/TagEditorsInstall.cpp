@@ -24,7 +24,7 @@ TagEditors* Create(PlayerContext& context, QWidget* dialogParent) {
 
     context.handlers.RegisterCommand(cmd::ShowFileInfoMp3, [editors] { editors->ShowFileInfo(); });
     context.handlers.RegisterCommand(cmd::UpdateTag, [editors](const CommandData& data) { editors->UpdateTag(data); });
-    context.handlers.RegisterCommand(cmd::GetListItem, [editors] { editors->GetListItem(); });
+    context.handlers.RegisterCommand(cmd::ShowTagEntry, [editors] { editors->ShowTagEntry(); });
     PlayerEvents& events = context.events;
     QObject::connect(editors, &TagEditors::rowRetitled, &events, [&events] { emit events.listChanged(); });
     // The readers' messages become message boxes, until the windows close.

@@ -176,7 +176,6 @@ void TagWindow::Write() {
                          }
                          ++cursor_;
                          if (cursor_ >= static_cast<int>(entries_.size())) done(QDialog::Accepted);
-                         else if (sink_) sink_->Send(cmd::GetListItem);
                          else ShowFromCursor();
                          emit writeFinished();
                      }});
