@@ -1,6 +1,9 @@
 #pragma once
 // CTavoraPlayerDlg: the player's controller. It owns the playback state, the three
-// skinned windows, the engine and the hand-off socket, and runs every command.
+// skinned windows, the engine and the hand-off socket, and runs every command. Its
+// parts do the work: the list's commands and jobs (PlaylistCommands), the saved
+// playlist (SavedPlaylist), the handed-over arguments (HandOffDispatch) and the
+// engine's start and shutdown steps (EngineSteps.h).
 //
 // The user never sees it as a window of its own: it is a frameless top-level window
 // one pixel high at the main window's top-left whose only visible trace is its
