@@ -23,6 +23,7 @@
 #include "PlsLoader.h"
 #include "RowTitleTime.h"
 #include "InternetStream.h"
+#include "Settings.h"
 #include "StreamPlayback.h"
 #include "StreamProbe.h"
 #include "TavoraPlayerDlg.h"
@@ -193,7 +194,7 @@ private:
         const std::optional<ProbedStream> probe = dlg_.streamProbe().Probe(path);
         if (!probe) return;
         dlg_.streamProbe().Free(probe->handle);
-        const std::string title = ReadDisplayTitle(path, LoadTitleSettings());
+        const std::string title = ReadDisplayTitle(path, TitleSettingsFrom(dlg_.settings().Values()));
         int row;
         {
             EntryGuard guard = model_.LockEntries();
@@ -210,7 +211,7 @@ private:
         if (!path) return;
         const int row = AddFileQuick(model_, *path, ArchiveHandler());
         if (row < 0) return;
-        if (auto read = ReadRowTitleAndTime(*path, LoadTitleSettings()))
+        if (auto read = ReadRowTitleAndTime(*path, TitleSettingsFrom(dlg_.settings().Values())))
             model_.UpdateEntry(row, *path, read->title, read->time);
         dlg_.Post(cmd::InvalidateList);
     }

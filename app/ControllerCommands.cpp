@@ -5,6 +5,7 @@
 
 #include "CommandRouter.h"
 #include "Commands.h"
+#include "HandOffDispatch.h"
 #include "Messages.h"
 #include "PlayerWindowSet.h"
 #include "ProgramInfoWindow.h"
@@ -26,7 +27,7 @@ void CTavoraPlayerDlg::RegisterBuiltinCommands() {
     RegisterCommand(InsertItem, nothing);
     RegisterCommand(Exit, [this] { OnClose(); });
     RegisterCommand(HandOffArgument, [this](const CommandData& d) {
-        if (d.value) OnOutFileLoad(*d.value);
+        if (d.value) handOffs_->Load(*d.value);
     });
     RegisterCommand(InfoProgram, [this] { ShowProgramInfo(); });
     RegisterCommand(HomePage, [] {

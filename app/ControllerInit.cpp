@@ -14,8 +14,7 @@
 
 #include "CommandNumbers.h"
 #include "Commands.h"
-#include "HandOffArgument.h"
-#include "HandOffChannel.h"
+#include "HandOffDispatch.h"
 #include "InstallFolder.h"
 #include "PlayerWindowSet.h"
 #include "PlaylistModel.h"
@@ -63,22 +62,7 @@ void CTavoraPlayerDlg::OnInitDialog() {
     // The skin every window of the process reads, chosen before the first of them.
     windows_->ChooseSkin(*this);
     RunStartupStep(StartupStep::CreateMainWindow);
-    if (!handOff_) {
-        handOff_ = new HandOffServer(
-            [this](unsigned message, uintptr_t wParam, intptr_t) -> intptr_t {
-                // The playlist window forwards an arrived argument to the controller.
-                if (message == msg::OutFileArrived)
-                    Send(cmd::HandOffArgument, CommandData::Value(static_cast<int>(wParam)));
-                // Commands are taken from local programs of the same user, as a window
-                // takes them from any program on its desktop (remote controls, scripts).
-                if (message == msg::Command)
-                    if (const auto c = cmd::FromNumber(static_cast<int>(wParam), state_)) Send(c->command, c->data);
-                return 0;
-            },
-            this);
-        ReserveCommandLineNumber();
-        handOff_->listen();
-    }
+    if (!handOff_) handOff_ = handOffs_->Listen(this);
     RunStartupStep(StartupStep::CreatePlaylistWindow);
     RunStartupStep(StartupStep::CreateEqualizerWindow);
     RunStartupStep(StartupStep::WindowsCreated);
@@ -89,27 +73,7 @@ void CTavoraPlayerDlg::OnInitDialog() {
     const PlayerSettings loaded = settings_.Values();
     FollowSwitches(settings_, state_);
     playlist_->SetInstallFolder(InstallFolder());
-    state_.volume = loaded.volumeValue;
-    state_.mute = loaded.mute;
-    state_.repeatOff = loaded.repeatOff;
-    state_.repeatOne = loaded.repeatOne;
-    state_.repeatAll = loaded.repeatAll;
-    state_.shuffle = loaded.shuttle;
-    state_.equalizerOn = loaded.equalizerOn;
-    state_.equalizerShown = loaded.equalizerShown;
-    state_.listShown = loaded.listShown;
-    state_.alwaysTop = loaded.alwaysTop;
-    state_.beginPlay = loaded.beginPlay;
-    state_.showTray = loaded.showTray;
-    state_.showTaskbar = loaded.showTaskbar;
-    state_.startOpen = loaded.startOpen;
-    state_.openFile = loaded.openFile;
-    state_.openFolder = loaded.openFolder;
-    state_.openUrl = loaded.openUrl;
-    state_.miniPlayer = loaded.miniPlayer;
-    state_.miniPlayerInfo = loaded.miniPlayerInfo;
-    state_.crossFade = loaded.crossFade;
-    state_.normalize = loaded.normalize;
+    LoadPlayerState(loaded, state_);
     RunStartupStep(StartupStep::SettingsLoaded);
     // 16.-18. Show what is to be shown (the equaliser slides out by itself).
     RunStartupStep(StartupStep::ShowWindows);
@@ -123,7 +87,7 @@ void CTavoraPlayerDlg::OnInitDialog() {
     initialised_ = true;
     windows_->NoteOwnerPlace();
     // 21. The command line, or the playlist of the last session.
-    RunCommandLine();
+    handOffs_->RunCommandLine(state_.beginPlay != 0);
     // 22. Repaint everything.
     update();
     windows_->UpdateWindows();
@@ -137,38 +101,6 @@ void CTavoraPlayerDlg::ApplyTaskbarOptions() {
     }
     SendCommand(cmd::AlwaysTop);
     if (!state_.showTaskbar) platform::SetSkipTaskbar(this, false);
-}
-
-void CTavoraPlayerDlg::ReserveCommandLineNumber() {
-    if (commandLine_.empty() || commandLineNumberTaken_) return;
-    commandLineNumberTaken_ = true;
-    commandLineNumber_ = stored::StoreHandOffArgument(commandLine_);
-}
-
-void CTavoraPlayerDlg::RunCommandLine() {
-    if (commandLine_.empty()) {
-        RestorePlaylist({});
-        return;
-    }
-    ReserveCommandLineNumber();
-    const std::optional<int> number = commandLineNumber_;
-    if (!number) {
-        std::fprintf(stderr, "tavoraplayer: the settings store could not be written; \"%s\" was not taken.\n",
-                     commandLine_.c_str());
-        RestorePlaylist({});
-        return;
-    }
-    // "-add" appends to the playlist of the last session, so that is restored first
-    // (otherwise saving at exit would replace it by the one added row); "-s" starts
-    // without it.
-    if (ParseHandOffArgument(commandLine_).kind == HandOffSwitch::Add) {
-        RestorePlaylist([this, n = *number] { OnOutFileLoad(n); });
-        return;
-    }
-    // The list this command line builds replaces the stored one, once it has a row
-    // (see the Save step): a list that never arrives does not wipe the stored one.
-    replacingStoredList_ = true;
-    OnOutFileLoad(*number);
 }
 
 }  // namespace tavora

@@ -10,6 +10,7 @@
 #include "Messages.h"
 #include "PlaybackState.h"
 #include "PlayerEvents.h"
+#include "Settings.h"
 #include "StreamPlayback.h"
 
 namespace tavora {
@@ -20,7 +21,7 @@ int Rescaled(int amount, int oldMax, int newMax) { return oldMax > 0 ? amount * 
 }  // namespace
 
 void RegisterPlaybackCommands(CommandRegistry& registry, PlayerTimers& timers, StreamPlayback& playback,
-                              PlaybackState& state) {
+                              PlaybackState& state, const Settings& settings) {
     using namespace cmd;
     StreamPlayback& p = playback;
     registry.RegisterCommand(Play, [&p] { p.PlayPauseResume(); });
@@ -41,7 +42,9 @@ void RegisterPlaybackCommands(CommandRegistry& registry, PlayerTimers& timers, S
         if (d.value) state.reverseMode = *d.value != 0 ? 1 : 0;
     });
     // A row's title by its extension: tag titles for MP3, WMA/ASF and OGG files.
-    p.views().titleForPath = [](const std::string& path) { return ReadDisplayTitle(path, LoadTitleSettings()); };
+    p.views().titleForPath = [&settings](const std::string& path) {
+        return ReadDisplayTitle(path, TitleSettingsFrom(settings.Values()));
+    };
     timers.RegisterTimer(timer::kPosition, [&p] { p.OnPositionTimer(); });
     timers.RegisterTimer(timer::kStreamHeaders, [&p] { p.OnStreamHeadersTimer(); });
 }

@@ -14,11 +14,12 @@
 namespace tavora {
 
 class PlayerEvents;
+class Settings;
 class StreamPlayback;
 struct PlaybackState;
 
 void RegisterPlaybackCommands(CommandRegistry& registry, PlayerTimers& timers, StreamPlayback& playback,
-                              PlaybackState& state);
+                              PlaybackState& state, const Settings& settings);
 void RegisterStateCommands(CommandRegistry& registry, CommandSink& sink, PlaybackState& state,
                            StreamPlayback& playback, PlayerEvents& events);
 

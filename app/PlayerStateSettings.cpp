@@ -39,4 +39,28 @@ void FollowSwitches(Settings& settings, PlaybackState& state) {
     });
 }
 
+void LoadPlayerState(const PlayerSettings& loaded, PlaybackState& state) {
+    state.volume = loaded.volumeValue;
+    state.mute = loaded.mute;
+    state.repeatOff = loaded.repeatOff;
+    state.repeatOne = loaded.repeatOne;
+    state.repeatAll = loaded.repeatAll;
+    state.shuffle = loaded.shuttle;
+    state.equalizerOn = loaded.equalizerOn;
+    state.equalizerShown = loaded.equalizerShown;
+    state.listShown = loaded.listShown;
+    state.alwaysTop = loaded.alwaysTop;
+    state.beginPlay = loaded.beginPlay;
+    state.showTray = loaded.showTray;
+    state.showTaskbar = loaded.showTaskbar;
+    state.startOpen = loaded.startOpen;
+    state.openFile = loaded.openFile;
+    state.openFolder = loaded.openFolder;
+    state.openUrl = loaded.openUrl;
+    state.miniPlayer = loaded.miniPlayer;
+    state.miniPlayerInfo = loaded.miniPlayerInfo;
+    state.crossFade = loaded.crossFade;
+    state.normalize = loaded.normalize;
+}
+
 }  // namespace tavora

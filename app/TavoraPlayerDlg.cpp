@@ -32,13 +32,12 @@
 #include "PlaylistModelSignals.h"
 #include "StreamPlayback.h"
 #include "StreamProbe.h"
-#include "HandOffArgument.h"
-#include "HandOffChannel.h"
+#include "HandOffDispatch.h"
 #include "Messages.h"
 #include "PlayerStateSettings.h"
 #include "StoredValues.h"
+#include "UiThread.h"
 
-Q_LOGGING_CATEGORY(lcHandOff, "tavora.handoff", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcController, "tavora.controller", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcStartup, "tavora.startup", QtWarningMsg)
 
@@ -109,9 +108,17 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
             Qt::QueuedConnection);
     RegisterBuiltinCommands();
     RegisterPlaybackCommands();
-    RegisterPlaylistCommands();
+    listCommands_ = std::make_unique<PlaylistCommands>(PlaylistCommands::Parts{
+        *commands_, *commands_, *this, *playlist_, *probe_, *playback_, settings_, state_, this});
+    listCommands_->Install();
+    savedList_ = std::make_unique<SavedPlaylist>(listCommands_->jobs(), *playlist_, *commands_, *this, this);
+    savedList_->Install();
+    handOffs_ = std::make_unique<HandOffDispatch>(HandOffDispatch::Parts{
+        *commands_, settings_, state_, *savedList_, commandLine_, [this](int number, const std::string& argument) {
+            emit handOffHandled(number, QString::fromUtf8(argument.c_str()));
+        }});
     RegisterAddingCommands(*this);
-    context_ = std::unique_ptr<PlayerContext>(new PlayerContext{*commands_, *commands_, *view_, *events_, *jobs_,
+    context_ = std::unique_ptr<PlayerContext>(new PlayerContext{*commands_, *commands_, *view_, *events_, jobs(),
                                                                 settings_, *this, *startup_, *timers_,
                                                                 *windows_, *playback_, *playlist_, *audio_,
                                                                 std::string()});
@@ -119,7 +126,7 @@ CTavoraPlayerDlg::CTavoraPlayerDlg(std::string commandLine, QWidget* parent)
 
 CTavoraPlayerDlg::~CTavoraPlayerDlg() {
     OnDestroy();
-    if (workersAbandoned_) {
+    if (workersAbandoned()) {
         // A worker that would not stop still uses the model, the engine and this
         // controller, which cannot be destroyed under it. Everything is saved by now.
         qCWarning(lcController) << "ending the process with a worker job still running";
@@ -132,7 +139,9 @@ CTavoraPlayerDlg::~CTavoraPlayerDlg() {
     if (g_controller == this) g_controller = nullptr;
 }
 
-CTavoraPlayerDlg* CTavoraPlayerDlg::instance() { return g_controller; }
+CTavoraPlayerDlg* CTavoraPlayerDlg::instance() {
+    return g_controller;
+}
 
 int CTavoraPlayerDlg::RunModal() {
     OnInitDialog();
@@ -140,9 +149,13 @@ int CTavoraPlayerDlg::RunModal() {
     return QApplication::exec();
 }
 
-void CTavoraPlayerDlg::Send(cmd::Command command, CommandData data) { commands_->Send(command, std::move(data)); }
+void CTavoraPlayerDlg::Send(cmd::Command command, CommandData data) {
+    commands_->Send(command, std::move(data));
+}
 
-void CTavoraPlayerDlg::Post(cmd::Command command, CommandData data) { commands_->Post(command, std::move(data)); }
+void CTavoraPlayerDlg::Post(cmd::Command command, CommandData data) {
+    commands_->Post(command, std::move(data));
+}
 
 void CTavoraPlayerDlg::RegisterCommand(cmd::Command id, CommandHandler handler) {
     commands_->RegisterCommand(id, std::move(handler));
@@ -152,9 +165,13 @@ void CTavoraPlayerDlg::RegisterCommand(cmd::Command id, std::function<void()> ha
     commands_->RegisterCommand(id, std::move(handler));
 }
 
-bool CTavoraPlayerDlg::HasCommand(cmd::Command id) const { return commands_->HasCommand(id); }
+bool CTavoraPlayerDlg::HasCommand(cmd::Command id) const {
+    return commands_->HasCommand(id);
+}
 
-void CTavoraPlayerDlg::OnCommand(cmd::Command id, const CommandData& data) { commands_->Run(id, data); }
+void CTavoraPlayerDlg::OnCommand(cmd::Command id, const CommandData& data) {
+    commands_->Run(id, data);
+}
 
 void CTavoraPlayerDlg::AddShutdownStep(ShutdownPhase phase, std::function<void()> step) {
     shutdown_->Add(phase, std::move(step));
@@ -164,67 +181,62 @@ void CTavoraPlayerDlg::AddStartupStep(StartupStep step, std::function<void()> ru
     startup_->AddStartupStep(step, std::move(run));
 }
 
-void CTavoraPlayerDlg::RunStartupStep(StartupStep step) { startup_->Run(step); }
+void CTavoraPlayerDlg::RunStartupStep(StartupStep step) {
+    startup_->Run(step);
+}
 
-WindowHost& CTavoraPlayerDlg::windows() { return *windows_; }
+WindowHost& CTavoraPlayerDlg::windows() {
+    return *windows_;
+}
 
-void CTavoraPlayerDlg::SetMainWindow(QWidget* w) { windows_->AddWindow(PlayerWindow::Main, w); }
+void CTavoraPlayerDlg::SetMainWindow(QWidget* w) {
+    windows_->AddWindow(PlayerWindow::Main, w);
+}
 
-void CTavoraPlayerDlg::SetPlaylistWindow(QWidget* w) { windows_->AddWindow(PlayerWindow::Playlist, w); }
+void CTavoraPlayerDlg::SetPlaylistWindow(QWidget* w) {
+    windows_->AddWindow(PlayerWindow::Playlist, w);
+}
 
-QRect CTavoraPlayerDlg::mainRect() const { return windows_->MainRect(); }
+QRect CTavoraPlayerDlg::mainRect() const {
+    return windows_->MainRect();
+}
 
-QWidget* CTavoraPlayerDlg::mainWindow() const { return windows_->Window(PlayerWindow::Main); }
+QWidget* CTavoraPlayerDlg::mainWindow() const {
+    return windows_->Window(PlayerWindow::Main);
+}
 
-QWidget* CTavoraPlayerDlg::playlistWindow() const { return windows_->Window(PlayerWindow::Playlist); }
+QWidget* CTavoraPlayerDlg::playlistWindow() const {
+    return windows_->Window(PlayerWindow::Playlist);
+}
 
-QWidget* CTavoraPlayerDlg::equalizerWindow() const { return windows_->Window(PlayerWindow::Equalizer); }
+QWidget* CTavoraPlayerDlg::equalizerWindow() const {
+    return windows_->Window(PlayerWindow::Equalizer);
+}
 
-const PlaybackView& CTavoraPlayerDlg::view() const { return *view_; }
+const PlaybackView& CTavoraPlayerDlg::view() const {
+    return *view_;
+}
 
-bool CTavoraPlayerDlg::playlistDocked() const { return events_->playlistDocked(); }
+bool CTavoraPlayerDlg::playlistDocked() const {
+    return events_->playlistDocked();
+}
 
 void CTavoraPlayerDlg::RegisterTimer(int id, PlayerTimers::TimerHandler handler) {
     timers_->RegisterTimer(id, std::move(handler));
 }
 
-void CTavoraPlayerDlg::SetTimer(int id, int periodMs) { timers_->SetTimer(id, periodMs); }
-
-void CTavoraPlayerDlg::KillTimer(int id) { timers_->KillTimer(id); }
-
-bool CTavoraPlayerDlg::IsTimerActive(int id) const { return timers_->IsTimerActive(id); }
-
-
-void CTavoraPlayerDlg::OnOutFileLoad(int number) {
-    if (restoring_) {
-        // Run once the restore has ended (EndRestore): a list loaded beside it would mix
-        // its rows with the restored ones.
-        qCInfo(lcHandOff) << "argument" << number << "waits for the saved playlist to be restored";
-        waitingHandOffs_.push_back(number);
-        return;
-    }
-    const int startOpen = settings_.Reload(&PlayerSettings::startOpen);
-    const std::string text = ReadHandOffArgument(number);
-    const HandOffArgument arg = ParseHandOffArgument(text);
-    qCInfo(lcHandOff).noquote() << "argument" << number << QString::fromUtf8(text.c_str());
-    switch (arg.kind) {
-    case HandOffSwitch::Add:
-        OnCommand(cmd::HandOffAdd, CommandData::Path(arg.operand));
-        break;
-    case HandOffSwitch::Start:
-        OnCommand(number == 1 && startOpen ? cmd::HandOffAddAndPlay : cmd::HandOffAdd, CommandData::Path(arg.operand));
-        break;
-    case HandOffSwitch::List:
-        OnCommand(cmd::HandOffLoadM3u, CommandData::Path(arg.operand));
-        break;
-    case HandOffSwitch::Pls:
-        OnCommand(cmd::HandOffLoadPls, CommandData::Path(arg.operand));
-        break;
-    case HandOffSwitch::None:
-        break;  // a bare path or anything else is ignored
-    }
-    emit handOffHandled(number, QString::fromUtf8(text.c_str()));
+void CTavoraPlayerDlg::SetTimer(int id, int periodMs) {
+    timers_->SetTimer(id, periodMs);
 }
+
+void CTavoraPlayerDlg::KillTimer(int id) {
+    timers_->KillTimer(id);
+}
+
+bool CTavoraPlayerDlg::IsTimerActive(int id) const {
+    return timers_->IsTimerActive(id);
+}
+
 
 void CTavoraPlayerDlg::SetTitleText(const std::string& title) {
     const bool changed = title != state_.titleText;
@@ -255,8 +267,9 @@ void CTavoraPlayerDlg::SetAutomationHeld(bool held) {
     if (!held && closeWhenReleased_ && !destroyed_) {
         closeWhenReleased_ = false;
         // Not from inside the caller (a D-Bus call or a bus notification).
-        QMetaObject::invokeMethod(
-            this, [this] { if (!destroyed_) OnClose(); }, Qt::QueuedConnection);
+        RunLaterOnUiThread(this, [this] {
+            if (!destroyed_) OnClose();
+        });
     }
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // CTavoraPlayerDlg: the player's controller. It owns the playback state, the three
-// skinned windows, the engine and the hand-off socket, and runs every command.
+// skinned windows, the engine and the hand-off socket, and runs every command. Its
+// parts do the work: the list's commands and jobs (PlaylistCommands), the saved
+// playlist (SavedPlaylist), the handed-over arguments (HandOffDispatch) and the
+// engine's start and shutdown steps (EngineSteps.h).
 //
 // The user never sees it as a window of its own: it is a frameless top-level window
 // one pixel high at the main window's top-left whose only visible trace is its
@@ -40,9 +43,11 @@
 #include <vector>
 
 #include "CommandSink.h"
+#include "PlaylistCommands.h"
 #include "PlaybackState.h"
 #include "PlayerContext.h"
 #include "Settings.h"
+#include "SavedPlaylist.h"
 #include "ShutdownPhase.h"
 
 namespace tavora {
@@ -55,6 +60,7 @@ class PlayerTimerSet;
 class PlayerWindowSet;
 class ShutdownSequence;
 class StartupSequence;
+class HandOffDispatch;
 class HandOffServer;
 class PlaybackView;
 class PlayerEvents;
@@ -101,9 +107,9 @@ public:
     // The start's steps.
     void AddStartupStep(StartupStep step, std::function<void()> run);
     // How long the shutdown waits for the worker jobs before it goes on without them.
-    static constexpr std::chrono::milliseconds kJobStopLimit{3000};
+    static constexpr std::chrono::milliseconds kJobStopLimit = PlaylistCommands::kJobStopLimit;
     // Whether a worker job was still running when the shutdown went on without it.
-    bool workersAbandoned() const { return workersAbandoned_; }
+    bool workersAbandoned() const { return listCommands_->workersAbandoned(); }
 
     // What the features are installed on.
     PlayerContext& context() { return *context_; }
@@ -112,11 +118,11 @@ public:
 
     // Set when the saved playlist has been restored (or the command line stood in for
     // it): only then may the list be saved over the stored one.
-    void MarkPlaylistLoaded() { playlistLoaded_ = true; }
-    bool playlistLoaded() const { return playlistLoaded_; }
+    void MarkPlaylistLoaded() { savedList_->MarkLoaded(); }
+    bool playlistLoaded() const { return savedList_->loaded(); }
     // While the saved playlist is being restored, handed-over arguments wait and then
     // run in their order, so that what they add lands after the restored rows.
-    bool restoringPlaylist() const { return restoring_; }
+    bool restoringPlaylist() const { return savedList_->restoring(); }
 
     PlaybackState& state() { return state_; }
     AudioLibrary& audio() { return *audio_; }
@@ -164,44 +170,34 @@ protected:
 private:
     void OnCommand(cmd::Command id, const CommandData& data = {});
     void FollowPlayingRowTitle(int first, int count);
-    void OnOutFileLoad(int number);
-    void EndRestore(const std::function<void()>& then);
-    void RestorePlaylist(std::function<void()> then);
     void RunStartupStep(StartupStep step);
     void OnClose();
     void OnDestroy();
     void RegisterBuiltinCommands();
     void RegisterPlaybackCommands();
-    void RegisterPlaylistCommands();
-    void InstallEngineSteps();
     bool CheckEngineVersion();
 
 public:
     // Opens paths decode-only to measure them (any thread).
     const StreamProbe& streamProbe() const { return *probe_; }
-    BackgroundJobs& jobs() { return *jobs_; }
-    PlaylistJobs& playlistJobs() { return *listJobs_; }
+    BackgroundJobs& jobs() { return listCommands_->jobs(); }
+    PlaylistJobs& playlistJobs() { return listCommands_->listJobs(); }
 
 private:
     void ShowProgramInfo();
-    void ReserveCommandLineNumber();
-    void RunCommandLine();
     void ApplyTaskbarOptions();
 
     std::string commandLine_;
-    // The hand-off number this player's own command line is stored under; taken before
-    // the hand-off socket listens, so a later launch can only get the numbers after it.
-    std::optional<int> commandLineNumber_;
-    bool commandLineNumberTaken_ = false;
     PlaybackState state_;
     Settings settings_;
     std::unique_ptr<AudioLibrary> audio_;
     std::unique_ptr<PlaylistModel> playlist_;
     std::unique_ptr<StreamPlayback> playback_;
     std::unique_ptr<StreamProbe> probe_;
-    std::unique_ptr<PlaylistJobs> listJobs_;
     std::unique_ptr<ControllerView> view_;
-    std::unique_ptr<BackgroundJobs> jobs_;  // destroyed first: it joins the jobs using the above
+    std::unique_ptr<PlaylistCommands> listCommands_;  // destroyed first: it joins the jobs using the above
+    std::unique_ptr<SavedPlaylist> savedList_;
+    std::unique_ptr<HandOffDispatch> handOffs_;
     PlayerEvents* events_ = nullptr;
     PlaylistModelSignals* listSignals_ = nullptr;
     CommandRouter* commands_ = nullptr;  // children: they live on the UI thread with it
@@ -217,11 +213,6 @@ private:
     bool destroyed_ = false;
     bool automationHeld_ = false;
     bool closeWhenReleased_ = false;
-    bool workersAbandoned_ = false;
-    std::atomic<bool> playlistLoaded_{false};
-    bool restoring_ = false;              // UI thread
-    bool replacingStoredList_ = false;    // the command line builds the list (UI thread)
-    std::vector<int> waitingHandOffs_;    // argument numbers, in arrival order
 };
 
 }  // namespace tavora

@@ -14,6 +14,7 @@
 #include "PlaylistModel.h"
 #include "RowRefresh.h"
 #include "RowTitleTime.h"
+#include "Settings.h"
 #include "StreamProbe.h"
 
 // Quiet unless asked for ("tavora.playlist.load.info=true"): the benchmarks wait for
@@ -38,8 +39,8 @@ int ListReaders() {
 }  // namespace
 
 PlaylistJobs::PlaylistJobs(BackgroundJobs& jobs, PlaylistModel& model, const StreamProbe& probe,
-                           PlaylistJobHooks hooks)
-    : jobs_(jobs), model_(model), probe_(probe), hooks_(std::move(hooks)) {}
+                           const Settings& settings, PlaylistJobHooks hooks)
+    : jobs_(jobs), model_(model), probe_(probe), settings_(settings), hooks_(std::move(hooks)) {}
 
 void PlaylistJobs::ListChanged() const {
     if (hooks_.listChanged) hooks_.listChanged();
@@ -47,8 +48,8 @@ void PlaylistJobs::ListChanged() const {
 
 void PlaylistJobs::StartTitlePass(int firstRow) {
     if (firstRow < 0) return;
-    jobs_.Start(kTitleTimeRefresh, [this, firstRow](const std::atomic<bool>& stop) {
-        const TitleSettings settings = LoadTitleSettings();
+    jobs_.Start(kTitleTimeRefresh, [this, firstRow, settings = TitleSettingsFrom(settings_.Values())](
+                                        const std::atomic<bool>& stop) {
         RefreshRows(
             model_, firstRow,
             [&settings](const std::string& path) -> std::optional<RowText> {
@@ -79,7 +80,7 @@ M3uLoadServices PlaylistJobs::M3uServices(const std::atomic<bool>& stop) const {
     M3uLoadServices services;
     services.stop = &stop;
     services.readers = ListReaders();
-    services.readEntry = [this, settings = LoadTitleSettings()](const std::string& path) {
+    services.readEntry = [this, settings = TitleSettingsFrom(settings_.Values())](const std::string& path) {
         return ReadListEntry(probe_, path, settings);
     };
     services.playFirstRow = [this](int row) {

@@ -31,6 +31,7 @@ namespace tavora {
 
 class BackgroundJobs;
 class PlaylistModel;
+class Settings;
 class StreamProbe;
 
 struct PlaylistJobHooks {
@@ -40,7 +41,9 @@ struct PlaylistJobHooks {
 
 class PlaylistJobs {
 public:
-    PlaylistJobs(BackgroundJobs& jobs, PlaylistModel& model, const StreamProbe& probe, PlaylistJobHooks hooks);
+    // The title format is read from `settings` when a job starts.
+    PlaylistJobs(BackgroundJobs& jobs, PlaylistModel& model, const StreamProbe& probe, const Settings& settings,
+                 PlaylistJobHooks hooks);
 
     // Titles and times of the rows from `firstRow` to the last ("Sort Tag List" and
     // the second step of every addition). Rows that cannot be read keep their texts.
@@ -72,6 +75,7 @@ private:
     BackgroundJobs& jobs_;
     PlaylistModel& model_;
     const StreamProbe& probe_;
+    const Settings& settings_;
     PlaylistJobHooks hooks_;
     struct FolderRequest {
         std::string folder;
