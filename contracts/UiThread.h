@@ -3,6 +3,8 @@
 //
 //   RunOnUiThread(obj, fn): calls fn at once when already there, else queues it and
 //     returns; nothing runs once `context` is gone.
+//   RunLaterOnUiThread(obj, fn): always queues fn, even from the UI thread (the caller
+//     finishes its step first); nothing runs once `context` is gone.
 //   RunOnUiThreadAndWait(obj, fn, limit): calls fn at once when already there (no
 //     deadlock); else queues it and waits at most `limit` for it to have run. Returns
 //     whether it ran. A call that timed out may still run later, so fn must not refer
@@ -28,6 +30,11 @@ void RunOnUiThread(QObject* context, Fn fn) {
         fn();
         return;
     }
+    QMetaObject::invokeMethod(context, std::move(fn), Qt::QueuedConnection);
+}
+
+template <typename Fn>
+void RunLaterOnUiThread(QObject* context, Fn fn) {
     QMetaObject::invokeMethod(context, std::move(fn), Qt::QueuedConnection);
 }
 

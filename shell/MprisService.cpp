@@ -13,6 +13,7 @@
 #include "PlaybackRules.h"
 #include "PlaybackView.h"
 #include "PlayerEvents.h"
+#include "Settings.h"
 
 namespace tavora {
 
@@ -37,9 +38,9 @@ bool Same(const QVariant& a, const QVariant& b) {
 }
 }  // namespace
 
-MprisPlayer::MprisPlayer(CommandSink& sink, const PlaybackView& view, PlayerEvents& events,
+MprisPlayer::MprisPlayer(CommandSink& sink, const PlaybackView& view, PlayerEvents& events, const Settings& settings,
                          std::function<void()> raise, QObject* parent)
-    : QObject(parent), sink_(sink), view_(view), raise_(std::move(raise)) {
+    : QObject(parent), sink_(sink), view_(view), settings_(settings), raise_(std::move(raise)) {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
     // The events come after the facts: what the properties read is already there.
@@ -119,7 +120,7 @@ QVariantMap MprisPlayer::metadata() const {
         m.insert(QStringLiteral("xesam:url"), url);
         if (!address && path != tagsPath_) {
             tagsPath_ = path;
-            const TagRecord tags = ReadTitleFields(path, LoadTitleSettings());
+            const TagRecord tags = ReadTitleFields(path, TitleSettingsFrom(settings_.Values()));
             artist_ = QString::fromStdString(tags.artist);
             album_ = QString::fromStdString(tags.album);
         } else if (address) {

@@ -22,6 +22,7 @@ namespace tavora {
 
 class CommandSink;
 class PlaybackView;
+class Settings;
 class PlayerEvents;
 
 inline constexpr const char* kMprisService = "org.mpris.MediaPlayer2.tavoraplayer";
@@ -32,8 +33,8 @@ class MprisPlayer : public QObject {
     Q_OBJECT
 public:
     // `raise` brings the player's windows back (the bus's Raise).
-    MprisPlayer(CommandSink& sink, const PlaybackView& view, PlayerEvents& events, std::function<void()> raise,
-                QObject* parent = nullptr);
+    MprisPlayer(CommandSink& sink, const PlaybackView& view, PlayerEvents& events, const Settings& settings,
+                std::function<void()> raise, QObject* parent = nullptr);
     ~MprisPlayer() override;
 
     bool Register();
@@ -75,6 +76,7 @@ private:
 
     CommandSink& sink_;
     const PlaybackView& view_;
+    const Settings& settings_;
     std::function<void()> raise_;
     QVariantMap last_;
     // The tags of the path last shown, read once per song.

@@ -9,6 +9,7 @@
 #include "DesktopShell.h"
 #include "MprisService.h"
 #include "PlayerContext.h"
+#include "Settings.h"
 
 Q_DECLARE_LOGGING_CATEGORY(lcShell)
 
@@ -26,7 +27,7 @@ void session_bus::Install(PlayerContext& context) {
     if (!StartedByBus() && !WriteAutomationServiceFile(QString::fromStdString(context.programPath)))
         qCWarning(lcShell) << "the bus activation file could not be written:" << AutomationServiceFilePath();
     const QPointer<DesktopShell> shell = owner->findChild<DesktopShell*>(QString(), Qt::FindDirectChildrenOnly);
-    auto* mpris = new MprisPlayer(context.commands, context.view, context.events,
+    auto* mpris = new MprisPlayer(context.commands, context.view, context.events, context.settings,
                                   [shell] {
                                       if (shell) shell->RestorePlayer();
                                   },

@@ -84,6 +84,27 @@ def code_lines(text):
     return sum(1 for line in text.splitlines() if line.strip())
 
 
+def block_end(text, open_brace):
+    """The index just past the brace that closes the one at `open_brace`."""
+    depth = 0
+    i = open_brace
+    while i < len(text):
+        c = text[i]
+        if c in "\"'":
+            # Skip a string or character literal (raw strings are not used around braces).
+            i += 1
+            while i < len(text) and text[i] != c:
+                i += 2 if text[i] == "\\" else 1
+        elif c == "{":
+            depth += 1
+        elif c == "}":
+            depth -= 1
+            if depth == 0:
+                return i + 1
+        i += 1
+    return len(text)
+
+
 def class_sizes(root, files, texts):
     """Lines of code of each class (blank lines and comments not counted): its body in
     the header plus its members' bodies in the sources."""
@@ -91,15 +112,11 @@ def class_sizes(root, files, texts):
     for path in files:
         text = strip_comments(texts[path])
         if path.endswith(".h"):
-            for m in re.finditer(r"^(?:class|struct)\s+(\w+)[^;{]*\{", text, re.MULTILINE):
-                end = re.compile(r"^\};", re.MULTILINE).search(text, m.end())
-                if end:
-                    sizes[m.group(1)] += code_lines(text[m.start():end.end()])
+            pattern = r"^(?:class|struct)\s+(\w+)[^;{]*\{"
         else:
-            for m in re.finditer(r"^[\w:<>,&*\s~]*?\b(\w+)::~?\w+\s*\([^;{]*?\)[^;{]*\{", text, re.MULTILINE):
-                end = re.compile(r"^\}", re.MULTILINE).search(text, m.end())
-                if end:
-                    sizes[m.group(1)] += code_lines(text[m.start():end.end()])
+            pattern = r"^[\w:<>,&*\s~]*?\b(\w+)::~?\w+\s*\([^;{]*?\)[^;{]*\{"
+        for m in re.finditer(pattern, text, re.MULTILINE):
+            sizes[m.group(1)] += code_lines(text[m.start():block_end(text, m.end() - 1)])
     return sizes
 
 

@@ -20,6 +20,7 @@
 #include "PrivateBus.h"
 #include "QtTestSupport.h"
 #include "RecordingSink.h"
+#include "Settings.h"
 #include "StateView.h"
 #include "TempFolder.h"
 
@@ -81,6 +82,7 @@ protected:
         if (!Bus().ok()) GTEST_SKIP() << "dbus-daemon is not there";
         test::App();
     }
+    Settings settings_;  // the defaults: nothing is loaded from a store
 };
 
 }  // namespace
@@ -136,7 +138,7 @@ TEST_F(SessionBusTest, MprisCallsArriveAsTheSameCommandsAsTheButtons) {
     RecordingSink sink;
     StateView view;
     PlayerEvents events;
-    MprisPlayer player(sink, view, events, {});
+    MprisPlayer player(sink, view, events, settings_, {});
     ASSERT_TRUE(player.Register());
     QDBusConnection c = Client(QStringLiteral("mpris"));
     EXPECT_EQ(MprisProperty(c, "PlaybackStatus").toString(), QStringLiteral("Stopped"));
@@ -158,7 +160,7 @@ TEST_F(SessionBusTest, MprisAnnouncesAStateChangeThatMovedWhatItShows) {
     RecordingSink sink;
     StateView view;
     PlayerEvents events;
-    MprisPlayer player(sink, view, events, {});
+    MprisPlayer player(sink, view, events, settings_, {});
     view.state.volumeMax = 40;
     view.state.volume = 10;
     ASSERT_TRUE(player.Register());
@@ -181,7 +183,7 @@ TEST_F(SessionBusTest, MprisFollowsATrackChangeWithoutATimer) {
     RecordingSink sink;
     StateView view;
     PlayerEvents events;
-    MprisPlayer player(sink, view, events, {});
+    MprisPlayer player(sink, view, events, settings_, {});
     ASSERT_TRUE(player.Register());
     QDBusConnection c = Client(QStringLiteral("tracks"));
     ChangeListener listener;
@@ -204,7 +206,7 @@ TEST_F(SessionBusTest, MprisSeekVolumeAndLoopKeepTheirRanges) {
     RecordingSink sink;
     StateView view;
     PlayerEvents events;
-    MprisPlayer player(sink, view, events, {});
+    MprisPlayer player(sink, view, events, settings_, {});
     view.state.isPlaying = 1;
     view.state.channelHandle = 7;
     view.state.lengthSeconds = 100;

@@ -8,6 +8,7 @@
 #include "MessageBox.h"
 #include "PlaylistEntry.h"
 #include "TagMessages.h"
+#include "UiThread.h"
 
 namespace tavora {
 
@@ -26,8 +27,7 @@ TagMessageBoxes::TagMessageBoxes(QWidget* boxParent, QObject* parent)
         if (!relay->target) return;
         TagMessageBoxes* target = relay->target;
         // Queued even on the UI thread: the reader's caller finishes its step first.
-        QMetaObject::invokeMethod(target, [target, message, path] { target->Show(message, path); },
-                                  Qt::QueuedConnection);
+        RunLaterOnUiThread(target, [target, message, path] { target->Show(message, path); });
     });
 }
 
