@@ -6,7 +6,7 @@
 // from 33000 on carry their data with them and are only sent by the player's own code.
 //
 // The main window's own menu and accelerator numbers are another space
-// (MainMenuId in skin/main): a scoped enum, so that one cannot be sent for the other.
+// (MainMenuId in windows/main): a scoped enum, so that one cannot be sent for the other.
 
 #include <string_view>
 
