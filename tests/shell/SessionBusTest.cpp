@@ -82,7 +82,22 @@ protected:
         if (!Bus().ok()) GTEST_SKIP() << "dbus-daemon is not there";
         test::App();
     }
+    // An MPRIS player over a recording sink and a view the test sets.
+    MprisPlayer& Mpris() {
+        player_ = std::make_unique<MprisPlayer>(sink, view, events, settings_, std::function<void()>{});
+        return *player_;
+    }
+    static bool ListenForChanges(QDBusConnection& c, ChangeListener& listener) {
+        return c.connect(QString(), QString::fromLatin1(kMprisPath), QStringLiteral("org.freedesktop.DBus.Properties"),
+                         QStringLiteral("PropertiesChanged"), &listener,
+                         SLOT(OnChanged(QString, QVariantMap, QStringList)));
+    }
+
     Settings settings_;  // the defaults: nothing is loaded from a store
+    RecordingSink sink;
+    StateView view;
+    PlayerEvents events;
+    std::unique_ptr<MprisPlayer> player_;  // goes before what it uses
 };
 
 }  // namespace
@@ -135,10 +150,7 @@ TEST_F(SessionBusTest, ActivationFileNamesTheServiceAndTheProgram) {
 }
 
 TEST_F(SessionBusTest, MprisCallsArriveAsTheSameCommandsAsTheButtons) {
-    RecordingSink sink;
-    StateView view;
-    PlayerEvents events;
-    MprisPlayer player(sink, view, events, settings_, {});
+    MprisPlayer& player = Mpris();
     ASSERT_TRUE(player.Register());
     QDBusConnection c = Client(QStringLiteral("mpris"));
     EXPECT_EQ(MprisProperty(c, "PlaybackStatus").toString(), QStringLiteral("Stopped"));
@@ -157,18 +169,13 @@ TEST_F(SessionBusTest, MprisCallsArriveAsTheSameCommandsAsTheButtons) {
 }
 
 TEST_F(SessionBusTest, MprisAnnouncesAStateChangeThatMovedWhatItShows) {
-    RecordingSink sink;
-    StateView view;
-    PlayerEvents events;
-    MprisPlayer player(sink, view, events, settings_, {});
+    MprisPlayer& player = Mpris();
     view.state.volumeMax = 40;
     view.state.volume = 10;
     ASSERT_TRUE(player.Register());
     QDBusConnection c = Client(QStringLiteral("listener"));
     ChangeListener listener;
-    ASSERT_TRUE(c.connect(QString(), QString::fromLatin1(kMprisPath), QStringLiteral("org.freedesktop.DBus.Properties"),
-                          QStringLiteral("PropertiesChanged"), &listener,
-                          SLOT(OnChanged(QString, QVariantMap, QStringList))));
+    ASSERT_TRUE(ListenForChanges(c, listener));
     // A position tick moves nothing the properties show; a volume change does.
     view.position = 3;
     emit events.displayChanged();
@@ -180,16 +187,11 @@ TEST_F(SessionBusTest, MprisAnnouncesAStateChangeThatMovedWhatItShows) {
 }
 
 TEST_F(SessionBusTest, MprisFollowsATrackChangeWithoutATimer) {
-    RecordingSink sink;
-    StateView view;
-    PlayerEvents events;
-    MprisPlayer player(sink, view, events, settings_, {});
+    MprisPlayer& player = Mpris();
     ASSERT_TRUE(player.Register());
     QDBusConnection c = Client(QStringLiteral("tracks"));
     ChangeListener listener;
-    ASSERT_TRUE(c.connect(QString(), QString::fromLatin1(kMprisPath), QStringLiteral("org.freedesktop.DBus.Properties"),
-                          QStringLiteral("PropertiesChanged"), &listener,
-                          SLOT(OnChanged(QString, QVariantMap, QStringList))));
+    ASSERT_TRUE(ListenForChanges(c, listener));
     // Nothing in the player counts time: what it announces comes from the events alone.
     EXPECT_TRUE(player.findChildren<QTimer*>().isEmpty());
     view.state.isPlaying = 1;
@@ -203,10 +205,7 @@ TEST_F(SessionBusTest, MprisFollowsATrackChangeWithoutATimer) {
 }
 
 TEST_F(SessionBusTest, MprisSeekVolumeAndLoopKeepTheirRanges) {
-    RecordingSink sink;
-    StateView view;
-    PlayerEvents events;
-    MprisPlayer player(sink, view, events, settings_, {});
+    MprisPlayer& player = Mpris();
     view.state.isPlaying = 1;
     view.state.channelHandle = 7;
     view.state.lengthSeconds = 100;
